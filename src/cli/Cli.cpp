@@ -1,0 +1,183 @@
+#include "cli/Cli.h"
+
+#include <algorithm>
+#include <exception>
+#include <map>
+#include <optional>
+#include <ostream>
+
+#include "cli/DocumentJson.h"
+#include "core/Cp1251.h"
+#include "core/Document.h"
+#include "readers/pm/PmLoader.h"
+
+namespace kestrel::cli {
+
+namespace {
+
+enum class Kind { Pm, Gdfs, Eeprom, Vcf };
+
+struct Options {
+  std::string command;
+  std::optional<std::string> kind;
+  bool summary = false;
+  std::optional<std::string> format;
+  std::string sections;
+  std::optional<std::string> to;
+  std::vector<std::string> files;
+};
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+constexpr const char* kUsage =
+    "usage: kestrel-cli show   [--kind KIND] [--summary] FILE...\n"
+    "       kestrel-cli export [--kind KIND] --format N [--sections LETTERS] --to NAME FILE...\n"
+    "       kestrel-cli write-pm [--kind KIND] --to NAME FILE...\n"
+    "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
+    "KIND is pm, gdfs, eeprom or vcf.\n";
+
+// Messages the desktop program would show in a message box: one UTF-8 line each on standard
+// error, and kept for the JSON of `show`.
+class MessageCollector : public DocumentView {
+ public:
+  explicit MessageCollector(std::ostream& err) : err_(err) {}
+  void showMessage(std::string_view text) override {
+    messages.emplace_back(text);
+    err_ << toUtf8(text) << '\n';
+  }
+  std::vector<std::string> messages;
+
+ private:
+  std::ostream& err_;
+};
+
+Options parse(const std::vector<std::string>& args) {
+  if (args.empty())
+    throw UsageError("no command given");
+  Options o;
+  o.command = args[0];
+  static const std::vector<std::string> kCommands = {"show", "export", "write-pm", "spreadsheet"};
+  if (std::find(kCommands.begin(), kCommands.end(), o.command) == kCommands.end()) {
+    throw UsageError("unknown command: " + o.command);
+  }
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= args.size())
+        throw UsageError(a + " needs a value");
+      return args[++i];
+    };
+    if (a == "--kind") {
+      o.kind = value();
+    } else if (a == "--summary" && o.command == "show") {
+      o.summary = true;
+    } else if (a == "--format" && o.command == "export") {
+      o.format = value();
+    } else if (a == "--sections" && o.command == "export") {
+      o.sections = value();
+    } else if (a == "--to" && o.command != "show") {
+      o.to = value();
+    } else if (a == "--") {
+      o.files.insert(o.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    } else if (a.size() > 1 && a[0] == '-') {
+      throw UsageError("unknown option: " + a);
+    } else {
+      o.files.push_back(a);
+    }
+  }
+  if (o.files.empty())
+    throw UsageError("no file given");
+  if (o.command != "show" && !o.to)
+    throw UsageError("--to is required");
+  return o;
+}
+
+std::string lowerAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+bool endsWith(const std::string& s, std::string_view suffix) {
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+Kind kindOf(const Options& o) {
+  if (o.kind) {
+    static const std::map<std::string, Kind> kKinds = {
+        {"pm", Kind::Pm}, {"gdfs", Kind::Gdfs}, {"eeprom", Kind::Eeprom}, {"vcf", Kind::Vcf}};
+    const auto it = kKinds.find(*o.kind);
+    if (it == kKinds.end())
+      throw UsageError("unknown kind: " + *o.kind);
+    return it->second;
+  }
+  const std::string name = lowerAscii(o.files.front());
+  const std::size_t slash = name.find_last_of('/');
+  const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+  const std::size_t dot = base.find_last_of('.');
+  const std::string ext = dot == std::string::npos ? "" : base.substr(dot);
+  if (ext == ".vcf")
+    return Kind::Vcf;
+  if (endsWith(name, ".bin") || endsWith(name, ".gdfs") || endsWith(name, ".gdf")) {
+    return Kind::Gdfs;
+  }
+  if (ext.rfind(".pm", 0) == 0)
+    return Kind::Pm;
+  throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
+}
+
+// Opens the files into the document exactly as the desktop program's open command of that kind.
+void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
+  doc.caption = files.front();
+  switch (kind) {
+    case Kind::Pm:
+      pm::Button1Click(doc, files.front());
+      return;
+    case Kind::Gdfs:
+    case Kind::Eeprom:
+    case Kind::Vcf:
+      break;
+  }
+  throw UsageError("this kind of file cannot be read yet");
+}
+
+int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
+  const Kind kind = kindOf(o);
+  if (o.files.size() > 1 && kind != Kind::Vcf) {
+    throw UsageError("several files are allowed only for vcf");
+  }
+  if (o.command != "show")
+    throw UsageError("the " + o.command + " command is not available yet");
+
+  Document doc;
+  MessageCollector messages(err);
+  doc.setView(&messages);
+  open(doc, kind, o.files);
+  const Json json =
+      o.summary ? summaryJson(doc, messages.messages) : documentJson(doc, messages.messages);
+  out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+  return 0;
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    return runCommand(parse(args), out, err);
+  } catch (const UsageError& e) {
+    err << "kestrel-cli: " << e.what() << '\n' << kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,84 @@
+#include "core/Document.h"
+
+#include "core/ColumnLetters.h"
+#include "core/Cp1251.h"
+#include "readers/pm/IniReader.h"
+
+namespace kestrel {
+
+namespace {
+
+ResultTable::Column col(std::string_view caption, int width) {
+  return {std::string(caption), width};
+}
+
+}  // namespace
+
+Document::Document()
+    : caption("Kestrel"),
+      ListView1("Информация"_cp, {col("Name", 150), col("Value", 150)}),
+      SMS("", {col("N", 50), col("Nomer", 150), col("Name", 200)}, false),
+      Book1("Зап. Книжка"_cp,
+            {col("N п/п"_cp, 50), col("ФИО"_cp, 100), col("Номера"_cp, 130),
+             col("Организация"_cp, 100), col("Адрес"_cp, 50), col("Группа"_cp, 50),
+             col("EMAIL", 50), col("День рожд."_cp, 50), col("Заметки"_cp, 50),
+             col("Псевдоним"_cp, 50), col("Офиц. Имя"_cp, 50), col("Должность"_cp, 50),
+             col("Адрес PTT"_cp, 50), col("Сайт"_cp, 50)}),
+      Book("Вызовы"_cp, {col("N п/п"_cp, 50), col("Статус"_cp, 50), col("Номер"_cp, 130),
+                         col("ФИО"_cp, 200), col("Дата"_cp, 100)}),
+      ListView3("Календарь"_cp, {col("N п/п"_cp, 50), col("Дата"_cp, 100), col("Тип"_cp, 60),
+                                 col("Название"_cp, 100), col("Текст"_cp, 300)}) {
+  // A new document shows only the running number of the phonebook and the call log; a reader
+  // gives a column its width when it puts data into it.
+  for (std::size_t c = 1; c < Book1.columnCount(); ++c)
+    Book1.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < Book.columnCount(); ++c)
+    Book.setColumnWidth(c, 0);
+  columnLetters_ = makeColumnLetters(312);
+}
+
+Document::~Document() = default;
+
+void Document::setStatus(std::string_view text) {
+  status_ = text;
+  if (view_)
+    view_->statusChanged(status_);
+}
+
+void Document::setProgressMaximum(int maximum) {
+  progressMaximum_ = maximum;
+  if (view_)
+    view_->progressMaximumChanged(maximum);
+}
+
+void Document::setProgressPosition(int position) {
+  progressPosition_ = position;
+  if (view_)
+    view_->progressPositionChanged(position);
+}
+
+void Document::setDataCommandsEnabled(bool enabled) {
+  exportToExcelEnabled_ = enabled;
+  saveEnabled_ = enabled;
+  if (view_)
+    view_->commandsChanged();
+}
+
+void Document::setSavePmEnabled(bool enabled) {
+  savePmEnabled_ = enabled;
+  if (view_)
+    view_->commandsChanged();
+}
+
+void Document::setBlockList(std::vector<std::string> lines) {
+  blockList_ = std::move(lines);
+  if (view_)
+    view_->blockListChanged();
+}
+
+void Document::showMessage(std::string_view text) {
+  if (view_)
+    view_->showMessage(text);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string_view>
+
+namespace kestrel {
+
+// What a window (or the command-line front end) shows of a document while a command runs.
+// The document calls it after changing its own state; every call has a no-op default.
+class DocumentView {
+ public:
+  virtual ~DocumentView() = default;
+  // The status text changed; the view repaints its status bar at once, so the text shows while
+  // a load runs without returning to the event loop.
+  virtual void statusChanged(std::string_view /*text*/) {}
+  virtual void progressMaximumChanged(int /*maximum*/) {}
+  virtual void progressPositionChanged(int /*position*/) {}
+  // "Экспорт в Excel", "Сохранить" or "Сохранение PM" changed their enabled state.
+  virtual void commandsChanged() {}
+  // The block list of the raw-section page was replaced.
+  virtual void blockListChanged() {}
+  // A reader reports something the user must acknowledge (a message box with an OK button).
+  virtual void showMessage(std::string_view /*text*/) {}
+};
+
+}  // namespace kestrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kestrel {
+
+// Thrown where a reader meets a byte its format does not allow; the command that started the
+// work turns it into the reader's message.
+class FormatError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A file that cannot be read or written: carries the file name and the system's reason.
+class IoError : public std::runtime_error {
+ public:
+  IoError(std::string fileName, std::string reason)
+      : std::runtime_error(fileName + ": " + reason),
+        fileName_(std::move(fileName)),
+        reason_(std::move(reason)) {}
+  const std::string& fileName() const { return fileName_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string fileName_;
+  std::string reason_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,47 @@
+#pragma once
+// An INI-style index over a PM dump: section names and key names in file order and the value
+// text of a key. Built in one pass; no limit on the number of sections, keys or value length.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrel {
+
+class IniReader {
+ public:
+  struct Key {
+    std::string_view name;
+    std::string_view value;
+  };
+
+  explicit IniReader(std::span<const std::uint8_t> text);
+  IniReader(const IniReader&) = delete;
+  IniReader& operator=(const IniReader&) = delete;
+
+  std::size_t sectionCount() const { return sections_.size(); }
+  std::vector<std::string> sectionNames() const;
+  // The keys of the first section of that name, in file order; empty when there is none.
+  std::span<const Key> keys(std::string_view section) const;
+  std::vector<std::string> keyNames(std::string_view section) const;
+  // The value of the key in the section; an empty text when either is absent.
+  std::string value(std::string_view section, std::string_view key) const;
+
+ private:
+  struct Section {
+    std::string_view name;
+    std::size_t firstKey = 0;
+    std::size_t keyCount = 0;
+  };
+  const Section* find(std::string_view section) const;
+
+  std::string text_;
+  std::vector<Section> sections_;
+  std::vector<Key> keys_;
+  std::unordered_map<std::string, std::size_t> firstByName_;  // lower-case name → section
+};
+
+}  // namespace kestrel

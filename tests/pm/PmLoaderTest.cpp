@@ -1,0 +1,163 @@
+#include "readers/pm/PmLoader.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Cp1251.h"
+#include "support/PmBuilder.h"
+#include "support/TempDir.h"
+
+namespace kestrel::pm {
+namespace {
+
+using test::PmBuilder;
+
+struct Loaded {
+  test::TempDir dir;
+  Document doc;
+  std::vector<std::string> messages;
+  bool ok = false;
+};
+
+class Recorder : public DocumentView {
+ public:
+  explicit Recorder(std::vector<std::string>& m) : messages(m) {}
+  void showMessage(std::string_view text) override { messages.emplace_back(text); }
+  std::vector<std::string>& messages;
+};
+
+std::unique_ptr<Loaded> load(const std::string& text) {
+  auto l = std::make_unique<Loaded>();
+  Recorder rec(l->messages);
+  l->doc.setView(&rec);
+  l->ok = Button1Click(l->doc, l->dir.write("dump.pm", text));
+  l->doc.setView(nullptr);
+  return l;
+}
+
+TEST(PmLoader, ReadsBlocksAndRecordsInFileOrder) {
+  const auto l = load(PmBuilder()
+                          .block(4)
+                          .record(3, {0x31, 0x32, 0x00})
+                          .record(4, {0x3A, 0x3B, 0x00})
+                          .blankLine()
+                          .block(58)
+                          .record(0, {0x02})
+                          .line("1=")
+                          .text());
+  ASSERT_TRUE(l->ok);
+  const BlockModel& m = l->doc.model;
+  ASSERT_EQ(m.lastBlock(), 1);
+  EXPECT_EQ(m.blockNumbers, (std::vector<int>{4, 58}));
+  EXPECT_EQ(m.blocks[0].recordNumbers, (std::vector<int>{3, 4}));
+  EXPECT_EQ(m.blocks[0].records[0].bytes, (std::vector<std::uint8_t>{0x31, 0x32, 0x00}));
+  EXPECT_EQ(m.blocks[1].records[1].length(), 0);
+  EXPECT_TRUE(m.blockMarks[1] && m.blocks[1].recordMarks[1]);
+  EXPECT_EQ(l->doc.blockList(), (std::vector<std::string>{"4", "58"}));
+  EXPECT_TRUE(l->messages.empty());
+  EXPECT_TRUE(l->doc.saveEnabled());
+}
+
+TEST(PmLoader, LastLineWithoutLineBreakIsReadToTheEnd) {
+  for (const auto& [value, expected] :
+       std::vector<std::pair<std::string, std::vector<std::uint8_t>>>{
+           {"7=0A0B0C", {0x0A, 0x0B, 0x0C}}, {"7=0A0B0", {0x0A, 0x0B, 0x00}}, {"7=", {}}}) {
+    const auto l = load(PmBuilder().block(9).line(value).noFinalLineBreak().text());
+    ASSERT_TRUE(l->ok) << value;
+    EXPECT_EQ(l->doc.model.blocks[0].records[0].bytes, expected) << value;
+  }
+}
+
+TEST(PmLoader, MalformedFilesAreRejectedKeepingWhatWasRead) {
+  struct Case {
+    const char* name;
+    std::string text;
+    int blocks;
+    int recordsOfLast;
+  };
+  const std::vector<Case> cases = {
+      {"odd digit count", PmBuilder().block(9).record(1, {1}).line("2=ABC").text(), 1, 1},
+      {"not hexadecimal", PmBuilder().block(9).line("1=0G").text(), 1, 0},
+      {"key not on the line", PmBuilder().block(9).blankLine().line("1=00").text(), 1, 0},
+      {"section not a number", PmBuilder().block(9).record(1, {1}).header("x").text(), 1, 1},
+      {"key not a number", PmBuilder().block(9).line("k=00").text(), 1, 0},
+      {"text after header", PmBuilder().block(9).record(1, {1}).line("[10] x").line("1=00").text(),
+       2, 0},
+      {"LF line ends", PmBuilder().lineBreak("\n").block(9).record(1, {1}).text(), 1, 0},
+      {"CR line ends", PmBuilder().lineBreak("\r").block(9).record(1, {1}).text(), 1, 0},
+  };
+  for (const Case& c : cases) {
+    const auto l = load(c.text);
+    EXPECT_FALSE(l->ok) << c.name;
+    EXPECT_EQ(l->messages, std::vector<std::string>{std::string("Неверный формат файла"_cp)})
+        << c.name;
+    EXPECT_FALSE(l->doc.saveEnabled() || l->doc.exportToExcelEnabled() || l->doc.savePmEnabled())
+        << c.name;
+    ASSERT_EQ(l->doc.model.lastBlock(), c.blocks - 1) << c.name;
+    EXPECT_EQ(l->doc.model.blocks.back().lastRecord(), c.recordsOfLast - 1) << c.name;
+  }
+}
+
+TEST(PmLoader, MissingFileIsAFormatMessage) {
+  Document doc;
+  std::vector<std::string> messages;
+  Recorder rec(messages);
+  doc.setView(&rec);
+  EXPECT_FALSE(Button1Click(doc, "/nonexistent/dump.pm"));
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(doc.model.lastBlock(), -1);
+}
+
+std::vector<std::pair<std::string, std::string>> infoRows(const Document& doc) {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const auto& r : doc.ListView1.rows())
+    out.emplace_back(toUtf8(r.caption), toUtf8(r.subItem(0)));
+  return out;
+}
+
+TEST(PmLoader, InformationRowsWithFallbacksAndCuts) {
+  const auto l = load(PmBuilder()
+                          .block(4)
+                          .record(3, {'1', '2', '3', '4', 0x00})
+                          .record(4, {':', 0x0A, ';', 0x00})
+                          .line("9=00")
+                          .block(5)
+                          .record(0, {'3', '5', '0', '0', '0', '0', '0', '0', '0', '0', '0',
+                                      '0', '0', '0', '0', '0', '0', '0', '9', '9', 0x00})
+                          .block(308)
+                          .record(5, {'L', 0})
+                          .block(58)
+                          .block(60)
+                          .text());
+  ASSERT_TRUE(l->ok);
+  EXPECT_EQ(infoRows(l->doc),
+            (std::vector<std::pair<std::string, std::string>>{{"Production Serial Number", "1234"},
+                                                              {"Product Code", ":;"},
+                                                              {"HW", ""},
+                                                              {"IMEI", "350000000000000000"},
+                                                              {"User Lock", "L"},
+                                                              {"Записная книжка", "Есть"},
+                                                              {"Исходящие звонки", "Нет"},
+                                                              {"Пропущенные звонки", "Есть"},
+                                                              {"Входящие звонки", "Нет"},
+                                                              {"Заметки", "Нет"}}));
+  EXPECT_TRUE(l->doc.saveEnabled() && l->doc.exportToExcelEnabled());
+}
+
+TEST(PmLoader, LeadingZeroSectionSetsNoPresenceFlag) {
+  const auto l = load(PmBuilder().header("058").record(0, {1}).text());
+  ASSERT_TRUE(l->ok);
+  EXPECT_EQ(l->doc.model.blockNumbers[0], 58);
+  EXPECT_EQ(infoRows(l->doc)[0].second, "Нет");
+  EXPECT_FALSE(l->doc.saveEnabled() || l->doc.exportToExcelEnabled());
+}
+
+TEST(PmLoader, FileWithoutSectionsGivesOnlyPresenceRows) {
+  const auto l = load("just some text\r\n");
+  ASSERT_TRUE(l->ok);
+  EXPECT_EQ(l->doc.ListView1.rowCount(), 5u);
+  EXPECT_FALSE(l->doc.saveEnabled());
+  EXPECT_TRUE(l->doc.savePmEnabled());
+}
+
+}  // namespace
+}  // namespace kestrel::pm

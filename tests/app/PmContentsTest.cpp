@@ -24,8 +24,7 @@ class PmContentsTest : public QObject {
   static QList<int> shownColumns(const QTableView& view) {
     QList<int> out;
     for (int c = 0; c < view.model()->columnCount(); ++c) {
-      if (!view.isColumnHidden(c))
-        out << c;
+      if (!view.isColumnHidden(c)) out << c;
     }
     return out;
   }

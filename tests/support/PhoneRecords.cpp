@@ -26,8 +26,7 @@ std::uint8_t nibble(char c) {
     case '+':
       return 0xF;
     default:
-      if (c >= '1' && c <= '9')
-        return static_cast<std::uint8_t>(c - '0');
+      if (c >= '1' && c <= '9') return static_cast<std::uint8_t>(c - '0');
       throw std::invalid_argument("not a phone number digit");
   }
 }
@@ -114,8 +113,7 @@ Bytes calendarRecord(const CalendarEntry& e) {
   putYear(out, 4, e.year, e.bigEndianYears);
   out[6] = byte(e.month);
   out[7] = byte(e.day);
-  if (!e.shifted)
-    out[24] = 0x01;  // bytes 24 to 27 not all 0
+  if (!e.shifted) out[24] = 0x01;  // bytes 24 to 27 not all 0
   if (e.note)
     out[b + 16] = 0xFF;
   else

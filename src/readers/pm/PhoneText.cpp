@@ -15,8 +15,7 @@ enum class LatinForm {
 
 // The last position of a text of n bytes at start, cut at the record's end; -1 for no text.
 std::ptrdiff_t lastInside(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
-  if (n <= 0 || start >= record.size())
-    return -1;
+  if (n <= 0 || start >= record.size()) return -1;
   // Computed without start + n, which a hostile n could overflow.
   const std::ptrdiff_t last = n > record.size() - start ? record.size() - 1 : start + n - 1;
   return last < 0 ? -1 : last;
@@ -24,8 +23,7 @@ std::ptrdiff_t lastInside(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
 
 std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n, LatinForm form) {
   const std::ptrdiff_t last = lastInside(record, start, n);
-  if (last < 0)
-    return {};
+  if (last < 0) return {};
   const bool littleEndian = record.at(last) <= 4;
   // Positions before the record read as 0 bytes and yield nothing, so the walk ends at 0.
   const std::ptrdiff_t first = std::max<std::ptrdiff_t>(start, 0);
@@ -33,8 +31,7 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
   for (std::ptrdiff_t i = last; i >= first; --i) {
     std::uint8_t lo = littleEndian ? record.at(i - 1) : record.at(i);
     const std::uint8_t hi = littleEndian ? record.at(i) : record.at(i - 1);
-    if (lo <= 9)
-      continue;
+    if (lo <= 9) continue;
     if (hi == 0) {
       if (lo == 0xA1)
         lo = 0xE5;
@@ -45,8 +42,7 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
       reversed += static_cast<char>(lo);
     } else if (hi == 4) {
       // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and was skipped above.
-      if (lo == 0x51)
-        lo = 0x35;
+      if (lo == 0x51) lo = 0x35;
       reversed += static_cast<char>(static_cast<std::uint8_t>(lo + 176));
     }
   }
@@ -116,17 +112,14 @@ std::string DecodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
   for (std::ptrdiff_t i = last; i >= payload && i >= 0; --i) {
     const std::uint8_t v = record.at(i);
     const std::size_t even = static_cast<std::size_t>(v) + (v % 2);
-    if (even == reversed.size())
-      break;
+    if (even == reversed.size()) break;
     reversed += kHex[v & 0x0F];
-    if (v >= 0x10)
-      reversed += kHex[v >> 4];
+    if (v >= 0x10) reversed += kHex[v >> 4];
   }
   std::string number;
   for (auto it = reversed.rbegin(); it != reversed.rend() && number.size() < 20; ++it) {
     const char c = numberCharacter(*it);
-    if (c == 0)
-      break;
+    if (c == 0) break;
     number += c;
   }
   return number;

@@ -36,11 +36,9 @@ void walkFields(ByteView record, bool firstLengthByteOnly, Apply apply) {
   const int count = record.at(0);
   std::ptrdiff_t p = 1;
   for (int f = 0; f < count; ++f) {
-    if (!record.has(p + 3))
-      return;
+    if (!record.has(p + 3)) return;
     std::ptrdiff_t length = record.at(p);
-    if (length == 0 && !firstLengthByteOnly)
-      length = record.at(p + 1);
+    if (length == 0 && !firstLengthByteOnly) length = record.at(p + 1);
     apply(Field{p, length, record.at(p + 2)});
     p += 4 + length;
   }
@@ -48,8 +46,7 @@ void walkFields(ByteView record, bool firstLengthByteOnly, Apply apply) {
 
 // A record of no bytes in a block of user data is a damaged dump.
 void requireBytes(const datapm& record) {
-  if (record.bytes.empty())
-    throw FormatError("record of no bytes in a block of user data");
+  if (record.bytes.empty()) throw FormatError("record of no bytes in a block of user data");
 }
 
 std::string twoDigits(int value) {
@@ -64,8 +61,7 @@ std::string date(int day, int month, int year) {
 // A calendar year: little-endian unless that reading lies outside 1680..3000.
 int calendarYear(std::uint8_t first, std::uint8_t second) {
   const int littleEndian = first + 256 * second;
-  if (littleEndian > 3000 || littleEndian < 1680)
-    return 256 * first + second;
+  if (littleEndian > 3000 || littleEndian < 1680) return 256 * first + second;
   return littleEndian;
 }
 
@@ -78,14 +74,12 @@ std::vector<std::string> collectGroupNames(Document& doc) {
   std::vector<std::string> names;
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
-    if (model.blockNumbers[g] != kGroupBlock)
-      continue;
+    if (model.blockNumbers[g] != kGroupBlock) continue;
     for (const datapm& record : model.blocks[g].records) {
       requireBytes(record);
       const ByteView bytes = record.view();
       walkFields(bytes, true, [&](const Field& f) {
-        if (f.tag == 7)
-          names.push_back(GetName(doc, bytes, f.payload() + 2, f.length - 2));
+        if (f.tag == 7) names.push_back(GetName(doc, bytes, f.payload() + 2, f.length - 2));
       });
     }
   }
@@ -129,8 +123,7 @@ void addPhonebookRows(Document& doc, const podblock& block,
         case 67: {
           // Without group names the field means nothing; a group number byte beyond the record
           // is no group number at all.
-          if (groupNames.empty() || !bytes.has(f.payload()))
-            break;
+          if (groupNames.empty() || !bytes.has(f.payload())) break;
           const std::size_t group = bytes.at(f.payload());
           if (group == 0 || group > groupNames.size())
             throw FormatError("group number without a group name");
@@ -227,8 +220,7 @@ void addCalendarRows(Document& doc, const podblock& block) {
     const ByteView bytes = record.view();
 
     std::string day = date(bytes.at(7), bytes.at(6), calendarYear(bytes.at(4), bytes.at(5)));
-    if (day == "01.01.1980")
-      day.clear();
+    if (day == "01.01.1980") day.clear();
     // The parts after the date start 4 bytes later when bytes 24 to 27 are all 0.
     std::ptrdiff_t b = 24;
     if (byteIs(bytes, 24, 0) && byteIs(bytes, 25, 0) && byteIs(bytes, 26, 0) &&

@@ -36,18 +36,12 @@ constexpr std::string_view kLatinFallback =
 }  // namespace
 
 char fallbackFor(char32_t cp) {
-  if (cp >= 0xA0 && cp <= 0x17F)
-    return kLatinFallback[cp - 0xA0];
-  if (cp >= 0xFF01 && cp <= 0xFF5E)
-    return static_cast<char>(cp - 0xFF01 + 0x21);  // full width
-  if ((cp >= 0x2000 && cp <= 0x200A) || cp == 0x202F || cp == 0x205F || cp == 0x3000)
-    return ' ';
-  if (cp == 0xFB00 || cp == 0xFB01 || cp == 0xFB02 || cp == 0xFB03 || cp == 0xFB04)
-    return 'f';
-  if (cp == 0x2024)
-    return '.';
-  if (cp == 0x2033 || cp == 0x2036)
-    return '?';
+  if (cp >= 0xA0 && cp <= 0x17F) return kLatinFallback[cp - 0xA0];
+  if (cp >= 0xFF01 && cp <= 0xFF5E) return static_cast<char>(cp - 0xFF01 + 0x21);  // full width
+  if ((cp >= 0x2000 && cp <= 0x200A) || cp == 0x202F || cp == 0x205F || cp == 0x3000) return ' ';
+  if (cp == 0xFB00 || cp == 0xFB01 || cp == 0xFB02 || cp == 0xFB03 || cp == 0xFB04) return 'f';
+  if (cp == 0x2024) return '.';
+  if (cp == 0x2033 || cp == 0x2036) return '?';
   return '?';
 }
 
@@ -65,8 +59,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8Text) {
   std::size_t pos = 0;
   while (pos < utf8Text.size()) {
     const auto cp = cp1251::nextUtf8(utf8Text, pos);
-    if (!cp)
-      return std::nullopt;
+    if (!cp) return std::nullopt;
     if (const auto byte = cp1251::fromCodePoint(*cp)) {
       out += static_cast<char>(*byte);
     } else {

@@ -21,8 +21,7 @@ std::unique_ptr<Document> decoded(const test::GdfsBuilder& b) {
   auto doc = std::make_unique<Document>();
   std::map<int, std::size_t> index;
   for (const auto& r : b.records()) {
-    if (!index.count(r.block))
-      index[r.block] = doc->model.addBlock(r.block, true);
+    if (!index.count(r.block)) index[r.block] = doc->model.addBlock(r.block, true);
     doc->model.addRecord(index[r.block], r.number, false, r.bytes);
   }
   Button6Click(*doc);
@@ -298,8 +297,7 @@ TEST(GdfsDecoder, CutAndRandomRecordsDecodeWithinTheirBytes) {
     Bytes r(random() % 40);
     for (auto& byte : r)
       byte = static_cast<std::uint8_t>(random() % 8 == 0 ? random() % 256 : random() % 8);
-    if (!r.empty())
-      r[0] = std::vector<std::uint8_t>{5, 6, 7, 10, 18}[random() % 5];
+    if (!r.empty()) r[0] = std::vector<std::uint8_t>{5, 6, 7, 10, 18}[random() % 5];
     b.record(21, k % 256, r);
   }
   const auto doc = decoded(b);

@@ -58,12 +58,9 @@ std::string GdfsBuilder::gdf() const {
 }
 
 std::string GdfsBuilder::form(std::string_view ending) const {
-  if (ending == ".bin")
-    return bin();
-  if (ending == ".gdfs")
-    return gdfs();
-  if (ending == ".gdf")
-    return gdf();
+  if (ending == ".bin") return bin();
+  if (ending == ".gdfs") return gdfs();
+  if (ending == ".gdf") return gdf();
   throw std::invalid_argument("no GDFS form ends in " + std::string(ending));
 }
 

@@ -139,8 +139,7 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
     }
   }
   // The timestamp follows the second-to-last text; with fewer texts there is no date.
-  if (secondLatestEnd)
-    setCell(row, Document::kCalDate, timestampText(record, *secondLatestEnd));
+  if (secondLatestEnd) setCell(row, Document::kCalDate, timestampText(record, *secondLatestEnd));
   if (!texts.empty()) {
     setCell(row, Document::kCalTitle, texts.front());
     // The last text is not shown.
@@ -268,8 +267,7 @@ std::string GetDigits(ByteView record, std::ptrdiff_t s) {
   for (const std::uint8_t b : record.slice(s + 1, record.at(s - 3))) {
     digits += kCharacters[b & 0x0F];
     // A high nibble F fills the last byte of an odd digit count.
-    if ((b >> 4) != 0x0F)
-      digits += kCharacters[b >> 4];
+    if ((b >> 4) != 0x0F) digits += kCharacters[b >> 4];
   }
   return digits;
 }

@@ -18,12 +18,9 @@ constexpr std::uint8_t kCr = 0x0D;
 constexpr std::uint8_t kLf = 0x0A;
 
 int hexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
 
@@ -32,8 +29,7 @@ int hexDigit(std::uint8_t c) {
 std::uint8_t hexPair(ByteView image, std::ptrdiff_t at) {
   const int high = hexDigit(image.at(at));
   const int low = hexDigit(image.at(at + 1));
-  if (high < 0 || low < 0 || !image.has(at + 1))
-    throw FormatError("not a hexadecimal digit pair");
+  if (high < 0 || low < 0 || !image.has(at + 1)) throw FormatError("not a hexadecimal digit pair");
   return static_cast<std::uint8_t>(high * 16 + low);
 }
 
@@ -69,8 +65,7 @@ class TwoPass {
 
   void append(std::uint8_t block, std::uint8_t record, std::vector<std::uint8_t> bytes) {
     // The filling pass meets only records the counting pass has counted.
-    if (index_[block] < 0)
-      throw FormatError("record of an uncounted block");
+    if (index_[block] < 0) throw FormatError("record of an uncounted block");
     model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_,
                      std::move(bytes));
   }
@@ -94,15 +89,13 @@ struct BinEntry {
 
 BinEntry binEntryAt(ByteView image, std::ptrdiff_t p) {
   BinEntry e;
-  if (image.size() - p < kBinEntryHeader)
-    return e;
+  if (image.size() - p < kBinEntryHeader) return e;
   std::uint32_t n = 0;
   for (int k = 3; k >= 0; --k)
     n = (n << 8) | image.at(p + 3 + k);
   e.payloadLength = static_cast<std::int32_t>(n);
   // The scan never moves backward.
-  if (e.payloadLength < 0)
-    throw FormatError("negative payload length");
+  if (e.payloadLength < 0) throw FormatError("negative payload length");
   e.whole = e.payloadLength <= image.size() - p - kBinEntryHeader;
   return e;
 }
@@ -112,16 +105,14 @@ void readBin(ByteView image, TwoPass& passes) {
   // filling pass reports it once the entries before it are in.
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
-    if (!e.whole)
-      break;
+    if (!e.whole) break;
     passes.count(image.at(p + 2));
     p += kBinEntryHeader + e.payloadLength;
   }
   passes.allocate();
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
-    if (!e.whole)
-      throw FormatError("entry runs past the end of the file");
+    if (!e.whole) throw FormatError("entry runs past the end of the file");
     const auto payload = image.slice(p + kBinEntryHeader, e.payloadLength);
     passes.append(image.at(p + 2), image.at(p + 1), {payload.begin(), payload.end()});
     p += kBinEntryHeader + e.payloadLength;
@@ -134,8 +125,7 @@ void readBin(ByteView image, TwoPass& passes) {
 std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
                           std::vector<std::uint8_t>& bytes) {
   while (q < image.size() && image.at(q) != kCr) {
-    if (!image.has(q + 1))
-      break;
+    if (!image.has(q + 1)) break;
     bytes.push_back(hexPair(image, q));
     q += step;
   }
@@ -153,13 +143,11 @@ bool gdfsTagAt(ByteView image, std::ptrdiff_t j) {
 
 void readGdfs(ByteView image, TwoPass& passes) {
   for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
-    if (gdfsTagAt(image, j))
-      passes.count(hexPair(image, j + 10));
+    if (gdfsTagAt(image, j)) passes.count(hexPair(image, j + 10));
   }
   passes.allocate();
   for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
-    if (!gdfsTagAt(image, j))
-      continue;
+    if (!gdfsTagAt(image, j)) continue;
     const std::uint8_t block = hexPair(image, j + 10);
     const std::uint8_t record = hexPair(image, j + 12);
     std::vector<std::uint8_t> bytes;
@@ -179,13 +167,11 @@ bool gdfLineAt(ByteView image, std::ptrdiff_t i) {
 
 void readGdf(ByteView image, TwoPass& passes) {
   for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
-    if (gdfLineAt(image, i))
-      passes.count(hexPair(image, i - 4));
+    if (gdfLineAt(image, i)) passes.count(hexPair(image, i - 4));
   }
   passes.allocate();
   for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
-    if (!gdfLineAt(image, i))
-      continue;
+    if (!gdfLineAt(image, i)) continue;
     const std::uint8_t block = hexPair(image, i - 4);
     const std::uint8_t record = hexPair(image, i - 2);
     std::vector<std::uint8_t> bytes;
@@ -198,12 +184,9 @@ void readGdf(ByteView image, TwoPass& passes) {
 }  // namespace
 
 Form formOf(const std::string& fileName, ByteView image) {
-  if (endsWith(fileName, ".bin"))
-    return Form::Bin;
-  if (endsWith(fileName, ".gdfs"))
-    return Form::Gdfs;
-  if (endsWith(fileName, ".gdf") && bytesAre(image, 0, "[VE"))
-    return Form::Gdf;
+  if (endsWith(fileName, ".bin")) return Form::Bin;
+  if (endsWith(fileName, ".gdfs")) return Form::Gdfs;
+  if (endsWith(fileName, ".gdf") && bytesAre(image, 0, "[VE")) return Form::Gdf;
   return Form::None;
 }
 

@@ -81,10 +81,10 @@ struct CallCase {
 };
 
 TEST(GdfsDecoder, Calls) {
-  const Bytes spec19 = {0x0A, 0, 0, 0,    0,    0,    1,    0xD2, 0x02, 0x96,
+  const Bytes call19 = {0x0A, 0, 0, 0,    0,    0,    1,    0xD2, 0x02, 0x96,
                         0x49, 0, 3, 0x00, 0x01, 0x20, 0x21, 0x43, 0xF5};
   const std::vector<CallCase> cases = {
-      {"19-byte call", spec19, cp("Исходящий"), " 12345", "14.02.2009 02:32"},
+      {"19-byte call", call19, cp("Исходящий"), " 12345", "14.02.2009 02:32"},
       {"two numbers", call(0, 0, {numberField("123", 0x20), numberField("456", 0x20)}),
        cp("Пропущенный"), " 123 456", "01.01.1970 03:00"},
       {"incoming", call(2, 6, {numberField("5", 0x20)}), cp("Входящий"), " 5", "01.01.1970 03:01"},

@@ -24,12 +24,13 @@ int hexDigit(std::uint8_t c) {
   return -1;
 }
 
-// The byte written as two hexadecimal digits at `at`, either case. Callers make sure both
-// digits lie inside the image.
+// The byte written as two hexadecimal digits at `at`, either case. A position outside the
+// image holds no digit.
 std::uint8_t hexPair(ByteView image, std::ptrdiff_t at) {
   const int high = hexDigit(image.at(at));
   const int low = hexDigit(image.at(at + 1));
-  if (high < 0 || low < 0 || !image.has(at + 1)) throw FormatError("not a hexadecimal digit pair");
+  if (high < 0 || low < 0 || !image.has(at) || !image.has(at + 1))
+    throw FormatError("not a hexadecimal digit pair");
   return static_cast<std::uint8_t>(high * 16 + low);
 }
 

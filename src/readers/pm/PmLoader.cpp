@@ -144,9 +144,10 @@ void addPresenceRows(Document& doc, const std::array<bool, 5>& present) {
 }
 
 // Steps of the load up to the presence rows; throws on any failure.
-void load(Document& doc, const std::string& fileName, std::array<bool, 5>& present) {
+void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage,
+          std::array<bool, 5>& present) {
   doc.pmIni.reset();  // the index points into the image it was built on
-  doc.fileImage = readWholeFile(fileName);
+  doc.fileImage = readImage();
   doc.pmIni = std::make_unique<IniReader>(doc.fileImage);
   doc.scanPos = 0;
   doc.setBlockList(doc.pmIni->sectionNames());
@@ -185,9 +186,7 @@ void load(Document& doc, const std::string& fileName, std::array<bool, 5>& prese
   Button2Click(doc);
 }
 
-}  // namespace
-
-bool Button1Click(Document& doc, const std::string& fileName) {
+bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
   for (ResultTable* table : {&doc.Book, &doc.Book1, &doc.ListView1, &doc.ListView3}) {
     table->clear();
   }
@@ -199,7 +198,7 @@ bool Button1Click(Document& doc, const std::string& fileName) {
 
   std::array<bool, 5> present{};
   try {
-    load(doc, fileName, present);
+    load(doc, readImage, present);
   } catch (const std::exception&) {
     doc.setSavePmEnabled(false);
     doc.setDataCommandsEnabled(false);
@@ -210,6 +209,16 @@ bool Button1Click(Document& doc, const std::string& fileName) {
   doc.setProgressPosition(0);
   doc.setStatus("");
   return true;
+}
+
+}  // namespace
+
+bool Button1Click(Document& doc, const std::string& fileName) {
+  return loadWith(doc, [&] { return readWholeFile(fileName); });
+}
+
+bool loadPmImage(Document& doc, std::vector<std::uint8_t> image) {
+  return loadWith(doc, [&] { return std::move(image); });
 }
 
 }  // namespace kestrel::pm

@@ -46,6 +46,8 @@ class TReadForm : public QWidget, public DocumentView {
 
   // The PM load into this document; true on success.
   bool Button1Click(const QString& fileName);
+  // The GDFS load into this document.
+  void Button5Click(const QString& fileName);
 
   // Shows the document's tables, widths and command states anew after a command changed them.
   void refresh();

@@ -9,6 +9,7 @@
 #include "cli/DocumentJson.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "readers/gdfs/GdfsReader.h"
 #include "readers/pm/PmLoader.h"
 
 namespace kestrel::cli {
@@ -134,6 +135,8 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
       pm::Button1Click(doc, files.front());
       return;
     case Kind::Gdfs:
+      gdfs::Button5Click(doc, files.front());
+      return;
     case Kind::Eeprom:
     case Kind::Vcf:
       break;

@@ -1,10 +1,16 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "Dialogs.h"
+#include "MainForm.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow w;
-  w.setWindowTitle("Kestrel v1.6 :)");
-  w.show();
+  QApplication::setApplicationName(QStringLiteral("Kestrel"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Kestrel"));
+
+  kestrel::app::QtFileDialogs files;
+  kestrel::app::QtMessageBoxes messages;
+  kestrel::app::TMainForm frame(kestrel::app::AppServices{&files, &messages});
+  frame.show();
   return app.exec();
 }

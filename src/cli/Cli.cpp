@@ -137,7 +137,8 @@ Kind kindOf(const Options& o) {
 
 // Opens the files into the document exactly as the desktop program's open command of that kind.
 void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
-  doc.caption = files.front();
+  // The caption is the path as given; a name that is not UTF-8 is kept byte for byte.
+  doc.caption = fromUtf8(files.front()).value_or(files.front());
   switch (kind) {
     case Kind::Pm:
       pm::Button1Click(doc, files.front());

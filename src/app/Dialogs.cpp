@@ -1,0 +1,64 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kestrel::app {
+
+QString qtFilter(const QString& filter) {
+  if (filter.isEmpty())
+    return {};
+  const QStringList parts = filter.split('|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QStringList QtFileDialogs::getOpenFileNames(QWidget* parent, const OpenRequest& request) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (!request.filter.isEmpty())
+    dialog.setNameFilter(qtFilter(request.filter));
+  if (!request.fileName.isEmpty())
+    dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted)
+    return {};
+  return dialog.selectedFiles();
+}
+
+std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* parent,
+                                                                      const SaveRequest& request) {
+  QFileDialog dialog(parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  const QStringList filters = qtFilter(request.filter).split(QStringLiteral(";;"));
+  dialog.setNameFilters(filters);
+  if (!request.fileName.isEmpty())
+    dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  const auto index = filters.indexOf(dialog.selectedNameFilter());
+  return SaveAnswer{dialog.selectedFiles().front(), index < 0 ? 1 : static_cast<int>(index) + 1};
+}
+
+void QtMessageBoxes::information(QWidget* parent, const QString& text) {
+  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+}
+
+void QtMessageBoxes::warning(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QApplication::applicationDisplayName(), text);
+}
+
+void QtMessageBoxes::error(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+}
+
+}  // namespace kestrel::app

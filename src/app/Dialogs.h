@@ -1,0 +1,72 @@
+#pragma once
+// The dialogs of the program, each behind a small interface so that tests can answer them.
+// The production implementations are the Qt dialogs.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace kestrel::app {
+
+// Converts a filter written as "description|pattern;pattern|description|pattern..." into the
+// Qt form "description (pattern pattern);;...".
+QString qtFilter(const QString& filter);
+
+class FileDialogs {
+ public:
+  struct OpenRequest {
+    QString filter;    // "PM|*.pm*"; empty for no filter
+    QString fileName;  // the file the dialog proposes
+    bool multiple = false;
+  };
+  struct SaveRequest {
+    QString filter;  // "Text|*.txt|CSV|*.csv|..."
+    QString fileName;
+  };
+  struct SaveAnswer {
+    QString fileName;
+    int filterIndex = 1;  // 1-based entry of the filter list
+  };
+
+  virtual ~FileDialogs() = default;
+  // The chosen files in the dialog's order; empty when the user cancelled.
+  virtual QStringList getOpenFileNames(QWidget* parent, const OpenRequest& request) = 0;
+  // The chosen name and file-type entry; nothing when the user cancelled. No overwrite prompt
+  // and no default extension.
+  virtual std::optional<SaveAnswer> getSaveFileName(QWidget* parent,
+                                                    const SaveRequest& request) = 0;
+};
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A message box with an OK button.
+  virtual void information(QWidget* parent, const QString& text) = 0;
+  // A warning with an OK button.
+  virtual void warning(QWidget* parent, const QString& text) = 0;
+  // The application's general error report.
+  virtual void error(QWidget* parent, const QString& text) = 0;
+};
+
+class QtFileDialogs : public FileDialogs {
+ public:
+  QStringList getOpenFileNames(QWidget* parent, const OpenRequest& request) override;
+  std::optional<SaveAnswer> getSaveFileName(QWidget* parent, const SaveRequest& request) override;
+};
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  void information(QWidget* parent, const QString& text) override;
+  void warning(QWidget* parent, const QString& text) override;
+  void error(QWidget* parent, const QString& text) override;
+};
+
+// What the windows need from outside: passed to the main window, shared with its documents.
+struct AppServices {
+  FileDialogs* files = nullptr;
+  MessageBoxes* messages = nullptr;
+};
+
+}  // namespace kestrel::app

@@ -1,0 +1,168 @@
+#include "MainForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
+#include <exception>
+
+#include "ReadForm.h"
+
+namespace kestrel::app {
+
+TMainForm::TMainForm(const AppServices& services, QWidget* parent)
+    : QMainWindow(parent), services_(services) {
+  setWindowTitle(QStringLiteral("Kestrel v1.6 :)"));
+  setGeometry(293, 203, 701, 566);
+
+  mdiArea_ = new QMdiArea(this);
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdiArea_);
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::rebuildMenuBar);
+
+  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
+  openPm->setShortcut(QKeySequence::Open);
+  connect(openPm, &QAction::triggered, this, &TMainForm::PMKA1Click);
+  QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
+  openGdfs->setObjectName(QStringLiteral("GDFS1"));
+  QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
+  openEeprom->setObjectName(QStringLiteral("EEPROM1"));
+  openEeprom->setEnabled(false);
+  QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
+  openVcf->setObjectName(QStringLiteral("VCF1"));
+  fileMenu_->addSeparator();
+  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
+  exit->setShortcut(QKeySequence::Quit);
+  connect(exit, &QAction::triggered, this, &TMainForm::N3Click);
+
+  settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
+  settingsMenu_->setEnabled(false);
+  about_ = new QAction(QStringLiteral("About"), this);
+
+  ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
+  rebuildMenuBar();
+}
+
+TMainForm::~TMainForm() {
+  // The documents go with the frame; the menu bar need not follow them any more.
+  disconnect(mdiArea_, nullptr, this, nullptr);
+  for (TReadForm* doc : documents())
+    disconnect(doc, nullptr, this, nullptr);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  // Exit closes every document window; nothing is asked.
+  mdiArea_->closeAllSubWindows();
+  QMainWindow::closeEvent(event);
+}
+
+QList<TReadForm*> TMainForm::documents() const {
+  QList<TReadForm*> out;
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    if (auto* form = qobject_cast<TReadForm*>(sub->widget()))
+      out << form;
+  }
+  return out;
+}
+
+TReadForm* TMainForm::activeDocument() const {
+  QMdiSubWindow* sub = mdiArea_->activeSubWindow();
+  return sub ? qobject_cast<TReadForm*>(sub->widget()) : nullptr;
+}
+
+void TMainForm::rebuildMenuBar() {
+  // A group that the active document brings replaces the frame's menus of that group.
+  QList<GroupEntry> entries;
+  TReadForm* doc = activeDocument();
+  QList<int> docGroups;
+  if (doc) {
+    for (const auto& m : doc->menus()) {
+      entries.append({m.group, m.menu->menuAction()});
+      docGroups << m.group;
+    }
+  }
+  for (const auto& e : ownMenus_) {
+    if (!docGroups.contains(e.group))
+      entries.append(e);
+  }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const GroupEntry& a, const GroupEntry& b) { return a.group < b.group; });
+  menuBar()->clear();
+  for (const auto& e : entries)
+    menuBar()->addAction(e.action);
+}
+
+QStringList TMainForm::ask(OpenDialog& dialog) {
+  const QStringList files = services_.files->getOpenFileNames(
+      this, FileDialogs::OpenRequest{dialog.filter, dialog.fileName, dialog.multiple});
+  if (!files.isEmpty())
+    dialog.fileName = files.front().trimmed();
+  return files;
+}
+
+TReadForm* TMainForm::createDocument(const QString& caption) {
+  auto* form = new TReadForm(*this, services_);
+  QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  // The window's menus leave the menu bar with it.
+  connect(form, &QObject::destroyed, this, &TMainForm::rebuildMenuBar, Qt::QueuedConnection);
+  form->setCaption(caption);
+  sub->show();
+  mdiArea_->setActiveSubWindow(sub);
+  return form;
+}
+
+void TMainForm::guarded(QWidget* parent, const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    services_.messages->error(parent, QString::fromStdString(e.what()));
+  }
+}
+
+void TMainForm::PMKA1Click() {
+  const QStringList files = ask(OpenPM);
+  if (files.isEmpty())
+    return;
+  guarded(this, [&] { createDocument(files.front())->Button1Click(files.front()); });
+}
+
+void TMainForm::N3Click() {
+  close();
+}
+
+void TMainForm::Tile() {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
+    if (sub->isVisible() && !sub->isMinimized())
+      windows << sub;
+  }
+  if (windows.isEmpty())
+    return;
+  const QRect area = mdiArea_->viewport()->rect();
+  const int n = static_cast<int>(windows.size());
+  for (int i = 0; i < n; ++i) {
+    if (windows[i]->isMaximized())
+      windows[i]->showNormal();
+    if (tileMode_ == TileMode::Horizontal) {
+      const int top = area.height() * i / n;
+      const int bottom = area.height() * (i + 1) / n;
+      windows[i]->setGeometry(0, top, area.width(), bottom - top);
+    } else {
+      const int left = area.width() * i / n;
+      const int right = area.width() * (i + 1) / n;
+      windows[i]->setGeometry(left, 0, right - left, area.height());
+    }
+  }
+}
+
+void TMainForm::Cascade() {
+  mdiArea_->cascadeSubWindows();
+}
+
+}  // namespace kestrel::app

@@ -1,0 +1,108 @@
+#pragma once
+// The document window: one per opened file. It owns its document and mirrors it: the tables in
+// tab pages, the status text and progress bar, the enabled state of its commands.
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QWidget>
+#include <memory>
+
+#include "Dialogs.h"
+#include "core/Document.h"
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QPlainTextEdit;
+
+namespace kestrel::app {
+
+class ResultTableModel;
+class TMainForm;
+
+class TReadForm : public QWidget, public DocumentView {
+  Q_OBJECT
+ public:
+  // A menu of this window with its group number for merging into the frame's menu bar.
+  struct GroupMenu {
+    int group;
+    QMenu* menu;
+  };
+
+  TReadForm(TMainForm& frame, const AppServices& services, QWidget* parent = nullptr);
+  ~TReadForm() override;
+
+  Document& document() { return doc_; }
+  const Document& document() const { return doc_; }
+
+  // Sets the caption of the document and of its window.
+  void setCaption(const QString& caption);
+
+  // The PM load into this document; true on success.
+  bool Button1Click(const QString& fileName);
+
+  // Shows the document's tables, widths and command states anew after a command changed them.
+  void refresh();
+
+  QList<GroupMenu> menus() const;
+
+  // The widgets, for the frame and for tests.
+  QTabWidget* tabs() const { return tabs_; }
+  QTableView* view(const ResultTable& table) const;
+  QStatusBar* statusBar() const { return statusBar_; }
+  QLabel* statusPanel() const { return statusPanel_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QListWidget* blockList() const { return ListBox1_; }
+  QAction* exportToExcelAction() const { return exportToExcel_; }
+  QAction* saveAction() const { return save_; }
+  QAction* printAction() const { return print_; }
+  QPushButton* savePmButton() const { return savePm_; }
+  QMenu* editMenu() const { return editMenu_; }
+
+  // DocumentView
+  void statusChanged(std::string_view text) override;
+  void progressMaximumChanged(int maximum) override;
+  void progressPositionChanged(int position) override;
+  void commandsChanged() override;
+  void blockListChanged() override;
+  void showMessage(std::string_view text) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildTabs();
+  void buildStatusBar();
+  void buildMenus();
+  QTableView* addTablePage(ResultTable& table, const QString& caption);
+  void placeProgressBar();
+
+  TMainForm& frame_;
+  AppServices services_;
+  Document doc_;
+
+  QTabWidget* tabs_ = nullptr;
+  QList<QTableView*> views_;
+  QList<ResultTableModel*> models_;
+  QStatusBar* statusBar_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  QListWidget* ListBox1_ = nullptr;
+  QPushButton* savePm_ = nullptr;
+  QElapsedTimer lastRepaint_;
+
+  QMenu* fileMenu_ = nullptr;
+  QMenu* viewMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QAction* exportToExcel_ = nullptr;
+  QAction* save_ = nullptr;
+  QAction* print_ = nullptr;
+};
+
+}  // namespace kestrel::app

@@ -1,0 +1,48 @@
+#pragma once
+// Test answers for the program's dialogs: queued replies, and a record of what was asked.
+
+#include <QList>
+#include <QStringList>
+#include <deque>
+
+#include "Dialogs.h"
+
+namespace kestrel::app::test {
+
+class FakeFileDialogs : public FileDialogs {
+ public:
+  QStringList getOpenFileNames(QWidget*, const OpenRequest& request) override {
+    openRequests << request;
+    if (openAnswers.empty())
+      return {};
+    QStringList answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+  }
+  std::optional<SaveAnswer> getSaveFileName(QWidget*, const SaveRequest& request) override {
+    saveRequests << request;
+    if (saveAnswers.empty())
+      return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+  }
+
+  std::deque<QStringList> openAnswers;  // an empty list answers "cancel"
+  std::deque<std::optional<SaveAnswer>> saveAnswers;
+  QList<OpenRequest> openRequests;
+  QList<SaveRequest> saveRequests;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  void information(QWidget*, const QString& text) override { informations << text; }
+  void warning(QWidget*, const QString& text) override { warnings << text; }
+  void error(QWidget*, const QString& text) override { errors << text; }
+
+  QStringList informations;
+  QStringList warnings;
+  QStringList errors;
+};
+
+}  // namespace kestrel::app::test

@@ -1,0 +1,233 @@
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+#include "FakeDialogs.h"
+#include "MainForm.h"
+#include "ReadForm.h"
+#include "support/PmBuilder.h"
+#include "support/TempDir.h"
+
+using kestrel::app::TMainForm;
+using kestrel::app::TReadForm;
+using kestrel::test::PmBuilder;
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+  kestrel::app::test::FakeFileDialogs files;
+  kestrel::app::test::FakeMessageBoxes messages;
+  kestrel::test::TempDir dir;
+
+  kestrel::app::AppServices services() { return {&files, &messages}; }
+
+  static QStringList visibleMenus(TMainForm& frame) {
+    QStringList out;
+    for (QAction* a : frame.menuBar()->actions()) {
+      if (a->isVisible())
+        out << a->text();
+    }
+    return out;
+  }
+
+  QString dump() {
+    return QString::fromStdString(dir.write(
+        "phone dump.pm",
+        PmBuilder().block(4).record(3, {'S', 'N', '1', 0x00}).block(58).record(0, {0x00}).text()));
+  }
+
+ private slots:
+  void init() {
+    files.openAnswers.clear();
+    files.openRequests.clear();
+    files.saveAnswers.clear();
+    files.saveRequests.clear();
+    messages.informations.clear();
+    messages.warnings.clear();
+    messages.errors.clear();
+  }
+
+  void frameHasItsCaptionGeometryAndMenus() {
+    TMainForm frame(services());
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Kestrel v1.6 :)"));
+    QCOMPARE(frame.geometry().size(), QSize(701, 566));
+    QCOMPARE(visibleMenus(frame),
+             (QStringList{QStringLiteral("Файл"), QStringLiteral("Настройки"), "About"}));
+    QVERIFY(!frame.menuBar()->actions()[1]->isEnabled());
+  }
+
+  void openingAPmDumpShowsItInANewWindow() {
+    TMainForm frame(services());
+    frame.show();
+    const QString path = dump();
+    files.openAnswers = {{path}};
+    frame.PMKA1Click();
+
+    QCOMPARE(files.openRequests.size(), 1);
+    QCOMPARE(files.openRequests[0].filter, QStringLiteral("PM|*.pm*"));
+    QCOMPARE(frame.documents().size(), 1);
+    TReadForm* doc = frame.activeDocument();
+    QVERIFY(doc);
+    QCOMPARE(doc->windowTitle(), path);
+    QCOMPARE(doc->tabs()->currentIndex(), 0);
+    QCOMPARE(doc->statusPanel()->text(), QString());
+    QVERIFY(messages.informations.isEmpty());
+
+    QTableView* info = doc->view(doc->document().ListView1);
+    QCOMPARE(info->model()->index(0, 0).data().toString(), "Production Serial Number");
+    QCOMPARE(info->model()->index(0, 1).data().toString(), "SN1");
+    QCOMPARE(info->model()->index(1, 0).data().toString(), QStringLiteral("Записная книжка"));
+    QCOMPARE(info->model()->index(1, 1).data().toString(), QStringLiteral("Есть"));
+    QVERIFY(doc->saveAction()->isEnabled());
+    QVERIFY(doc->exportToExcelAction()->isEnabled());
+    QVERIFY(doc->savePmButton()->isEnabled());
+
+    // Tab captions in order; the SMS and raw-section pages are not shown.
+    QCOMPARE(doc->tabs()->tabText(2), QStringLiteral("Зап. Книжка"));
+    QVERIFY(!doc->tabs()->isTabVisible(1));
+    QVERIFY(!doc->tabs()->isTabVisible(5));
+    QCOMPARE(doc->blockList()->count(), 2);
+  }
+
+  void newDocumentShowsOnlyTheRunningNumberOfPhonebookAndCalls() {
+    TMainForm frame(services());
+    files.openAnswers = {{dump()}};
+    frame.PMKA1Click();
+    TReadForm* doc = frame.activeDocument();
+    QTableView* book = doc->view(doc->document().Book1);
+    QVERIFY(!book->isColumnHidden(0));
+    for (int c = 1; c < 14; ++c)
+      QVERIFY(book->isColumnHidden(c));
+    QCOMPARE(book->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ФИО"));
+    QTableView* calendar = doc->view(doc->document().ListView3);
+    for (int c = 0; c < 5; ++c)
+      QVERIFY(!calendar->isColumnHidden(c));
+    QCOMPARE(calendar->columnWidth(4), 300);
+  }
+
+  void progressBarSitsInsideTheStatusBar() {
+    TMainForm frame(services());
+    frame.show();
+    files.openAnswers = {{dump()}};
+    frame.PMKA1Click();
+    TReadForm* doc = frame.activeDocument();
+    QCOMPARE(doc->statusPanel()->width(), 500);
+    QCOMPARE(doc->progressBar()->parentWidget(), doc->statusBar());
+    QCOMPARE(doc->progressBar()->geometry().topLeft(), QPoint(150, 2));
+    QCOMPARE(doc->progressBar()->width(), 350);
+    QCOMPARE(doc->progressBar()->height(), doc->statusBar()->height() - 2);
+  }
+
+  void malformedDumpShowsTheMessageAndStaysOpen() {
+    TMainForm frame(services());
+    files.openAnswers = {
+        {QString::fromStdString(dir.write("bad.pm", PmBuilder().block(9).line("1=ABC").text()))}};
+    frame.PMKA1Click();
+    QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
+    QCOMPARE(frame.documents().size(), 1);
+    TReadForm* doc = frame.activeDocument();
+    QVERIFY(!doc->saveAction()->isEnabled());
+    QVERIFY(!doc->exportToExcelAction()->isEnabled());
+    QVERIFY(!doc->savePmButton()->isEnabled());
+  }
+
+  void unreadableFileShowsTheFormatMessage() {
+    TMainForm frame(services());
+    files.openAnswers = {{dir.file("missing.pm").c_str()}};
+    frame.PMKA1Click();
+    QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
+    QVERIFY(messages.errors.isEmpty());
+  }
+
+  void cancellingTheDialogOpensNothing() {
+    TMainForm frame(services());
+    frame.PMKA1Click();
+    QCOMPARE(frame.documents().size(), 0);
+  }
+
+  void sameFileTwiceGivesTwoIndependentWindows() {
+    TMainForm frame(services());
+    const QString path = dump();
+    files.openAnswers = {{path}, {path}};
+    frame.PMKA1Click();
+    frame.PMKA1Click();
+    const auto docs = frame.documents();
+    QCOMPARE(docs.size(), 2);
+    QVERIFY(&docs[0]->document() != &docs[1]->document());
+    QCOMPARE(docs[1]->windowTitle(), path);
+    // The dialog proposes the file chosen last.
+    QCOMPARE(files.openRequests[1].fileName, path);
+  }
+
+  void activeDocumentMergesItsMenusByGroup() {
+    TMainForm frame(services());
+    frame.show();
+    files.openAnswers = {{dump()}};
+    frame.PMKA1Click();
+    QCOMPARE(visibleMenus(frame), (QStringList{QStringLiteral("Файл"), QStringLiteral("Вид"),
+                                               QStringLiteral("Настройки"), "About"}));
+    // The merged "Файл" is the document's, with its data commands.
+    QMenu* file = frame.menuBar()->actions()[0]->menu();
+    QStringList items;
+    for (QAction* a : file->actions())
+      items << a->text();
+    QVERIFY(items.contains(QStringLiteral("Экспорт в Excel")));
+    QVERIFY(items.contains(QStringLiteral("Сохранить")));
+    // The block explorer's menu stands between "Настройки" and "About", not shown.
+    const auto all = frame.menuBar()->actions();
+    QCOMPARE(all[3]->text(), QStringLiteral("Редактирование"));
+    QVERIFY(!all[3]->isVisible());
+
+    frame.mdiArea()->closeAllSubWindows();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCOMPARE(visibleMenus(frame),
+             (QStringList{QStringLiteral("Файл"), QStringLiteral("Настройки"), "About"}));
+  }
+
+  void viewCommandsTileAndCascadeTheFramesWindows() {
+    TMainForm frame(services());
+    frame.resize(800, 600);
+    frame.show();
+    const QString path = dump();
+    files.openAnswers = {{path}, {path}};
+    frame.PMKA1Click();
+    frame.PMKA1Click();
+    const auto subs = frame.mdiArea()->subWindowList();
+    QMenu* view = frame.menuBar()->actions()[1]->menu();
+    view->actions()[0]->trigger();  // horizontal: one above another, full width
+    QCOMPARE(subs[0]->width(), frame.mdiArea()->viewport()->width());
+    QVERIFY(subs[1]->y() >= subs[0]->y() + subs[0]->height());
+    view->actions()[1]->trigger();  // vertical: side by side
+    QCOMPARE(subs[0]->height(), frame.mdiArea()->viewport()->height());
+    QVERIFY(subs[1]->x() >= subs[0]->x() + subs[0]->width());
+    QCOMPARE(frame.tileMode(), TMainForm::TileMode::Vertical);
+  }
+
+  void exitClosesEveryDocumentWithoutAsking() {
+    TMainForm frame(services());
+    frame.show();
+    files.openAnswers = {{dump()}};
+    frame.PMKA1Click();
+    QPointer<TReadForm> doc = frame.activeDocument();
+    frame.N3Click();
+    QVERIFY(!frame.isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(doc.isNull() || !doc->isVisible());
+    QVERIFY(messages.informations.isEmpty() && messages.warnings.isEmpty());
+  }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "MainFormTest.moc"

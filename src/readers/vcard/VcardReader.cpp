@@ -99,6 +99,26 @@ std::string trimmed(std::string_view text) {
   return std::string(text);
 }
 
+// The cell becomes old text + " " + value with the blanks at both ends removed, so repeated
+// properties (all numbers of a card, whatever their types) join with one space. The cell is
+// always stored trimmed, so the value is appended in place: a card of many thousand numbers
+// costs no more than its length.
+void appendTrimmed(ResultTable::Row& row, std::size_t k, std::string_view value) {
+  if (row.subItems.size() <= k)
+    row.subItems.resize(k + 1);
+  std::string& cell = row.subItems[k];
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!value.empty() && blank(value.back()))
+    value.remove_suffix(1);
+  if (cell.empty()) {
+    while (!value.empty() && blank(value.front()))
+      value.remove_prefix(1);
+  } else if (!value.empty()) {
+    cell += ' ';
+  }
+  cell += value;
+}
+
 // The phonebook column of kinds 1–9.
 constexpr std::array<std::size_t, 10> kColumnOfKind = {0,
                                                        Document::kPbName,
@@ -131,8 +151,7 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
   if (kind >= kVcfName && kind <= kVcfEmail) {
     const std::size_t column = kColumnOfKind[static_cast<std::size_t>(kind)];
     doc.Book1.setColumnWidth(column, 100);
-    // Repeated properties (all numbers of a card, whatever their types) join with one space.
-    row.setSubItem(column - 1, trimmed(row.subItem(column - 1) + " " + value));
+    appendTrimmed(row, column - 1, value);
   } else if (kind == kVcfBirthday) {
     doc.Book1.setColumnWidth(Document::kPbBirthday, 100);
     row.setSubItem(Document::kPbBirthday - 1, birthdayCell(value));
@@ -222,6 +241,7 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
   // Where the current logical line's first ":" is, once it has one; only then can it be a
   // quoted-printable value that continues after a soft break.
   std::optional<std::size_t> colon;
+  bool quotedPrintable = false;
   bool softBreak = false;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -248,13 +268,14 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
     }
     std::string& line = lines.back();
     if (!colon) {
-      // Only the newly joined part can hold the first ":".
-      if (const auto at = line.find(':', searchFrom); at != std::string::npos)
+      // Only the newly joined part can hold the first ":"; the parameters end there.
+      if (const auto at = line.find(':', searchFrom); at != std::string::npos) {
         colon = at;
+        quotedPrintable =
+            encodingOf(std::string_view(line).substr(0, at + 1)) == Encoding::QuotedPrintable;
+      }
     }
-    softBreak =
-        colon && !line.empty() && line.back() == '=' &&
-        encodingOf(std::string_view(line).substr(0, *colon + 1)) == Encoding::QuotedPrintable;
+    softBreak = colon && quotedPrintable && !line.empty() && line.back() == '=';
   }
   return lines;
 }

@@ -128,14 +128,6 @@ TEST(VcardWriter, OnlyTheTextsAreConvertedToUtf8) {
                    "NOTE;CHARSET=windows-1251:" + word, "URL;WORK:" + word}));
 }
 
-TEST(VcardWriter, UnwrittenColumnsAndTheCaptionAreLeftOut) {
-  Document doc;
-  const auto& row = test::addPhonebookRow(
-      doc,
-      {{Document::kPbGroup, "g"}, {Document::kPbNickname, "n"}, {Document::kPbPttAddress, "p"}});
-  EXPECT_EQ(body(row), Lines{});
-}
-
 struct LineBreakCase {
   const char* name;
   int column;

@@ -7,8 +7,7 @@
 namespace kestrel::app {
 
 QString qtFilter(const QString& filter) {
-  if (filter.isEmpty())
-    return {};
+  if (filter.isEmpty()) return {};
   const QStringList parts = filter.split('|');
   QStringList entries;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -24,12 +23,9 @@ QStringList QtFileDialogs::getOpenFileNames(QWidget* parent, const OpenRequest& 
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
-  if (!request.filter.isEmpty())
-    dialog.setNameFilter(qtFilter(request.filter));
-  if (!request.fileName.isEmpty())
-    dialog.selectFile(request.fileName);
-  if (dialog.exec() != QDialog::Accepted)
-    return {};
+  if (!request.filter.isEmpty()) dialog.setNameFilter(qtFilter(request.filter));
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles();
 }
 
@@ -41,10 +37,8 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   const QStringList filters = qtFilter(request.filter).split(QStringLiteral(";;"));
   dialog.setNameFilters(filters);
-  if (!request.fileName.isEmpty())
-    dialog.selectFile(request.fileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-    return std::nullopt;
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const auto index = filters.indexOf(dialog.selectedNameFilter());
   return SaveAnswer{dialog.selectedFiles().front(), index < 0 ? 1 : static_cast<int>(index) + 1};
 }

@@ -68,8 +68,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 QList<TReadForm*> TMainForm::documents() const {
   QList<TReadForm*> out;
   for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    if (auto* form = qobject_cast<TReadForm*>(sub->widget()))
-      out << form;
+    if (auto* form = qobject_cast<TReadForm*>(sub->widget())) out << form;
   }
   return out;
 }
@@ -91,8 +90,7 @@ void TMainForm::rebuildMenuBar() {
     }
   }
   for (const auto& e : ownMenus_) {
-    if (!docGroups.contains(e.group))
-      entries.append(e);
+    if (!docGroups.contains(e.group)) entries.append(e);
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](const GroupEntry& a, const GroupEntry& b) { return a.group < b.group; });
@@ -104,8 +102,7 @@ void TMainForm::rebuildMenuBar() {
 QStringList TMainForm::ask(OpenDialog& dialog) {
   const QStringList files = services_.files->getOpenFileNames(
       this, FileDialogs::OpenRequest{dialog.filter, dialog.fileName, dialog.multiple});
-  if (!files.isEmpty())
-    dialog.fileName = files.front().trimmed();
+  if (!files.isEmpty()) dialog.fileName = files.front().trimmed();
   return files;
 }
 
@@ -131,8 +128,7 @@ void TMainForm::guarded(QWidget* parent, const std::function<void()>& command) {
 
 void TMainForm::PMKA1Click() {
   const QStringList files = ask(OpenPM);
-  if (files.isEmpty())
-    return;
+  if (files.isEmpty()) return;
   guarded(this, [&] { createDocument(files.front())->Button1Click(files.front()); });
 }
 
@@ -143,16 +139,13 @@ void TMainForm::N3Click() {
 void TMainForm::Tile() {
   QList<QMdiSubWindow*> windows;
   for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    if (sub->isVisible() && !sub->isMinimized())
-      windows << sub;
+    if (sub->isVisible() && !sub->isMinimized()) windows << sub;
   }
-  if (windows.isEmpty())
-    return;
+  if (windows.isEmpty()) return;
   const QRect area = mdiArea_->viewport()->rect();
   const int n = static_cast<int>(windows.size());
   for (int i = 0; i < n; ++i) {
-    if (windows[i]->isMaximized())
-      windows[i]->showNormal();
+    if (windows[i]->isMaximized()) windows[i]->showNormal();
     if (tileMode_ == TileMode::Horizontal) {
       const int top = area.height() * i / n;
       const int bottom = area.height() * (i + 1) / n;

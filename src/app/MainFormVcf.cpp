@@ -12,8 +12,7 @@ namespace kestrel::app {
 
 void TMainForm::VCF1Click() {
   const QStringList files = ask(OpenVCF);
-  if (files.isEmpty())
-    return;
+  if (files.isEmpty()) return;
   guarded(this, [&] {
     TReadForm* form = createDocument(files.front());
     std::vector<std::string> names;

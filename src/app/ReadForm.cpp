@@ -124,8 +124,7 @@ void TReadForm::placeProgressBar() {
 }
 
 bool TReadForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == statusBar_ && event->type() == QEvent::Resize)
-    placeProgressBar();
+  if (watched == statusBar_ && event->type() == QEvent::Resize) placeProgressBar();
   return QWidget::eventFilter(watched, event);
 }
 
@@ -176,8 +175,7 @@ QList<TReadForm::GroupMenu> TReadForm::menus() const {
 
 QTableView* TReadForm::view(const ResultTable& table) const {
   for (int i = 0; i < models_.size(); ++i) {
-    if (&models_[i]->table() == &table)
-      return views_[i];
+    if (&models_[i]->table() == &table) return views_[i];
   }
   return nullptr;
 }

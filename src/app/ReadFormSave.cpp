@@ -19,16 +19,14 @@ class WindowSaveUi : public output::SaveCommandUi {
       : window_(window), selection_(selection), services_(services) {}
 
   std::optional<output::Sections> askSections() override {
-    if (selection_.exec() != QDialog::Accepted)
-      return std::nullopt;
+    if (selection_.exec() != QDialog::Accepted) return std::nullopt;
     return selection_.sections();
   }
 
   std::optional<output::SaveTarget> askTarget() override {
     const auto answer = services_.files->getSaveFileName(
         window_, FileDialogs::SaveRequest{qs(output::kSaveFilter), {}});
-    if (!answer)
-      return std::nullopt;
+    if (!answer) return std::nullopt;
     return output::SaveTarget{QFile::encodeName(answer->fileName).toStdString(),
                               answer->filterIndex};
   }

@@ -18,19 +18,15 @@ int ResultTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-    return {};
-  if (static_cast<std::size_t>(index.row()) >= table_.rowCount())
-    return {};
+  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+  if (static_cast<std::size_t>(index.row()) >= table_.rowCount()) return {};
   return qs(
       table_.cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
 }
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-    return {};
-  if (section < 0 || static_cast<std::size_t>(section) >= table_.columnCount())
-    return {};
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section < 0 || static_cast<std::size_t>(section) >= table_.columnCount()) return {};
   return qs(table_.columnCaption(static_cast<std::size_t>(section)));
 }
 
@@ -44,8 +40,7 @@ void ResultTableModel::applyWidths(QTableView& view) const {
     const int width = table_.columnWidth(c);
     const int column = static_cast<int>(c);
     view.setColumnHidden(column, width == 0);
-    if (width > 0)
-      view.setColumnWidth(column, width);
+    if (width > 0) view.setColumnWidth(column, width);
   }
 }
 

@@ -57,8 +57,7 @@ class MessageCollector : public DocumentView {
 };
 
 Options parse(const std::vector<std::string>& args) {
-  if (args.empty())
-    throw UsageError("no command given");
+  if (args.empty()) throw UsageError("no command given");
   Options o;
   o.command = args[0];
   static const std::vector<std::string> kCommands = {"show", "export", "write-pm", "spreadsheet"};
@@ -68,8 +67,7 @@ Options parse(const std::vector<std::string>& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     const auto value = [&]() -> std::string {
-      if (i + 1 >= args.size())
-        throw UsageError(a + " needs a value");
+      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
       return args[++i];
     };
     if (a == "--kind") {
@@ -91,17 +89,14 @@ Options parse(const std::vector<std::string>& args) {
       o.files.push_back(a);
     }
   }
-  if (o.files.empty())
-    throw UsageError("no file given");
-  if (o.command != "show" && !o.to)
-    throw UsageError("--to is required");
+  if (o.files.empty()) throw UsageError("no file given");
+  if (o.command != "show" && !o.to) throw UsageError("--to is required");
   return o;
 }
 
 std::string lowerAscii(std::string s) {
   for (char& c : s) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return s;
 }
@@ -116,8 +111,7 @@ Kind kindOf(const Options& o) {
     static const std::map<std::string, Kind> kKinds = {
         {"pm", Kind::Pm}, {"gdfs", Kind::Gdfs}, {"eeprom", Kind::Eeprom}, {"vcf", Kind::Vcf}};
     const auto it = kKinds.find(*o.kind);
-    if (it == kKinds.end())
-      throw UsageError("unknown kind: " + *o.kind);
+    if (it == kKinds.end()) throw UsageError("unknown kind: " + *o.kind);
     return it->second;
   }
   const std::string name = lowerAscii(o.files.front());
@@ -125,13 +119,11 @@ Kind kindOf(const Options& o) {
   const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
   const std::size_t dot = base.find_last_of('.');
   const std::string ext = dot == std::string::npos ? "" : base.substr(dot);
-  if (ext == ".vcf")
-    return Kind::Vcf;
+  if (ext == ".vcf") return Kind::Vcf;
   if (endsWith(name, ".bin") || endsWith(name, ".gdfs") || endsWith(name, ".gdf")) {
     return Kind::Gdfs;
   }
-  if (ext.rfind(".pm", 0) == 0)
-    return Kind::Pm;
+  if (ext.rfind(".pm", 0) == 0) return Kind::Pm;
   throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
 }
 
@@ -185,8 +177,7 @@ output::Sections sectionsOf(const std::string& letters) {
 }
 
 int formatOf(const std::optional<std::string>& format) {
-  if (!format)
-    throw UsageError("--format is required");
+  if (!format) throw UsageError("--format is required");
   if (format->size() != 1 || (*format)[0] < '1' || (*format)[0] > '5')
     throw UsageError("--format must be 1 to 5");
   return (*format)[0] - '0';
@@ -210,10 +201,8 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }
-  if (o.command == "export")
-    return exportCommand(o, kind, err);
-  if (o.command != "show")
-    throw UsageError("the " + o.command + " command is not available yet");
+  if (o.command == "export") return exportCommand(o, kind, err);
+  if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");
 
   Document doc;
   MessageCollector messages(err);

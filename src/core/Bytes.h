@@ -24,14 +24,12 @@ class ByteView {
   }
   // The bytes from start on, at most count of them, cut to what lies inside.
   std::span<const std::uint8_t> slice(std::ptrdiff_t start, std::ptrdiff_t count) const {
-    if (count <= 0 || start >= size() || start + count <= 0)
-      return {};
+    if (count <= 0 || start >= size() || start + count <= 0) return {};
     if (start < 0) {
       count += start;
       start = 0;
     }
-    if (count > size() - start)
-      count = size() - start;
+    if (count > size() - start) count = size() - start;
     return bytes_.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(count));
   }
   std::span<const std::uint8_t> span() const { return bytes_; }

@@ -39,8 +39,7 @@ constexpr Fallback kFallbacks[] = {
 char fallbackFor(char32_t cp) {
   const auto it = std::lower_bound(std::begin(kFallbacks), std::end(kFallbacks), cp,
                                    [](const Fallback& f, char32_t c) { return f.codePoint < c; });
-  if (it != std::end(kFallbacks) && it->codePoint == cp)
-    return static_cast<char>(it->byte);
+  if (it != std::end(kFallbacks) && it->codePoint == cp) return static_cast<char>(it->byte);
   return '?';
 }
 
@@ -58,8 +57,7 @@ std::optional<std::string> fromUtf8(std::string_view utf8Text) {
   std::size_t pos = 0;
   while (pos < utf8Text.size()) {
     const auto cp = cp1251::nextUtf8(utf8Text, pos);
-    if (!cp)
-      return std::nullopt;
+    if (!cp) return std::nullopt;
     if (const auto byte = cp1251::fromCodePoint(*cp)) {
       out += static_cast<char>(*byte);
     } else {

@@ -24,22 +24,17 @@ inline constexpr std::array<char16_t, 64> kHighTable = {
     0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
 
 constexpr char32_t toCodePoint(std::uint8_t byte) {
-  if (byte < 0x80)
-    return byte;
-  if (byte >= 0xC0)
-    return 0x0410 + (byte - 0xC0);
+  if (byte < 0x80) return byte;
+  if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
   return kHighTable[byte - 0x80];
 }
 
 // The windows-1251 byte of a code point, or nothing when the code page lacks it.
 constexpr std::optional<std::uint8_t> fromCodePoint(char32_t cp) {
-  if (cp < 0x80)
-    return static_cast<std::uint8_t>(cp);
-  if (cp >= 0x0410 && cp <= 0x044F)
-    return static_cast<std::uint8_t>(cp - 0x0410 + 0xC0);
+  if (cp < 0x80) return static_cast<std::uint8_t>(cp);
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<std::uint8_t>(cp - 0x0410 + 0xC0);
   for (std::size_t i = 0; i < kHighTable.size(); ++i) {
-    if (kHighTable[i] == cp)
-      return static_cast<std::uint8_t>(0x80 + i);
+    if (kHighTable[i] == cp) return static_cast<std::uint8_t>(0x80 + i);
   }
   return std::nullopt;
 }
@@ -64,16 +59,13 @@ constexpr std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& pos)
   } else {
     return std::nullopt;
   }
-  if (pos + extra >= s.size())
-    return std::nullopt;
+  if (pos + extra >= s.size()) return std::nullopt;
   for (int k = 1; k <= extra; ++k) {
     const auto b = static_cast<std::uint8_t>(s[pos + k]);
-    if ((b & 0xC0) != 0x80)
-      return std::nullopt;
+    if ((b & 0xC0) != 0x80) return std::nullopt;
     cp = (cp << 6) | (b & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    return std::nullopt;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
   pos += extra + 1;
   return cp;
 }
@@ -111,8 +103,7 @@ consteval std::size_t cp1251Length() {
   std::size_t pos = 0;
   const auto s = L.view();
   while (pos < s.size()) {
-    if (!cp1251::nextUtf8(s, pos))
-      throw "malformed UTF-8 in a literal";
+    if (!cp1251::nextUtf8(s, pos)) throw "malformed UTF-8 in a literal";
     ++n;
   }
   return n;
@@ -128,8 +119,7 @@ struct Cp1251Literal {
     for (std::size_t i = 0; i < size; ++i) {
       const auto cp = cp1251::nextUtf8(s, pos);
       const auto byte = cp1251::fromCodePoint(*cp);
-      if (!byte)
-        throw "character missing from windows-1251";
+      if (!byte) throw "character missing from windows-1251";
       out[i] = static_cast<char>(*byte);
     }
     return out;

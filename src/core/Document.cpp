@@ -41,44 +41,37 @@ Document::~Document() = default;
 
 void Document::setStatus(std::string_view text) {
   status_ = text;
-  if (view_)
-    view_->statusChanged(status_);
+  if (view_) view_->statusChanged(status_);
 }
 
 void Document::setProgressMaximum(int maximum) {
   progressMaximum_ = maximum;
-  if (view_)
-    view_->progressMaximumChanged(maximum);
+  if (view_) view_->progressMaximumChanged(maximum);
 }
 
 void Document::setProgressPosition(int position) {
   progressPosition_ = position;
-  if (view_)
-    view_->progressPositionChanged(position);
+  if (view_) view_->progressPositionChanged(position);
 }
 
 void Document::setDataCommandsEnabled(bool enabled) {
   exportToExcelEnabled_ = enabled;
   saveEnabled_ = enabled;
-  if (view_)
-    view_->commandsChanged();
+  if (view_) view_->commandsChanged();
 }
 
 void Document::setSavePmEnabled(bool enabled) {
   savePmEnabled_ = enabled;
-  if (view_)
-    view_->commandsChanged();
+  if (view_) view_->commandsChanged();
 }
 
 void Document::setBlockList(std::vector<std::string> lines) {
   blockList_ = std::move(lines);
-  if (view_)
-    view_->blockListChanged();
+  if (view_) view_->blockListChanged();
 }
 
 void Document::showMessage(std::string_view text) {
-  if (view_)
-    view_->showMessage(text);
+  if (view_) view_->showMessage(text);
 }
 
 }  // namespace kestrel

@@ -22,8 +22,7 @@ class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
   ~Fd() {
-    if (fd_ >= 0)
-      ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
@@ -38,26 +37,20 @@ class Fd {
 
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
   Fd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0)
-    fail(fileName, errno);
+  if (fd.get() < 0) fail(fileName, errno);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0)
-    fail(fileName, errno);
-  if (S_ISDIR(st.st_mode))
-    fail(fileName, EISDIR);
+  if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
+  if (S_ISDIR(st.st_mode)) fail(fileName, EISDIR);
   std::vector<std::uint8_t> data;
-  if (S_ISREG(st.st_mode) && st.st_size > 0)
-    data.reserve(static_cast<std::size_t>(st.st_size));
+  if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
   std::uint8_t buf[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       fail(fileName, errno);
     }
-    if (n == 0)
-      break;
+    if (n == 0) break;
     data.insert(data.end(), buf, buf + n);
   }
   return data;
@@ -66,15 +59,13 @@ std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
 void writeWholeFile(const std::string& fileName, std::string_view bytes) {
   std::string temp = fileName + ".XXXXXX";
   Fd fd(::mkstemp(temp.data()));
-  if (fd.get() < 0)
-    fail(fileName, errno);
+  if (fd.get() < 0) fail(fileName, errno);
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
     const ssize_t n = ::write(fd.get(), p, left);
     if (n < 0) {
-      if (errno == EINTR)
-        continue;
+      if (errno == EINTR) continue;
       const int err = errno;
       ::unlink(temp.c_str());
       fail(fileName, err);

@@ -11,8 +11,7 @@ const std::string& ResultTable::Row::subItem(std::size_t k) const {
 }
 
 void ResultTable::Row::setSubItem(std::size_t k, std::string text) {
-  if (k >= subItems.size())
-    subItems.resize(k + 1);
+  if (k >= subItems.size()) subItems.resize(k + 1);
   subItems[k] = std::move(text);
 }
 

@@ -29,12 +29,10 @@ void addTable(std::vector<std::string>& lines, const ResultTable& table, char se
 
 std::string csvField(const std::string& text, char separator) {
   // Unquoted, a separator or line break inside a value would shift every later column.
-  if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos)
-    return text;
+  if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) return text;
   std::string out = "\"";
   for (const char c : text) {
-    if (c == '"')
-      out += '"';
+    if (c == '"') out += '"';
     out += c;
   }
   out += '"';
@@ -43,12 +41,9 @@ std::string csvField(const std::string& text, char separator) {
 
 std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator) {
   std::vector<std::string> lines;
-  if (sections.phonebook && doc.Book1.rowCount() >= 2)
-    addTable(lines, doc.Book1, separator);
-  if (sections.calls && doc.Book.rowCount() >= 2)
-    addTable(lines, doc.Book, separator);
-  if (sections.calendar && doc.ListView3.rowCount() >= 2)
-    addTable(lines, doc.ListView3, separator);
+  if (sections.phonebook && doc.Book1.rowCount() >= 2) addTable(lines, doc.Book1, separator);
+  if (sections.calls && doc.Book.rowCount() >= 2) addTable(lines, doc.Book, separator);
+  if (sections.calendar && doc.ListView3.rowCount() >= 2) addTable(lines, doc.ListView3, separator);
   return lines;
 }
 

@@ -14,8 +14,7 @@ void addSection(std::vector<std::string>& lines, const ResultTable& table, std::
     // written like shown ones, only empty cells are skipped.
     for (std::size_t c = 1; c < table.columnCount(); ++c) {
       const std::string& text = table.cell(r, c);
-      if (!text.empty())
-        lines.push_back(table.columnCaption(c) + ": " + text);
+      if (!text.empty()) lines.push_back(table.columnCaption(c) + ": " + text);
     }
   }
 }

@@ -43,8 +43,7 @@ std::string propertyLine(std::string_view prefix, std::string_view value) {
 template <std::size_t N>
 void addSlotLines(std::vector<std::string>& lines, const std::string& cell,
                   const std::array<std::string_view, N>& slots, std::string_view extraPrefix) {
-  if (cell.empty())
-    return;
+  if (cell.empty()) return;
   const std::vector<std::string> pieces = splitPieces(cell);
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     // An empty piece keeps its slot, so the pieces after it move one slot further.
@@ -86,8 +85,7 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   const auto add = [&](std::string_view name, std::string_view tail, int column,
                        std::string_view lead = {}) {
     const std::string& value = cell(column);
-    if (value.empty())
-      return;
+    if (value.empty()) return;
     const std::string prefix =
         std::string(name) + ';' + std::string(charsetParam) + std::string(tail) + ':';
     lines.push_back(propertyLine(prefix, std::string(lead) + text(value)));

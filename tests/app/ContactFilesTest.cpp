@@ -51,8 +51,7 @@ class ContactFilesTest : public QObject {
     QTimer::singleShot(0, this, [tick, ok] {
       auto* dialog = qobject_cast<TSavefilec*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
-      if (tick)
-        tick(*dialog);
+      if (tick) tick(*dialog);
       if (ok)
         QTest::mouseClick(dialog->Button7, Qt::LeftButton);
       else
@@ -182,7 +181,7 @@ class ContactFilesTest : public QObject {
     QVERIFY(!QFile::exists(path("never.txt")));
 
     // A cancelled save dialog writes nothing either.
-    files.saveAnswers = {std::nullopt};
+    files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{}};
     answerSections(nullptr, true);
     doc->saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);

@@ -13,23 +13,22 @@ class FakeFileDialogs : public FileDialogs {
  public:
   QStringList getOpenFileNames(QWidget*, const OpenRequest& request) override {
     openRequests << request;
-    if (openAnswers.empty())
-      return {};
+    if (openAnswers.empty()) return {};
     QStringList answer = openAnswers.front();
     openAnswers.pop_front();
     return answer;
   }
   std::optional<SaveAnswer> getSaveFileName(QWidget*, const SaveRequest& request) override {
     saveRequests << request;
-    if (saveAnswers.empty())
-      return std::nullopt;
-    auto answer = saveAnswers.front();
+    if (saveAnswers.empty()) return std::nullopt;
+    const SaveAnswer answer = saveAnswers.front();
     saveAnswers.pop_front();
+    if (answer.fileName.isEmpty()) return std::nullopt;
     return answer;
   }
 
   std::deque<QStringList> openAnswers;  // an empty list answers "cancel"
-  std::deque<std::optional<SaveAnswer>> saveAnswers;
+  std::deque<SaveAnswer> saveAnswers;   // an empty file name answers "cancel"
   QList<OpenRequest> openRequests;
   QList<SaveRequest> saveRequests;
 };

@@ -34,8 +34,7 @@ class MainFormTest : public QObject {
   static QStringList visibleMenus(TMainForm& frame) {
     QStringList out;
     for (QAction* a : frame.menuBar()->actions()) {
-      if (a->isVisible())
-        out << a->text();
+      if (a->isVisible()) out << a->text();
     }
     return out;
   }

@@ -35,8 +35,7 @@ std::string PmBuilder::text() const {
   std::string out;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     out += lines_[i];
-    if (i + 1 < lines_.size() || finalBreak_)
-      out += eol_;
+    if (i + 1 < lines_.size() || finalBreak_) out += eol_;
   }
   return out;
 }

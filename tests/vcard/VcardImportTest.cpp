@@ -261,8 +261,7 @@ TEST(VcardCorpus, EveryCardBecomesARow) {
   ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
   int files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-    if (entry.path().extension() != ".vcf")
-      continue;
+    if (entry.path().extension() != ".vcf") continue;
     ++files;
     Document doc;
     EXPECT_TRUE(readVcardFiles(doc, {entry.path().string()}));

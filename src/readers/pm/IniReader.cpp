@@ -18,8 +18,7 @@ std::string_view trim(std::string_view s) {
 std::string lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
 }
@@ -33,24 +32,20 @@ bool sameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-IniReader::IniReader(std::span<const std::uint8_t> text)
-    : text_(reinterpret_cast<const char*>(text.data()), text.size()) {
-  const std::string_view all(text_);
+IniReader::IniReader(std::span<const std::uint8_t> text) {
+  const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
   std::size_t pos = 0;
   Section* current = nullptr;
   while (pos < all.size()) {
-    std::size_t end = all.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos)
-      end = all.size();
+    std::size_t end = pos;
+    while (end < all.size() && all[end] != '\r' && all[end] != '\n')
+      ++end;
     const std::string_view line = trim(all.substr(pos, end - pos));
     pos = end;
-    if (pos < all.size() && all[pos] == '\r')
-      ++pos;
-    if (pos < all.size() && all[pos] == '\n')
-      ++pos;
+    if (pos < all.size() && all[pos] == '\r') ++pos;
+    if (pos < all.size() && all[pos] == '\n') ++pos;
 
-    if (line.empty())
-      continue;
+    if (line.empty()) continue;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
       const std::string_view name =
@@ -61,8 +56,7 @@ IniReader::IniReader(std::span<const std::uint8_t> text)
       continue;
     }
     const std::size_t eq = line.find('=');
-    if (current == nullptr || eq == std::string_view::npos)
-      continue;
+    if (current == nullptr || eq == std::string_view::npos) continue;
     keys_.push_back(Key{trim(line.substr(0, eq)), trim(line.substr(eq + 1))});
     ++current->keyCount;
   }
@@ -83,8 +77,7 @@ const IniReader::Section* IniReader::find(std::string_view section) const {
 
 std::span<const IniReader::Key> IniReader::keys(std::string_view section) const {
   const Section* s = find(section);
-  if (s == nullptr)
-    return {};
+  if (s == nullptr) return {};
   return std::span<const Key>(keys_).subspan(s->firstKey, s->keyCount);
 }
 
@@ -97,8 +90,7 @@ std::vector<std::string> IniReader::keyNames(std::string_view section) const {
 
 std::string IniReader::value(std::string_view section, std::string_view key) const {
   for (const Key& k : keys(section)) {
-    if (sameName(k.name, key))
-      return std::string(k.value);
+    if (sameName(k.name, key)) return std::string(k.value);
   }
   return {};
 }

@@ -1,6 +1,8 @@
 #pragma once
 // An INI-style index over a PM dump: section names and key names in file order and the value
 // text of a key. Built in one pass; no limit on the number of sections, keys or value length.
+// It does not copy the text: the bytes it is built on must outlive it (a document keeps its
+// file image for as long as its INI index).
 
 #include <cstdint>
 #include <span>
@@ -38,7 +40,6 @@ class IniReader {
   };
   const Section* find(std::string_view section) const;
 
-  std::string text_;
   std::vector<Section> sections_;
   std::vector<Key> keys_;
   std::unordered_map<std::string, std::size_t> firstByName_;  // lower-case name → section

@@ -17,20 +17,16 @@ namespace kestrel::pm {
 namespace {
 
 int hexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
 
 std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
   const int h = hexDigit(high);
   const int l = hexDigit(low);
-  if (h < 0 || l < 0)
-    throw FormatError("not a hexadecimal digit");
+  if (h < 0 || l < 0) throw FormatError("not a hexadecimal digit");
   return static_cast<std::uint8_t>(h * 16 + l);
 }
 
@@ -43,8 +39,7 @@ struct PresenceRow {
 
 int parseDecimal(std::string_view text) {
   std::string_view digits = text;
-  if (!digits.empty() && digits.front() == '+')
-    digits.remove_prefix(1);
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   int value = 0;
   const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) {
@@ -60,8 +55,7 @@ void FindBlock(Document& doc, std::string_view name) {
       image.begin() + static_cast<std::ptrdiff_t>(std::min(doc.scanPos, image.size()));
   const auto it = std::search(from, image.end(),
                               std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
-  if (it == image.end())
-    throw FormatError("block header not found: " + pattern);
+  if (it == image.end()) throw FormatError("block header not found: " + pattern);
   const std::size_t p = static_cast<std::size_t>(it - image.begin());
   doc.scanPos = std::min(p + pattern.size() + 2, image.size());
 }
@@ -85,8 +79,7 @@ void FindPodBlock(Document& doc, std::size_t block, int recordNumber, std::strin
     }
     ++pos;
   }
-  if (!found)
-    throw FormatError("record not found: " + std::string(key));
+  if (!found) throw FormatError("record not found: " + std::string(key));
 
   std::vector<std::uint8_t> bytes;
   const std::size_t n = pos - valueStart;
@@ -94,8 +87,7 @@ void FindPodBlock(Document& doc, std::size_t block, int recordNumber, std::strin
     // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit count
     // reads the CR as a digit, which is a format error.
     bytes.resize(n / 2);
-    if (n % 2 != 0)
-      throw FormatError("odd number of digits on a record line");
+    if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
     for (std::size_t i = 0; i < bytes.size(); ++i) {
       bytes[i] = hexPair(image[valueStart + 2 * i], image[valueStart + 2 * i + 1]);
     }
@@ -117,8 +109,7 @@ std::string Converttostring(std::string_view hex) {
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
     const std::uint8_t b =
         hexPair(static_cast<std::uint8_t>(hex[i]), static_cast<std::uint8_t>(hex[i + 1]));
-    if (b > 0x0A)
-      out += static_cast<char>(b);
+    if (b > 0x0A) out += static_cast<char>(b);
   }
   return out;
 }
@@ -126,8 +117,7 @@ std::string Converttostring(std::string_view hex) {
 bool ReadInfoItem(Document& doc, std::string_view section, std::string_view key,
                   std::string_view caption, int cutLength, int cutStart) {
   std::string value = doc.pmIni->value(section, key);
-  if (value.empty())
-    return false;
+  if (value.empty()) return false;
   value.resize(value.size() >= 2 ? value.size() - 2 : 0);
   std::string text = Converttostring(value);
   if (cutStart > 0) {
@@ -154,8 +144,10 @@ void addPresenceRows(Document& doc, const std::array<bool, 5>& present) {
 }
 
 // Steps of the load up to the presence rows; throws on any failure.
-void load(Document& doc, const std::string& fileName, std::array<bool, 5>& present) {
-  doc.fileImage = readWholeFile(fileName);
+void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage,
+          std::array<bool, 5>& present) {
+  doc.pmIni.reset();  // the index points into the image it was built on
+  doc.fileImage = readImage();
   doc.pmIni = std::make_unique<IniReader>(doc.fileImage);
   doc.scanPos = 0;
   doc.setBlockList(doc.pmIni->sectionNames());
@@ -169,8 +161,7 @@ void load(Document& doc, const std::string& fileName, std::array<bool, 5>& prese
     const std::string& name = sections[g];
     doc.setStatus(std::string("Загрузка блока "_cp) + name);
     for (std::size_t f = 0; f < kFlagBlocks.size(); ++f) {
-      if (name == kFlagBlocks[f])
-        present[f] = true;
+      if (name == kFlagBlocks[f]) present[f] = true;
     }
     const int number = parseDecimal(name);
     FindBlock(doc, name);
@@ -186,8 +177,7 @@ void load(Document& doc, const std::string& fileName, std::array<bool, 5>& prese
   ReadInfoItem(doc, "4", "5", "Basic Production Code", 0, 0);
   ReadInfoItem(doc, "4", "6", "Module Code", 0, 0);
   ReadInfoItem(doc, "4", "9", "HW", 0, 0);
-  if (!ReadInfoItem(doc, "4", "18", "IMEI", 18, 1))
-    ReadInfoItem(doc, "5", "0", "IMEI", 18, 1);
+  if (!ReadInfoItem(doc, "4", "18", "IMEI", 18, 1)) ReadInfoItem(doc, "5", "0", "IMEI", 18, 1);
   ReadInfoItem(doc, "31", "4", "DSP", 0, 0);
   if (!ReadInfoItem(doc, "35", "0", "User Lock", 0, 0)) {
     ReadInfoItem(doc, "308", "5", "User Lock", 0, 0);
@@ -196,9 +186,7 @@ void load(Document& doc, const std::string& fileName, std::array<bool, 5>& prese
   Button2Click(doc);
 }
 
-}  // namespace
-
-bool Button1Click(Document& doc, const std::string& fileName) {
+bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
   for (ResultTable* table : {&doc.Book, &doc.Book1, &doc.ListView1, &doc.ListView3}) {
     table->clear();
   }
@@ -210,7 +198,7 @@ bool Button1Click(Document& doc, const std::string& fileName) {
 
   std::array<bool, 5> present{};
   try {
-    load(doc, fileName, present);
+    load(doc, readImage, present);
   } catch (const std::exception&) {
     doc.setSavePmEnabled(false);
     doc.setDataCommandsEnabled(false);
@@ -221,6 +209,16 @@ bool Button1Click(Document& doc, const std::string& fileName) {
   doc.setProgressPosition(0);
   doc.setStatus("");
   return true;
+}
+
+}  // namespace
+
+bool Button1Click(Document& doc, const std::string& fileName) {
+  return loadWith(doc, [&] { return readWholeFile(fileName); });
+}
+
+bool loadPmImage(Document& doc, std::vector<std::uint8_t> image) {
+  return loadWith(doc, [&] { return std::move(image); });
 }
 
 }  // namespace kestrel::pm

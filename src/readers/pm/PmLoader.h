@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Document.h"
 
@@ -12,6 +13,9 @@ namespace kestrel::pm {
 // The PM load. True on success; on failure the document keeps what was filled, the data
 // commands and "Сохранение PM" are disabled and "Неверный формат файла" is shown.
 bool Button1Click(Document& doc, const std::string& fileName);
+
+// The same load over bytes already in memory (the file's image).
+bool loadPmImage(Document& doc, std::vector<std::uint8_t> image);
 
 // Moves scanPos past the next header "[name]" at or after scanPos. Throws FormatError when there
 // is none.

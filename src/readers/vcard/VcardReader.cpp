@@ -16,11 +16,9 @@ char upper(char c) {
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
+  if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i]))
-      return false;
+    if (upper(a[i]) != upper(b[i])) return false;
   }
   return true;
 }
@@ -28,8 +26,7 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 // The property name of a line: up to the first ";" or ":", without a group prefix.
 std::string_view propertyName(std::string_view line) {
   std::string_view name = line.substr(0, line.find_first_of(";:"));
-  if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
-    name.remove_prefix(dot + 1);
+  if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
   return name;
 }
 
@@ -38,14 +35,12 @@ std::vector<std::string_view> parameters(std::string_view line) {
   std::vector<std::string_view> params;
   const std::size_t colon = line.find(':');
   const std::size_t nameEnd = line.find_first_of(";:");
-  if (colon == std::string_view::npos || nameEnd == colon)
-    return params;
+  if (colon == std::string_view::npos || nameEnd == colon) return params;
   std::string_view rest = line.substr(nameEnd + 1, colon - nameEnd - 1);
   for (;;) {
     const std::size_t semi = rest.find(';');
     params.push_back(rest.substr(0, semi));
-    if (semi == std::string_view::npos)
-      return params;
+    if (semi == std::string_view::npos) return params;
     rest.remove_prefix(semi + 1);
   }
 }
@@ -54,23 +49,17 @@ enum class Encoding { Plain, QuotedPrintable, Base64 };
 
 Encoding encodingOf(std::string_view line) {
   for (std::string_view p : parameters(line)) {
-    if (p.size() > 9 && equalsNoCase(p.substr(0, 9), "ENCODING="))
-      p.remove_prefix(9);
-    if (equalsNoCase(p, "QUOTED-PRINTABLE"))
-      return Encoding::QuotedPrintable;
-    if (equalsNoCase(p, "BASE64") || equalsNoCase(p, "B"))
-      return Encoding::Base64;
+    if (p.size() > 9 && equalsNoCase(p.substr(0, 9), "ENCODING=")) p.remove_prefix(9);
+    if (equalsNoCase(p, "QUOTED-PRINTABLE")) return Encoding::QuotedPrintable;
+    if (equalsNoCase(p, "BASE64") || equalsNoCase(p, "B")) return Encoding::Base64;
   }
   return Encoding::Plain;
 }
 
 int hexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
 
@@ -104,8 +93,7 @@ std::string trimmed(std::string_view text) {
 // always stored trimmed, so the value is appended in place: a card of many thousand numbers
 // costs no more than its length.
 void appendTrimmed(ResultTable::Row& row, std::size_t k, std::string_view value) {
-  if (row.subItems.size() <= k)
-    row.subItems.resize(k + 1);
+  if (row.subItems.size() <= k) row.subItems.resize(k + 1);
   std::string& cell = row.subItems[k];
   const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!value.empty() && blank(value.back()))
@@ -163,10 +151,10 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
   }
 }
 
-void readFile(Document& doc, const std::string& fileName) {
-  const std::vector<std::uint8_t> bytes = readWholeFile(fileName);
-  const std::vector<std::string> lines = vcardLogicalLines(
-      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}  // namespace
+
+void addVcardFile(Document& doc, std::string_view bytes) {
+  const std::vector<std::string> lines = vcardLogicalLines(bytes);
   doc.ListView1.addRow("", 1);
   doc.ListView1.addRow("", 1);
   ResultTable::Row* row = &addPhonebookRow(doc);
@@ -188,8 +176,6 @@ void readFile(Document& doc, const std::string& fileName) {
   }
 }
 
-}  // namespace
-
 int GetVcfKind(std::string_view line) {
   static constexpr std::array<std::pair<std::string_view, int>, 12> kKinds = {{
       {"N", kVcfName},
@@ -206,31 +192,25 @@ int GetVcfKind(std::string_view line) {
       {"VERSION", kVcfVersion},
   }};
   // A line with neither ";" nor ":" names no property.
-  if (line.find_first_of(";:") == std::string_view::npos)
-    return kVcfOther;
+  if (line.find_first_of(";:") == std::string_view::npos) return kVcfOther;
   const std::string_view name = propertyName(line);
   for (const auto& [known, kind] : kKinds) {
-    if (equalsNoCase(name, known))
-      return kind;
+    if (equalsNoCase(name, known)) return kind;
   }
   return kVcfOther;
 }
 
 std::string GetVcfValue(std::string_view line) {
   const std::size_t colon = line.find(':');
-  if (colon == std::string_view::npos)
-    return {};
+  if (colon == std::string_view::npos) return {};
   const bool cp1251 = line.substr(0, colon).find("1251") != std::string_view::npos;
   std::string value(line.substr(colon + 1));
   for (char& c : value) {
-    if (c == ';')
-      c = ' ';
+    if (c == ';') c = ' ';
   }
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
-  if (encodingOf(line) == Encoding::QuotedPrintable)
-    value = decodeQuotedPrintable(value);
-  if (cp1251)
-    return value;
+  if (encodingOf(line) == Encoding::QuotedPrintable) value = decodeQuotedPrintable(value);
+  if (cp1251) return value;
   return fromUtf8(value).value_or(std::string());
 }
 
@@ -282,8 +262,11 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
 
 bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames) {
   try {
-    for (const std::string& fileName : fileNames)
-      readFile(doc, fileName);
+    for (const std::string& fileName : fileNames) {
+      const std::vector<std::uint8_t> bytes = readWholeFile(fileName);
+      addVcardFile(doc,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
   } catch (const std::exception&) {
     // The import fails silently: what was read stays, the commands keep their state.
     return false;

@@ -40,6 +40,9 @@ std::string GetVcfValue(std::string_view line);
 // joined.
 std::vector<std::string> vcardLogicalLines(std::string_view bytes);
 
+// Appends one file's contents: two information rows, and a phonebook row for every card.
+void addVcardFile(Document& doc, std::string_view bytes);
+
 // Reads the files in order into the document: a phonebook row for every card, two information
 // rows per file. Any failure ends the import silently with what was read so far; only when
 // every file was read are "Экспорт в Excel" and "Сохранить" enabled. Returns whether they were.

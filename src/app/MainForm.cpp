@@ -31,6 +31,7 @@ TMainForm::TMainForm(const AppServices& services, QWidget* parent)
   connect(openPm, &QAction::triggered, this, &TMainForm::PMKA1Click);
   QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
   openGdfs->setObjectName(QStringLiteral("GDFS1"));
+  connect(openGdfs, &QAction::triggered, this, &TMainForm::GDFS1Click);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
   openEeprom->setObjectName(QStringLiteral("EEPROM1"));
   openEeprom->setEnabled(false);

@@ -55,6 +55,9 @@ class TMainForm : public QMainWindow {
 
  public slots:
   void PMKA1Click();
+  // "Открыть GDFS": a GDFS dump in a new document window.
+  void GDFS1Click();
+  // "Открыть VCF": one or more vCard files in one new document window.
   void VCF1Click();
   void N3Click();
   // Shows the frame's menus merged with the active document's, ordered by group number.

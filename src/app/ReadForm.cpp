@@ -132,7 +132,9 @@ void TReadForm::buildMenus() {
   fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
   connect(openPm, &QAction::triggered, &frame_, &TMainForm::PMKA1Click);
-  fileMenu_->addAction(QStringLiteral("Открыть GDFS"))->setObjectName(QStringLiteral("GDFS1"));
+  QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
+  openGdfs->setObjectName(QStringLiteral("GDFS1"));
+  connect(openGdfs, &QAction::triggered, &frame_, &TMainForm::GDFS1Click);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
   openEeprom->setObjectName(QStringLiteral("EEPROM1"));
   openEeprom->setEnabled(false);

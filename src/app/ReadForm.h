@@ -46,6 +46,8 @@ class TReadForm : public QWidget, public DocumentView {
 
   // The PM load into this document; true on success.
   bool Button1Click(const QString& fileName);
+  // The GDFS load into this document.
+  void Button5Click(const QString& fileName);
 
   // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
   void N12Click();

@@ -10,6 +10,7 @@
 #include "core/Cp1251.h"
 #include "core/Document.h"
 #include "export/SaveCommand.h"
+#include "readers/gdfs/GdfsReader.h"
 #include "readers/pm/PmLoader.h"
 #include "readers/vcard/VcardReader.h"
 
@@ -139,6 +140,8 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
       vcard::readVcardFiles(doc, files);
       return;
     case Kind::Gdfs:
+      gdfs::Button5Click(doc, files.front());
+      return;
     case Kind::Eeprom:
       break;
   }

@@ -27,7 +27,7 @@ Result runCli(const std::vector<std::string>& args) {
 TEST(CliShow, PrintsTheWholeDocumentInOrder) {
   test::TempDir dir;
   const std::string path = dir.write(
-      "d.pm", PmBuilder().block(4).record(3, {0x31, 0x32, 0x00}).block(58).line("0=").text());
+      "d.pm", PmBuilder().block(4).record(3, {0x31, 0x32, 0x00}).block(58).line("0=00").text());
   const Result r = runCli({"show", path});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto json = nlohmann::ordered_json::parse(r.out);
@@ -47,7 +47,7 @@ TEST(CliShow, PrintsTheWholeDocumentInOrder) {
   EXPECT_EQ(json["memo"].dump(), R"(["Memo1"])");
   EXPECT_EQ(json["blocks"].dump(),
             R"([{"number":4,"mark":true,"records":[{"number":3,"mark":true,"hex":"313200"}]},)"
-            R"({"number":58,"mark":true,"records":[{"number":0,"mark":true,"hex":""}]}])");
+            R"({"number":58,"mark":true,"records":[{"number":0,"mark":true,"hex":"00"}]}])");
 }
 
 TEST(CliShow, FormatMessageIsAResultNotAFailure) {

@@ -41,18 +41,20 @@ TEST(PmLoader, ReadsBlocksAndRecordsInFileOrder) {
                           .record(4, {0x3A, 0x3B, 0x00})
                           .blankLine()
                           .block(58)
+                          .record(0, {0x00})
+                          .block(9)
                           .record(0, {0x02})
                           .line("1=")
                           .text());
   ASSERT_TRUE(l->ok);
   const BlockModel& m = l->doc.model;
-  ASSERT_EQ(m.lastBlock(), 1);
-  EXPECT_EQ(m.blockNumbers, (std::vector<int>{4, 58}));
+  ASSERT_EQ(m.lastBlock(), 2);
+  EXPECT_EQ(m.blockNumbers, (std::vector<int>{4, 58, 9}));
   EXPECT_EQ(m.blocks[0].recordNumbers, (std::vector<int>{3, 4}));
   EXPECT_EQ(m.blocks[0].records[0].bytes, (std::vector<std::uint8_t>{0x31, 0x32, 0x00}));
-  EXPECT_EQ(m.blocks[1].records[1].length(), 0);
-  EXPECT_TRUE(m.blockMarks[1] && m.blocks[1].recordMarks[1]);
-  EXPECT_EQ(l->doc.blockList(), (std::vector<std::string>{"4", "58"}));
+  EXPECT_EQ(m.blocks[2].records[1].length(), 0);
+  EXPECT_TRUE(m.blockMarks[2] && m.blocks[2].recordMarks[1]);
+  EXPECT_EQ(l->doc.blockList(), (std::vector<std::string>{"4", "58", "9"}));
   EXPECT_TRUE(l->messages.empty());
   EXPECT_TRUE(l->doc.saveEnabled());
 }

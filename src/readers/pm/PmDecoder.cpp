@@ -1,9 +1,274 @@
 #include "readers/pm/PmDecoder.h"
 
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "readers/pm/PhoneText.h"
+
 namespace kestrel::pm {
 
-// The contents decoder is not written yet: a PM document shows its information rows and block
-// model but no phonebook, calls or calendar.
-void Button2Click(Document& /*doc*/) {}
+namespace {
+
+constexpr int kCalendarBlock = 51;
+constexpr int kPhonebookBlock = 58;
+constexpr int kOutgoingBlock = 59;
+constexpr int kMissedBlock = 60;
+constexpr int kIncomingBlock = 61;
+constexpr int kGroupBlock = 314;
+
+// One field of a record's field list.
+struct Field {
+  std::ptrdiff_t pos;     // where its header starts
+  std::ptrdiff_t length;  // payload length L
+  std::uint8_t tag;
+  std::ptrdiff_t payload() const { return pos + 4; }
+};
+
+// Calls `apply` for each field of the record's field list, in order. A walk stops at the first
+// field whose 4-byte header does not lie wholly inside the record; a payload may still reach
+// past the end, and every read of it is cut there. Group records take the length from the first
+// length byte alone.
+template <typename Apply>
+void walkFields(ByteView record, bool firstLengthByteOnly, Apply apply) {
+  const int count = record.at(0);
+  std::ptrdiff_t p = 1;
+  for (int f = 0; f < count; ++f) {
+    if (!record.has(p + 3)) return;
+    std::ptrdiff_t length = record.at(p);
+    if (length == 0 && !firstLengthByteOnly) length = record.at(p + 1);
+    apply(Field{p, length, record.at(p + 2)});
+    p += 4 + length;
+  }
+}
+
+// A record of no bytes in a block of user data is a damaged dump.
+void requireBytes(const datapm& record) {
+  if (record.bytes.empty()) throw FormatError("record of no bytes in a block of user data");
+}
+
+std::string twoDigits(int value) {
+  std::string text = std::to_string(value);
+  return value < 10 ? "0" + text : text;
+}
+
+std::string date(int day, int month, int year) {
+  return twoDigits(day) + "." + twoDigits(month) + "." + std::to_string(year);
+}
+
+// A calendar year: little-endian unless that reading lies outside 1680..3000.
+int calendarYear(std::uint8_t first, std::uint8_t second) {
+  const int littleEndian = first + 256 * second;
+  if (littleEndian > 3000 || littleEndian < 1680) return 256 * first + second;
+  return littleEndian;
+}
+
+// A call's year: the byte order that puts a byte of 9 or more in the high half.
+int callYear(std::uint8_t first, std::uint8_t second) {
+  return second >= 9 ? second + 256 * first : first + 256 * second;
+}
+
+std::vector<std::string> collectGroupNames(Document& doc) {
+  std::vector<std::string> names;
+  const BlockModel& model = doc.model;
+  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+    if (model.blockNumbers[g] != kGroupBlock) continue;
+    for (const datapm& record : model.blocks[g].records) {
+      requireBytes(record);
+      const ByteView bytes = record.view();
+      walkFields(bytes, true, [&](const Field& f) {
+        if (f.tag == 7) names.push_back(GetName(doc, bytes, f.payload() + 2, f.length - 2));
+      });
+    }
+  }
+  return names;
+}
+
+void addPhonebookRows(Document& doc, const podblock& block,
+                      const std::vector<std::string>& groupNames) {
+  ResultTable& table = doc.Book1;
+  for (std::size_t i = 0; i < block.records.size(); ++i) {
+    ResultTable::Row& row = table.addRow(std::to_string(i), 13);
+    const datapm& record = block.records[i];
+    requireBytes(record);
+    const ByteView bytes = record.view();
+    walkFields(bytes, false, [&](const Field& f) {
+      const auto text = [&] { return GetNamePM(bytes, f.payload(), f.length); };
+      // Sub-item k is the cell under column k + 1.
+      const auto cell = [&](int column) -> const std::string& {
+        return row.subItem(static_cast<std::size_t>(column - 1));
+      };
+      const auto set = [&](int column, std::string value, int width) {
+        row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
+        table.setColumnWidth(static_cast<std::size_t>(column), width);
+      };
+      switch (f.tag) {
+        case 7:
+        case 70:
+        case 71:
+          set(Document::kPbName, text() + " " + cell(Document::kPbName), 100);
+          break;
+        case 11:
+          set(Document::kPbNumbers, cell(Document::kPbNumbers) + DecodeNumber(bytes, f.pos) + " ",
+              100);
+          break;
+        case 85:
+          set(Document::kPbCompany, text(), 100);
+          break;
+        case 74:
+          set(Document::kPbAddress, GetNamePM(bytes, f.payload() + 4, f.length - 4), 50);
+          break;
+        case 67: {
+          // Without group names the field means nothing; a group number byte beyond the record
+          // is no group number at all.
+          if (groupNames.empty() || !bytes.has(f.payload())) break;
+          const std::size_t group = bytes.at(f.payload());
+          if (group == 0 || group > groupNames.size())
+            throw FormatError("group number without a group name");
+          set(Document::kPbGroup, groupNames[group - 1], 50);
+          break;
+        }
+        case 8:
+          set(Document::kPbEmail, cell(Document::kPbEmail) + " " + text(), 50);
+          break;
+        case 87: {
+          const std::ptrdiff_t q = f.payload();
+          set(Document::kPbBirthday,
+              date(bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1)), 50);
+          break;
+        }
+        case 10:
+          set(Document::kPbNotes, cell(Document::kPbNotes) + text() + " ", 50);
+          break;
+        case 86:
+          set(Document::kPbNickname, cell(Document::kPbNickname) + text() + " ", 50);
+          break;
+        case 82:
+          set(Document::kPbFormalName, cell(Document::kPbFormalName) + text() + " ", 50);
+          break;
+        case 84:
+          set(Document::kPbJobTitle, cell(Document::kPbJobTitle) + text() + " ", 50);
+          break;
+        case 63:
+          set(Document::kPbPttAddress, cell(Document::kPbPttAddress) + text() + " ", 50);
+          break;
+        case 44:
+          set(Document::kPbWebSite, cell(Document::kPbWebSite) + text() + " ", 50);
+          break;
+        default:
+          break;
+      }
+    });
+  }
+}
+
+void addCallRows(Document& doc, const podblock& block, std::string_view status) {
+  ResultTable& table = doc.Book;
+  for (std::size_t i = 0; i < block.records.size(); ++i) {
+    ResultTable::Row& row = table.addRow(std::to_string(i), 4);
+    const datapm& record = block.records[i];
+    requireBytes(record);
+    const ByteView bytes = record.view();
+    walkFields(bytes, false, [&](const Field& f) {
+      const auto cell = [&](int column) -> const std::string& {
+        return row.subItem(static_cast<std::size_t>(column - 1));
+      };
+      const auto set = [&](int column, std::string value, int width) {
+        row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
+        table.setColumnWidth(static_cast<std::size_t>(column), width);
+      };
+      switch (f.tag) {
+        case 7:
+        case 70:
+        case 71:
+          set(Document::kCallName,
+              GetNamePM(bytes, f.payload(), f.length) + " " + cell(Document::kCallName), 200);
+          break;
+        case 11:
+          set(Document::kCallPhone, cell(Document::kCallPhone) + DecodeNumber(bytes, f.pos) + " ",
+              130);
+          set(Document::kCallStatus, std::string(status), 50);
+          break;
+        case 19: {
+          const std::ptrdiff_t q = f.payload();
+          const auto b = [&](std::ptrdiff_t k) { return bytes.at(q + k); };
+          set(Document::kCallDate,
+              cell(Document::kCallDate) + date(b(3), b(2), callYear(b(0), b(1))) + " " +
+                  twoDigits(b(4)) + ":" + twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
+              100);
+          break;
+        }
+        default:
+          break;
+      }
+    });
+  }
+}
+
+// A test on a byte beyond the record is false.
+bool byteIs(ByteView bytes, std::ptrdiff_t i, std::uint8_t value) {
+  return bytes.has(i) && bytes.at(i) == value;
+}
+
+void addCalendarRows(Document& doc, const podblock& block) {
+  for (std::size_t i = 0; i < block.records.size(); ++i) {
+    ResultTable::Row& row = doc.ListView3.addRow(std::to_string(i), 4);
+    const datapm& record = block.records[i];
+    requireBytes(record);
+    const ByteView bytes = record.view();
+
+    std::string day = date(bytes.at(7), bytes.at(6), calendarYear(bytes.at(4), bytes.at(5)));
+    if (day == "01.01.1980") day.clear();
+    // The parts after the date start 4 bytes later when bytes 24 to 27 are all 0.
+    std::ptrdiff_t b = 24;
+    if (byteIs(bytes, 24, 0) && byteIs(bytes, 25, 0) && byteIs(bytes, 26, 0) &&
+        byteIs(bytes, 27, 0))
+      b = 28;
+    if (byteIs(bytes, b + 16, 255)) {
+      row.setSubItem(Document::kCalKind - 1, std::string("Заметка"_cp));
+    } else {
+      row.setSubItem(Document::kCalKind - 1, std::string("День рождения"_cp));
+      // Day and month with their points, then the year of birth.
+      day = day.substr(0, 6) + std::to_string(calendarYear(bytes.at(b + 16), bytes.at(b + 17)));
+    }
+    row.setSubItem(Document::kCalDate - 1, std::move(day));
+
+    const std::ptrdiff_t skip = bytes.at(b + 30) + bytes.at(b + 31);
+    const std::ptrdiff_t titleStart = b + 32 + 8 * skip;
+    row.setSubItem(Document::kCalTitle - 1,
+                   GetNamePM(bytes, titleStart, bytes.size() - titleStart));
+  }
+}
+
+}  // namespace
+
+void Button2Click(Document& doc) {
+  const std::vector<std::string> groupNames = collectGroupNames(doc);
+  const BlockModel& model = doc.model;
+  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+    const podblock& block = model.blocks[g];
+    switch (model.blockNumbers[g]) {
+      case kPhonebookBlock:
+        addPhonebookRows(doc, block, groupNames);
+        break;
+      case kCalendarBlock:
+        addCalendarRows(doc, block);
+        break;
+      case kOutgoingBlock:
+        addCallRows(doc, block, "Исходящие"_cp);
+        break;
+      case kMissedBlock:
+        addCallRows(doc, block, "Пропущеные"_cp);
+        break;
+      case kIncomingBlock:
+        addCallRows(doc, block, "Входящие"_cp);
+        break;
+      default:
+        break;
+    }
+  }
+}
 
 }  // namespace kestrel::pm

@@ -1,0 +1,316 @@
+#include "readers/gdfs/GdfsDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/Cp1251.h"
+#include "readers/gdfs/PhoneTime.h"
+#include "readers/pm/PhoneText.h"
+
+namespace kestrel::gdfs {
+
+namespace {
+
+constexpr int kWidened = 100;
+
+struct Flags {
+  bool phonebook = false;
+  bool calls = false;
+  bool notes = false;
+};
+
+// Information records: the (block, record number) pairs that give a row, and their captions.
+struct InfoRecords {
+  int block;
+  std::vector<int> records;
+  std::string_view caption;
+};
+
+const std::vector<InfoRecords>& infoRecords() {
+  static const std::vector<InfoRecords> kTable = {
+      {8, {52, 53, 60, 61, 62, 64, 68, 70}, "???????"},
+      {12, {188, 189, 190, 191, 214, 233, 234, 235, 236, 237, 238, 241}, "???????"},
+      {13, {187}, "Model"},
+      {14, {2}, "???????"},
+      {14, {21}, "Software info"},
+      {14, {22}, "Platform label: "},
+      {14, {23, 24, 25, 26}, "???????"},
+  };
+  return kTable;
+}
+
+std::optional<std::string_view> infoCaption(int block, int record) {
+  for (const InfoRecords& info : infoRecords()) {
+    if (info.block == block &&
+        std::find(info.records.begin(), info.records.end(), record) != info.records.end()) {
+      return info.caption;
+    }
+  }
+  return std::nullopt;
+}
+
+// Cells of a row are addressed by column; column c > 0 is sub-item c - 1.
+void setCell(ResultTable::Row& row, std::size_t column, std::string text) {
+  row.setSubItem(column - 1, std::move(text));
+}
+
+// Appending puts a space before every piece, so a cell filled this way begins with a space.
+void appendToCell(ResultTable::Row& row, std::size_t column, std::string_view piece) {
+  std::string text = row.subItem(column - 1);
+  text += ' ';
+  text += piece;
+  row.setSubItem(column - 1, std::move(text));
+}
+
+ResultTable::Row& addNumberedRow(ResultTable& table, std::size_t subItems) {
+  return table.addRow(std::to_string(table.rowCount() + 1), subItems);
+}
+
+std::string twoDigits(int value) {
+  return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+void decodeInfo(Document& doc, int block, int recordNumber, ByteView record) {
+  if (const auto caption = infoCaption(block, recordNumber)) {
+    auto& row = doc.ListView1.addRow();
+    row.setCaption(std::string(*caption));
+    row.addSubItem(GetRecordText(record));
+  }
+}
+
+void decodeCall(Document& doc, ByteView record) {
+  ResultTable& book = doc.Book;
+  auto& row = addNumberedRow(book, 4);
+  book.setColumnWidth(Document::kCallStatus, kWidened);
+  switch (record.at(6)) {
+    case 0:
+      setCell(row, Document::kCallStatus, std::string("Пропущенный"_cp));
+      break;
+    case 1:
+      setCell(row, Document::kCallStatus, std::string("Исходящий"_cp));
+      break;
+    case 2:
+      setCell(row, Document::kCallStatus, std::string("Входящий"_cp));
+      break;
+    default:
+      break;
+  }
+  // Number fields carry subtype 0x20: a 0 byte, kind 1, then the subtype.
+  for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
+    if (record.at(p) == 0 && record.at(p + 1) == 1 && record.at(p + 2) == 0x20) {
+      book.setColumnWidth(Document::kCallPhone, kWidened);
+      appendToCell(row, Document::kCallPhone, GetDigits(record, p + 2));
+    }
+  }
+  book.setColumnWidth(Document::kCallDate, kWidened);
+  setCell(row, Document::kCallDate, timestampText(record, 7));
+}
+
+// Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
+// timestamp right after the text, which takes one byte per character when single-byte.
+void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
+                        std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
+  auto& row = addNumberedRow(doc.ListView3, 4);
+  const std::ptrdiff_t n = record.at(countAt);
+  setCell(row, Document::kCalKind, std::string(kind));
+  appendToCell(row, Document::kCalTitle, pm::GetName(doc, record, textAt, 2 * n));
+  const std::ptrdiff_t p = textAt + (doc.singleByteText ? n : 2 * n);
+  setCell(row, Document::kCalDate, timestampText(record, p));
+}
+
+void decodeSeveralTextEvent(Document& doc, ByteView record) {
+  auto& row = addNumberedRow(doc.ListView3, 4);
+  setCell(row, Document::kCalKind, std::string("Событие"_cp));
+  std::vector<std::string> texts;
+  std::optional<std::ptrdiff_t> latestEnd;
+  std::optional<std::ptrdiff_t> secondLatestEnd;
+  // p stands on byte 1 of a field: kind-2 texts with byte 1 = 0, and kind-6 texts.
+  for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
+    if ((record.at(p) == 0 && record.at(p + 1) == 2) || record.at(p + 1) == 6) {
+      const std::ptrdiff_t n = record.at(p - 1);
+      texts.push_back(pm::GetName(doc, record, p + 3, 2 * n));
+      p += 3 + (doc.singleByteText ? n : 2 * n);
+      secondLatestEnd = latestEnd;
+      latestEnd = p;
+    }
+  }
+  // The timestamp follows the second-to-last text; with fewer texts there is no date.
+  if (secondLatestEnd) setCell(row, Document::kCalDate, timestampText(record, *secondLatestEnd));
+  if (!texts.empty()) {
+    setCell(row, Document::kCalTitle, texts.front());
+    // The last text is not shown.
+    for (std::size_t k = 1; k + 1 < texts.size(); ++k)
+      appendToCell(row, Document::kCalText, texts[k]);
+  }
+}
+
+void decodeContact(Document& doc, ByteView record) {
+  ResultTable& book = doc.Book1;
+  auto& row = addNumberedRow(book, 13);
+  const auto give = [&](std::size_t column, std::string_view text) {
+    book.setColumnWidth(column, kWidened);
+    appendToCell(row, column, text);
+  };
+  int nameParts = 0;
+  // The presence bits of bytes 11 and 13 are consumed as texts are placed; that happens on
+  // copies, so the block model keeps the bytes of the file.
+  std::uint8_t presence11 = record.at(11);
+  const std::uint8_t presence12 = record.at(12);
+  std::uint8_t presence13 = record.at(13);
+
+  for (std::ptrdiff_t p = record.at(2) + 12; p < record.size() - 1; ++p) {
+    // Count and subtype of the field where this pass began; later tests look at the bytes where
+    // an earlier step of the same pass has moved p.
+    const std::ptrdiff_t n = record.at(p);
+    const std::uint8_t t = record.at(p + 3);
+
+    // Birthday group: day, month, 16-bit year whose high byte is 7.
+    if (t == 7 && record.at(p) >= 1 && record.at(p) <= 31 && record.at(p + 1) >= 1 &&
+        record.at(p + 1) <= 12) {
+      book.setColumnWidth(Document::kPbBirthday, kWidened);
+      setCell(row, Document::kPbBirthday,
+              twoDigits(record.at(p)) + "." + twoDigits(record.at(p + 1)) + "." +
+                  std::to_string(record.at(p + 2) + 256 * record.at(p + 3)));
+    }
+
+    // 8-bit text: e-mail or web site.
+    if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && (t == 0 || t == 0x44 || t == 0x4C) &&
+        n >= 1) {
+      if (presence13 & 0x08) {
+        give(Document::kPbEmail, GetPlainText(record, p + 4, n));
+        presence13 >>= 1;
+        p += 3 + n;
+      } else if (presence12 & 0x20) {
+        give(Document::kPbWebSite, GetPlainText(record, p + 4, n));
+        p += 3 + n;
+      }
+    }
+
+    // Two-byte text: the first two name parts, then wherever the presence bits send it.
+    if (record.at(p + 2) == 2 && record.at(p + 1) == 0) {
+      if ((t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
+        if (nameParts < 2) {
+          give(Document::kPbName, pm::GetName(doc, record, p + 4, 2 * n));
+          ++nameParts;
+        } else {
+          struct Target {
+            std::uint8_t* presence;
+            std::uint8_t bit;
+            std::size_t column;
+          };
+          const std::array<Target, 5> targets = {{
+              {&presence11, 0x04, Document::kPbCompany},
+              {&presence11, 0x08, Document::kPbJobTitle},
+              {&presence11, 0x20, Document::kPbAddress},
+              {&presence11, 0x10, Document::kPbAddress},
+              {&presence13, 0x04, Document::kPbNotes},
+          }};
+          for (const Target& target : targets) {
+            if (*target.presence & target.bit) {
+              give(target.column, pm::GetName(doc, record, p + 4, 2 * n));
+              *target.presence = static_cast<std::uint8_t>(*target.presence & ~target.bit);
+              break;
+            }
+          }
+        }
+        p += 3 + 2 * n;
+      } else if (t == 0x60 && n >= 1) {
+        // A name part the table does not show.
+        ++nameParts;
+        p += 3 + 2 * n;
+      }
+    }
+
+    // Phone number.
+    if (record.at(p + 2) == 1 && record.at(p + 1) == 0) {
+      book.setColumnWidth(Document::kPbNumbers, kWidened);
+      appendToCell(row, Document::kPbNumbers, GetDigits(record, p + 3));
+      p += 3 + n;
+    }
+  }
+}
+
+void addSummaryRows(Document& doc, const Flags& flags) {
+  const std::array<std::pair<std::string_view, bool>, 3> rows = {{
+      {"Записная книжка"_cp, flags.phonebook},
+      {"Звонки"_cp, flags.calls},
+      {"Заметки"_cp, flags.notes},
+  }};
+  for (const auto& [caption, found] : rows) {
+    auto& row = doc.ListView1.addRow();
+    row.setCaption(std::string(caption));
+    row.addSubItem(std::string(found ? "Есть"_cp : "Нет"_cp));
+  }
+}
+
+}  // namespace
+
+std::string GetPlainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count) {
+  std::string text;
+  for (const std::uint8_t b : record.slice(start, count))
+    text += b == 0 ? ' ' : static_cast<char>(b);
+  return text;
+}
+
+std::string GetRecordText(ByteView record) {
+  return GetPlainText(record, 0, record.size());
+}
+
+std::string GetDigits(ByteView record, std::ptrdiff_t s) {
+  static constexpr std::array<char, 16> kCharacters = {'0', '1', '2', '3', '4', '5', '6', '7',
+                                                       '8', '9', '*', '#', 'C', 'D', 'E', 'F'};
+  std::string digits;
+  for (const std::uint8_t b : record.slice(s + 1, record.at(s - 3))) {
+    digits += kCharacters[b & 0x0F];
+    // A high nibble F fills the last byte of an odd digit count.
+    if ((b >> 4) != 0x0F) digits += kCharacters[b >> 4];
+  }
+  return digits;
+}
+
+void Button6Click(Document& doc) {
+  Flags flags;
+  const BlockModel& model = doc.model;
+  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+    const int block = model.blockNumbers[g];
+    const podblock& records = model.blocks[g];
+    for (std::size_t i = 0; i < records.records.size(); ++i) {
+      const ByteView record = records.records[i].view();
+      if (block == 8 || (block >= 12 && block <= 14)) {
+        decodeInfo(doc, block, records.recordNumbers[i], record);
+      } else if (block >= 15 && block <= 39 && !record.empty()) {
+        switch (record.at(0)) {
+          case 10:
+            flags.calls = true;
+            decodeCall(doc, record);
+            break;
+          case 18:
+            flags.notes = true;
+            decodeOneTextEntry(doc, record, "Заметка"_cp, 14, 18);
+            break;
+          case 5:
+            flags.notes = true;
+            decodeSeveralTextEvent(doc, record);
+            break;
+          case 6:
+            flags.notes = true;
+            decodeOneTextEntry(doc, record, "Событие"_cp, 11, 15);
+            break;
+          case 7:
+            flags.phonebook = true;
+            decodeContact(doc, record);
+            break;
+          default:
+            break;
+        }
+      }
+    }
+  }
+  addSummaryRows(doc, flags);
+}
+
+}  // namespace kestrel::gdfs

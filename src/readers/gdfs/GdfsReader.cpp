@@ -1,0 +1,241 @@
+#include "readers/gdfs/GdfsReader.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <string_view>
+
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "core/FileIo.h"
+#include "readers/gdfs/GdfsDecoder.h"
+
+namespace kestrel::gdfs {
+
+namespace {
+
+constexpr std::uint8_t kCr = 0x0D;
+constexpr std::uint8_t kLf = 0x0A;
+
+int hexDigit(std::uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The byte written as two hexadecimal digits at `at`, either case. A position outside the
+// image holds no digit.
+std::uint8_t hexPair(ByteView image, std::ptrdiff_t at) {
+  const int high = hexDigit(image.at(at));
+  const int low = hexDigit(image.at(at + 1));
+  if (high < 0 || low < 0 || !image.has(at) || !image.has(at + 1))
+    throw FormatError("not a hexadecimal digit pair");
+  return static_cast<std::uint8_t>(high * 16 + low);
+}
+
+bool bytesAre(ByteView image, std::ptrdiff_t at, std::string_view text) {
+  const auto s = image.slice(at, static_cast<std::ptrdiff_t>(text.size()));
+  return s.size() == text.size() && std::equal(s.begin(), s.end(), text.begin());
+}
+
+bool endsWith(const std::string& s, std::string_view suffix) {
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The scheme the three forms share: a counting pass tells which block numbers occur, the
+// blocks are created in ascending number, and a filling pass appends every record, in file
+// order, to the block of its number. Every block number a byte can hold has its counter.
+class TwoPass {
+ public:
+  TwoPass(BlockModel& model, bool recordMarks) : model_(model), recordMarks_(recordMarks) {
+    index_.fill(-1);
+  }
+
+  void count(std::uint8_t block) { ++counters_[block]; }
+
+  void allocate() {
+    for (std::size_t number = 0; number < counters_.size(); ++number) {
+      if (counters_[number] > 0) {
+        index_[number] =
+            static_cast<std::ptrdiff_t>(model_.addBlock(static_cast<int>(number), true));
+      }
+    }
+  }
+
+  void append(std::uint8_t block, std::uint8_t record, std::vector<std::uint8_t> bytes) {
+    // The filling pass meets only records the counting pass has counted.
+    if (index_[block] < 0) throw FormatError("record of an uncounted block");
+    model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_,
+                     std::move(bytes));
+  }
+
+ private:
+  BlockModel& model_;
+  bool recordMarks_;
+  std::array<std::size_t, 256> counters_{};
+  std::array<std::ptrdiff_t, 256> index_{};
+};
+
+// .bin: a 4-byte file header, then entries of a 7-byte header (unused byte, record number,
+// block number, signed 32-bit little-endian payload length) and the payload.
+constexpr std::ptrdiff_t kBinFileHeader = 4;
+constexpr std::ptrdiff_t kBinEntryHeader = 7;
+
+struct BinEntry {
+  std::ptrdiff_t payloadLength = 0;
+  bool whole = false;  // header and payload lie inside the file
+};
+
+BinEntry binEntryAt(ByteView image, std::ptrdiff_t p) {
+  BinEntry e;
+  if (image.size() - p < kBinEntryHeader) return e;
+  std::uint32_t n = 0;
+  for (int k = 3; k >= 0; --k)
+    n = (n << 8) | image.at(p + 3 + k);
+  e.payloadLength = static_cast<std::int32_t>(n);
+  // The scan never moves backward.
+  if (e.payloadLength < 0) throw FormatError("negative payload length");
+  e.whole = e.payloadLength <= image.size() - p - kBinEntryHeader;
+  return e;
+}
+
+void readBin(ByteView image, TwoPass& passes) {
+  // A cut last entry ends the counting quietly, so that it creates no block of its own; the
+  // filling pass reports it once the entries before it are in.
+  for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
+    const BinEntry e = binEntryAt(image, p);
+    if (!e.whole) break;
+    passes.count(image.at(p + 2));
+    p += kBinEntryHeader + e.payloadLength;
+  }
+  passes.allocate();
+  for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
+    const BinEntry e = binEntryAt(image, p);
+    if (!e.whole) throw FormatError("entry runs past the end of the file");
+    const auto payload = image.slice(p + kBinEntryHeader, e.payloadLength);
+    passes.append(image.at(p + 2), image.at(p + 1), {payload.begin(), payload.end()});
+    p += kBinEntryHeader + e.payloadLength;
+  }
+}
+
+// The hexadecimal record bytes of a text-form line from q on, up to the first CR or the end of
+// the file; `step` is 2 for bare digit pairs and 3 for pairs with a separator. A last lone
+// digit at the end of the file is left out. Returns where the scan stopped.
+std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
+                          std::vector<std::uint8_t>& bytes) {
+  while (q < image.size() && image.at(q) != kCr) {
+    if (!image.has(q + 1)) break;
+    bytes.push_back(hexPair(image, q));
+    q += step;
+  }
+  return q;
+}
+
+// .gdfs: a record wherever "Gdfs=" stands, with the block digits at +10, the record digits at
+// +12 and the bytes from +15. A tag whose block and record digits do not fit in the file is no
+// record.
+constexpr std::string_view kGdfsTag = "Gdfs=";
+
+bool gdfsTagAt(ByteView image, std::ptrdiff_t j) {
+  return j + 14 <= image.size() && bytesAre(image, j, kGdfsTag);
+}
+
+void readGdfs(ByteView image, TwoPass& passes) {
+  for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
+    if (gdfsTagAt(image, j)) passes.count(hexPair(image, j + 10));
+  }
+  passes.allocate();
+  for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
+    if (!gdfsTagAt(image, j)) continue;
+    const std::uint8_t block = hexPair(image, j + 10);
+    const std::uint8_t record = hexPair(image, j + 12);
+    std::vector<std::uint8_t> bytes;
+    const std::ptrdiff_t q = readHexRun(image, j + 15, 2, bytes);
+    passes.append(block, record, std::move(bytes));
+    j = std::max(j, q);
+  }
+}
+
+// .gdf: a record line is "BBRR=" right after an LF, its fourth key character being one of
+// 0x30..0x46; the bytes from two places after the "=" are digit pairs each followed by a
+// separator.
+bool gdfLineAt(ByteView image, std::ptrdiff_t i) {
+  const std::uint8_t last = image.at(i - 1);
+  return i >= 5 && image.at(i) == '=' && image.at(i - 5) == kLf && last >= 0x30 && last <= 0x46;
+}
+
+void readGdf(ByteView image, TwoPass& passes) {
+  for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
+    if (gdfLineAt(image, i)) passes.count(hexPair(image, i - 4));
+  }
+  passes.allocate();
+  for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
+    if (!gdfLineAt(image, i)) continue;
+    const std::uint8_t block = hexPair(image, i - 4);
+    const std::uint8_t record = hexPair(image, i - 2);
+    std::vector<std::uint8_t> bytes;
+    const std::ptrdiff_t q = readHexRun(image, i + 2, 3, bytes);
+    passes.append(block, record, std::move(bytes));
+    i = std::max(i, q);
+  }
+}
+
+}  // namespace
+
+Form formOf(const std::string& fileName, ByteView image) {
+  if (endsWith(fileName, ".bin")) return Form::Bin;
+  if (endsWith(fileName, ".gdfs")) return Form::Gdfs;
+  if (endsWith(fileName, ".gdf") && bytesAre(image, 0, "[VE")) return Form::Gdf;
+  return Form::None;
+}
+
+void readImage(BlockModel& model, ByteView image, Form form) {
+  switch (form) {
+    case Form::Bin: {
+      TwoPass passes(model, true);
+      readBin(image, passes);
+      return;
+    }
+    case Form::Gdfs: {
+      TwoPass passes(model, false);
+      readGdfs(image, passes);
+      return;
+    }
+    case Form::Gdf: {
+      TwoPass passes(model, false);
+      readGdf(image, passes);
+      return;
+    }
+    case Form::None:
+      return;
+  }
+}
+
+bool ReadFile(Document& doc, const std::string& fileName) {
+  try {
+    const std::vector<std::uint8_t> image = readWholeFile(fileName);
+    readImage(doc.model, image, formOf(fileName, image));
+    return true;
+  } catch (const std::exception&) {
+    doc.showMessage("Неизвестный формат файла"_cp);
+    return false;
+  }
+}
+
+void Button5Click(Document& doc, const std::string& fileName) {
+  // Only the running number shows until the decoder puts data into a column.
+  for (std::size_t c = 1; c < doc.Book1.columnCount(); ++c)
+    doc.Book1.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < doc.Book.columnCount(); ++c)
+    doc.Book.setColumnWidth(c, 0);
+  for (ResultTable* table : {&doc.Book, &doc.Book1, &doc.ListView1, &doc.ListView3})
+    table->clear();
+  // A failure has been shown already; what was read before it is decoded all the same.
+  ReadFile(doc, fileName);
+  Button6Click(doc);
+  doc.setDataCommandsEnabled(true);
+}
+
+}  // namespace kestrel::gdfs

@@ -1,0 +1,128 @@
+#include "readers/pm/PhoneText.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace kestrel::pm {
+
+namespace {
+
+// How a two-byte character's low byte becomes a windows-1251 character when its high byte is 0.
+enum class LatinForm {
+  kName,     // GetNamePM: control characters become spaces
+  kGeneral,  // GetName: control characters stay, "|" becomes a space
+};
+
+// The last position of a text of n bytes at start, cut at the record's end; -1 for no text.
+std::ptrdiff_t lastInside(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  if (n <= 0 || start >= record.size()) return -1;
+  // Computed without start + n, which a hostile n could overflow.
+  const std::ptrdiff_t last = n > record.size() - start ? record.size() - 1 : start + n - 1;
+  return last < 0 ? -1 : last;
+}
+
+std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n, LatinForm form) {
+  const std::ptrdiff_t last = lastInside(record, start, n);
+  if (last < 0) return {};
+  const bool littleEndian = record.at(last) <= 4;
+  // Positions before the record read as 0 bytes and yield nothing, so the walk ends at 0.
+  const std::ptrdiff_t first = std::max<std::ptrdiff_t>(start, 0);
+  std::string reversed;
+  for (std::ptrdiff_t i = last; i >= first; --i) {
+    std::uint8_t lo = littleEndian ? record.at(i - 1) : record.at(i);
+    const std::uint8_t hi = littleEndian ? record.at(i) : record.at(i - 1);
+    if (lo <= 9) continue;
+    if (hi == 0) {
+      if (lo == 0xA1)
+        lo = 0xE5;
+      else if (form == LatinForm::kName && lo < 32)
+        lo = 32;
+      else if (form == LatinForm::kGeneral && lo == '|')
+        lo = ' ';
+      reversed += static_cast<char>(lo);
+    } else if (hi == 4) {
+      // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and was skipped above.
+      if (lo == 0x51) lo = 0x35;
+      reversed += static_cast<char>(static_cast<std::uint8_t>(lo + 176));
+    }
+  }
+  return {reversed.rbegin(), reversed.rend()};
+}
+
+bool isBlank(char c) {
+  return static_cast<std::uint8_t>(c) <= 32;
+}
+
+// The character of a number digit (a hexadecimal digit of the packed number), or 0 for the
+// digit that ends the number.
+char numberCharacter(char hexDigit) {
+  switch (hexDigit) {
+    case 'A':
+      return '0';
+    case 'B':
+      return '*';
+    case 'C':
+      return '#';
+    case 'F':
+      return '+';
+    case '0':
+      return 0;
+    default:
+      return hexDigit;  // 1 to 9, D and E stand for themselves
+  }
+}
+
+}  // namespace
+
+std::string GetNamePM(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  return decodeTwoByte(record, start, n, LatinForm::kName);
+}
+
+std::string GetName(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  doc.singleByteText = false;
+  std::string text;
+  if ((record.at(start) > 5 && record.at(start + 1) > 5) || n == 1) {
+    doc.singleByteText = true;
+    for (const std::uint8_t b : record.slice(start, n / 2)) {
+      if (b == 0xA1)
+        text += static_cast<char>(0xE5);
+      else if (b == '|')
+        text += ' ';
+      else
+        text += static_cast<char>(b);
+    }
+  } else {
+    text = decodeTwoByte(record, start, n, LatinForm::kGeneral);
+  }
+  const auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
+  const auto end = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+  return begin < end ? std::string(begin, end) : std::string();
+}
+
+std::string DecodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::ptrdiff_t length =
+      record.at(fieldPos) != 0 ? record.at(fieldPos) : record.at(fieldPos + 1);
+  const std::ptrdiff_t payload = fieldPos + 4;
+  // Walk back over the payload (cut at the record's end) and collect the bytes as hexadecimal
+  // digits until a byte equals the number of digits collected so far, rounded up to even: that
+  // byte is the digit count in front of the packed digits.
+  std::string reversed;
+  const std::ptrdiff_t last = lastInside(record, payload, length);
+  for (std::ptrdiff_t i = last; i >= payload && i >= 0; --i) {
+    const std::uint8_t v = record.at(i);
+    const std::size_t even = static_cast<std::size_t>(v) + (v % 2);
+    if (even == reversed.size()) break;
+    reversed += kHex[v & 0x0F];
+    if (v >= 0x10) reversed += kHex[v >> 4];
+  }
+  std::string number;
+  for (auto it = reversed.rbegin(); it != reversed.rend() && number.size() < 20; ++it) {
+    const char c = numberCharacter(*it);
+    if (c == 0) break;
+    number += c;
+  }
+  return number;
+}
+
+}  // namespace kestrel::pm

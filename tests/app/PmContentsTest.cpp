@@ -1,0 +1,90 @@
+#include <QTableView>
+#include <QtTest>
+
+#include "FakeDialogs.h"
+#include "MainForm.h"
+#include "ReadForm.h"
+#include "support/PhoneRecords.h"
+#include "support/PmBuilder.h"
+#include "support/TempDir.h"
+
+using kestrel::Document;
+using kestrel::app::TMainForm;
+using kestrel::app::TReadForm;
+using kestrel::test::PmBuilder;
+using namespace kestrel::test::phone;
+
+class PmContentsTest : public QObject {
+  Q_OBJECT
+
+  kestrel::app::test::FakeFileDialogs files;
+  kestrel::app::test::FakeMessageBoxes messages;
+  kestrel::test::TempDir dir;
+
+  static QList<int> shownColumns(const QTableView& view) {
+    QList<int> out;
+    for (int c = 0; c < view.model()->columnCount(); ++c) {
+      if (!view.isColumnHidden(c)) out << c;
+    }
+    return out;
+  }
+
+ private slots:
+  void phonebookShowsTheColumnsThatReceivedData() {
+    const std::string dump =
+        PmBuilder()
+            .block(58)
+            .record(0, fieldList({field(7, text(u"Иван")), field(70, text(u"Иванов")),
+                                  field(11, number("+79161234567"))}))
+            .record(1, fieldList({field(7, textBigEndian(u"Петрова Анна")),
+                                  field(8, text(u"anna@mail.ru"))}))
+            .block(61)
+            .record(0, fieldList(
+                           {field(11, number("112")), field(19, callTime(2012, 3, 18, 20, 1, 9))}))
+            .text();
+    files.openAnswers = {{QString::fromStdString(dir.write("contacts.pm", dump))}};
+    TMainForm frame({&files, &messages});
+    frame.show();
+    frame.PMKA1Click();
+    QVERIFY(messages.informations.isEmpty());
+    TReadForm* doc = frame.activeDocument();
+    QVERIFY(doc);
+
+    QTableView* book = doc->view(doc->document().Book1);
+    QCOMPARE(shownColumns(*book),
+             (QList<int>{0, Document::kPbName, Document::kPbNumbers, Document::kPbEmail}));
+    QCOMPARE(book->columnWidth(Document::kPbName), 100);
+    QCOMPARE(book->columnWidth(Document::kPbEmail), 50);
+    QCOMPARE(book->model()->rowCount(), 2);
+    QCOMPARE(book->model()->index(0, Document::kPbName).data().toString(),
+             QStringLiteral("Иванов Иван "));
+    QCOMPARE(book->model()->index(1, Document::kPbName).data().toString(),
+             QStringLiteral("Петрова Анна "));
+    QCOMPARE(book->model()->index(0, Document::kPbNumbers).data().toString(),
+             QStringLiteral("+79161234567 "));
+
+    QTableView* calls = doc->view(doc->document().Book);
+    QCOMPARE(shownColumns(*calls),
+             (QList<int>{0, Document::kCallStatus, Document::kCallPhone, Document::kCallDate}));
+    QCOMPARE(calls->model()->index(0, Document::kCallStatus).data().toString(),
+             QStringLiteral("Входящие"));
+    QVERIFY(doc->saveAction()->isEnabled());
+  }
+
+  void demoDumpOpensWithoutMessages() {
+    files.openAnswers = {{QStringLiteral(KESTREL_SOURCE_DIR "/samples/demo.pm")}};
+    TMainForm frame({&files, &messages});
+    frame.PMKA1Click();
+    QVERIFY(messages.informations.isEmpty());
+    TReadForm* doc = frame.activeDocument();
+    QVERIFY(doc);
+    QTableView* book = doc->view(doc->document().Book1);
+    QCOMPARE(book->model()->index(0, Document::kPbGroup).data().toString(),
+             QStringLiteral("Семья"));
+    QVERIFY(book->isColumnHidden(Document::kPbFormalName));
+    QCOMPARE(doc->view(doc->document().ListView3)->model()->rowCount(), 4);
+  }
+};
+
+QTEST_MAIN(PmContentsTest)
+#include "PmContentsTest.moc"

@@ -1,0 +1,19 @@
+#include <gtest/gtest.h>
+
+#include "support/GdfsBuilder.h"
+#include "support/TempDir.h"
+
+namespace kestrel::test {
+namespace {
+
+// The committed samples are what the generator (bench/make_gdfs_demo) writes today.
+TEST(DemoSamples, AreTheGeneratorsOutput) {
+  for (const std::string& ending : GdfsBuilder::endings()) {
+    EXPECT_EQ(readFile(std::string(KESTREL_SOURCE_DIR) + "/samples/demo" + ending),
+              demoDump().form(ending))
+        << "regenerate with build/<dir>/bench/make_gdfs_demo; " << ending;
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::test

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "core/Cp1251.h"
+#include "readers/pm/PmLoader.h"
+#include "support/DemoDump.h"
+#include "support/TempDir.h"
+
+namespace kestrel::pm {
+namespace {
+
+const std::string kDemoPath = KESTREL_SOURCE_DIR "/samples/demo.pm";
+
+TEST(DemoDump, CommittedFileMatchesItsGenerator) {
+  EXPECT_EQ(test::readFile(kDemoPath), test::demoPmText())
+      << "regenerate with: build/dev/samples/make-demo-pm samples/demo.pm";
+}
+
+std::vector<std::string> column(const ResultTable& t, std::size_t c) {
+  std::vector<std::string> out;
+  for (std::size_t r = 0; r < t.rowCount(); ++r)
+    out.push_back(toUtf8(t.cell(r, c)));
+  return out;
+}
+
+TEST(DemoDump, ShowsContactsCallsNotesAndBirthdays) {
+  Document doc;
+  ASSERT_TRUE(Button1Click(doc, kDemoPath));
+  EXPECT_TRUE(doc.saveEnabled());
+  EXPECT_EQ(column(doc.Book1, Document::kPbName),
+            (std::vector<std::string>{"Иванов Иван ", "Петрова Анна ", "John Smith ",
+                                      "Сидоров Петр ", "Баланс "}));
+  EXPECT_EQ(column(doc.Book1, Document::kPbNumbers),
+            (std::vector<std::string>{"+79161234567 84951234567 ", "+79031234567 ",
+                                      "+447700900123 ", "89267654321 ", "*100# "}));
+  EXPECT_EQ(column(doc.Book1, Document::kPbGroup),
+            (std::vector<std::string>{"Семья", "Работа", "Друзья", "Друзья", ""}));
+  EXPECT_EQ(toUtf8(doc.Book1.cell(3, Document::kPbAddress)), "Москва, ул. Ленина, 1");
+  EXPECT_EQ(
+      column(doc.Book, Document::kCallStatus),
+      (std::vector<std::string>{"Исходящие", "Исходящие", "Пропущеные", "Входящие", "Входящие"}));
+  EXPECT_EQ(toUtf8(doc.Book.cell(3, Document::kCallDate)), "18.03.2012 20:01:09 ");
+  EXPECT_EQ(column(doc.ListView3, Document::kCalKind),
+            (std::vector<std::string>{"Заметка", "День рождения", "Заметка", "День рождения"}));
+  EXPECT_EQ(column(doc.ListView3, Document::kCalDate),
+            (std::vector<std::string>{"08.03.2012", "12.04.1975", "21.05.2012", "30.09.1982"}));
+  EXPECT_EQ(toUtf8(doc.ListView3.cell(2, Document::kCalTitle)), "Meeting at 15:00");
+  // No contact has a formal name or a PTT address: those columns stay hidden.
+  std::vector<int> widths;
+  for (const auto& c : doc.Book1.columns())
+    widths.push_back(c.width);
+  EXPECT_EQ(widths, (std::vector<int>{50, 100, 100, 100, 50, 50, 50, 50, 50, 50, 0, 50, 0, 50}));
+}
+
+}  // namespace
+}  // namespace kestrel::pm

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "ReadForm.h"
+#include "Savefilec.h"
 
 namespace kestrel::app {
 
@@ -36,6 +37,7 @@ TMainForm::TMainForm(const AppServices& services, QWidget* parent)
   openEeprom->setEnabled(false);
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf->setObjectName(QStringLiteral("VCF1"));
+  connect(openVcf, &QAction::triggered, this, &TMainForm::VCF1Click);
   fileMenu_->addSeparator();
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
   exit->setShortcut(QKeySequence::Quit);
@@ -44,6 +46,8 @@ TMainForm::TMainForm(const AppServices& services, QWidget* parent)
   settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
   settingsMenu_->setEnabled(false);
   about_ = new QAction(QStringLiteral("About"), this);
+
+  Savefilec_ = new TSavefilec(this);
 
   ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
   rebuildMenuBar();

@@ -16,6 +16,7 @@ class QMenu;
 namespace kestrel::app {
 
 class TReadForm;
+class TSavefilec;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -35,6 +36,8 @@ class TMainForm : public QMainWindow {
   QList<TReadForm*> documents() const;
   TReadForm* activeDocument() const;
   const AppServices& services() const { return services_; }
+  // The save command's section dialog, one for the whole run.
+  TSavefilec& Savefilec() const { return *Savefilec_; }
 
   OpenDialog OpenPM{QStringLiteral("PM|*.pm*"), {}, false};
   OpenDialog OpenGDFS{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
@@ -54,6 +57,8 @@ class TMainForm : public QMainWindow {
   void PMKA1Click();
   // "Открыть GDFS": a GDFS dump in a new document window.
   void GDFS1Click();
+  // "Открыть VCF": one or more vCard files in one new document window.
+  void VCF1Click();
   void N3Click();
   // Shows the frame's menus merged with the active document's, ordered by group number.
   void rebuildMenuBar();
@@ -78,6 +83,7 @@ class TMainForm : public QMainWindow {
   QMenu* fileMenu_ = nullptr;
   QMenu* settingsMenu_ = nullptr;
   QAction* about_ = nullptr;
+  TSavefilec* Savefilec_ = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -138,11 +138,14 @@ void TReadForm::buildMenus() {
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
   openEeprom->setObjectName(QStringLiteral("EEPROM1"));
   openEeprom->setEnabled(false);
-  fileMenu_->addAction(QStringLiteral("Открыть VCF"))->setObjectName(QStringLiteral("VCF1"));
+  QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
+  openVcf->setObjectName(QStringLiteral("VCF1"));
+  connect(openVcf, &QAction::triggered, &frame_, &TMainForm::VCF1Click);
   fileMenu_->addSeparator();
   exportToExcel_ = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
   save_ = fileMenu_->addAction(QStringLiteral("Сохранить"));
   save_->setShortcut(QKeySequence::Save);
+  connect(save_, &QAction::triggered, this, &TReadForm::N12Click);
   print_ = fileMenu_->addAction(QStringLiteral("Печать"));
   print_->setShortcut(QKeySequence::Print);
   fileMenu_->addSeparator();

@@ -49,6 +49,9 @@ class TReadForm : public QWidget, public DocumentView {
   // The GDFS load into this document.
   void Button5Click(const QString& fileName);
 
+  // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
+  void N12Click();
+
   // Shows the document's tables, widths and command states anew after a command changed them.
   void refresh();
 

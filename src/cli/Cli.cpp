@@ -9,8 +9,10 @@
 #include "cli/DocumentJson.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "export/SaveCommand.h"
 #include "readers/gdfs/GdfsReader.h"
 #include "readers/pm/PmLoader.h"
+#include "readers/vcard/VcardReader.h"
 
 namespace kestrel::cli {
 
@@ -134,14 +136,67 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
     case Kind::Pm:
       pm::Button1Click(doc, files.front());
       return;
+    case Kind::Vcf:
+      vcard::readVcardFiles(doc, files);
+      return;
     case Kind::Gdfs:
       gdfs::Button5Click(doc, files.front());
       return;
     case Kind::Eeprom:
-    case Kind::Vcf:
       break;
   }
   throw UsageError("this kind of file cannot be read yet");
+}
+
+// The save command with the dialogs answered by the arguments; a warning goes where every
+// message box goes.
+class ExportAnswers : public output::SaveCommandUi {
+ public:
+  ExportAnswers(output::Sections sections, output::SaveTarget target, MessageCollector& messages)
+      : sections_(sections), target_(std::move(target)), messages_(messages) {}
+  std::optional<output::Sections> askSections() override { return sections_; }
+  std::optional<output::SaveTarget> askTarget() override { return target_; }
+  void warning(std::string_view text) override { messages_.showMessage(text); }
+
+ private:
+  output::Sections sections_;
+  output::SaveTarget target_;
+  MessageCollector& messages_;
+};
+
+output::Sections sectionsOf(const std::string& letters) {
+  output::Sections sections;
+  for (const char c : letters) {
+    if (c == 'p')
+      sections.phonebook = true;
+    else if (c == 'c')
+      sections.calls = true;
+    else if (c == 'k')
+      sections.calendar = true;
+    else
+      throw UsageError(std::string("unknown section letter: ") + c);
+  }
+  return sections;
+}
+
+int formatOf(const std::optional<std::string>& format) {
+  if (!format) throw UsageError("--format is required");
+  if (format->size() != 1 || (*format)[0] < '1' || (*format)[0] > '5')
+    throw UsageError("--format must be 1 to 5");
+  return (*format)[0] - '0';
+}
+
+// Exit 1 (through run) when a file cannot be written: the desktop program's general error report.
+int exportCommand(const Options& o, Kind kind, std::ostream& err) {
+  const output::Sections sections = sectionsOf(o.sections);
+  const int format = formatOf(o.format);
+  Document doc;
+  MessageCollector messages(err);
+  doc.setView(&messages);
+  open(doc, kind, o.files);
+  ExportAnswers answers(sections, {*o.to, format}, messages);
+  output::N12Click(doc, answers);
+  return 0;
 }
 
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
@@ -149,6 +204,7 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }
+  if (o.command == "export") return exportCommand(o, kind, err);
   if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");
 
   Document doc;

@@ -1,5 +1,8 @@
 #include "core/Cp1251.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kestrel {
 
 namespace {
@@ -22,26 +25,21 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// First characters of the compatibility decompositions of U+00A0..U+017F; '?' where the
-// decomposition starts with a character windows-1251 lacks or there is none.
-constexpr std::string_view kLatinFallback =
-    // A0..BF
-    " ??????? ?a???? ??23 ??? 1o?113?"
-    // C0..FF
-    "AAAAAA?CEEEEIIII?NOOOOO?OUUUUY??aaaaaa?ceeeeiiii?nooooo?ouuuuy?y"
-    // 100..17F
-    "AaAaAaCcCcCcCcDd??EeEeEeEeEeGgGgGgGgHh??IiIiIiIiI?IiJjKk?LlLlLlLl??NnNnNn???OoOoOo??RrRrRr"
-    "SsSsSsSsTtTt??UuUuUuUuUuUuWwYyYZzZzZzs";
+struct Fallback {
+  char32_t codePoint;
+  std::uint8_t byte;
+};
+
+constexpr Fallback kFallbacks[] = {
+#include "core/Cp1251Fallback.inc"
+};
 
 }  // namespace
 
 char fallbackFor(char32_t cp) {
-  if (cp >= 0xA0 && cp <= 0x17F) return kLatinFallback[cp - 0xA0];
-  if (cp >= 0xFF01 && cp <= 0xFF5E) return static_cast<char>(cp - 0xFF01 + 0x21);  // full width
-  if ((cp >= 0x2000 && cp <= 0x200A) || cp == 0x202F || cp == 0x205F || cp == 0x3000) return ' ';
-  if (cp == 0xFB00 || cp == 0xFB01 || cp == 0xFB02 || cp == 0xFB03 || cp == 0xFB04) return 'f';
-  if (cp == 0x2024) return '.';
-  if (cp == 0x2033 || cp == 0x2036) return '?';
+  const auto it = std::lower_bound(std::begin(kFallbacks), std::end(kFallbacks), cp,
+                                   [](const Fallback& f, char32_t c) { return f.codePoint < c; });
+  if (it != std::end(kFallbacks) && it->codePoint == cp) return static_cast<char>(it->byte);
   return '?';
 }
 

@@ -80,7 +80,8 @@ std::string toUtf8(std::string_view cp1251Text);
 // has that one (é → e), otherwise "?"; one output character per code point.
 std::optional<std::string> fromUtf8(std::string_view utf8Text);
 
-// The close windows-1251 letter for a code point the code page lacks, or '?'.
+// For a code point the code page lacks: the first character of its compatibility
+// decomposition when windows-1251 has that one (é → e, Ѐ → Е, ﬁ → f), otherwise '?'.
 char fallbackFor(char32_t cp);
 
 // A UTF-8 string literal converted to windows-1251 at compile time: "Загрузка"_cp.

@@ -1,0 +1,21 @@
+#pragma once
+// The readable report of a document's phonebook, call log and calendar: what the text format
+// writes and what printing prints.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Document.h"
+#include "export/Sections.h"
+
+namespace kestrel::output {
+
+// The report's lines (windows-1251, without line ends). A table takes part only when its
+// section is chosen and it holds at least two rows.
+std::vector<std::string> ReportText(const Document& doc, Sections sections);
+
+// The lines joined into file bytes: every line, the last one included, ended by CR LF.
+std::string joinLines(const std::vector<std::string>& lines);
+
+}  // namespace kestrel::output

@@ -1,0 +1,66 @@
+#include "export/SaveCommand.h"
+
+#include <sys/stat.h>
+
+#include "core/FileIo.h"
+#include "export/CsvWriter.h"
+#include "export/ReportText.h"
+#include "export/VcardWriter.h"
+
+namespace kestrel::output {
+
+namespace {
+
+// One card per phonebook row in a new directory; the section choice does not apply here.
+std::optional<std::string> saveVcards(const Document& doc, const std::string& directory,
+                                      VcardCharset charset) {
+  if (doc.Book1.rowCount() == 0) return std::nullopt;
+  // One level only, and never into an existing directory: a second export to the same name
+  // must not mix its cards with the first one's.
+  if (::mkdir(directory.c_str(), 0777) != 0) return std::string(kDirectoryWarning);
+  for (std::size_t k = 0; k < doc.Book1.rowCount(); ++k) {
+    const std::string file = directory + "/" + std::to_string(k + 1) + ".vcf";
+    writeWholeFile(file, joinLines(vcardLines(doc.Book1.row(k), charset)));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<SaveFormat> saveFormatOf(int filterIndex) {
+  if (filterIndex < 1 || filterIndex > 5) return std::nullopt;
+  return static_cast<SaveFormat>(filterIndex);
+}
+
+std::optional<std::string> saveDocument(const Document& doc, Sections sections,
+                                        const SaveTarget& target) {
+  const auto format = saveFormatOf(target.filterIndex);
+  if (!format) return std::nullopt;
+  // The extension is appended whatever the name already ends with: list.txt → list.txt.txt.
+  switch (*format) {
+    case SaveFormat::Text:
+      writeWholeFile(target.fileName + ".txt", joinLines(ReportText(doc, sections)));
+      return std::nullopt;
+    case SaveFormat::CsvSemicolon:
+      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ';')));
+      return std::nullopt;
+    case SaveFormat::CsvComma:
+      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ',')));
+      return std::nullopt;
+    case SaveFormat::VcardUtf8:
+      return saveVcards(doc, target.fileName, VcardCharset::Utf8);
+    case SaveFormat::Vcard1251:
+      return saveVcards(doc, target.fileName, VcardCharset::Cp1251);
+  }
+  return std::nullopt;
+}
+
+void N12Click(const Document& doc, SaveCommandUi& ui) {
+  const auto sections = ui.askSections();
+  if (!sections) return;
+  const auto target = ui.askTarget();
+  if (!target) return;
+  if (const auto warning = saveDocument(doc, *sections, *target)) ui.warning(*warning);
+}
+
+}  // namespace kestrel::output

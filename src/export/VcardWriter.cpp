@@ -1,0 +1,109 @@
+#include "export/VcardWriter.h"
+
+#include "core/Cp1251.h"
+#include "core/Document.h"
+
+namespace kestrel::output {
+
+namespace {
+
+constexpr std::string_view kQpParameter = ";ENCODING=QUOTED-PRINTABLE";
+constexpr std::string_view k8BitParameter = ";ENCODING=8BIT";
+
+std::string quotedPrintable(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : value) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b == '\r' || b == '\n' || b == '=' || b >= 0x80) {
+      out += '=';
+      out += kHex[b >> 4];
+      out += kHex[b & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// One property line: `prefix` ends with ':'. A value holding a line break would cut the card,
+// so such a value is written quoted-printable and its parameters say so.
+std::string propertyLine(std::string_view prefix, std::string_view value) {
+  if (value.find_first_of("\r\n") == std::string_view::npos)
+    return std::string(prefix) + std::string(value);
+  std::string params(prefix.substr(0, prefix.size() - 1));
+  if (const auto at = params.find(k8BitParameter); at != std::string::npos) {
+    params.replace(at, k8BitParameter.size(), kQpParameter);
+  } else {
+    params += kQpParameter;
+  }
+  return params + ':' + quotedPrintable(value);
+}
+
+template <std::size_t N>
+void addSlotLines(std::vector<std::string>& lines, const std::string& cell,
+                  const std::array<std::string_view, N>& slots, std::string_view extraPrefix) {
+  if (cell.empty()) return;
+  const std::vector<std::string> pieces = splitPieces(cell);
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    // An empty piece keeps its slot, so the pieces after it move one slot further.
+    if (!pieces[i].empty())
+      lines.push_back(propertyLine(i < N ? slots[i] : extraPrefix, pieces[i]));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> splitPieces(const std::string& cell) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t space = cell.find(' ', start);
+    if (space == std::string::npos) {
+      pieces.push_back(cell.substr(start));
+      return pieces;
+    }
+    pieces.push_back(cell.substr(start, space - start));
+    start = space + 1;
+  }
+}
+
+std::string birthdayValue(const std::string& cell) {
+  const auto part = [&](std::size_t from, std::size_t count) {
+    return from < cell.size() ? cell.substr(from, count) : std::string();
+  };
+  return part(6, 4) + part(3, 2) + part(0, 2);
+}
+
+std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset charset) {
+  const bool utf8 = charset == VcardCharset::Utf8;
+  const std::string_view charsetParam = utf8 ? "CHARSET=UTF-8" : "CHARSET=windows-1251";
+  // Only the texts a person reads are converted; numbers, addresses and dates go byte for byte.
+  const auto text = [&](const std::string& v) { return utf8 ? toUtf8(v) : v; };
+  const auto cell = [&](int column) -> const std::string& { return row.subItem(column - 1); };
+  std::vector<std::string> lines{"BEGIN:VCARD", "VERSION:2.1"};
+  const auto add = [&](std::string_view name, std::string_view tail, int column,
+                       std::string_view lead = {}) {
+    const std::string& value = cell(column);
+    if (value.empty()) return;
+    const std::string prefix =
+        std::string(name) + ';' + std::string(charsetParam) + std::string(tail) + ':';
+    lines.push_back(propertyLine(prefix, std::string(lead) + text(value)));
+  };
+  add("N", ";ENCODING=8BIT", Document::kPbName);
+  addSlotLines(lines, cell(Document::kPbNumbers), PhoneSlots, kExtraPhonePrefix);
+  add("FN", "", Document::kPbFormalName);
+  add("ORG", "", Document::kPbCompany);
+  add("TITLE", "", Document::kPbJobTitle);
+  add("NOTE", "", Document::kPbNotes);
+  add("ADR", ";ENCODING=8BIT", Document::kPbAddress, ";;");
+  if (!cell(Document::kPbWebSite).empty())
+    lines.push_back(propertyLine("URL;WORK:", cell(Document::kPbWebSite)));
+  if (!cell(Document::kPbBirthday).empty())
+    lines.push_back(propertyLine("BDAY:", birthdayValue(cell(Document::kPbBirthday))));
+  addSlotLines(lines, cell(Document::kPbEmail), EmailSlots, kExtraEmailPrefix);
+  lines.emplace_back("END:VCARD");
+  return lines;
+}
+
+}  // namespace kestrel::output

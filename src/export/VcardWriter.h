@@ -1,0 +1,34 @@
+#pragma once
+// One vCard 2.1 card per phonebook row.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ResultTable.h"
+
+namespace kestrel::output {
+
+enum class VcardCharset { Utf8, Cp1251 };
+
+// The property prefixes of the five number places and the three e-mail places of a card: the
+// type follows the position of the number in the cell, not the number.
+inline constexpr std::array<std::string_view, 5> PhoneSlots = {
+    "TEL;WORK;VOICE:", "TEL;WORK;VOICE:", "TEL;HOME;VOICE:", "TEL;HOME;VOICE:", "TEL;CELL;VOICE:"};
+inline constexpr std::array<std::string_view, 3> EmailSlots = {
+    "EMAIL;PREF;INTERNET:", "EMAIL;INTERNET:", "EMAIL;INTERNET:"};
+// Pieces beyond the slots still get a line of their own.
+inline constexpr std::string_view kExtraPhonePrefix = "TEL;VOICE:";
+inline constexpr std::string_view kExtraEmailPrefix = "EMAIL;INTERNET:";
+
+// A cell cut at every single space; doubled, leading and trailing spaces give empty pieces.
+std::vector<std::string> splitPieces(const std::string& cell);
+
+// "dd.mm.yyyy" → "yyyymmdd": characters 7–10, 4–5 and 1–2, as far as the text reaches.
+std::string birthdayValue(const std::string& cell);
+
+// The lines of the card of one phonebook row (without line ends), in the charset's bytes.
+std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset charset);
+
+}  // namespace kestrel::output

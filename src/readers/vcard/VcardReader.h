@@ -1,0 +1,51 @@
+#pragma once
+// The vCard import: one or more vCard files into the phonebook of one document.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Document.h"
+
+namespace kestrel::vcard {
+
+// Kind codes of the recognised properties.
+enum VcfKind {
+  kVcfName = 1,
+  kVcfFormalName = 2,
+  kVcfOrganization = 3,
+  kVcfTitle = 4,
+  kVcfNote = 5,
+  kVcfPhone = 6,
+  kVcfAddress = 7,
+  kVcfUrl = 8,
+  kVcfEmail = 9,
+  kVcfBirthday = 10,
+  kVcfBegin = 11,
+  kVcfVersion = 12,
+  kVcfOther = 255
+};
+
+// The kind of a (logical) line by its property name: letter case and a group prefix ("item1.")
+// do not matter; the name ends at the first ";" or ":".
+int GetVcfKind(std::string_view line);
+
+// The decoded value of a line as windows-1251 text: the text after the first ":", with ";"
+// made a space, quoted-printable undone when the parameters say so, then kept as it is when
+// the parameters mention "1251" and converted from UTF-8 otherwise (empty when malformed).
+std::string GetVcfValue(std::string_view line);
+
+// The logical lines of a file's bytes: lines end at CR, LF or CR LF, a NUL ends the text,
+// folded lines (a leading space or tab) and quoted-printable soft breaks ("=" at the end) are
+// joined.
+std::vector<std::string> vcardLogicalLines(std::string_view bytes);
+
+// Appends one file's contents: two information rows, and a phonebook row for every card.
+void addVcardFile(Document& doc, std::string_view bytes);
+
+// Reads the files in order into the document: a phonebook row for every card, two information
+// rows per file. Any failure ends the import silently with what was read so far; only when
+// every file was read are "Экспорт в Excel" and "Сохранить" enabled. Returns whether they were.
+bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames);
+
+}  // namespace kestrel::vcard

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "support/TempDir.h"
+
+namespace kestrel::cli {
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result runCli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = run(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const char* const kCard1 =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8:Анна\r\nTEL;CELL:1\r\nEND:VCARD\r\n";
+const char* const kCard2 = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Bob\r\nEND:VCARD\r\n";
+
+TEST(CliVcf, ShowsSeveralFilesAsOneDocument) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", kCard1);
+  const std::string b = dir.write("b.vcf", kCard2);
+  const Result r = runCli({"show", a, b});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto json = nlohmann::json::parse(r.out);
+  EXPECT_EQ(json["caption"], a);
+  EXPECT_EQ(json["commands"]["save"], true);
+  EXPECT_EQ(json["tables"]["phonebook"]["rows"].dump(),
+            R"([["1","Анна","1","","","","","","","","","","",""],)"
+            R"(["2","Bob","","","","","","","","","","","",""]])");
+  EXPECT_EQ(json["tables"]["information"]["rows"].dump(),
+            R"([["Name","VCARD"],["Version","3.0"],["",""],["",""]])");
+}
+
+TEST(CliExport, WritesTheChosenFormat) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", kCard1);
+  const std::string b = dir.write("b.vcf", kCard2);
+  Result r = runCli({"export", "--format", "2", "--sections", "p", "--to", dir.file("out"), a, b});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      test::readFile(dir.file("out.csv")),
+      "N \xEF/\xEF;\xD4\xC8\xCE;\xCD\xEE\xEC\xE5\xF0\xE0\r\n1;\xC0\xED\xED\xE0;1\r\n2;Bob;\r\n");
+  r = runCli({"export", "--format", "4", "--to", dir.file("cards"), a, b});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::readFile(dir.file("cards/2.vcf")),
+            "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=8BIT:Bob\r\nEND:VCARD\r\n");
+}
+
+TEST(CliExport, DirectoryWarningIsPrintedAndIsNoError) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", kCard1);
+  const Result r = runCli({"export", "--format", "5", "--to", dir.path().string(), a});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Ошибка при создании директории\n");
+}
+
+TEST(CliExport, WriteFailureExitsWithOne) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", kCard1);
+  const Result r = runCli({"export", "--format", "1", "--to", a + "/report", a});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(a + "/report.txt"), std::string::npos) << r.err;
+}
+
+TEST(CliExport, UsageErrors) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", kCard1);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"export", "--to", dir.file("x"), a},
+        {"export", "--format", "6", "--to", dir.file("x"), a},
+        {"export", "--format", "x", "--to", dir.file("x"), a},
+        {"export", "--format", "1", "--sections", "pq", "--to", dir.file("x"), a},
+        {"export", "--format", "1", a}}) {
+    EXPECT_EQ(runCli(args).status, 2) << args[2];
+  }
+  EXPECT_TRUE(std::filesystem::exists(a));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+}  // namespace
+}  // namespace kestrel::cli

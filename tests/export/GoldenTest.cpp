@@ -1,0 +1,104 @@
+// What the writers produce for a small document, byte for byte, against the files in golden/.
+// KESTREL_UPDATE_GOLDEN=1 rewrites those files from the current output (review the diff).
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "core/Cp1251.h"
+#include "core/Document.h"
+#include "export/SaveCommand.h"
+#include "support/PhonebookRows.h"
+#include "support/TempDir.h"
+
+namespace kestrel::output {
+namespace {
+
+using test::addPhonebookRow;
+using test::addTableRow;
+
+// Three contacts (a full one, one with more numbers and e-mails than slots and characters that
+// need CSV quoting, one with only its caption), two calls, and a calendar of one row (which the
+// text and CSV formats leave out).
+void fillSample(Document& doc) {
+  addPhonebookRow(doc, {{Document::kPbName, "Иванов Иван"_cp},
+                        {Document::kPbNumbers, "+79161234567 84951234567 "},
+                        {Document::kPbCompany, "ООО \"Ромашка\""_cp},
+                        {Document::kPbAddress, "Москва, ул. Ленина, 1"_cp},
+                        {Document::kPbGroup, "Друзья"_cp},
+                        {Document::kPbEmail, " ivan@example.ru ivanov@work.ru"},
+                        {Document::kPbBirthday, "05.03.1980"},
+                        {Document::kPbNotes, "Первая строка\r\nВторая = строка"_cp},
+                        {Document::kPbNickname, "Ваня"_cp},
+                        {Document::kPbFormalName, "Иван Петрович Иванов"_cp},
+                        {Document::kPbJobTitle, "Инженер"_cp},
+                        {Document::kPbPttAddress, "ptt:ivan"},
+                        {Document::kPbWebSite, "http://ivanov.ru"}});
+  addPhonebookRow(doc, {{Document::kPbName, "Doe; John"},
+                        {Document::kPbNumbers, "1 2  3 4 5 6"},
+                        {Document::kPbEmail, "a@x.com b@x.com c@x.com d@x.com"},
+                        {Document::kPbBirthday, "31.12"},
+                        {Document::kPbWebSite, "сайт.рф"_cp}});
+  addPhonebookRow(doc, {});
+  // The company and the group stay in the report but are hidden from CSV.
+  doc.Book1.setColumnWidth(Document::kPbCompany, 0);
+  doc.Book1.setColumnWidth(Document::kPbGroup, 0);
+
+  for (std::size_t c = 1; c < doc.Book.columnCount(); ++c)
+    doc.Book.setColumnWidth(c, 100);
+  addTableRow(doc.Book, "1",
+              {"Исходящий"_cp, "+79161234567", "Иванов Иван"_cp, "01.02.2009 10:11"});
+  addTableRow(doc.Book, "2", {"Пропущенный"_cp, "84951234567", "", "02.02.2009 12:00"});
+
+  addTableRow(doc.ListView3, "1", {"08.03.2009", "Memo", "Праздник"_cp, "Купить цветы"_cp});
+}
+
+std::string goldenPath(const std::string& name) {
+  return std::string(KESTREL_SOURCE_DIR) + "/tests/export/golden/" + name;
+}
+
+void expectGolden(const std::string& actualFile, const std::string& name) {
+  const std::string actual = test::readFile(actualFile);
+  if (std::getenv("KESTREL_UPDATE_GOLDEN") != nullptr) {
+    std::filesystem::create_directories(std::filesystem::path(goldenPath(name)).parent_path());
+    std::ofstream(goldenPath(name), std::ios::binary) << actual;
+  }
+  EXPECT_EQ(actual, test::readFile(goldenPath(name))) << name;
+}
+
+TEST(Golden, TextReport) {
+  Document doc;
+  fillSample(doc);
+  test::TempDir dir;
+  EXPECT_FALSE(saveDocument(doc, {true, true, true}, {dir.file("report"), 1}));
+  expectGolden(dir.file("report.txt"), "report.txt");
+}
+
+TEST(Golden, CsvWithSemicolonAndComma) {
+  Document doc;
+  fillSample(doc);
+  test::TempDir dir;
+  EXPECT_FALSE(saveDocument(doc, {true, true, true}, {dir.file("semicolon"), 2}));
+  EXPECT_FALSE(saveDocument(doc, {true, true, true}, {dir.file("comma"), 3}));
+  expectGolden(dir.file("semicolon.csv"), "semicolon.csv");
+  expectGolden(dir.file("comma.csv"), "comma.csv");
+}
+
+TEST(Golden, VcardCardsInBothCharsets) {
+  Document doc;
+  fillSample(doc);
+  test::TempDir dir;
+  // The section boxes do not apply to cards.
+  EXPECT_FALSE(saveDocument(doc, {}, {dir.file("utf8"), 4}));
+  EXPECT_FALSE(saveDocument(doc, {}, {dir.file("cp1251"), 5}));
+  for (const std::string folder : {"utf8", "cp1251"}) {
+    for (const std::string card : {"1.vcf", "2.vcf", "3.vcf"})
+      expectGolden(dir.file(folder + "/" + card), folder + "/" + card);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(folder + "/4.vcf")));
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::output

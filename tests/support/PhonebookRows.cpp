@@ -1,0 +1,24 @@
+#include "support/PhonebookRows.h"
+
+namespace kestrel::test {
+
+ResultTable::Row& addPhonebookRow(Document& doc,
+                                  std::initializer_list<std::pair<int, std::string_view>> cells) {
+  ResultTable::Row& row = doc.Book1.addRow(std::to_string(doc.Book1.rowCount() + 1), 13);
+  for (const auto& [column, text] : cells) {
+    row.setSubItem(static_cast<std::size_t>(column) - 1, std::string(text));
+    doc.Book1.setColumnWidth(static_cast<std::size_t>(column), 100);
+  }
+  return row;
+}
+
+ResultTable::Row& addTableRow(ResultTable& table, std::string caption,
+                              std::initializer_list<std::string_view> cells) {
+  ResultTable::Row& row = table.addRow(std::move(caption), table.columnCount() - 1);
+  std::size_t k = 0;
+  for (const std::string_view text : cells)
+    row.setSubItem(k++, std::string(text));
+  return row;
+}
+
+}  // namespace kestrel::test

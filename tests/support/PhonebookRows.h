@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/Document.h"
+
+namespace kestrel::test {
+
+// Appends a phonebook row as a reader does: caption = running number, 13 cells, and every
+// column that receives a value shown (width 100). Cells are given as {column, text}.
+ResultTable::Row& addPhonebookRow(Document& doc,
+                                  std::initializer_list<std::pair<int, std::string_view>> cells);
+
+// Appends a row of `table` with the caption and one cell per further column.
+ResultTable::Row& addTableRow(ResultTable& table, std::string caption,
+                              std::initializer_list<std::string_view> cells);
+
+}  // namespace kestrel::test

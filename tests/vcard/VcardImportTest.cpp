@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/Cp1251.h"
+#include "core/Document.h"
+#include "export/SaveCommand.h"
+#include "readers/vcard/VcardReader.h"
+#include "support/PhonebookRows.h"
+#include "support/TempDir.h"
+
+namespace kestrel::vcard {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string cell(const Document& doc, std::size_t row, int column) {
+  return doc.Book1.cell(row, static_cast<std::size_t>(column));
+}
+
+TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
+  test::TempDir dir;
+  const std::vector<std::string> files = {
+      dir.write("a.vcf", "BEGIN:VCARD\r\nVERSION:2.1\r\nTEL;CELL:1\r\nEND:VCARD\r\n"),
+      dir.write("b.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n"),
+      dir.write("c.vcf", "BEGIN:VCARD\nVERSION:4.0\nN;X:C\nEND:VCARD\n")};
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(doc, files));
+  ASSERT_EQ(doc.Book1.rowCount(), 3u);
+  for (std::size_t r = 0; r < 3; ++r) {
+    EXPECT_EQ(doc.Book1.row(r).caption, std::to_string(r + 1));
+    EXPECT_EQ(doc.Book1.row(r).subItems.size(), 13u);
+  }
+  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1");
+  EXPECT_EQ(cell(doc, 2, Document::kPbName), "C");
+  // The first two information rows hold the last file's values; the others stay blank.
+  ASSERT_EQ(doc.ListView1.rowCount(), 6u);
+  EXPECT_EQ(doc.ListView1.cell(0, 0), "Name");
+  EXPECT_EQ(doc.ListView1.cell(0, 1), "VCARD");
+  EXPECT_EQ(doc.ListView1.cell(1, 0), "Version");
+  EXPECT_EQ(doc.ListView1.cell(1, 1), "4.0");
+  for (std::size_t r = 2; r < 6; ++r) {
+    EXPECT_EQ(doc.ListView1.cell(r, 0), "");
+    EXPECT_EQ(doc.ListView1.cell(r, 1), "");
+  }
+  EXPECT_TRUE(doc.saveEnabled());
+  EXPECT_TRUE(doc.exportToExcelEnabled());
+}
+
+TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
+  test::TempDir dir;
+  const std::vector<std::string> files = {dir.write("a.vcf", "BEGIN:VCARD\nN;X:A\nEND:VCARD\n"),
+                                          dir.file("missing.vcf"),
+                                          dir.write("c.vcf", "BEGIN:VCARD\nN;X:C\nEND:VCARD\n")};
+  Document doc;
+  doc.setDataCommandsEnabled(false);
+  EXPECT_FALSE(readVcardFiles(doc, files));
+  ASSERT_EQ(doc.Book1.rowCount(), 1u);
+  EXPECT_EQ(cell(doc, 0, Document::kPbName), "A");
+  EXPECT_EQ(doc.ListView1.rowCount(), 2u);
+  EXPECT_FALSE(doc.saveEnabled());
+}
+
+TEST(VcardImport, CardWithoutPropertiesKeepsColumnsHidden) {
+  test::TempDir dir;
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(doc, {dir.write("a.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n")}));
+  ASSERT_EQ(doc.Book1.rowCount(), 1u);
+  for (std::size_t c = 1; c < doc.Book1.columnCount(); ++c) {
+    EXPECT_EQ(doc.Book1.columnWidth(c), 0) << c;
+    EXPECT_EQ(doc.Book1.cell(0, c), "") << c;
+  }
+}
+
+TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
+  test::TempDir dir;
+  const std::string file = dir.write(
+      "mixed.vcf",
+      // vCard 2.1 of a phone: quoted-printable with soft breaks, a photo.
+      "BEGIN:VCARD\r\n"
+      "VERSION:2.1\r\n"
+      "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=98=D0=B2=D0=B0=D0=BD=D0=BE=D0=B2;=D0=98=\r\n"
+      "=D0=B2=D0=B0=D0=BD;;;\r\n"
+      "TEL;CELL:+7916\r\n"
+      "TEL;HOME;VOICE:8495\r\n"
+      "NOTE;ENCODING=QUOTED-PRINTABLE:line1=0D=0Aline2=3B=\r\n"
+      "end\r\n"
+      "PHOTO;ENCODING=BASE64;TYPE=JPEG:/9j/4AAQ\r\n"
+      " TEL:AAAA\r\n"
+      "BDAY:19800305\r\n"
+      "END:VCARD\r\n"
+      // vCard 3.0 of an address book: folded, no parameters, grouped and lower-case names.
+      "BEGIN:VCARD\r\n"
+      "VERSION:3.0\r\n"
+      "N:Doe;John;;;\r\n"
+      "FN:John\r\n"
+      "  Doe\r\n"
+      "item1.EMAIL;type=INTERNET;type=pref:john@example.com\r\n"
+      "item1.X-ABLabel:_$!<Other>!$_\r\n"
+      "email:j@d.org\r\n"
+      "tel;type=cell:555 1234\r\n"
+      "ORG:Acme;Sales\r\n"
+      "BDAY;VALUE=date:1975-12-31\r\n"
+      "PHOTO;ENCODING=b;TYPE=JPEG:TEL;\r\n"
+      "END:VCARD\r\n"
+      // A third card in the same file.
+      "begin:vcard\r\n"
+      "version:2.1\r\n"
+      "TEL:3\r\n"
+      "end:vcard\r\n");
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(doc, {file}));
+  ASSERT_EQ(doc.Book1.rowCount(), 3u);
+  EXPECT_EQ(doc.Book1.row(2).caption, "3");
+  EXPECT_EQ(cell(doc, 0, Document::kPbName), "Иванов Иван"_cp);
+  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "+7916 8495");
+  EXPECT_EQ(cell(doc, 0, Document::kPbNotes), "line1\r\nline2;end");
+  EXPECT_EQ(cell(doc, 0, Document::kPbBirthday), "05.03.1980");
+  EXPECT_EQ(cell(doc, 1, Document::kPbName), "Doe John");
+  EXPECT_EQ(cell(doc, 1, Document::kPbFormalName), "John Doe");
+  EXPECT_EQ(cell(doc, 1, Document::kPbEmail), "john@example.com j@d.org");
+  EXPECT_EQ(cell(doc, 1, Document::kPbNumbers), "555 1234");
+  EXPECT_EQ(cell(doc, 1, Document::kPbCompany), "Acme Sales");
+  EXPECT_EQ(cell(doc, 1, Document::kPbBirthday), "31.12.1975");
+  EXPECT_EQ(cell(doc, 2, Document::kPbNumbers), "3");
+  EXPECT_EQ(doc.ListView1.cell(1, 1), "2.1");
+}
+
+TEST(VcardImport, NestedCardStaysInItsRow) {
+  test::TempDir dir;
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(
+      doc,
+      {dir.write("agent.vcf",
+                 "BEGIN:VCARD\nTEL;X:1\nAGENT:\nBEGIN:VCARD\nTEL;X:2\nEND:VCARD\nEND:VCARD\n")}));
+  ASSERT_EQ(doc.Book1.rowCount(), 1u);
+  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1 2");
+}
+
+struct BirthdayCase {
+  const char* name;
+  std::string value;
+  std::string cell;
+};
+
+class Birthdays : public testing::TestWithParam<BirthdayCase> {};
+
+TEST_P(Birthdays, ComeBackAsDayMonthYear) {
+  test::TempDir dir;
+  Document doc;
+  readVcardFiles(doc, {dir.write("b.vcf", "BDAY:" + GetParam().value + "\n")});
+  EXPECT_EQ(cell(doc, 0, Document::kPbBirthday), GetParam().cell);
+  EXPECT_EQ(doc.Book1.columnWidth(Document::kPbBirthday), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Birthdays,
+    testing::Values(BirthdayCase{"Digits", "19800305", "05.03.1980"},
+                    BirthdayCase{"Hyphens", "1980-03-05", "05.03.1980"},
+                    BirthdayCase{"DateTime", "1980-03-05T10:00:00Z", "05.03.1980"},
+                    BirthdayCase{"MonthAndDay", "0305", "..0305"}, BirthdayCase{"Empty", "", ".."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Everything the writer puts on a card comes back into the cell it came from.
+void expectRoundTrip(int filterIndex) {
+  Document source;
+  const std::vector<std::pair<int, std::string>> cells = {
+      {Document::kPbName, std::string("Иванов Иван"_cp)},
+      {Document::kPbNumbers, "+79161234567 84951234567 111 222 333 444"},
+      {Document::kPbCompany, std::string("ООО \"Ромашка\""_cp)},
+      {Document::kPbAddress, std::string("Москва, ул. Ленина, 1"_cp)},
+      {Document::kPbEmail, "a@x.ru b@x.ru c@x.ru d@x.ru"},
+      {Document::kPbBirthday, "05.03.1980"},
+      {Document::kPbNotes, std::string("Строка 1\r\nСтрока = 2 ёЁ№"_cp)},
+      {Document::kPbFormalName, std::string("Иван Петрович Иванов"_cp)},
+      {Document::kPbJobTitle, std::string("Инженер"_cp)},
+      {Document::kPbWebSite, "http://ivanov.ru"}};
+  ResultTable::Row& row = test::addPhonebookRow(source, {});
+  for (const auto& [column, text] : cells)
+    row.setSubItem(static_cast<std::size_t>(column) - 1, text);
+  test::addPhonebookRow(source, {{Document::kPbName, "Second"}});
+
+  test::TempDir dir;
+  EXPECT_FALSE(output::saveDocument(source, {}, {dir.file("cards"), filterIndex}));
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(doc, {dir.file("cards/1.vcf"), dir.file("cards/2.vcf")}));
+  ASSERT_EQ(doc.Book1.rowCount(), 2u);
+  for (const auto& [column, text] : cells) {
+    EXPECT_EQ(cell(doc, 0, column), text) << column;
+    EXPECT_EQ(doc.Book1.columnWidth(static_cast<std::size_t>(column)), 100) << column;
+  }
+  EXPECT_EQ(cell(doc, 1, Document::kPbName), "Second");
+  EXPECT_EQ(cell(doc, 1, Document::kPbNumbers), "");
+}
+
+TEST(VcardRoundTrip, Utf8Cards) {
+  expectRoundTrip(4);
+}
+
+TEST(VcardRoundTrip, Windows1251Cards) {
+  expectRoundTrip(5);
+}
+
+TEST(VcardRoundTrip, Cyrillic1251WebSiteComesBackEmpty) {
+  Document source;
+  test::addPhonebookRow(source, {{Document::kPbWebSite, "сайт.рф"_cp}});
+  test::TempDir dir;
+  output::saveDocument(source, {}, {dir.file("cards"), 5});
+  Document doc;
+  readVcardFiles(doc, {dir.file("cards/1.vcf")});
+  EXPECT_EQ(cell(doc, 0, Document::kPbWebSite), "");
+}
+
+// Any bytes are read without a crash, and large inputs in linear time: 200 000 numbers in one
+// card, and one folded line of 200 000 pieces.
+TEST(VcardImport, SurvivesAnyInput) {
+  test::TempDir dir;
+  std::mt19937 random(1251);
+  const std::string alphabet = "BEGIN:VCARD\r\n;:=. \tTELNQUOTED-PRINTABLE1251\xD0\xC3\x80\xFF";
+  std::vector<std::string> files;
+  for (int i = 0; i < 200; ++i) {
+    std::string bytes(random() % 400, '\0');
+    for (char& c : bytes)
+      c = (random() % 4 == 0) ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+    files.push_back(dir.write("r" + std::to_string(i) + ".vcf", bytes));
+  }
+  Document doc;
+  EXPECT_TRUE(readVcardFiles(doc, files));
+  EXPECT_GE(doc.Book1.rowCount(), files.size());
+
+  std::string many = "BEGIN:VCARD\n";
+  for (int i = 0; i < 200000; ++i)
+    many += "TEL;CELL:12\n";
+  std::string folded = "NOTE;X:";
+  for (int i = 0; i < 200000; ++i)
+    folded += "\n a";
+  Document big;
+  EXPECT_TRUE(readVcardFiles(big, {dir.write("many.vcf", many), dir.write("fold.vcf", folded)}));
+  EXPECT_EQ(cell(big, 0, Document::kPbNumbers).size(), 200000u * 3 - 1);
+  EXPECT_EQ(cell(big, 1, Document::kPbNotes), std::string(200000, 'a'));
+}
+
+int countCards(const std::string& text) {
+  int cards = 0;
+  for (const std::string& line : vcardLogicalLines(text)) {
+    std::string upper = line;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    cards += upper == "BEGIN:VCARD";
+  }
+  return cards;
+}
+
+// Files that phones and address books wrote: every card becomes a row, none is lost.
+TEST(VcardCorpus, EveryCardBecomesARow) {
+  const fs::path corpus = fs::path(KESTREL_CORPUS_DIR) / "vcard";
+  ASSERT_TRUE(fs::is_directory(corpus)) << corpus;
+  int files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+    if (entry.path().extension() != ".vcf") continue;
+    ++files;
+    Document doc;
+    EXPECT_TRUE(readVcardFiles(doc, {entry.path().string()}));
+    const int cards = countCards(test::readFile(entry.path().string()));
+    EXPECT_GE(cards, 1) << entry.path();
+    EXPECT_EQ(doc.Book1.rowCount(), static_cast<std::size_t>(cards)) << entry.path();
+  }
+  EXPECT_GE(files, 30);
+}
+
+struct CorpusCase {
+  const char* name;
+  std::string file;
+  std::size_t row;
+  int column;
+  std::string cell;
+};
+
+class CorpusCells : public testing::TestWithParam<CorpusCase> {};
+
+TEST_P(CorpusCells, AreReadable) {
+  Document doc;
+  ASSERT_TRUE(readVcardFiles(doc, {std::string(KESTREL_CORPUS_DIR) + "/vcard/" + GetParam().file}));
+  ASSERT_LT(GetParam().row, doc.Book1.rowCount());
+  EXPECT_EQ(cell(doc, GetParam().row, GetParam().column), GetParam().cell);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CorpusCells,
+    testing::Values(CorpusCase{"QuotedPrintableCyrillic", "gammu/quoted-printable-new-line.vcf", 0,
+                               Document::kPbName, std::string("- PRIMA ПОРКС"_cp)},
+                    CorpusCase{"LowerCaseTypes", "gammu/type_lowercase.vcf", 0,
+                               Document::kPbNumbers, "+349869999 +349869998 +34669499997"},
+                    CorpusCase{"PhotoIsSkipped", "gammu/photo.vcf", 0, Document::kPbBirthday,
+                               "24.03.1977"},
+                    CorpusCase{"Utf8Version3", "gammu/vcard3-utf-8.vcf", 0, Document::kPbEmail,
+                               "bodo.lk@skatteetaten.no"},
+                    CorpusCase{"AndroidSecondCard", "ez-vcard/John_Doe_ANDROID.vcf", 1,
+                               Document::kPbEmail, "jane.doe@company.com"},
+                    CorpusCase{"GmailListThirdCard", "ez-vcard/gmail-list.vcf", 2,
+                               Document::kPbName, "White Doug"},
+                    CorpusCase{"IphoneGroupedEmail", "ez-vcard/John_Doe_IPHONE.vcf", 0,
+                               Document::kPbEmail, "john.doe@ibm.com"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kestrel::vcard

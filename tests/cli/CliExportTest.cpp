@@ -4,23 +4,15 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "CliRun.h"
 #include "cli/Cli.h"
 #include "support/TempDir.h"
 
 namespace kestrel::cli {
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Result runCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = test::CliResult;
+using test::runCli;
 
 const char* const kCard1 =
     "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8:Анна\r\nTEL;CELL:1\r\nEND:VCARD\r\n";

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "CliRun.h"
 #include "cli/Cli.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
@@ -12,17 +13,8 @@ namespace {
 
 using test::PmBuilder;
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Result runCli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = run(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using Result = test::CliResult;
+using test::runCli;
 
 TEST(CliShow, PrintsTheWholeDocumentInOrder) {
   test::TempDir dir;

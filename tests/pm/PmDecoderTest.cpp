@@ -7,6 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "readers/pm/PmLoader.h"
+#include "support/LoadedPm.h"
 #include "support/PhoneRecords.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
@@ -342,28 +343,8 @@ TEST(PmCalendar, BigEndianYearIsRecognisedByItsLittleEndianValue) {
   EXPECT_EQ(cell(doc->ListView3, 0, Document::kCalDate), "09.05.2010");
 }
 
-// Loads PM text through the whole load; the messages shown are collected.
-struct Loaded {
-  test::TempDir dir;
-  Document doc;
-  std::vector<std::string> messages;
-  bool ok = false;
-};
-
-class Recorder : public DocumentView {
- public:
-  explicit Recorder(std::vector<std::string>& m) : messages(m) {}
-  void showMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string>& messages;
-};
-
-std::unique_ptr<Loaded> load(const std::string& text) {
-  auto l = std::make_unique<Loaded>();
-  Recorder rec(l->messages);
-  l->doc.setView(&rec);
-  l->ok = Button1Click(l->doc, l->dir.write("dump.pm", text));
-  l->doc.setView(nullptr);
-  return l;
+std::unique_ptr<test::LoadedPm> load(const std::string& text) {
+  return test::loadPmText(text);
 }
 
 TEST(PmContents, ZeroLengthRecordInAUserDataBlockFailsTheLoad) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Cp1251.h"
+#include "support/LoadedPm.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
@@ -11,27 +12,8 @@ namespace {
 
 using test::PmBuilder;
 
-struct Loaded {
-  test::TempDir dir;
-  Document doc;
-  std::vector<std::string> messages;
-  bool ok = false;
-};
-
-class Recorder : public DocumentView {
- public:
-  explicit Recorder(std::vector<std::string>& m) : messages(m) {}
-  void showMessage(std::string_view text) override { messages.emplace_back(text); }
-  std::vector<std::string>& messages;
-};
-
-std::unique_ptr<Loaded> load(const std::string& text) {
-  auto l = std::make_unique<Loaded>();
-  Recorder rec(l->messages);
-  l->doc.setView(&rec);
-  l->ok = Button1Click(l->doc, l->dir.write("dump.pm", text));
-  l->doc.setView(nullptr);
-  return l;
+std::unique_ptr<test::LoadedPm> load(const std::string& text) {
+  return test::loadPmText(text);
 }
 
 TEST(PmLoader, ReadsBlocksAndRecordsInFileOrder) {
@@ -102,7 +84,7 @@ TEST(PmLoader, MalformedFilesAreRejectedKeepingWhatWasRead) {
 TEST(PmLoader, MissingFileIsAFormatMessage) {
   Document doc;
   std::vector<std::string> messages;
-  Recorder rec(messages);
+  test::MessageRecorder rec(messages);
   doc.setView(&rec);
   EXPECT_FALSE(Button1Click(doc, "/nonexistent/dump.pm"));
   EXPECT_EQ(messages.size(), 1u);

@@ -86,6 +86,24 @@ std::vector<std::string> collectGroupNames(Document& doc) {
   return names;
 }
 
+// The column of a phonebook tag whose text is appended, followed by a space, to its cell.
+int appendedTextColumn(int tag) {
+  switch (tag) {
+    case 10:
+      return Document::kPbNotes;
+    case 86:
+      return Document::kPbNickname;
+    case 82:
+      return Document::kPbFormalName;
+    case 84:
+      return Document::kPbJobTitle;
+    case 63:
+      return Document::kPbPttAddress;
+    default:  // 44
+      return Document::kPbWebSite;
+  }
+}
+
 void addPhonebookRows(Document& doc, const podblock& block,
                       const std::vector<std::string>& groupNames) {
   ResultTable& table = doc.Book1;
@@ -140,23 +158,15 @@ void addPhonebookRows(Document& doc, const podblock& block,
           break;
         }
         case 10:
-          set(Document::kPbNotes, cell(Document::kPbNotes) + text() + " ", 50);
-          break;
         case 86:
-          set(Document::kPbNickname, cell(Document::kPbNickname) + text() + " ", 50);
-          break;
         case 82:
-          set(Document::kPbFormalName, cell(Document::kPbFormalName) + text() + " ", 50);
-          break;
         case 84:
-          set(Document::kPbJobTitle, cell(Document::kPbJobTitle) + text() + " ", 50);
-          break;
         case 63:
-          set(Document::kPbPttAddress, cell(Document::kPbPttAddress) + text() + " ", 50);
+        case 44: {
+          const int column = appendedTextColumn(f.tag);
+          set(column, cell(column) + text() + " ", 50);
           break;
-        case 44:
-          set(Document::kPbWebSite, cell(Document::kPbWebSite) + text() + " ", 50);
-          break;
+        }
         default:
           break;
       }

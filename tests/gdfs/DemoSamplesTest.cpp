@@ -6,7 +6,7 @@
 namespace kestrel::test {
 namespace {
 
-// The committed samples are what the generator (bench/make_gdfs_demo) writes today.
+// The committed samples are what the generator (samples/make-samples) writes today.
 TEST(DemoSamples, AreTheGeneratorsOutput) {
   for (const std::string& ending : GdfsBuilder::endings()) {
     EXPECT_EQ(readFile(std::string(KESTREL_SOURCE_DIR) + "/samples/demo" + ending),

@@ -165,6 +165,30 @@ INSTANTIATE_TEST_SUITE_P(
                     BirthdayCase{"MonthAndDay", "0305", "..0305"}, BirthdayCase{"Empty", "", ".."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct EncodedNoteCase {
+  const char* name;
+  std::string line;
+  std::string note;
+};
+
+class EncodedNotes : public testing::TestWithParam<EncodedNoteCase> {};
+
+// Only a value that says ENCODING=BASE64 or ENCODING=b is left out; a bare BASE64 or B
+// parameter is no encoding the import knows, so the value is read as it stands.
+TEST_P(EncodedNotes, AreSkippedOnlyWhenTheEncodingNamesBase64) {
+  Document doc;
+  addVcardFile(doc, "BEGIN:VCARD\r\n" + GetParam().line + "\r\nEND:VCARD\r\n");
+  EXPECT_EQ(cell(doc, 0, Document::kPbNotes), GetParam().note);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, EncodedNotes,
+                         testing::Values(EncodedNoteCase{"EncodingBase64",
+                                                         "NOTE;ENCODING=BASE64:QUJD", ""},
+                                         EncodedNoteCase{"EncodingB", "NOTE;encoding=b:QUJD", ""},
+                                         EncodedNoteCase{"BareBase64", "NOTE;BASE64:QUJD", "QUJD"},
+                                         EncodedNoteCase{"BareB", "NOTE;TYPE=WORK;B:text", "text"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Everything the writer puts on a card comes back into the cell it came from.
 void expectRoundTrip(int filterIndex) {
   Document source;

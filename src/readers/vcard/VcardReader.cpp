@@ -49,9 +49,11 @@ enum class Encoding { Plain, QuotedPrintable, Base64 };
 
 Encoding encodingOf(std::string_view line) {
   for (std::string_view p : parameters(line)) {
-    if (p.size() > 9 && equalsNoCase(p.substr(0, 9), "ENCODING=")) p.remove_prefix(9);
+    // QUOTED-PRINTABLE may stand alone; base64 counts only as the value of ENCODING.
+    const bool named = p.size() > 9 && equalsNoCase(p.substr(0, 9), "ENCODING=");
+    if (named) p.remove_prefix(9);
     if (equalsNoCase(p, "QUOTED-PRINTABLE")) return Encoding::QuotedPrintable;
-    if (equalsNoCase(p, "BASE64") || equalsNoCase(p, "B")) return Encoding::Base64;
+    if (named && (equalsNoCase(p, "BASE64") || equalsNoCase(p, "B"))) return Encoding::Base64;
   }
   return Encoding::Plain;
 }

@@ -36,13 +36,15 @@ class Fd {
 }  // namespace
 
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
-  Fd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) fail(fileName, errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
   if (S_ISDIR(st.st_mode)) fail(fileName, EISDIR);
+  // A device or a pipe could deliver bytes without end; a dump is a regular file.
+  if (!S_ISREG(st.st_mode)) throw IoError(fileName, "not a regular file");
   std::vector<std::uint8_t> data;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+  if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
   std::uint8_t buf[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buf, sizeof buf);

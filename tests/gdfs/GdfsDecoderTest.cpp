@@ -199,6 +199,11 @@ TEST(GdfsDecoder, Contacts) {
       {"a text length past the record is cut",
        contact(0, 0, 0, {field(100, 2, 0, utf16le(u"Iv"))}),
        {{Document::kPbName, " Iv"}}},
+      // The subtype of a field cut after its kind byte is absent, so it matches no subtype.
+      {"text field cut after its kind byte",
+       contact(0, 0, 0, {textField(u"Ivan"), Bytes{1, 0, 2}}),
+       {{Document::kPbName, " Ivan"}}},
+      {"8-bit field cut after its kind byte", contact(0, 0, 0x08, {Bytes{1, 0, 6}}), {}},
   };
   for (const ContactCase& c : cases) {
     const auto doc = decodedRecord(15, c.record);

@@ -174,6 +174,12 @@ TEST(GdfsReader, FailuresKeepWhatWasFilledBefore) {
        {{20, {{1, {0x41}}}}, {21, {}}}},
       {".gdfs bad block digit", "d.gdfs", "Gdfs=0000:1401:41\r\nGdfs=0000:1x01:41\r\n", {}},
       {".gdfs odd digit count before CR", "d.gdfs", "Gdfs=0000:1401:414\r\n", {{20, {}}}},
+      // Only a lone hexadecimal digit at the end of the file is an incomplete pair.
+      {".gdfs last line ending in a lone LF",
+       "d.gdfs",
+       "Gdfs=0000:1401:41\r\nGdfs=0000:1402:42\n",
+       {{20, {{1, {0x41}}}}}},
+      {".gdf last line ending in a lone LF", "d.gdf", "[VE]\r\n1401= 41 \n", {{20, {}}}},
       // A record line whose fourth key character lies in 0x3A..0x40 is a record line with a
       // record number that is not hexadecimal.
       {".gdf colon as fourth key character",

@@ -167,6 +167,8 @@ void decodeContact(Document& doc, ByteView record) {
     // an earlier step of the same pass has moved p.
     const std::ptrdiff_t n = record.at(p);
     const std::uint8_t t = record.at(p + 3);
+    // A subtype beyond the record is absent and matches no subtype, 0 included.
+    const bool hasSubtype = record.has(p + 3);
 
     // Birthday group: day, month, 16-bit year whose high byte is 7.
     if (t == 7 && record.at(p) >= 1 && record.at(p) <= 31 && record.at(p + 1) >= 1 &&
@@ -178,8 +180,8 @@ void decodeContact(Document& doc, ByteView record) {
     }
 
     // 8-bit text: e-mail or web site.
-    if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && (t == 0 || t == 0x44 || t == 0x4C) &&
-        n >= 1) {
+    if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && hasSubtype &&
+        (t == 0 || t == 0x44 || t == 0x4C) && n >= 1) {
       if (presence13 & 0x08) {
         give(Document::kPbEmail, GetPlainText(record, p + 4, n));
         presence13 >>= 1;
@@ -192,7 +194,7 @@ void decodeContact(Document& doc, ByteView record) {
 
     // Two-byte text: the first two name parts, then wherever the presence bits send it.
     if (record.at(p + 2) == 2 && record.at(p + 1) == 0) {
-      if ((t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
+      if (hasSubtype && (t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
         if (nameParts < 2) {
           give(Document::kPbName, pm::GetName(doc, record, p + 4, 2 * n));
           ++nameParts;

@@ -122,11 +122,12 @@ void readBin(ByteView image, TwoPass& passes) {
 
 // The hexadecimal record bytes of a text-form line from q on, up to the first CR or the end of
 // the file; `step` is 2 for bare digit pairs and 3 for pairs with a separator. A last lone
-// digit at the end of the file is left out. Returns where the scan stopped.
+// hexadecimal digit at the end of the file is left out; any other last lone character is a pair
+// that is no digit pair. Returns where the scan stopped.
 std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
                           std::vector<std::uint8_t>& bytes) {
   while (q < image.size() && image.at(q) != kCr) {
-    if (!image.has(q + 1)) break;
+    if (!image.has(q + 1) && hexDigit(image.at(q)) >= 0) break;
     bytes.push_back(hexPair(image, q));
     q += step;
   }

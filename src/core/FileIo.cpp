@@ -59,7 +59,11 @@ std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
 }
 
 void writeWholeFile(const std::string& fileName, std::string_view bytes) {
-  std::string temp = fileName + ".XXXXXX";
+  // The temporary name lies in the target's directory (so the rename cannot cross file systems)
+  // and is short, so that a target name near the length limit still works.
+  const std::size_t slash = fileName.find_last_of('/');
+  std::string temp = (slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1)) +
+                     ".kestrel-XXXXXX";
   Fd fd(::mkstemp(temp.data()));
   if (fd.get() < 0) fail(fileName, errno);
   const char* p = bytes.data();

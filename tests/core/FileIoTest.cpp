@@ -36,6 +36,11 @@ TEST(FileIo, WritesCompletelyOrNotAtAll) {
   writeWholeFile(target, "old");
   writeWholeFile(target, "new text");
   EXPECT_EQ(test::readFile(target), "new text");
+  // A name at the length limit of a file name is written as it is.
+  const std::string longName = dir.file(std::string(255, 'n'));
+  writeWholeFile(longName, "x");
+  EXPECT_EQ(test::readFile(longName), "x");
+  std::filesystem::remove(longName);
   // A place that cannot hold the file leaves nothing behind.
   EXPECT_THROW(writeWholeFile(dir.file("out.txt/inner"), "x"), IoError);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),

@@ -95,13 +95,6 @@ Options parse(const std::vector<std::string>& args) {
   return o;
 }
 
-std::string lowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
 bool endsWith(const std::string& s, std::string_view suffix) {
   return s.size() >= suffix.size() &&
          s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -115,7 +108,8 @@ Kind kindOf(const Options& o) {
     if (it == kKinds.end()) throw UsageError("unknown kind: " + *o.kind);
     return it->second;
   }
-  const std::string name = lowerAscii(o.files.front());
+  // Endings are compared with their letter case, as the GDFS reader compares them.
+  const std::string& name = o.files.front();
   const std::size_t slash = name.find_last_of('/');
   const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
   const std::size_t dot = base.find_last_of('.');

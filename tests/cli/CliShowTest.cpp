@@ -63,6 +63,11 @@ TEST(CliShow, UsageErrorsExitWithTwo) {
                                              {"show"},
                                              {"show", "--kind", "tape", "a.pm"},
                                              {"show", "dump.txt"},
+                                             // Endings are compared with their letter case.
+                                             {"show", "DUMP.BIN"},
+                                             {"show", "dump.Gdfs"},
+                                             {"show", "DUMP.PM"},
+                                             {"show", "cards.VCF"},
                                              {"show", "a.pm", "b.pm"},
                                              {"show", "--bogus", "a.pm"},
                                              {"export", "--format", "1", "a.pm"}}) {

@@ -205,8 +205,10 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   MessageCollector messages(err);
   doc.setView(&messages);
   open(doc, kind, o.files);
-  const Json json =
+  Json json =
       o.summary ? summaryJson(doc, messages.messages) : documentJson(doc, messages.messages);
+  // The caption is the path as given, also where windows-1251 lacks some of its characters.
+  json["caption"] = o.files.front();
   out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
   return 0;
 }

@@ -56,6 +56,14 @@ TEST(CliShow, FormatMessageIsAResultNotAFailure) {
                              R"("blocks":1,"records":0})");
 }
 
+TEST(CliShow, CaptionIsThePathAsGiven) {
+  test::TempDir dir;
+  const std::string path = dir.write("日本 café.pm", PmBuilder().block(4).text());
+  const Result r = runCli({"show", "--summary", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::ordered_json::parse(r.out)["caption"], path);
+}
+
 TEST(CliShow, UsageErrorsExitWithTwo) {
   for (const auto& args :
        std::vector<std::vector<std::string>>{{},

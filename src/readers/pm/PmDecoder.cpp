@@ -86,6 +86,21 @@ std::vector<std::string> collectGroupNames(Document& doc) {
   return names;
 }
 
+// The cells of one row by column number (sub-item k is the cell under column k + 1); setting a
+// cell gives its column the width.
+struct CellWriter {
+  ResultTable& table;
+  ResultTable::Row& row;
+
+  const std::string& cell(int column) const {
+    return row.subItem(static_cast<std::size_t>(column - 1));
+  }
+  void set(int column, std::string value, int width) const {
+    row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
+    table.setColumnWidth(static_cast<std::size_t>(column), width);
+  }
+};
+
 // The column of a phonebook tag whose text is appended, followed by a space, to its cell.
 int appendedTextColumn(int tag) {
   switch (tag) {
@@ -114,29 +129,22 @@ void addPhonebookRows(Document& doc, const podblock& block,
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
       const auto text = [&] { return GetNamePM(bytes, f.payload(), f.length); };
-      // Sub-item k is the cell under column k + 1.
-      const auto cell = [&](int column) -> const std::string& {
-        return row.subItem(static_cast<std::size_t>(column - 1));
-      };
-      const auto set = [&](int column, std::string value, int width) {
-        row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
-        table.setColumnWidth(static_cast<std::size_t>(column), width);
-      };
+      const CellWriter w{table, row};
       switch (f.tag) {
         case 7:
         case 70:
         case 71:
-          set(Document::kPbName, text() + " " + cell(Document::kPbName), 100);
+          w.set(Document::kPbName, text() + " " + w.cell(Document::kPbName), 100);
           break;
         case 11:
-          set(Document::kPbNumbers, cell(Document::kPbNumbers) + DecodeNumber(bytes, f.pos) + " ",
-              100);
+          w.set(Document::kPbNumbers,
+                w.cell(Document::kPbNumbers) + DecodeNumber(bytes, f.pos) + " ", 100);
           break;
         case 85:
-          set(Document::kPbCompany, text(), 100);
+          w.set(Document::kPbCompany, text(), 100);
           break;
         case 74:
-          set(Document::kPbAddress, GetNamePM(bytes, f.payload() + 4, f.length - 4), 50);
+          w.set(Document::kPbAddress, GetNamePM(bytes, f.payload() + 4, f.length - 4), 50);
           break;
         case 67: {
           // Without group names the field means nothing; a group number byte beyond the record
@@ -145,16 +153,16 @@ void addPhonebookRows(Document& doc, const podblock& block,
           const std::size_t group = bytes.at(f.payload());
           if (group == 0 || group > groupNames.size())
             throw FormatError("group number without a group name");
-          set(Document::kPbGroup, groupNames[group - 1], 50);
+          w.set(Document::kPbGroup, groupNames[group - 1], 50);
           break;
         }
         case 8:
-          set(Document::kPbEmail, cell(Document::kPbEmail) + " " + text(), 50);
+          w.set(Document::kPbEmail, w.cell(Document::kPbEmail) + " " + text(), 50);
           break;
         case 87: {
           const std::ptrdiff_t q = f.payload();
-          set(Document::kPbBirthday,
-              date(bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1)), 50);
+          w.set(Document::kPbBirthday,
+                date(bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1)), 50);
           break;
         }
         case 10:
@@ -164,7 +172,7 @@ void addPhonebookRows(Document& doc, const podblock& block,
         case 63:
         case 44: {
           const int column = appendedTextColumn(f.tag);
-          set(column, cell(column) + text() + " ", 50);
+          w.set(column, w.cell(column) + text() + " ", 50);
           break;
         }
         default:
@@ -182,32 +190,26 @@ void addCallRows(Document& doc, const podblock& block, std::string_view status) 
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
-      const auto cell = [&](int column) -> const std::string& {
-        return row.subItem(static_cast<std::size_t>(column - 1));
-      };
-      const auto set = [&](int column, std::string value, int width) {
-        row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
-        table.setColumnWidth(static_cast<std::size_t>(column), width);
-      };
+      const CellWriter w{table, row};
       switch (f.tag) {
         case 7:
         case 70:
         case 71:
-          set(Document::kCallName,
-              GetNamePM(bytes, f.payload(), f.length) + " " + cell(Document::kCallName), 200);
+          w.set(Document::kCallName,
+                GetNamePM(bytes, f.payload(), f.length) + " " + w.cell(Document::kCallName), 200);
           break;
         case 11:
-          set(Document::kCallPhone, cell(Document::kCallPhone) + DecodeNumber(bytes, f.pos) + " ",
-              130);
-          set(Document::kCallStatus, std::string(status), 50);
+          w.set(Document::kCallPhone,
+                w.cell(Document::kCallPhone) + DecodeNumber(bytes, f.pos) + " ", 130);
+          w.set(Document::kCallStatus, std::string(status), 50);
           break;
         case 19: {
           const std::ptrdiff_t q = f.payload();
           const auto b = [&](std::ptrdiff_t k) { return bytes.at(q + k); };
-          set(Document::kCallDate,
-              cell(Document::kCallDate) + date(b(3), b(2), callYear(b(0), b(1))) + " " +
-                  twoDigits(b(4)) + ":" + twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
-              100);
+          w.set(Document::kCallDate,
+                w.cell(Document::kCallDate) + date(b(3), b(2), callYear(b(0), b(1))) + " " +
+                    twoDigits(b(4)) + ":" + twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
+                100);
           break;
         }
         default:

@@ -21,14 +21,8 @@ using kestrel::app::TSavefilec;
 
 // "Открыть VCF" with two files at once, and "Сохранить" through the section dialog and the
 // save dialog.
-class ContactFilesTest : public QObject {
+class ContactFilesTest : public kestrel::app::test::DialogTest {
   Q_OBJECT
-
-  kestrel::app::test::FakeFileDialogs files;
-  kestrel::app::test::FakeMessageBoxes messages;
-  kestrel::test::TempDir dir;
-
-  kestrel::app::AppServices services() { return {&files, &messages}; }
 
   QString write(const char* name, const char* text) {
     return QString::fromStdString(dir.write(name, text));
@@ -68,15 +62,7 @@ class ContactFilesTest : public QObject {
   }
 
  private slots:
-  void init() {
-    files.openAnswers.clear();
-    files.openRequests.clear();
-    files.saveAnswers.clear();
-    files.saveRequests.clear();
-    messages.informations.clear();
-    messages.warnings.clear();
-    messages.errors.clear();
-  }
+  void init() { resetDialogs(); }
 
   void opensSeveralVcardFilesIntoOneDocument() {
     TMainForm frame(services());

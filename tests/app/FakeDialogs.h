@@ -2,10 +2,12 @@
 // Test answers for the program's dialogs: queued replies, and a record of what was asked.
 
 #include <QList>
+#include <QObject>
 #include <QStringList>
 #include <deque>
 
 #include "Dialogs.h"
+#include "support/TempDir.h"
 
 namespace kestrel::app::test {
 
@@ -27,6 +29,13 @@ class FakeFileDialogs : public FileDialogs {
     return answer;
   }
 
+  void reset() {
+    openAnswers.clear();
+    saveAnswers.clear();
+    openRequests.clear();
+    saveRequests.clear();
+  }
+
   std::deque<QStringList> openAnswers;  // an empty list answers "cancel"
   std::deque<SaveAnswer> saveAnswers;   // an empty file name answers "cancel"
   QList<OpenRequest> openRequests;
@@ -39,9 +48,30 @@ class FakeMessageBoxes : public MessageBoxes {
   void warning(QWidget*, const QString& text) override { warnings << text; }
   void error(QWidget*, const QString& text) override { errors << text; }
 
+  void reset() {
+    informations.clear();
+    warnings.clear();
+    errors.clear();
+  }
+
   QStringList informations;
   QStringList warnings;
   QStringList errors;
+};
+
+// The fixture of a window test: dialogs the test answers, and a folder for its files.
+class DialogTest : public QObject {
+ protected:
+  // Forgets the answers and questions of the previous test case.
+  void resetDialogs() {
+    files.reset();
+    messages.reset();
+  }
+  AppServices services() { return {&files, &messages}; }
+
+  FakeFileDialogs files;
+  FakeMessageBoxes messages;
+  kestrel::test::TempDir dir;
 };
 
 }  // namespace kestrel::app::test

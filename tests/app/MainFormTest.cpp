@@ -22,14 +22,8 @@ using kestrel::app::TMainForm;
 using kestrel::app::TReadForm;
 using kestrel::test::PmBuilder;
 
-class MainFormTest : public QObject {
+class MainFormTest : public kestrel::app::test::DialogTest {
   Q_OBJECT
-
-  kestrel::app::test::FakeFileDialogs files;
-  kestrel::app::test::FakeMessageBoxes messages;
-  kestrel::test::TempDir dir;
-
-  kestrel::app::AppServices services() { return {&files, &messages}; }
 
   static QStringList visibleMenus(TMainForm& frame) {
     QStringList out;
@@ -46,15 +40,7 @@ class MainFormTest : public QObject {
   }
 
  private slots:
-  void init() {
-    files.openAnswers.clear();
-    files.openRequests.clear();
-    files.saveAnswers.clear();
-    files.saveRequests.clear();
-    messages.informations.clear();
-    messages.warnings.clear();
-    messages.errors.clear();
-  }
+  void init() { resetDialogs(); }
 
   void frameHasItsCaptionGeometryAndMenus() {
     TMainForm frame(services());

@@ -14,12 +14,8 @@ using kestrel::app::TReadForm;
 using kestrel::test::PmBuilder;
 using namespace kestrel::test::phone;
 
-class PmContentsTest : public QObject {
+class PmContentsTest : public kestrel::app::test::DialogTest {
   Q_OBJECT
-
-  kestrel::app::test::FakeFileDialogs files;
-  kestrel::app::test::FakeMessageBoxes messages;
-  kestrel::test::TempDir dir;
 
   static QList<int> shownColumns(const QTableView& view) {
     QList<int> out;

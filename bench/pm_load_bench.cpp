@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   }
   kestrel::Document doc;
   const auto start = std::chrono::steady_clock::now();
-  const bool ok = kestrel::pm::Button1Click(doc, path);
+  const bool ok = kestrel::pm::loadDump(doc, path);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("%s: %ld MB, %zu blocks, %zu records, loaded in %.0f ms\n", ok ? "ok" : "FAILED",

@@ -18,6 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              forms[data[0] % 3]);
   } catch (const kestrel::FormatError&) {
   }
-  kestrel::gdfs::Button6Click(doc);
+  kestrel::gdfs::decodeContents(doc);
   return 0;
 }

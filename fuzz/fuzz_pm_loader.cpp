@@ -7,6 +7,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kestrel::Document doc;
-  kestrel::pm::loadPmImage(doc, std::vector<std::uint8_t>(data, data + size));
+  kestrel::pm::loadImage(doc, std::vector<std::uint8_t>(data, data + size));
   return 0;
 }

@@ -2,21 +2,21 @@
 
 #include <QFile>
 
-#include "MainForm.h"
-#include "ReadForm.h"
+#include "DocumentWindow.h"
+#include "MainWindow.h"
 #include "readers/gdfs/GdfsReader.h"
 
 namespace kestrel::app {
 
-void TMainForm::GDFS1Click() {
-  const QStringList files = ask(OpenGDFS);
+void MainWindow::openGdfs() {
+  const QStringList files = ask(openGdfsDialog);
   if (files.isEmpty()) return;
-  guarded(this, [&] { createDocument(files.front())->Button5Click(files.front()); });
+  guarded(this, [&] { createDocument(files.front())->loadGdfs(files.front()); });
 }
 
-void TReadForm::Button5Click(const QString& fileName) {
+void DocumentWindow::loadGdfs(const QString& fileName) {
   try {
-    gdfs::Button5Click(doc_, QFile::encodeName(fileName).toStdString());
+    gdfs::loadDump(doc_, QFile::encodeName(fileName).toStdString());
   } catch (...) {
     // A failure of decoding reaches the general error report; the rows decoded before it show.
     refresh();

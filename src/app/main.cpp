@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "Dialogs.h"
-#include "MainForm.h"
+#include "MainWindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
 
   kestrel::app::QtFileDialogs files;
   kestrel::app::QtMessageBoxes messages;
-  kestrel::app::TMainForm frame(kestrel::app::AppServices{&files, &messages});
+  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages});
   frame.show();
   return app.exec();
 }

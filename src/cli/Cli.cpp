@@ -128,13 +128,13 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
   doc.caption = fromUtf8(files.front()).value_or(files.front());
   switch (kind) {
     case Kind::Pm:
-      pm::Button1Click(doc, files.front());
+      pm::loadDump(doc, files.front());
       return;
     case Kind::Vcf:
       vcard::readVcardFiles(doc, files);
       return;
     case Kind::Gdfs:
-      gdfs::Button5Click(doc, files.front());
+      gdfs::loadDump(doc, files.front());
       return;
     case Kind::Eeprom:
       break;
@@ -189,7 +189,7 @@ int exportCommand(const Options& o, Kind kind, std::ostream& err) {
   doc.setView(&messages);
   open(doc, kind, o.files);
   ExportAnswers answers(sections, {*o.to, format}, messages);
-  output::N12Click(doc, answers);
+  output::runSave(doc, answers);
   return 0;
 }
 

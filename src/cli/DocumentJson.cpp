@@ -52,7 +52,7 @@ Json documentJson(const Document& doc, const std::vector<std::string>& messages)
   Json blocks = Json::array();
   const BlockModel& m = doc.model;
   for (std::size_t g = 0; g < m.blocks.size(); ++g) {
-    const podblock& b = m.blocks[g];
+    const Block& b = m.blocks[g];
     Json records = Json::array();
     for (std::size_t i = 0; i < b.records.size(); ++i) {
       records.push_back(Json{{"number", b.recordNumbers[i]},
@@ -66,10 +66,10 @@ Json documentJson(const Document& doc, const std::vector<std::string>& messages)
   return Json{{"caption", toUtf8(doc.caption)},
               {"messages", textList(messages)},
               {"commands", commandsJson(doc)},
-              {"tables", Json{{"information", tableJson(doc.ListView1)},
-                              {"phonebook", tableJson(doc.Book1)},
-                              {"calls", tableJson(doc.Book)},
-                              {"calendar", tableJson(doc.ListView3)}}},
+              {"tables", Json{{"information", tableJson(doc.information)},
+                              {"phonebook", tableJson(doc.phonebook)},
+                              {"calls", tableJson(doc.calls)},
+                              {"calendar", tableJson(doc.calendar)}}},
               {"blockList", textList(doc.blockList())},
               {"memo", textList(doc.memo)},
               {"blocks", std::move(blocks)}};
@@ -79,10 +79,10 @@ Json summaryJson(const Document& doc, const std::vector<std::string>& messages) 
   return Json{{"caption", toUtf8(doc.caption)},
               {"messages", textList(messages)},
               {"commands", commandsJson(doc)},
-              {"rows", Json{{"information", doc.ListView1.rowCount()},
-                            {"phonebook", doc.Book1.rowCount()},
-                            {"calls", doc.Book.rowCount()},
-                            {"calendar", doc.ListView3.rowCount()}}},
+              {"rows", Json{{"information", doc.information.rowCount()},
+                            {"phonebook", doc.phonebook.rowCount()},
+                            {"calls", doc.calls.rowCount()},
+                            {"calendar", doc.calendar.rowCount()}}},
               {"blocks", doc.model.blockCount()},
               {"records", doc.model.recordCount()}};
 }

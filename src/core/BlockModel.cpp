@@ -18,10 +18,10 @@ std::size_t BlockModel::addBlock(int number, bool mark) {
 
 std::size_t BlockModel::addRecord(std::size_t block, int number, bool mark,
                                   std::vector<std::uint8_t> bytes) {
-  podblock& b = blocks.at(block);
+  Block& b = blocks.at(block);
   b.recordNumbers.push_back(number);
   b.recordMarks.push_back(mark);
-  b.records.push_back(datapm{std::move(bytes)});
+  b.records.push_back(Record{std::move(bytes)});
   return b.records.size() - 1;
 }
 

@@ -9,23 +9,23 @@
 
 namespace kestrel {
 
-struct datapm {
+struct Record {
   std::vector<std::uint8_t> bytes;
   int length() const { return static_cast<int>(bytes.size()); }
   ByteView view() const { return ByteView(bytes); }
 };
 
-struct podblock {
+struct Block {
   std::vector<int> recordNumbers;
   std::vector<bool> recordMarks;
-  std::vector<datapm> records;
+  std::vector<Record> records;
   int lastRecord() const { return static_cast<int>(records.size()) - 1; }
 };
 
 struct BlockModel {
   std::vector<int> blockNumbers;
   std::vector<bool> blockMarks;
-  std::vector<podblock> blocks;
+  std::vector<Block> blocks;
 
   int lastBlock() const { return static_cast<int>(blocks.size()) - 1; }
   std::size_t blockCount() const { return blocks.size(); }

@@ -16,24 +16,24 @@ ResultTable::Column col(std::string_view caption, int width) {
 
 Document::Document()
     : caption("Kestrel"),
-      ListView1("Информация"_cp, {col("Name", 150), col("Value", 150)}),
-      SMS("", {col("N", 50), col("Nomer", 150), col("Name", 200)}, false),
-      Book1("Зап. Книжка"_cp,
-            {col("N п/п"_cp, 50), col("ФИО"_cp, 100), col("Номера"_cp, 130),
-             col("Организация"_cp, 100), col("Адрес"_cp, 50), col("Группа"_cp, 50),
-             col("EMAIL", 50), col("День рожд."_cp, 50), col("Заметки"_cp, 50),
-             col("Псевдоним"_cp, 50), col("Офиц. Имя"_cp, 50), col("Должность"_cp, 50),
-             col("Адрес PTT"_cp, 50), col("Сайт"_cp, 50)}),
-      Book("Вызовы"_cp, {col("N п/п"_cp, 50), col("Статус"_cp, 50), col("Номер"_cp, 130),
-                         col("ФИО"_cp, 200), col("Дата"_cp, 100)}),
-      ListView3("Календарь"_cp, {col("N п/п"_cp, 50), col("Дата"_cp, 100), col("Тип"_cp, 60),
-                                 col("Название"_cp, 100), col("Текст"_cp, 300)}) {
+      information("Информация"_cp, {col("Name", 150), col("Value", 150)}),
+      sms("", {col("N", 50), col("Nomer", 150), col("Name", 200)}, false),
+      phonebook("Зап. Книжка"_cp,
+                {col("N п/п"_cp, 50), col("ФИО"_cp, 100), col("Номера"_cp, 130),
+                 col("Организация"_cp, 100), col("Адрес"_cp, 50), col("Группа"_cp, 50),
+                 col("EMAIL", 50), col("День рожд."_cp, 50), col("Заметки"_cp, 50),
+                 col("Псевдоним"_cp, 50), col("Офиц. Имя"_cp, 50), col("Должность"_cp, 50),
+                 col("Адрес PTT"_cp, 50), col("Сайт"_cp, 50)}),
+      calls("Вызовы"_cp, {col("N п/п"_cp, 50), col("Статус"_cp, 50), col("Номер"_cp, 130),
+                          col("ФИО"_cp, 200), col("Дата"_cp, 100)}),
+      calendar("Календарь"_cp, {col("N п/п"_cp, 50), col("Дата"_cp, 100), col("Тип"_cp, 60),
+                                col("Название"_cp, 100), col("Текст"_cp, 300)}) {
   // A new document shows only the running number of the phonebook and the call log; a reader
   // gives a column its width when it puts data into it.
-  for (std::size_t c = 1; c < Book1.columnCount(); ++c)
-    Book1.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < Book.columnCount(); ++c)
-    Book.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < phonebook.columnCount(); ++c)
+    phonebook.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < calls.columnCount(); ++c)
+    calls.setColumnWidth(c, 0);
   columnLetters_ = makeColumnLetters(312);
 }
 

@@ -18,7 +18,7 @@ class IniReader;
 
 class Document {
  public:
-  // Column numbers of the phonebook (Book1) and the call log (Book).
+  // Column numbers of the phonebook and the call log.
   enum PhonebookColumn {
     kPbNumber = 0,
     kPbName,
@@ -45,11 +45,11 @@ class Document {
 
   std::string caption;
 
-  ResultTable ListView1;  // information
-  ResultTable SMS;        // never shown, never filled
-  ResultTable Book1;      // phonebook
-  ResultTable Book;       // call log
-  ResultTable ListView3;  // calendar
+  ResultTable information;
+  ResultTable sms;  // never shown, never filled
+  ResultTable phonebook;
+  ResultTable calls;
+  ResultTable calendar;
 
   // The loaded file and its block model.
   std::vector<std::uint8_t> fileImage;
@@ -57,11 +57,11 @@ class Document {
   std::unique_ptr<IniReader> pmIni;
   BlockModel model;
 
-  // Which form the last GetName call read: one byte per character or two.
+  // Which form the last readPhoneText call read: one byte per character or two.
   bool singleByteText = false;
 
   // Spreadsheet column names 1..312 (entry 0 unused).
-  const std::vector<std::string>& ColumnLetters() const { return columnLetters_; }
+  const std::vector<std::string>& columnLetters() const { return columnLetters_; }
 
   // Views: the window (and any other observer) that mirrors this document.
   void setView(DocumentView* view) { view_ = view; }
@@ -94,7 +94,7 @@ class Document {
   void showMessage(std::string_view text);
 
   // The four shown tables in tab order: information, phonebook, calls, calendar.
-  std::vector<ResultTable*> shownTables() { return {&ListView1, &Book1, &Book, &ListView3}; }
+  std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }
 
  private:
   std::vector<std::string> columnLetters_;

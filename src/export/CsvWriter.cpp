@@ -41,9 +41,10 @@ std::string csvField(const std::string& text, char separator) {
 
 std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator) {
   std::vector<std::string> lines;
-  if (sections.phonebook && doc.Book1.rowCount() >= 2) addTable(lines, doc.Book1, separator);
-  if (sections.calls && doc.Book.rowCount() >= 2) addTable(lines, doc.Book, separator);
-  if (sections.calendar && doc.ListView3.rowCount() >= 2) addTable(lines, doc.ListView3, separator);
+  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
+    addTable(lines, doc.phonebook, separator);
+  if (sections.calls && doc.calls.rowCount() >= 2) addTable(lines, doc.calls, separator);
+  if (sections.calendar && doc.calendar.rowCount() >= 2) addTable(lines, doc.calendar, separator);
   return lines;
 }
 

@@ -4,7 +4,7 @@
 
 #include "core/FileIo.h"
 #include "export/CsvWriter.h"
-#include "export/ReportText.h"
+#include "export/ReportLines.h"
 #include "export/VcardWriter.h"
 
 namespace kestrel::output {
@@ -14,13 +14,13 @@ namespace {
 // One card per phonebook row in a new directory; the section choice does not apply here.
 std::optional<std::string> saveVcards(const Document& doc, const std::string& directory,
                                       VcardCharset charset) {
-  if (doc.Book1.rowCount() == 0) return std::nullopt;
+  if (doc.phonebook.rowCount() == 0) return std::nullopt;
   // One level only, and never into an existing directory: a second export to the same name
   // must not mix its cards with the first one's.
   if (::mkdir(directory.c_str(), 0777) != 0) return std::string(kDirectoryWarning);
-  for (std::size_t k = 0; k < doc.Book1.rowCount(); ++k) {
+  for (std::size_t k = 0; k < doc.phonebook.rowCount(); ++k) {
     const std::string file = directory + "/" + std::to_string(k + 1) + ".vcf";
-    writeWholeFile(file, joinLines(vcardLines(doc.Book1.row(k), charset)));
+    writeWholeFile(file, joinLines(vcardLines(doc.phonebook.row(k), charset)));
   }
   return std::nullopt;
 }
@@ -39,7 +39,7 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
   // The extension is appended whatever the name already ends with: list.txt → list.txt.txt.
   switch (*format) {
     case SaveFormat::Text:
-      writeWholeFile(target.fileName + ".txt", joinLines(ReportText(doc, sections)));
+      writeWholeFile(target.fileName + ".txt", joinLines(reportLines(doc, sections)));
       return std::nullopt;
     case SaveFormat::CsvSemicolon:
       writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ';')));
@@ -55,7 +55,7 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
   return std::nullopt;
 }
 
-void N12Click(const Document& doc, SaveCommandUi& ui) {
+void runSave(const Document& doc, SaveCommandUi& ui) {
   const auto sections = ui.askSections();
   if (!sections) return;
   const auto target = ui.askTarget();

@@ -32,9 +32,9 @@ struct SaveTarget {
 class SaveCommandUi {
  public:
   virtual ~SaveCommandUi() = default;
-  // TSavefilec: the ticked sections when it closes with "Ок", nothing otherwise.
+  // SaveSectionsDialog: the ticked sections when it closes with "Ок", nothing otherwise.
   virtual std::optional<Sections> askSections() = 0;
-  // SaveDialog2: nothing when cancelled.
+  // The save dialog: nothing when cancelled.
   virtual std::optional<SaveTarget> askTarget() = 0;
   // A warning message box with an OK button.
   virtual void warning(std::string_view text) = 0;
@@ -50,6 +50,6 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
                                         const SaveTarget& target);
 
 // The whole command: asks, then saves. IoError reaches the caller's general error report.
-void N12Click(const Document& doc, SaveCommandUi& ui);
+void runSave(const Document& doc, SaveCommandUi& ui);
 
 }  // namespace kestrel::output

@@ -91,7 +91,7 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
     lines.push_back(propertyLine(prefix, std::string(lead) + text(value)));
   };
   add("N", ";ENCODING=8BIT", Document::kPbName);
-  addSlotLines(lines, cell(Document::kPbNumbers), PhoneSlots, kExtraPhonePrefix);
+  addSlotLines(lines, cell(Document::kPbNumbers), kPhoneSlots, kExtraPhonePrefix);
   add("FN", "", Document::kPbFormalName);
   add("ORG", "", Document::kPbCompany);
   add("TITLE", "", Document::kPbJobTitle);
@@ -101,7 +101,7 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
     lines.push_back(propertyLine("URL;WORK:", cell(Document::kPbWebSite)));
   if (!cell(Document::kPbBirthday).empty())
     lines.push_back(propertyLine("BDAY:", birthdayValue(cell(Document::kPbBirthday))));
-  addSlotLines(lines, cell(Document::kPbEmail), EmailSlots, kExtraEmailPrefix);
+  addSlotLines(lines, cell(Document::kPbEmail), kEmailSlots, kExtraEmailPrefix);
   lines.emplace_back("END:VCARD");
   return lines;
 }

@@ -14,9 +14,9 @@ enum class VcardCharset { Utf8, Cp1251 };
 
 // The property prefixes of the five number places and the three e-mail places of a card: the
 // type follows the position of the number in the cell, not the number.
-inline constexpr std::array<std::string_view, 5> PhoneSlots = {
+inline constexpr std::array<std::string_view, 5> kPhoneSlots = {
     "TEL;WORK;VOICE:", "TEL;WORK;VOICE:", "TEL;HOME;VOICE:", "TEL;HOME;VOICE:", "TEL;CELL;VOICE:"};
-inline constexpr std::array<std::string_view, 3> EmailSlots = {
+inline constexpr std::array<std::string_view, 3> kEmailSlots = {
     "EMAIL;PREF;INTERNET:", "EMAIL;INTERNET:", "EMAIL;INTERNET:"};
 // Pieces beyond the slots still get a line of their own.
 inline constexpr std::string_view kExtraPhonePrefix = "TEL;VOICE:";

@@ -7,17 +7,17 @@
 #include <QtTest>
 #include <functional>
 
+#include "DocumentWindow.h"
 #include "FakeDialogs.h"
-#include "MainForm.h"
-#include "ReadForm.h"
-#include "Savefilec.h"
+#include "MainWindow.h"
+#include "SaveSectionsDialog.h"
 #include "Text.h"
 #include "export/SaveCommand.h"
 #include "support/TempDir.h"
 
-using kestrel::app::TMainForm;
-using kestrel::app::TReadForm;
-using kestrel::app::TSavefilec;
+using kestrel::app::DocumentWindow;
+using kestrel::app::MainWindow;
+using kestrel::app::SaveSectionsDialog;
 
 // "Открыть VCF" with two files at once, and "Сохранить" through the section dialog and the
 // save dialog.
@@ -30,24 +30,24 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   QString path(const char* name) { return QString::fromStdString(dir.file(name)); }
 
   // Opens the two cards as one document.
-  TReadForm* openTwoCards(TMainForm& frame) {
+  DocumentWindow* openTwoCards(MainWindow& frame) {
     files.openAnswers = {{write("anna.vcf",
                                 "BEGIN:VCARD\r\nVERSION:2.1\r\n"
                                 "N;CHARSET=UTF-8:Анна\r\nTEL;CELL:111\r\nEND:VCARD\r\n"),
                           write("bob.vcf", "BEGIN:VCARD\nVERSION:3.0\nN:Bob\nEND:VCARD\n")}};
-    frame.VCF1Click();
+    frame.openVcf();
     return frame.activeDocument();
   }
 
   // Answers the section dialog when it shows: ticks the boxes asked for (a null leaves them as
   // they are), then "Ок" or closes it without.
-  void answerSections(std::function<void(TSavefilec&)> tick, bool ok) {
+  void answerSections(std::function<void(SaveSectionsDialog&)> tick, bool ok) {
     QTimer::singleShot(0, this, [tick, ok] {
-      auto* dialog = qobject_cast<TSavefilec*>(QApplication::activeModalWidget());
+      auto* dialog = qobject_cast<SaveSectionsDialog*>(QApplication::activeModalWidget());
       QVERIFY(dialog);
       if (tick) tick(*dialog);
       if (ok)
-        QTest::mouseClick(dialog->Button7, Qt::LeftButton);
+        QTest::mouseClick(dialog->okButton, Qt::LeftButton);
       else
         dialog->reject();
     });
@@ -65,16 +65,16 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   void init() { resetDialogs(); }
 
   void opensSeveralVcardFilesIntoOneDocument() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
-    TReadForm* doc = openTwoCards(frame);
+    DocumentWindow* doc = openTwoCards(frame);
     QCOMPARE(files.openRequests.size(), 1);
     QCOMPARE(files.openRequests[0].filter, QStringLiteral("VCF|*.vcf*"));
     QVERIFY(files.openRequests[0].multiple);
     QCOMPARE(frame.documents().size(), 1);
     QVERIFY(doc);
     QCOMPARE(doc->windowTitle(), path("anna.vcf"));
-    const auto& book = doc->document().Book1;
+    const auto& book = doc->document().phonebook;
     QCOMPARE(book.rowCount(), 2u);
     QCOMPARE(kestrel::app::qs(book.cell(0, 1)), QStringLiteral("Анна"));
     QCOMPARE(kestrel::app::qs(book.cell(1, 1)), QStringLiteral("Bob"));
@@ -85,32 +85,32 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   }
 
   void unreadableFileLeavesSaveDisabled() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
     files.openAnswers = {{write("one.vcf", "BEGIN:VCARD\nN;X:One\nEND:VCARD\n"), path("none.vcf")}};
-    frame.VCF1Click();
-    TReadForm* doc = frame.activeDocument();
+    frame.openVcf();
+    DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
-    QCOMPARE(doc->document().Book1.rowCount(), 1u);
+    QCOMPARE(doc->document().phonebook.rowCount(), 1u);
     QVERIFY(!doc->saveAction()->isEnabled());
     QVERIFY(messages.informations.isEmpty());
     QVERIFY(messages.errors.isEmpty());
   }
 
   void cancelledOpenMakesNoDocument() {
-    TMainForm frame(services());
-    frame.VCF1Click();
+    MainWindow frame(services());
+    frame.openVcf();
     QCOMPARE(frame.documents().size(), 0);
   }
 
   void savesThroughBothDialogs() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
-    TReadForm* doc = openTwoCards(frame);
+    DocumentWindow* doc = openTwoCards(frame);
     QVERIFY(doc);
 
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("list.txt"), 1}};
-    answerSections([](TSavefilec& d) { d.CheckBox1->setChecked(true); }, true);
+    answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
     doc->saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
     QCOMPARE(files.saveRequests[0].filter, kestrel::app::qs(kestrel::output::kSaveFilter));
@@ -142,12 +142,12 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   }
 
   void writeFailureReachesTheErrorReport() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
-    TReadForm* doc = openTwoCards(frame);
+    DocumentWindow* doc = openTwoCards(frame);
     const QString target = path("anna.vcf") + QStringLiteral("/report");
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{target, 3}};
-    answerSections([](TSavefilec& d) { d.CheckBox1->setChecked(true); }, true);
+    answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
     doc->saveAction()->trigger();
     QCOMPARE(messages.errors.size(), 1);
     QVERIFY2(messages.errors[0].contains(target + QStringLiteral(".csv")),
@@ -157,9 +157,9 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   }
 
   void sectionDialogWithoutOkStops() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
-    TReadForm* doc = openTwoCards(frame);
+    DocumentWindow* doc = openTwoCards(frame);
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("never"), 1}};
     answerSections(nullptr, false);
     doc->saveAction()->trigger();
@@ -175,15 +175,15 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   }
 
   void sectionDialogHasItsCaptions() {
-    TMainForm frame(services());
-    TSavefilec& dialog = frame.Savefilec();
+    MainWindow frame(services());
+    SaveSectionsDialog& dialog = frame.saveSectionsDialog();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Save"));
-    QCOMPARE(dialog.CheckBox1->text(), QStringLiteral("Записная книжка"));
-    QCOMPARE(dialog.CheckBox2->text(), QStringLiteral("Вызовы"));
-    QCOMPARE(dialog.CheckBox3->text(), QStringLiteral("Календарь"));
-    QCOMPARE(dialog.Button7->text(), QStringLiteral("Ок"));
-    QVERIFY(!dialog.CheckBox1->isChecked() && !dialog.CheckBox2->isChecked() &&
-            !dialog.CheckBox3->isChecked());
+    QCOMPARE(dialog.phonebookBox->text(), QStringLiteral("Записная книжка"));
+    QCOMPARE(dialog.callsBox->text(), QStringLiteral("Вызовы"));
+    QCOMPARE(dialog.calendarBox->text(), QStringLiteral("Календарь"));
+    QCOMPARE(dialog.okButton->text(), QStringLiteral("Ок"));
+    QVERIFY(!dialog.phonebookBox->isChecked() && !dialog.callsBox->isChecked() &&
+            !dialog.calendarBox->isChecked());
   }
 };
 

@@ -1,16 +1,16 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "DocumentWindow.h"
 #include "FakeDialogs.h"
-#include "MainForm.h"
-#include "ReadForm.h"
+#include "MainWindow.h"
 #include "support/PhoneRecords.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
 using kestrel::Document;
-using kestrel::app::TMainForm;
-using kestrel::app::TReadForm;
+using kestrel::app::DocumentWindow;
+using kestrel::app::MainWindow;
 using kestrel::test::PmBuilder;
 using namespace kestrel::test::phone;
 
@@ -39,14 +39,14 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
                            {field(11, number("112")), field(19, callTime(2012, 3, 18, 20, 1, 9))}))
             .text();
     files.openAnswers = {{QString::fromStdString(dir.write("contacts.pm", dump))}};
-    TMainForm frame({&files, &messages});
+    MainWindow frame({&files, &messages});
     frame.show();
-    frame.PMKA1Click();
+    frame.openPm();
     QVERIFY(messages.informations.isEmpty());
-    TReadForm* doc = frame.activeDocument();
+    DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
 
-    QTableView* book = doc->view(doc->document().Book1);
+    QTableView* book = doc->view(doc->document().phonebook);
     QCOMPARE(shownColumns(*book),
              (QList<int>{0, Document::kPbName, Document::kPbNumbers, Document::kPbEmail}));
     QCOMPARE(book->columnWidth(Document::kPbName), 100);
@@ -59,7 +59,7 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
     QCOMPARE(book->model()->index(0, Document::kPbNumbers).data().toString(),
              QStringLiteral("+79161234567 "));
 
-    QTableView* calls = doc->view(doc->document().Book);
+    QTableView* calls = doc->view(doc->document().calls);
     QCOMPARE(shownColumns(*calls),
              (QList<int>{0, Document::kCallStatus, Document::kCallPhone, Document::kCallDate}));
     QCOMPARE(calls->model()->index(0, Document::kCallStatus).data().toString(),
@@ -69,16 +69,16 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
 
   void demoDumpOpensWithoutMessages() {
     files.openAnswers = {{QStringLiteral(KESTREL_SOURCE_DIR "/samples/demo.pm")}};
-    TMainForm frame({&files, &messages});
-    frame.PMKA1Click();
+    MainWindow frame({&files, &messages});
+    frame.openPm();
     QVERIFY(messages.informations.isEmpty());
-    TReadForm* doc = frame.activeDocument();
+    DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
-    QTableView* book = doc->view(doc->document().Book1);
+    QTableView* book = doc->view(doc->document().phonebook);
     QCOMPARE(book->model()->index(0, Document::kPbGroup).data().toString(),
              QStringLiteral("Семья"));
     QVERIFY(book->isColumnHidden(Document::kPbFormalName));
-    QCOMPARE(doc->view(doc->document().ListView3)->model()->rowCount(), 4);
+    QCOMPARE(doc->view(doc->document().calendar)->model()->rowCount(), 4);
   }
 };
 

@@ -41,7 +41,7 @@ TEST(Cp1251, MissingCharactersBecomeACloseLetterOrQuestionMark) {
   EXPECT_EQ(fromUtf8("\xEF\xBC\xA1"), "A");        // full-width A
 }
 
-TEST(ColumnLetters, NamesColumnsLikeASpreadsheet) {
+TEST(columnLetters, NamesColumnsLikeASpreadsheet) {
   const auto letters = makeColumnLetters(416);
   EXPECT_EQ(letters[1], "A");
   EXPECT_EQ(letters[26], "Z");

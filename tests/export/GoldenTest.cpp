@@ -43,16 +43,16 @@ void fillSample(Document& doc) {
                         {Document::kPbWebSite, "сайт.рф"_cp}});
   addPhonebookRow(doc, {});
   // The company and the group stay in the report but are hidden from CSV.
-  doc.Book1.setColumnWidth(Document::kPbCompany, 0);
-  doc.Book1.setColumnWidth(Document::kPbGroup, 0);
+  doc.phonebook.setColumnWidth(Document::kPbCompany, 0);
+  doc.phonebook.setColumnWidth(Document::kPbGroup, 0);
 
-  for (std::size_t c = 1; c < doc.Book.columnCount(); ++c)
-    doc.Book.setColumnWidth(c, 100);
-  addTableRow(doc.Book, "1",
+  for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
+    doc.calls.setColumnWidth(c, 100);
+  addTableRow(doc.calls, "1",
               {"Исходящий"_cp, "+79161234567", "Иванов Иван"_cp, "01.02.2009 10:11"});
-  addTableRow(doc.Book, "2", {"Пропущенный"_cp, "84951234567", "", "02.02.2009 12:00"});
+  addTableRow(doc.calls, "2", {"Пропущенный"_cp, "84951234567", "", "02.02.2009 12:00"});
 
-  addTableRow(doc.ListView3, "1", {"08.03.2009", "Memo", "Праздник"_cp, "Купить цветы"_cp});
+  addTableRow(doc.calendar, "1", {"08.03.2009", "Memo", "Праздник"_cp, "Купить цветы"_cp});
 }
 
 std::string goldenPath(const std::string& name) {

@@ -7,7 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "export/CsvWriter.h"
-#include "export/ReportText.h"
+#include "export/ReportLines.h"
 #include "support/PhonebookRows.h"
 #include "support/TempDir.h"
 
@@ -28,7 +28,7 @@ void addContacts(Document& doc, int count) {
 
 void addCalls(Document& doc, int count) {
   for (int i = 0; i < count; ++i)
-    test::addTableRow(doc.Book, std::to_string(i + 1), {"s", "123", "", ""});
+    test::addTableRow(doc.calls, std::to_string(i + 1), {"s", "123", "", ""});
 }
 
 // Answers the dialogs as a user would, and records what the command asked.
@@ -47,27 +47,27 @@ class Answers : public SaveCommandUi {
   void warning(std::string_view text) override { warnings.emplace_back(text); }
 };
 
-TEST(ReportText, NeedsTwoRowsAndTheSectionsBox) {
+TEST(reportLines, NeedsTwoRowsAndTheSectionsBox) {
   Document doc;
   addContacts(doc, 1);
   addCalls(doc, 2);
-  EXPECT_EQ(ReportText(doc, {true, false, false}), Lines{});
-  const Lines calls = ReportText(doc, {true, true, true});
+  EXPECT_EQ(reportLines(doc, {true, false, false}), Lines{});
+  const Lines calls = reportLines(doc, {true, true, true});
   ASSERT_GE(calls.size(), 3u);
   // Without the phonebook section the report begins with the calls' blank line and title.
   EXPECT_EQ(calls[0], "      ");
   EXPECT_EQ(calls[1], "ВЫЗОВЫ"_cp);
   EXPECT_EQ(calls[2], "----------1----------");
-  EXPECT_EQ(ReportText(doc, {true, false, true}), Lines{});
+  EXPECT_EQ(reportLines(doc, {true, false, true}), Lines{});
 }
 
-TEST(ReportText, NumbersRowsByPositionAndSkipsOnlyEmptyCells) {
+TEST(reportLines, NumbersRowsByPositionAndSkipsOnlyEmptyCells) {
   Document doc;
   test::addPhonebookRow(doc, {{Document::kPbName, " "}});
-  doc.Book1.row(0).setCaption("77");
+  doc.phonebook.row(0).setCaption("77");
   test::addPhonebookRow(doc, {{Document::kPbGroup, "g"}});
-  doc.Book1.setColumnWidth(Document::kPbGroup, 0);
-  EXPECT_EQ(ReportText(doc, {true, false, false}),
+  doc.phonebook.setColumnWidth(Document::kPbGroup, 0);
+  EXPECT_EQ(reportLines(doc, {true, false, false}),
             lines({"ЗАПИСНАЯ КНИЖКА"_cp, "----------1----------", "ФИО:  "_cp,
                    "----------2----------", "Группа: g"_cp}));
 }
@@ -100,8 +100,8 @@ TEST(CsvWriter, TakesShownColumnsOnly) {
   Document doc;
   test::addPhonebookRow(doc, {{Document::kPbName, "A"}, {Document::kPbNumbers, "1"}});
   test::addPhonebookRow(doc, {{Document::kPbName, "B"}});
-  test::addTableRow(doc.ListView3, "1", {"d", "t", "", "x"});
-  test::addTableRow(doc.ListView3, "2", {"", "", "", ""});
+  test::addTableRow(doc.calendar, "1", {"d", "t", "", "x"});
+  test::addTableRow(doc.calendar, "2", {"", "", "", ""});
   EXPECT_EQ(csvLines(doc, {true, false, true}, ';'),
             lines({"N п/п;ФИО;Номера"_cp, "1;A;1", "2;B;", "N п/п;Дата;Тип;Название;Текст"_cp,
                    "1;d;t;;x", "2;;;;"}));
@@ -199,12 +199,12 @@ TEST(SaveCommand, StopsWhenADialogIsNotConfirmed) {
   test::TempDir dir;
   Answers noSections;
   noSections.target = SaveTarget{dir.file("list"), 1};
-  N12Click(doc, noSections);
+  runSave(doc, noSections);
   EXPECT_FALSE(noSections.targetAsked);
 
   Answers cancelled;
   cancelled.sections = Sections{true, true, true};
-  N12Click(doc, cancelled);
+  runSave(doc, cancelled);
   EXPECT_TRUE(cancelled.targetAsked);
   EXPECT_TRUE(fs::is_empty(dir.path()));
 }
@@ -216,12 +216,12 @@ TEST(SaveCommand, RunsTheChosenFormatAndShowsTheDirectoryWarning) {
   Answers answers;
   answers.sections = Sections{true, false, false};
   answers.target = SaveTarget{dir.file("list"), 1};
-  N12Click(doc, answers);
+  runSave(doc, answers);
   EXPECT_EQ(test::readFile(dir.file("list.txt")),
             std::string("ЗАПИСНАЯ КНИЖКА\r\n----------1----------\r\nФИО: n1\r\n"
                         "----------2----------\r\nФИО: n2\r\n"_cp));
   answers.target = SaveTarget{dir.path().string(), 4};
-  N12Click(doc, answers);
+  runSave(doc, answers);
   EXPECT_EQ(answers.warnings, Lines{std::string(kDirectoryWarning)});
 }
 

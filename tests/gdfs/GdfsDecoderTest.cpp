@@ -24,7 +24,7 @@ std::unique_ptr<Document> decoded(const test::GdfsBuilder& b) {
     if (!index.count(r.block)) index[r.block] = doc->model.addBlock(r.block, true);
     doc->model.addRecord(index[r.block], r.number, false, r.bytes);
   }
-  Button6Click(*doc);
+  decodeContents(*doc);
   return doc;
 }
 
@@ -43,7 +43,7 @@ TEST(PhoneTime, ConvertDataTimeShowsTheMinute) {
       {4294967295, "07.02.2106 09:29"}, {951782400 - 10854, "29.02.2000 00:00"},
   };
   for (const auto& [x, text] : cases)
-    EXPECT_EQ(ConvertDataTime((std::int64_t{1} << 32) + x), text) << x;
+    EXPECT_EQ(formatPhoneTime((std::int64_t{1} << 32) + x), text) << x;
 }
 
 TEST(PhoneTime, BytesBeyondTheRecordCountAsZero) {
@@ -63,15 +63,15 @@ TEST(GdfsDecoder, GetDigitsReadsLowNibbleFirst) {
       {"no digits", {0, 0, 1, 0x20, 0x21}, ""},
   };
   for (const auto& [name, bytes, digits] : cases)
-    EXPECT_EQ(GetDigits(ByteView(bytes), 3), digits) << name;
+    EXPECT_EQ(digitText(ByteView(bytes), 3), digits) << name;
 }
 
 TEST(GdfsDecoder, PlainTextShowsZeroBytesAsSpaces) {
   const Bytes bytes = {'a', 0, 'b', 0, 0};
-  EXPECT_EQ(GetRecordText(bytes), "a b  ");
-  EXPECT_EQ(GetPlainText(bytes, 1, 2), " b");
-  EXPECT_EQ(GetPlainText(bytes, 3, 10), "  ");
-  EXPECT_EQ(GetPlainText(bytes, 9, 2), "");
+  EXPECT_EQ(recordText(bytes), "a b  ");
+  EXPECT_EQ(plainText(bytes, 1, 2), " b");
+  EXPECT_EQ(plainText(bytes, 3, 10), "  ");
+  EXPECT_EQ(plainText(bytes, 9, 2), "");
 }
 
 struct CallCase {
@@ -99,14 +99,14 @@ TEST(GdfsDecoder, Calls) {
   };
   for (const CallCase& c : cases) {
     const auto doc = decodedRecord(20, c.record);
-    ASSERT_EQ(doc->Book.rowCount(), 1u) << c.name;
-    const auto& row = doc->Book.row(0);
+    ASSERT_EQ(doc->calls.rowCount(), 1u) << c.name;
+    const auto& row = doc->calls.row(0);
     EXPECT_EQ(row.caption, "1") << c.name;
     EXPECT_EQ(row.subItems, (std::vector<std::string>{c.status, c.number, "", c.date})) << c.name;
-    EXPECT_EQ(doc->Book.columnWidth(Document::kCallStatus), 100) << c.name;
-    EXPECT_EQ(doc->Book.columnWidth(Document::kCallPhone), c.number.empty() ? 0 : 100) << c.name;
-    EXPECT_EQ(doc->Book.columnWidth(Document::kCallName), 0) << c.name;
-    EXPECT_EQ(doc->Book.columnWidth(Document::kCallDate), 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(Document::kCallStatus), 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(Document::kCallPhone), c.number.empty() ? 0 : 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(Document::kCallName), 0) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(Document::kCallDate), 100) << c.name;
   }
 }
 
@@ -147,8 +147,8 @@ TEST(GdfsDecoder, NotesAndEvents) {
   };
   for (const CalendarCase& c : cases) {
     const auto doc = decodedRecord(39, c.record);
-    ASSERT_EQ(doc->ListView3.rowCount(), 1u) << c.name;
-    const auto& row = doc->ListView3.row(0);
+    ASSERT_EQ(doc->calendar.rowCount(), 1u) << c.name;
+    const auto& row = doc->calendar.row(0);
     EXPECT_EQ(row.caption, "1") << c.name;
     EXPECT_EQ(row.subItems, (std::vector<std::string>{c.date, c.kind, c.title, c.text})) << c.name;
   }
@@ -207,14 +207,14 @@ TEST(GdfsDecoder, Contacts) {
   };
   for (const ContactCase& c : cases) {
     const auto doc = decodedRecord(15, c.record);
-    ASSERT_EQ(doc->Book1.rowCount(), 1u) << c.name;
-    EXPECT_EQ(doc->Book1.cell(0, 0), "1") << c.name;
-    ASSERT_EQ(doc->Book1.row(0).subItems.size(), 13u) << c.name;
-    for (std::size_t col = 1; col < doc->Book1.columnCount(); ++col) {
+    ASSERT_EQ(doc->phonebook.rowCount(), 1u) << c.name;
+    EXPECT_EQ(doc->phonebook.cell(0, 0), "1") << c.name;
+    ASSERT_EQ(doc->phonebook.row(0).subItems.size(), 13u) << c.name;
+    for (std::size_t col = 1; col < doc->phonebook.columnCount(); ++col) {
       const auto it = c.cells.find(col);
-      EXPECT_EQ(doc->Book1.cell(0, col), it == c.cells.end() ? "" : it->second)
+      EXPECT_EQ(doc->phonebook.cell(0, col), it == c.cells.end() ? "" : it->second)
           << c.name << ", column " << col;
-      EXPECT_EQ(doc->Book1.columnWidth(col), it == c.cells.end() ? 0 : 100)
+      EXPECT_EQ(doc->phonebook.columnWidth(col), it == c.cells.end() ? 0 : 100)
           << c.name << ", column " << col;
     }
     // Presence bits are consumed on copies only.
@@ -241,10 +241,11 @@ TEST(GdfsDecoder, InformationRowsThenSummaryRows) {
       {"???????", ""},        {"Записная книжка", "Нет"},   {"Звонки", "Нет"},
       {"Заметки", "Нет"},
   };
-  ASSERT_EQ(doc->ListView1.rowCount(), expected.size());
+  ASSERT_EQ(doc->information.rowCount(), expected.size());
   for (std::size_t r = 0; r < expected.size(); ++r) {
-    EXPECT_EQ(doc->ListView1.cell(r, 0), r < 7 ? expected[r].first : cp(expected[r].first)) << r;
-    EXPECT_EQ(doc->ListView1.cell(r, 1), r < 7 ? expected[r].second : cp(expected[r].second)) << r;
+    EXPECT_EQ(doc->information.cell(r, 0), r < 7 ? expected[r].first : cp(expected[r].first)) << r;
+    EXPECT_EQ(doc->information.cell(r, 1), r < 7 ? expected[r].second : cp(expected[r].second))
+        << r;
   }
 }
 
@@ -268,14 +269,14 @@ TEST(GdfsDecoder, SummaryRowsFollowTheContentTypes) {
   };
   for (const Case& c : cases) {
     const auto doc = decodedRecord(c.block, c.record);
-    const std::size_t n = doc->ListView1.rowCount();
+    const std::size_t n = doc->information.rowCount();
     ASSERT_GE(n, 3u) << c.name;
     for (std::size_t k = 0; k < 3; ++k) {
-      EXPECT_EQ(doc->ListView1.cell(n - 3 + k, 1), c.found[k] ? cp("Есть") : cp("Нет"))
+      EXPECT_EQ(doc->information.cell(n - 3 + k, 1), c.found[k] ? cp("Есть") : cp("Нет"))
           << c.name << ", row " << k;
     }
     const std::size_t rows =
-        doc->Book1.rowCount() + doc->Book.rowCount() + doc->ListView3.rowCount();
+        doc->phonebook.rowCount() + doc->calls.rowCount() + doc->calendar.rowCount();
     EXPECT_EQ(rows, c.found[0] || c.found[1] || c.found[2] ? 1u : 0u) << c.name;
   }
 }
@@ -311,7 +312,7 @@ TEST(GdfsDecoder, CutAndRandomRecordsDecodeWithinTheirBytes) {
     const std::size_t index = block == 0 ? i : i - (b.records().size() - 2000);
     ASSERT_EQ(doc->model.blocks[block].records[index].bytes, b.records()[i].bytes) << i;
   }
-  EXPECT_GT(doc->Book1.rowCount(), 0u);
+  EXPECT_GT(doc->phonebook.rowCount(), 0u);
 }
 
 }  // namespace

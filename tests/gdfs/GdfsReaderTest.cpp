@@ -31,7 +31,7 @@ struct Read {
 std::unique_ptr<Read> readAs(const std::string& fileName, const std::string& bytes) {
   auto r = std::make_unique<Read>();
   r->doc.setView(&r->view);
-  r->ok = ReadFile(r->doc, r->dir.write(fileName, bytes));
+  r->ok = readContainer(r->doc, r->dir.write(fileName, bytes));
   return r;
 }
 
@@ -197,7 +197,7 @@ TEST(GdfsReader, FailuresKeepWhatWasFilledBefore) {
     r->doc.setView(&r->view);
     const std::string path =
         c.fileName.empty() ? r->dir.file("absent.bin") : r->dir.write(c.fileName, c.bytes);
-    r->ok = ReadFile(r->doc, path);
+    r->ok = readContainer(r->doc, path);
     EXPECT_FALSE(r->ok) << c.name;
     EXPECT_EQ(r->view.messages,
               std::vector<std::string>{std::string("Неизвестный формат файла"_cp)})
@@ -250,20 +250,19 @@ TEST(GdfsReader, OpeningDecodesAfterAFailureAndEnablesTheDataCommands) {
   Document doc;
   doc.setView(&view);
   doc.setDataCommandsEnabled(false);
-  doc.Book1.setColumnWidth(Document::kPbEmail, 50);
-  doc.ListView1.addRow("stale", 1);
+  doc.phonebook.setColumnWidth(Document::kPbEmail, 50);
+  doc.information.addRow("stale", 1);
   const Bytes call = test::gdfs_bytes::call(1, 0, {});
   // The call is read, then the cut entry fails the load.
-  Button5Click(doc,
-               dir.write("d.bin", bin({{0, 1, 30, static_cast<std::uint8_t>(call.size()), 0, 0, 0},
-                                       call,
-                                       {0, 2, 30, 9, 0, 0, 0, 1}})));
+  loadDump(doc, dir.write("d.bin", bin({{0, 1, 30, static_cast<std::uint8_t>(call.size()), 0, 0, 0},
+                                        call,
+                                        {0, 2, 30, 9, 0, 0, 0, 1}})));
   EXPECT_EQ(view.messages.size(), 1u);
-  EXPECT_EQ(doc.Book.rowCount(), 1u);
-  EXPECT_EQ(doc.Book1.columnWidth(Document::kPbEmail), 0);
-  ASSERT_EQ(doc.ListView1.rowCount(), 3u);
-  EXPECT_EQ(doc.ListView1.cell(0, 0), "Записная книжка"_cp);
-  EXPECT_EQ(doc.ListView1.cell(1, 1), "Есть"_cp);
+  EXPECT_EQ(doc.calls.rowCount(), 1u);
+  EXPECT_EQ(doc.phonebook.columnWidth(Document::kPbEmail), 0);
+  ASSERT_EQ(doc.information.rowCount(), 3u);
+  EXPECT_EQ(doc.information.cell(0, 0), "Записная книжка"_cp);
+  EXPECT_EQ(doc.information.cell(1, 1), "Есть"_cp);
   EXPECT_TRUE(doc.saveEnabled());
   EXPECT_TRUE(doc.exportToExcelEnabled());
 }

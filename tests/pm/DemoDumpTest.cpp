@@ -24,29 +24,29 @@ std::vector<std::string> column(const ResultTable& t, std::size_t c) {
 
 TEST(DemoDump, ShowsContactsCallsNotesAndBirthdays) {
   Document doc;
-  ASSERT_TRUE(Button1Click(doc, kDemoPath));
+  ASSERT_TRUE(loadDump(doc, kDemoPath));
   EXPECT_TRUE(doc.saveEnabled());
-  EXPECT_EQ(column(doc.Book1, Document::kPbName),
+  EXPECT_EQ(column(doc.phonebook, Document::kPbName),
             (std::vector<std::string>{"Иванов Иван ", "Петрова Анна ", "John Smith ",
                                       "Сидоров Петр ", "Баланс "}));
-  EXPECT_EQ(column(doc.Book1, Document::kPbNumbers),
+  EXPECT_EQ(column(doc.phonebook, Document::kPbNumbers),
             (std::vector<std::string>{"+79161234567 84951234567 ", "+79031234567 ",
                                       "+447700900123 ", "89267654321 ", "*100# "}));
-  EXPECT_EQ(column(doc.Book1, Document::kPbGroup),
+  EXPECT_EQ(column(doc.phonebook, Document::kPbGroup),
             (std::vector<std::string>{"Семья", "Работа", "Друзья", "Друзья", ""}));
-  EXPECT_EQ(toUtf8(doc.Book1.cell(3, Document::kPbAddress)), "Москва, ул. Ленина, 1");
+  EXPECT_EQ(toUtf8(doc.phonebook.cell(3, Document::kPbAddress)), "Москва, ул. Ленина, 1");
   EXPECT_EQ(
-      column(doc.Book, Document::kCallStatus),
+      column(doc.calls, Document::kCallStatus),
       (std::vector<std::string>{"Исходящие", "Исходящие", "Пропущеные", "Входящие", "Входящие"}));
-  EXPECT_EQ(toUtf8(doc.Book.cell(3, Document::kCallDate)), "18.03.2012 20:01:09 ");
-  EXPECT_EQ(column(doc.ListView3, Document::kCalKind),
+  EXPECT_EQ(toUtf8(doc.calls.cell(3, Document::kCallDate)), "18.03.2012 20:01:09 ");
+  EXPECT_EQ(column(doc.calendar, Document::kCalKind),
             (std::vector<std::string>{"Заметка", "День рождения", "Заметка", "День рождения"}));
-  EXPECT_EQ(column(doc.ListView3, Document::kCalDate),
+  EXPECT_EQ(column(doc.calendar, Document::kCalDate),
             (std::vector<std::string>{"08.03.2012", "12.04.1975", "21.05.2012", "30.09.1982"}));
-  EXPECT_EQ(toUtf8(doc.ListView3.cell(2, Document::kCalTitle)), "Meeting at 15:00");
+  EXPECT_EQ(toUtf8(doc.calendar.cell(2, Document::kCalTitle)), "Meeting at 15:00");
   // No contact has a formal name or a PTT address: those columns stay hidden.
   std::vector<int> widths;
-  for (const auto& c : doc.Book1.columns())
+  for (const auto& c : doc.phonebook.columns())
     widths.push_back(c.width);
   EXPECT_EQ(widths, (std::vector<int>{50, 100, 100, 100, 50, 50, 50, 50, 50, 50, 0, 50, 0, 50}));
 }

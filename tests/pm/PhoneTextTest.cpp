@@ -24,7 +24,7 @@ struct TextCase {
   std::string expected;  // windows-1251
 };
 
-TEST(GetNamePM, DecodesBothByteOrdersLatinAndCyrillic) {
+TEST(readWideText, DecodesBothByteOrdersLatinAndCyrillic) {
   const Bytes ivanovLe = PmBuilder::utf16le(u"Иванов Иван");
   const std::vector<TextCase> cases = {
       {"latin little-endian", PmBuilder::utf16le(u"Iva"), 0, 6, "Iva"},
@@ -55,7 +55,7 @@ TEST(GetNamePM, DecodesBothByteOrdersLatinAndCyrillic) {
       {"empty record", Bytes{}, 0, 4, ""},
   };
   for (const TextCase& c : cases) {
-    EXPECT_EQ(GetNamePM(ByteView(c.record), c.start, c.n), c.expected) << c.name;
+    EXPECT_EQ(readWideText(ByteView(c.record), c.start, c.n), c.expected) << c.name;
   }
 }
 
@@ -68,7 +68,7 @@ struct NameCase {
   bool singleByte;
 };
 
-TEST(GetName, DecodesSingleAndTwoByteTextAndTrims) {
+TEST(readPhoneText, DecodesSingleAndTwoByteTextAndTrims) {
   const std::vector<NameCase> cases = {
       {"single-byte takes n/2 bytes", Bytes{'F', 'r', 'i', 'e', 'n', 'd', 's', 'X'}, 0, 8, "Frie",
        true},
@@ -96,7 +96,7 @@ TEST(GetName, DecodesSingleAndTwoByteTextAndTrims) {
   for (const NameCase& c : cases) {
     Document doc;
     doc.singleByteText = !c.singleByte;
-    EXPECT_EQ(GetName(doc, ByteView(c.record), c.start, c.n), c.expected) << c.name;
+    EXPECT_EQ(readPhoneText(doc, ByteView(c.record), c.start, c.n), c.expected) << c.name;
     EXPECT_EQ(doc.singleByteText, c.singleByte) << c.name;
   }
 }
@@ -108,7 +108,7 @@ struct NumberCase {
   std::string expected;
 };
 
-TEST(DecodeNumber, UnpacksDigitsBehindTheirCount) {
+TEST(decodeNumber, UnpacksDigitsBehindTheirCount) {
   // A field: length, length when the first byte is 0, tag 11, unused byte, payload.
   const auto field = [](const Bytes& payload) {
     return Bytes{static_cast<std::uint8_t>(payload.size()), 0x00, 0x0B, 0x00} + payload;
@@ -138,7 +138,7 @@ TEST(DecodeNumber, UnpacksDigitsBehindTheirCount) {
       {"field position outside", Bytes{0x04}, 7, ""},
   };
   for (const NumberCase& c : cases) {
-    EXPECT_EQ(DecodeNumber(ByteView(c.record), c.fieldPos), c.expected) << c.name;
+    EXPECT_EQ(decodeNumber(ByteView(c.record), c.fieldPos), c.expected) << c.name;
   }
 }
 

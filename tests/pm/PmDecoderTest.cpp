@@ -30,7 +30,7 @@ std::unique_ptr<Document> modelOf(const Blocks& blocks) {
 
 std::unique_ptr<Document> decode(const Blocks& blocks) {
   auto doc = modelOf(blocks);
-  Button2Click(*doc);
+  decodeContents(*doc);
   return doc;
 }
 
@@ -52,7 +52,7 @@ TEST(PmPhonebook, WorkedExampleInBothByteOrders) {
   Bytes big = little;
   std::copy_n(Bytes{0x00, 0x49, 0x00, 0x76, 0x00, 0x61}.begin(), 6, big.begin() + 5);
   const auto doc = decode({{58, {little, big}}});
-  const ResultTable& t = doc->Book1;
+  const ResultTable& t = doc->phonebook;
   ASSERT_EQ(t.rowCount(), 2u);
   for (std::size_t r = 0; r < 2; ++r) {
     EXPECT_EQ(cell(t, r, 0), std::to_string(r));
@@ -61,7 +61,7 @@ TEST(PmPhonebook, WorkedExampleInBothByteOrders) {
     EXPECT_EQ(t.row(r).subItems.size(), 13u);
   }
   EXPECT_EQ(widths(t), (std::vector<int>{50, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(doc->ListView3.rowCount() + doc->Book.rowCount(), 0u);
+  EXPECT_EQ(doc->calendar.rowCount() + doc->calls.rowCount(), 0u);
 }
 
 struct PhonebookCase {
@@ -139,7 +139,7 @@ TEST(PmPhonebook, EachTagFillsItsColumn) {
   };
   for (const PhonebookCase& c : cases) {
     const auto doc = decode({{58, {fieldList(c.fields)}}});
-    const ResultTable& t = doc->Book1;
+    const ResultTable& t = doc->phonebook;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
     EXPECT_EQ(cell(t, 0, static_cast<std::size_t>(c.column)), c.expected) << c.name;
     std::vector<int> expectedWidths(14, 0);
@@ -152,10 +152,10 @@ TEST(PmPhonebook, EachTagFillsItsColumn) {
 TEST(PmPhonebook, RecordsWithoutKnownFieldsGiveEmptyRows) {
   const auto doc =
       decode({{58, {fieldList({}), fieldList({field(99, text(u"x")), field(0, Bytes{})})}}});
-  ASSERT_EQ(doc->Book1.rowCount(), 2u);
+  ASSERT_EQ(doc->phonebook.rowCount(), 2u);
   for (std::size_t c = 1; c < 14; ++c) {
-    EXPECT_EQ(doc->Book1.cell(1, c), "");
-    EXPECT_EQ(doc->Book1.columnWidth(c), 0);
+    EXPECT_EQ(doc->phonebook.cell(1, c), "");
+    EXPECT_EQ(doc->phonebook.columnWidth(c), 0);
   }
 }
 
@@ -168,12 +168,12 @@ TEST(PmPhonebook, GroupNamesAreNumberedAcrossRecordsAndBlocks) {
       {58, {contact, fieldList({field(67, Bytes{1})})}},
       {314, {fieldList({field(7, groupName(Bytes{'V', 'I', 'P', ' ', 0, 0, 0, 0}))})}},
   });
-  ASSERT_EQ(doc->Book1.rowCount(), 2u);
+  ASSERT_EQ(doc->phonebook.rowCount(), 2u);
   // The group block after the phonebook still provides its names; single-byte names are read
   // too.
-  EXPECT_EQ(cell(doc->Book1, 0, Document::kPbGroup), "VIP");
-  EXPECT_EQ(cell(doc->Book1, 1, Document::kPbGroup), "Семья");
-  EXPECT_EQ(doc->Book1.columnWidth(Document::kPbGroup), 50);
+  EXPECT_EQ(cell(doc->phonebook, 0, Document::kPbGroup), "VIP");
+  EXPECT_EQ(cell(doc->phonebook, 1, Document::kPbGroup), "Семья");
+  EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 50);
 }
 
 TEST(PmPhonebook, GroupFieldsWithoutGroupNamesLeaveTheColumnHidden) {
@@ -181,8 +181,8 @@ TEST(PmPhonebook, GroupFieldsWithoutGroupNamesLeaveTheColumnHidden) {
                                Blocks{{314, {fieldList({field(8, text(u"x"))})}},
                                       {58, {fieldList({field(67, Bytes{5})})}}}}) {
     const auto doc = decode(blocks);
-    EXPECT_EQ(doc->Book1.cell(0, Document::kPbGroup), "");
-    EXPECT_EQ(doc->Book1.columnWidth(Document::kPbGroup), 0);
+    EXPECT_EQ(doc->phonebook.cell(0, Document::kPbGroup), "");
+    EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 0);
   }
 }
 
@@ -192,10 +192,10 @@ TEST(PmPhonebook, UnknownGroupNumberFailsKeepingEarlierRows) {
                         {58,
                          {fieldList({field(67, Bytes{1})}),
                           fieldList({field(7, text(u"Bad")), field(67, Bytes{group})})}}});
-    EXPECT_THROW(Button2Click(*doc), FormatError) << int(group);
-    ASSERT_EQ(doc->Book1.rowCount(), 2u);
-    EXPECT_EQ(cell(doc->Book1, 0, Document::kPbGroup), "Друзья");
-    EXPECT_EQ(cell(doc->Book1, 1, Document::kPbName), "Bad ");
+    EXPECT_THROW(decodeContents(*doc), FormatError) << int(group);
+    ASSERT_EQ(doc->phonebook.rowCount(), 2u);
+    EXPECT_EQ(cell(doc->phonebook, 0, Document::kPbGroup), "Друзья");
+    EXPECT_EQ(cell(doc->phonebook, 1, Document::kPbName), "Bad ");
   }
 }
 
@@ -248,7 +248,7 @@ TEST(PmCalls, EachTagFillsItsColumn) {
   };
   for (const CallCase& c : cases) {
     const auto doc = decode({{c.block, {fieldList(c.fields)}}});
-    const ResultTable& t = doc->Book;
+    const ResultTable& t = doc->calls;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
     for (std::size_t k = 0; k < 4; ++k) {
       EXPECT_EQ(cell(t, 0, k + 1), c.cells[k]) << c.name << " column " << k + 1;
@@ -262,7 +262,7 @@ TEST(PmCalls, RowsFollowBlockOrderAndNumberRestarts) {
   const auto doc =
       decode({{61, {fieldList({field(11, number("1"))})}},
               {59, {fieldList({field(11, number("2"))}), fieldList({field(11, number("3"))})}}});
-  const ResultTable& t = doc->Book;
+  const ResultTable& t = doc->calls;
   ASSERT_EQ(t.rowCount(), 3u);
   EXPECT_EQ(cell(t, 0, 0) + cell(t, 1, 0) + cell(t, 2, 0), "001");
   EXPECT_EQ(cell(t, 0, 1), "Входящие");
@@ -324,7 +324,7 @@ TEST(PmCalendar, DatesKindsAndTitles) {
   };
   for (const CalendarCase& c : cases) {
     const auto doc = decode({{51, {calendarRecord(c.entry)}}});
-    const ResultTable& t = doc->ListView3;
+    const ResultTable& t = doc->calendar;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
     EXPECT_EQ(cell(t, 0, 0), "0") << c.name;
     EXPECT_EQ(cell(t, 0, Document::kCalDate), c.date) << c.name;
@@ -340,7 +340,7 @@ TEST(PmCalendar, BigEndianYearIsRecognisedByItsLittleEndianValue) {
   record[4] = 0x07;  // 07 DA: 55815 read little-endian, so 2010
   record[5] = 0xDA;
   const auto doc = decode({{51, {record}}});
-  EXPECT_EQ(cell(doc->ListView3, 0, Document::kCalDate), "09.05.2010");
+  EXPECT_EQ(cell(doc->calendar, 0, Document::kCalDate), "09.05.2010");
 }
 
 std::unique_ptr<test::LoadedPm> load(const std::string& text) {
@@ -362,11 +362,11 @@ TEST(PmContents, ZeroLengthRecordInAUserDataBlockFailsTheLoad) {
     EXPECT_FALSE(l->doc.saveEnabled() || l->doc.savePmEnabled()) << block;
     if (block == 314) {
       // Group names are collected before any row is made.
-      EXPECT_EQ(l->doc.Book.rowCount(), 0u);
+      EXPECT_EQ(l->doc.calls.rowCount(), 0u);
       continue;
     }
-    ASSERT_GE(l->doc.Book.rowCount(), 1u) << block;
-    EXPECT_EQ(cell(l->doc.Book, 0, Document::kCallPhone), "+7 ") << block;
+    ASSERT_GE(l->doc.calls.rowCount(), 1u) << block;
+    EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallPhone), "+7 ") << block;
   }
   // Outside those blocks a record of no bytes is fine.
   const auto l = load(test::PmBuilder().block(58).record(0, {0}).block(52).line("0=").text());
@@ -391,11 +391,11 @@ TEST(PmContents, LoadedDumpShowsAllTablesAndEnablesCommands) {
   ASSERT_TRUE(l->ok);
   EXPECT_TRUE(l->messages.empty());
   EXPECT_TRUE(l->doc.saveEnabled() && l->doc.exportToExcelEnabled());
-  EXPECT_EQ(cell(l->doc.Book1, 0, Document::kPbName), "Иванов Иван ");
-  EXPECT_EQ(cell(l->doc.Book1, 0, Document::kPbGroup), "Коллеги");
-  EXPECT_EQ(cell(l->doc.Book, 0, Document::kCallStatus), "Пропущеные");
-  EXPECT_EQ(cell(l->doc.Book, 0, Document::kCallDate), "05.04.2012 06:07:08 ");
-  EXPECT_EQ(cell(l->doc.ListView3, 0, Document::kCalTitle), "Ok");
+  EXPECT_EQ(cell(l->doc.phonebook, 0, Document::kPbName), "Иванов Иван ");
+  EXPECT_EQ(cell(l->doc.phonebook, 0, Document::kPbGroup), "Коллеги");
+  EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallStatus), "Пропущеные");
+  EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallDate), "05.04.2012 06:07:08 ");
+  EXPECT_EQ(cell(l->doc.calendar, 0, Document::kCalTitle), "Ok");
 }
 
 struct DamagedCase {
@@ -426,7 +426,7 @@ TEST(PmContents, DamagedRecordsYieldWhatLiesInside) {
   };
   for (const DamagedCase& c : cases) {
     const auto doc = decode({{c.block, {c.record}}});
-    const ResultTable& t = c.block == 58 ? doc->Book1 : doc->Book;
+    const ResultTable& t = c.block == 58 ? doc->phonebook : doc->calls;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
     EXPECT_EQ(cell(t, 0, static_cast<std::size_t>(c.column)), c.expected) << c.name;
   }
@@ -435,14 +435,14 @@ TEST(PmContents, DamagedRecordsYieldWhatLiesInside) {
 TEST(PmContents, GroupNumberByteBeyondTheRecordIsIgnored) {
   const auto doc = decode(
       {{314, {fieldList({field(7, groupName(text(u"G")))})}}, {58, {Bytes{1, 1, 0, 67, 0}}}});
-  EXPECT_EQ(doc->Book1.cell(0, Document::kPbGroup), "");
-  EXPECT_EQ(doc->Book1.columnWidth(Document::kPbGroup), 0);
+  EXPECT_EQ(doc->phonebook.cell(0, Document::kPbGroup), "");
+  EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 0);
 }
 
 TEST(PmContents, ShortCalendarRecordsReadAbsentBytesAsZero) {
   // Bytes beyond the record are 0 for numbers and fail every test: no note mark, no shift.
   const auto doc = decode({{51, {Bytes{0, 0, 0, 0, 0xDA, 0x07, 0x03, 0x04}, Bytes{1}}}});
-  const ResultTable& t = doc->ListView3;
+  const ResultTable& t = doc->calendar;
   ASSERT_EQ(t.rowCount(), 2u);
   EXPECT_EQ(cell(t, 0, Document::kCalDate), "04.03.0");
   EXPECT_EQ(cell(t, 0, Document::kCalKind), "День рождения");
@@ -474,11 +474,11 @@ TEST(PmContents, AnyBytesDecodeWithoutReadingOutsideARecord) {
   for (const int block : {58, 59, 60, 61, 51}) {
     auto doc = modelOf({{314, {fieldList({field(7, groupName(text(u"G")))})}}, {block, records}});
     try {
-      Button2Click(*doc);
+      decodeContents(*doc);
     } catch (const FormatError&) {
       // a random group number without a name
     }
-    EXPECT_GE(doc->Book1.rowCount() + doc->Book.rowCount() + doc->ListView3.rowCount(), 1u);
+    EXPECT_GE(doc->phonebook.rowCount() + doc->calls.rowCount() + doc->calendar.rowCount(), 1u);
   }
 }
 

@@ -86,14 +86,14 @@ TEST(PmLoader, MissingFileIsAFormatMessage) {
   std::vector<std::string> messages;
   test::MessageRecorder rec(messages);
   doc.setView(&rec);
-  EXPECT_FALSE(Button1Click(doc, "/nonexistent/dump.pm"));
+  EXPECT_FALSE(loadDump(doc, "/nonexistent/dump.pm"));
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(doc.model.lastBlock(), -1);
 }
 
 std::vector<std::pair<std::string, std::string>> infoRows(const Document& doc) {
   std::vector<std::pair<std::string, std::string>> out;
-  for (const auto& r : doc.ListView1.rows())
+  for (const auto& r : doc.information.rows())
     out.emplace_back(toUtf8(r.caption), toUtf8(r.subItem(0)));
   return out;
 }
@@ -138,7 +138,7 @@ TEST(PmLoader, LeadingZeroSectionSetsNoPresenceFlag) {
 TEST(PmLoader, FileWithoutSectionsGivesOnlyPresenceRows) {
   const auto l = load("just some text\r\n");
   ASSERT_TRUE(l->ok);
-  EXPECT_EQ(l->doc.ListView1.rowCount(), 5u);
+  EXPECT_EQ(l->doc.information.rowCount(), 5u);
   EXPECT_FALSE(l->doc.saveEnabled());
   EXPECT_TRUE(l->doc.savePmEnabled());
 }
@@ -165,7 +165,7 @@ TEST(PmLoader, SurvivesTruncatedAndCorruptedDumps) {
   const std::vector<std::uint8_t> bytes(text.begin(), text.end());
   for (std::size_t n = 0; n <= bytes.size(); ++n) {
     Document doc;
-    loadPmImage(doc, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n));
+    loadImage(doc, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n));
     EXPECT_LE(doc.model.recordCount(), 4u);
   }
   std::uint32_t seed = 12345;
@@ -175,7 +175,7 @@ TEST(PmLoader, SurvivesTruncatedAndCorruptedDumps) {
     for (int k = 0; k < 3; ++k)
       damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next() >> 8);
     Document doc;
-    loadPmImage(doc, damaged);
+    loadImage(doc, damaged);
   }
 }
 

@@ -4,10 +4,10 @@ namespace kestrel::test {
 
 ResultTable::Row& addPhonebookRow(Document& doc,
                                   std::initializer_list<std::pair<int, std::string_view>> cells) {
-  ResultTable::Row& row = doc.Book1.addRow(std::to_string(doc.Book1.rowCount() + 1), 13);
+  ResultTable::Row& row = doc.phonebook.addRow(std::to_string(doc.phonebook.rowCount() + 1), 13);
   for (const auto& [column, text] : cells) {
     row.setSubItem(static_cast<std::size_t>(column) - 1, std::string(text));
-    doc.Book1.setColumnWidth(static_cast<std::size_t>(column), 100);
+    doc.phonebook.setColumnWidth(static_cast<std::size_t>(column), 100);
   }
   return row;
 }

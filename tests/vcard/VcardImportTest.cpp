@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string cell(const Document& doc, std::size_t row, int column) {
-  return doc.Book1.cell(row, static_cast<std::size_t>(column));
+  return doc.phonebook.cell(row, static_cast<std::size_t>(column));
 }
 
 TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
@@ -30,22 +30,22 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
       dir.write("c.vcf", "BEGIN:VCARD\nVERSION:4.0\nN;X:C\nEND:VCARD\n")};
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, files));
-  ASSERT_EQ(doc.Book1.rowCount(), 3u);
+  ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   for (std::size_t r = 0; r < 3; ++r) {
-    EXPECT_EQ(doc.Book1.row(r).caption, std::to_string(r + 1));
-    EXPECT_EQ(doc.Book1.row(r).subItems.size(), 13u);
+    EXPECT_EQ(doc.phonebook.row(r).caption, std::to_string(r + 1));
+    EXPECT_EQ(doc.phonebook.row(r).subItems.size(), 13u);
   }
   EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1");
   EXPECT_EQ(cell(doc, 2, Document::kPbName), "C");
   // The first two information rows hold the last file's values; the others stay blank.
-  ASSERT_EQ(doc.ListView1.rowCount(), 6u);
-  EXPECT_EQ(doc.ListView1.cell(0, 0), "Name");
-  EXPECT_EQ(doc.ListView1.cell(0, 1), "VCARD");
-  EXPECT_EQ(doc.ListView1.cell(1, 0), "Version");
-  EXPECT_EQ(doc.ListView1.cell(1, 1), "4.0");
+  ASSERT_EQ(doc.information.rowCount(), 6u);
+  EXPECT_EQ(doc.information.cell(0, 0), "Name");
+  EXPECT_EQ(doc.information.cell(0, 1), "VCARD");
+  EXPECT_EQ(doc.information.cell(1, 0), "Version");
+  EXPECT_EQ(doc.information.cell(1, 1), "4.0");
   for (std::size_t r = 2; r < 6; ++r) {
-    EXPECT_EQ(doc.ListView1.cell(r, 0), "");
-    EXPECT_EQ(doc.ListView1.cell(r, 1), "");
+    EXPECT_EQ(doc.information.cell(r, 0), "");
+    EXPECT_EQ(doc.information.cell(r, 1), "");
   }
   EXPECT_TRUE(doc.saveEnabled());
   EXPECT_TRUE(doc.exportToExcelEnabled());
@@ -59,9 +59,9 @@ TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
   Document doc;
   doc.setDataCommandsEnabled(false);
   EXPECT_FALSE(readVcardFiles(doc, files));
-  ASSERT_EQ(doc.Book1.rowCount(), 1u);
+  ASSERT_EQ(doc.phonebook.rowCount(), 1u);
   EXPECT_EQ(cell(doc, 0, Document::kPbName), "A");
-  EXPECT_EQ(doc.ListView1.rowCount(), 2u);
+  EXPECT_EQ(doc.information.rowCount(), 2u);
   EXPECT_FALSE(doc.saveEnabled());
 }
 
@@ -69,10 +69,10 @@ TEST(VcardImport, CardWithoutPropertiesKeepsColumnsHidden) {
   test::TempDir dir;
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, {dir.write("a.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n")}));
-  ASSERT_EQ(doc.Book1.rowCount(), 1u);
-  for (std::size_t c = 1; c < doc.Book1.columnCount(); ++c) {
-    EXPECT_EQ(doc.Book1.columnWidth(c), 0) << c;
-    EXPECT_EQ(doc.Book1.cell(0, c), "") << c;
+  ASSERT_EQ(doc.phonebook.rowCount(), 1u);
+  for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c) {
+    EXPECT_EQ(doc.phonebook.columnWidth(c), 0) << c;
+    EXPECT_EQ(doc.phonebook.cell(0, c), "") << c;
   }
 }
 
@@ -114,8 +114,8 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
       "end:vcard\r\n");
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, {file}));
-  ASSERT_EQ(doc.Book1.rowCount(), 3u);
-  EXPECT_EQ(doc.Book1.row(2).caption, "3");
+  ASSERT_EQ(doc.phonebook.rowCount(), 3u);
+  EXPECT_EQ(doc.phonebook.row(2).caption, "3");
   EXPECT_EQ(cell(doc, 0, Document::kPbName), "Иванов Иван"_cp);
   EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "+7916 8495");
   EXPECT_EQ(cell(doc, 0, Document::kPbNotes), "line1\r\nline2;end");
@@ -127,7 +127,7 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
   EXPECT_EQ(cell(doc, 1, Document::kPbCompany), "Acme Sales");
   EXPECT_EQ(cell(doc, 1, Document::kPbBirthday), "31.12.1975");
   EXPECT_EQ(cell(doc, 2, Document::kPbNumbers), "3");
-  EXPECT_EQ(doc.ListView1.cell(1, 1), "2.1");
+  EXPECT_EQ(doc.information.cell(1, 1), "2.1");
 }
 
 TEST(VcardImport, NestedCardStaysInItsRow) {
@@ -137,7 +137,7 @@ TEST(VcardImport, NestedCardStaysInItsRow) {
       doc,
       {dir.write("agent.vcf",
                  "BEGIN:VCARD\nTEL;X:1\nAGENT:\nBEGIN:VCARD\nTEL;X:2\nEND:VCARD\nEND:VCARD\n")}));
-  ASSERT_EQ(doc.Book1.rowCount(), 1u);
+  ASSERT_EQ(doc.phonebook.rowCount(), 1u);
   EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1 2");
 }
 
@@ -154,7 +154,7 @@ TEST_P(Birthdays, ComeBackAsDayMonthYear) {
   Document doc;
   readVcardFiles(doc, {dir.write("b.vcf", "BDAY:" + GetParam().value + "\n")});
   EXPECT_EQ(cell(doc, 0, Document::kPbBirthday), GetParam().cell);
-  EXPECT_EQ(doc.Book1.columnWidth(Document::kPbBirthday), 100);
+  EXPECT_EQ(doc.phonebook.columnWidth(Document::kPbBirthday), 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,10 +212,10 @@ void expectRoundTrip(int filterIndex) {
   EXPECT_FALSE(output::saveDocument(source, {}, {dir.file("cards"), filterIndex}));
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, {dir.file("cards/1.vcf"), dir.file("cards/2.vcf")}));
-  ASSERT_EQ(doc.Book1.rowCount(), 2u);
+  ASSERT_EQ(doc.phonebook.rowCount(), 2u);
   for (const auto& [column, text] : cells) {
     EXPECT_EQ(cell(doc, 0, column), text) << column;
-    EXPECT_EQ(doc.Book1.columnWidth(static_cast<std::size_t>(column)), 100) << column;
+    EXPECT_EQ(doc.phonebook.columnWidth(static_cast<std::size_t>(column)), 100) << column;
   }
   EXPECT_EQ(cell(doc, 1, Document::kPbName), "Second");
   EXPECT_EQ(cell(doc, 1, Document::kPbNumbers), "");
@@ -254,7 +254,7 @@ TEST(VcardImport, SurvivesAnyInput) {
   }
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, files));
-  EXPECT_GE(doc.Book1.rowCount(), files.size());
+  EXPECT_GE(doc.phonebook.rowCount(), files.size());
 
   std::string many = "BEGIN:VCARD\n";
   for (int i = 0; i < 200000; ++i)
@@ -291,7 +291,7 @@ TEST(VcardCorpus, EveryCardBecomesARow) {
     EXPECT_TRUE(readVcardFiles(doc, {entry.path().string()}));
     const int cards = countCards(test::readFile(entry.path().string()));
     EXPECT_GE(cards, 1) << entry.path();
-    EXPECT_EQ(doc.Book1.rowCount(), static_cast<std::size_t>(cards)) << entry.path();
+    EXPECT_EQ(doc.phonebook.rowCount(), static_cast<std::size_t>(cards)) << entry.path();
   }
   EXPECT_GE(files, 30);
 }
@@ -309,7 +309,7 @@ class CorpusCells : public testing::TestWithParam<CorpusCase> {};
 TEST_P(CorpusCells, AreReadable) {
   Document doc;
   ASSERT_TRUE(readVcardFiles(doc, {std::string(KESTREL_CORPUS_DIR) + "/vcard/" + GetParam().file}));
-  ASSERT_LT(GetParam().row, doc.Book1.rowCount());
+  ASSERT_LT(GetParam().row, doc.phonebook.rowCount());
   EXPECT_EQ(cell(doc, GetParam().row, GetParam().column), GetParam().cell);
 }
 

@@ -18,7 +18,7 @@ struct KindCase {
 class Kinds : public testing::TestWithParam<KindCase> {};
 
 TEST_P(Kinds, FollowThePropertyName) {
-  EXPECT_EQ(GetVcfKind(GetParam().line), GetParam().kind);
+  EXPECT_EQ(propertyKind(GetParam().line), GetParam().kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,7 +49,7 @@ struct ValueCase {
 class Values : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(Values, AreDecodedToWindows1251) {
-  EXPECT_EQ(GetVcfValue(GetParam().line), GetParam().value);
+  EXPECT_EQ(propertyValue(GetParam().line), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -76,14 +76,14 @@ std::string twoDigits(int value) {
 
 void decodeInfo(Document& doc, int block, int recordNumber, ByteView record) {
   if (const auto caption = infoCaption(block, recordNumber)) {
-    auto& row = doc.ListView1.addRow();
+    auto& row = doc.information.addRow();
     row.setCaption(std::string(*caption));
-    row.addSubItem(GetRecordText(record));
+    row.addSubItem(recordText(record));
   }
 }
 
 void decodeCall(Document& doc, ByteView record) {
-  ResultTable& book = doc.Book;
+  ResultTable& book = doc.calls;
   auto& row = addNumberedRow(book, 4);
   book.setColumnWidth(Document::kCallStatus, kWidened);
   switch (record.at(6)) {
@@ -103,7 +103,7 @@ void decodeCall(Document& doc, ByteView record) {
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if (record.at(p) == 0 && record.at(p + 1) == 1 && record.at(p + 2) == 0x20) {
       book.setColumnWidth(Document::kCallPhone, kWidened);
-      appendToCell(row, Document::kCallPhone, GetDigits(record, p + 2));
+      appendToCell(row, Document::kCallPhone, digitText(record, p + 2));
     }
   }
   book.setColumnWidth(Document::kCallDate, kWidened);
@@ -114,16 +114,16 @@ void decodeCall(Document& doc, ByteView record) {
 // timestamp right after the text, which takes one byte per character when single-byte.
 void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
                         std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
-  auto& row = addNumberedRow(doc.ListView3, 4);
+  auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
   setCell(row, Document::kCalKind, std::string(kind));
-  appendToCell(row, Document::kCalTitle, pm::GetName(doc, record, textAt, 2 * n));
+  appendToCell(row, Document::kCalTitle, pm::readPhoneText(doc, record, textAt, 2 * n));
   const std::ptrdiff_t p = textAt + (doc.singleByteText ? n : 2 * n);
   setCell(row, Document::kCalDate, timestampText(record, p));
 }
 
 void decodeSeveralTextEvent(Document& doc, ByteView record) {
-  auto& row = addNumberedRow(doc.ListView3, 4);
+  auto& row = addNumberedRow(doc.calendar, 4);
   setCell(row, Document::kCalKind, std::string("Событие"_cp));
   std::vector<std::string> texts;
   std::optional<std::ptrdiff_t> latestEnd;
@@ -132,7 +132,7 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if ((record.at(p) == 0 && record.at(p + 1) == 2) || record.at(p + 1) == 6) {
       const std::ptrdiff_t n = record.at(p - 1);
-      texts.push_back(pm::GetName(doc, record, p + 3, 2 * n));
+      texts.push_back(pm::readPhoneText(doc, record, p + 3, 2 * n));
       p += 3 + (doc.singleByteText ? n : 2 * n);
       secondLatestEnd = latestEnd;
       latestEnd = p;
@@ -149,7 +149,7 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
 }
 
 void decodeContact(Document& doc, ByteView record) {
-  ResultTable& book = doc.Book1;
+  ResultTable& book = doc.phonebook;
   auto& row = addNumberedRow(book, 13);
   const auto give = [&](std::size_t column, std::string_view text) {
     book.setColumnWidth(column, kWidened);
@@ -183,11 +183,11 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && hasSubtype &&
         (t == 0 || t == 0x44 || t == 0x4C) && n >= 1) {
       if (presence13 & 0x08) {
-        give(Document::kPbEmail, GetPlainText(record, p + 4, n));
+        give(Document::kPbEmail, plainText(record, p + 4, n));
         presence13 >>= 1;
         p += 3 + n;
       } else if (presence12 & 0x20) {
-        give(Document::kPbWebSite, GetPlainText(record, p + 4, n));
+        give(Document::kPbWebSite, plainText(record, p + 4, n));
         p += 3 + n;
       }
     }
@@ -196,7 +196,7 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 2 && record.at(p + 1) == 0) {
       if (hasSubtype && (t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
         if (nameParts < 2) {
-          give(Document::kPbName, pm::GetName(doc, record, p + 4, 2 * n));
+          give(Document::kPbName, pm::readPhoneText(doc, record, p + 4, 2 * n));
           ++nameParts;
         } else {
           struct Target {
@@ -213,7 +213,7 @@ void decodeContact(Document& doc, ByteView record) {
           }};
           for (const Target& target : targets) {
             if (*target.presence & target.bit) {
-              give(target.column, pm::GetName(doc, record, p + 4, 2 * n));
+              give(target.column, pm::readPhoneText(doc, record, p + 4, 2 * n));
               *target.presence = static_cast<std::uint8_t>(*target.presence & ~target.bit);
               break;
             }
@@ -230,7 +230,7 @@ void decodeContact(Document& doc, ByteView record) {
     // Phone number.
     if (record.at(p + 2) == 1 && record.at(p + 1) == 0) {
       book.setColumnWidth(Document::kPbNumbers, kWidened);
-      appendToCell(row, Document::kPbNumbers, GetDigits(record, p + 3));
+      appendToCell(row, Document::kPbNumbers, digitText(record, p + 3));
       p += 3 + n;
     }
   }
@@ -243,7 +243,7 @@ void addSummaryRows(Document& doc, const Flags& flags) {
       {"Заметки"_cp, flags.notes},
   }};
   for (const auto& [caption, found] : rows) {
-    auto& row = doc.ListView1.addRow();
+    auto& row = doc.information.addRow();
     row.setCaption(std::string(caption));
     row.addSubItem(std::string(found ? "Есть"_cp : "Нет"_cp));
   }
@@ -251,18 +251,18 @@ void addSummaryRows(Document& doc, const Flags& flags) {
 
 }  // namespace
 
-std::string GetPlainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count) {
+std::string plainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count) {
   std::string text;
   for (const std::uint8_t b : record.slice(start, count))
     text += b == 0 ? ' ' : static_cast<char>(b);
   return text;
 }
 
-std::string GetRecordText(ByteView record) {
-  return GetPlainText(record, 0, record.size());
+std::string recordText(ByteView record) {
+  return plainText(record, 0, record.size());
 }
 
-std::string GetDigits(ByteView record, std::ptrdiff_t s) {
+std::string digitText(ByteView record, std::ptrdiff_t s) {
   static constexpr std::array<char, 16> kCharacters = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                        '8', '9', '*', '#', 'C', 'D', 'E', 'F'};
   std::string digits;
@@ -274,12 +274,12 @@ std::string GetDigits(ByteView record, std::ptrdiff_t s) {
   return digits;
 }
 
-void Button6Click(Document& doc) {
+void decodeContents(Document& doc) {
   Flags flags;
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
     const int block = model.blockNumbers[g];
-    const podblock& records = model.blocks[g];
+    const Block& records = model.blocks[g];
     for (std::size_t i = 0; i < records.records.size(); ++i) {
       const ByteView record = records.records[i].view();
       if (block == 8 || (block >= 12 && block <= 14)) {

@@ -12,16 +12,16 @@ namespace kestrel::gdfs {
 
 // Walks every record of the block model once and adds the rows it describes, then the summary
 // rows "Записная книжка", "Звонки" and "Заметки". Leaves the block model as read.
-void Button6Click(Document& doc);
+void decodeContents(Document& doc);
 
 // Every byte of the record as a character, a zero byte as a space; not trimmed.
-std::string GetRecordText(ByteView record);
+std::string recordText(ByteView record);
 
 // The count bytes from start on by the same rule, cut at the record's end.
-std::string GetPlainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
+std::string plainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
 
 // The phone number of a number field whose subtype byte is at s: the digit count at s - 3, the
 // digit bytes from s + 1, each giving its low and then its high nibble.
-std::string GetDigits(ByteView record, std::ptrdiff_t s);
+std::string digitText(ByteView record, std::ptrdiff_t s);
 
 }  // namespace kestrel::gdfs

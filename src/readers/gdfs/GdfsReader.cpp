@@ -214,7 +214,7 @@ void readImage(BlockModel& model, ByteView image, Form form) {
   }
 }
 
-bool ReadFile(Document& doc, const std::string& fileName) {
+bool readContainer(Document& doc, const std::string& fileName) {
   try {
     const std::vector<std::uint8_t> image = readWholeFile(fileName);
     readImage(doc.model, image, formOf(fileName, image));
@@ -225,17 +225,17 @@ bool ReadFile(Document& doc, const std::string& fileName) {
   }
 }
 
-void Button5Click(Document& doc, const std::string& fileName) {
+void loadDump(Document& doc, const std::string& fileName) {
   // Only the running number shows until the decoder puts data into a column.
-  for (std::size_t c = 1; c < doc.Book1.columnCount(); ++c)
-    doc.Book1.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < doc.Book.columnCount(); ++c)
-    doc.Book.setColumnWidth(c, 0);
-  for (ResultTable* table : {&doc.Book, &doc.Book1, &doc.ListView1, &doc.ListView3})
+  for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c)
+    doc.phonebook.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
+    doc.calls.setColumnWidth(c, 0);
+  for (ResultTable* table : {&doc.calls, &doc.phonebook, &doc.information, &doc.calendar})
     table->clear();
   // A failure has been shown already; what was read before it is decoded all the same.
-  ReadFile(doc, fileName);
-  Button6Click(doc);
+  readContainer(doc, fileName);
+  decodeContents(doc);
   doc.setDataCommandsEnabled(true);
 }
 

@@ -18,12 +18,12 @@ Form formOf(const std::string& fileName, ByteView image);
 // Opens a GDFS dump in a fresh document: hides the data columns of the phonebook and call log,
 // clears the tables, reads the file, decodes what was read and enables the data commands, also
 // after a reading failure.
-void Button5Click(Document& doc, const std::string& fileName);
+void loadDump(Document& doc, const std::string& fileName);
 
 // Reads the file into the block model. True when reading ran to its end (also when no form
 // applied); false after a failure, which has already been shown as "Неизвестный формат файла".
 // Blocks and records filled before a failure stay.
-bool ReadFile(Document& doc, const std::string& fileName);
+bool readContainer(Document& doc, const std::string& fileName);
 
 // Reads a file image of the given form into the block model. Throws FormatError at the first
 // malformed entry or digit pair, keeping what was filled before it.

@@ -36,7 +36,7 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-std::string ConvertDataTime(std::int64_t v) {
+std::string formatPhoneTime(std::int64_t v) {
   // T counts days since 30.12.1899 00:00, its fraction being the time of day; the phone's
   // epoch sits 24141.1439931 days after that origin's 2^32-second mark.
   const double t = static_cast<double>(v) / 86400.0 - 24090.0 - 21.0 - 30.1439931;
@@ -58,7 +58,7 @@ std::string timestampText(ByteView record, std::ptrdiff_t at) {
   std::uint32_t x = 0;
   for (int k = 3; k >= 0; --k)
     x = (x << 8) | record.at(at + k);
-  return ConvertDataTime((std::int64_t{1} << 32) + x);
+  return formatPhoneTime((std::int64_t{1} << 32) + x);
 }
 
 }  // namespace kestrel::gdfs

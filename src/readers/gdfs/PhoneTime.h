@@ -11,7 +11,7 @@ namespace kestrel::gdfs {
 // The date and time of a day count v / 86400 after the phone's epoch, as "dd.mm.yyyy hh:mm".
 // The callers pass v = 2^32 + x for a stored x, which lands on x seconds after 01.01.1970
 // 03:00:54.996.
-std::string ConvertDataTime(std::int64_t v);
+std::string formatPhoneTime(std::int64_t v);
 
 // The timestamp of 4 bytes at offset `at` of a record: unsigned 32-bit little-endian seconds.
 // A byte beyond the record counts as 0.

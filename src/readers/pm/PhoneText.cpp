@@ -9,8 +9,8 @@ namespace {
 
 // How a two-byte character's low byte becomes a windows-1251 character when its high byte is 0.
 enum class LatinForm {
-  kName,     // GetNamePM: control characters become spaces
-  kGeneral,  // GetName: control characters stay, "|" becomes a space
+  kName,     // readWideText: control characters become spaces
+  kGeneral,  // readPhoneText: control characters stay, "|" becomes a space
 };
 
 // The last position of a text of n bytes at start, cut at the record's end; -1 for no text.
@@ -74,11 +74,11 @@ char numberCharacter(char hexDigit) {
 
 }  // namespace
 
-std::string GetNamePM(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
   return decodeTwoByte(record, start, n, LatinForm::kName);
 }
 
-std::string GetName(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+std::string readPhoneText(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
   doc.singleByteText = false;
   std::string text;
   if ((record.at(start) > 5 && record.at(start + 1) > 5) || n == 1) {
@@ -99,7 +99,7 @@ std::string GetName(Document& doc, ByteView record, std::ptrdiff_t start, std::p
   return begin < end ? std::string(begin, end) : std::string();
 }
 
-std::string DecodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
+std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   const std::ptrdiff_t length =
       record.at(fieldPos) != 0 ? record.at(fieldPos) : record.at(fieldPos + 1);

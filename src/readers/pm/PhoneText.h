@@ -18,16 +18,16 @@ namespace kestrel::pm {
 // straddle two characters see a high byte of 0 or 4 as their low byte and are skipped; in
 // little-endian order the first position takes the byte before `start` as its low byte (0 when
 // that lies before the record).
-std::string GetNamePM(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
+std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
 // A name of n bytes in two-byte text, or of n/2 bytes in one byte per character when its first
 // two bytes are both above 5 (or n is 1). Trimmed of characters of code 32 or less at both
 // ends. Records in doc.singleByteText which form was read, so that a caller walking fields knows
 // whether the text took n/2 or n bytes.
-std::string GetName(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
+std::string readPhoneText(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
 // The phone number of the field that starts at fieldPos: digits packed two per byte at the end
 // of the payload, preceded by a byte that holds their count.
-std::string DecodeNumber(ByteView record, std::ptrdiff_t fieldPos);
+std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos);
 
 }  // namespace kestrel::pm

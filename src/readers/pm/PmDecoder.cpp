@@ -45,7 +45,7 @@ void walkFields(ByteView record, bool firstLengthByteOnly, Apply apply) {
 }
 
 // A record of no bytes in a block of user data is a damaged dump.
-void requireBytes(const datapm& record) {
+void requireBytes(const Record& record) {
   if (record.bytes.empty()) throw FormatError("record of no bytes in a block of user data");
 }
 
@@ -75,11 +75,11 @@ std::vector<std::string> collectGroupNames(Document& doc) {
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
     if (model.blockNumbers[g] != kGroupBlock) continue;
-    for (const datapm& record : model.blocks[g].records) {
+    for (const Record& record : model.blocks[g].records) {
       requireBytes(record);
       const ByteView bytes = record.view();
       walkFields(bytes, true, [&](const Field& f) {
-        if (f.tag == 7) names.push_back(GetName(doc, bytes, f.payload() + 2, f.length - 2));
+        if (f.tag == 7) names.push_back(readPhoneText(doc, bytes, f.payload() + 2, f.length - 2));
       });
     }
   }
@@ -119,16 +119,16 @@ int appendedTextColumn(int tag) {
   }
 }
 
-void addPhonebookRows(Document& doc, const podblock& block,
+void addPhonebookRows(Document& doc, const Block& block,
                       const std::vector<std::string>& groupNames) {
-  ResultTable& table = doc.Book1;
+  ResultTable& table = doc.phonebook;
   for (std::size_t i = 0; i < block.records.size(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 13);
-    const datapm& record = block.records[i];
+    const Record& record = block.records[i];
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
-      const auto text = [&] { return GetNamePM(bytes, f.payload(), f.length); };
+      const auto text = [&] { return readWideText(bytes, f.payload(), f.length); };
       const CellWriter w{table, row};
       switch (f.tag) {
         case 7:
@@ -138,13 +138,13 @@ void addPhonebookRows(Document& doc, const podblock& block,
           break;
         case 11:
           w.set(Document::kPbNumbers,
-                w.cell(Document::kPbNumbers) + DecodeNumber(bytes, f.pos) + " ", 100);
+                w.cell(Document::kPbNumbers) + decodeNumber(bytes, f.pos) + " ", 100);
           break;
         case 85:
           w.set(Document::kPbCompany, text(), 100);
           break;
         case 74:
-          w.set(Document::kPbAddress, GetNamePM(bytes, f.payload() + 4, f.length - 4), 50);
+          w.set(Document::kPbAddress, readWideText(bytes, f.payload() + 4, f.length - 4), 50);
           break;
         case 67: {
           // Without group names the field means nothing; a group number byte beyond the record
@@ -182,11 +182,11 @@ void addPhonebookRows(Document& doc, const podblock& block,
   }
 }
 
-void addCallRows(Document& doc, const podblock& block, std::string_view status) {
-  ResultTable& table = doc.Book;
+void addCallRows(Document& doc, const Block& block, std::string_view status) {
+  ResultTable& table = doc.calls;
   for (std::size_t i = 0; i < block.records.size(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 4);
-    const datapm& record = block.records[i];
+    const Record& record = block.records[i];
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
@@ -196,11 +196,12 @@ void addCallRows(Document& doc, const podblock& block, std::string_view status) 
         case 70:
         case 71:
           w.set(Document::kCallName,
-                GetNamePM(bytes, f.payload(), f.length) + " " + w.cell(Document::kCallName), 200);
+                readWideText(bytes, f.payload(), f.length) + " " + w.cell(Document::kCallName),
+                200);
           break;
         case 11:
           w.set(Document::kCallPhone,
-                w.cell(Document::kCallPhone) + DecodeNumber(bytes, f.pos) + " ", 130);
+                w.cell(Document::kCallPhone) + decodeNumber(bytes, f.pos) + " ", 130);
           w.set(Document::kCallStatus, std::string(status), 50);
           break;
         case 19: {
@@ -224,10 +225,10 @@ bool byteIs(ByteView bytes, std::ptrdiff_t i, std::uint8_t value) {
   return bytes.has(i) && bytes.at(i) == value;
 }
 
-void addCalendarRows(Document& doc, const podblock& block) {
+void addCalendarRows(Document& doc, const Block& block) {
   for (std::size_t i = 0; i < block.records.size(); ++i) {
-    ResultTable::Row& row = doc.ListView3.addRow(std::to_string(i), 4);
-    const datapm& record = block.records[i];
+    ResultTable::Row& row = doc.calendar.addRow(std::to_string(i), 4);
+    const Record& record = block.records[i];
     requireBytes(record);
     const ByteView bytes = record.view();
 
@@ -250,17 +251,17 @@ void addCalendarRows(Document& doc, const podblock& block) {
     const std::ptrdiff_t skip = bytes.at(b + 30) + bytes.at(b + 31);
     const std::ptrdiff_t titleStart = b + 32 + 8 * skip;
     row.setSubItem(Document::kCalTitle - 1,
-                   GetNamePM(bytes, titleStart, bytes.size() - titleStart));
+                   readWideText(bytes, titleStart, bytes.size() - titleStart));
   }
 }
 
 }  // namespace
 
-void Button2Click(Document& doc) {
+void decodeContents(Document& doc) {
   const std::vector<std::string> groupNames = collectGroupNames(doc);
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
-    const podblock& block = model.blocks[g];
+    const Block& block = model.blocks[g];
     switch (model.blockNumbers[g]) {
       case kPhonebookBlock:
         addPhonebookRows(doc, block, groupNames);

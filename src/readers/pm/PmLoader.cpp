@@ -48,7 +48,7 @@ int parseDecimal(std::string_view text) {
   return value;
 }
 
-void FindBlock(Document& doc, std::string_view name) {
+void findBlockHeader(Document& doc, std::string_view name) {
   const std::string pattern = "[" + std::string(name) + "]";
   const auto& image = doc.fileImage;
   const auto from =
@@ -60,7 +60,7 @@ void FindBlock(Document& doc, std::string_view name) {
   doc.scanPos = std::min(p + pattern.size() + 2, image.size());
 }
 
-void FindPodBlock(Document& doc, std::size_t block, int recordNumber, std::string_view key) {
+void readRecordLine(Document& doc, std::size_t block, int recordNumber, std::string_view key) {
   const auto& image = doc.fileImage;
   const std::size_t size = image.size();
   std::size_t pos = std::min(doc.scanPos, size);
@@ -103,7 +103,7 @@ void FindPodBlock(Document& doc, std::size_t block, int recordNumber, std::strin
   doc.model.addRecord(block, recordNumber, true, std::move(bytes));
 }
 
-std::string Converttostring(std::string_view hex) {
+std::string hexToText(std::string_view hex) {
   std::string out;
   out.reserve(hex.size() / 2);
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
@@ -114,17 +114,17 @@ std::string Converttostring(std::string_view hex) {
   return out;
 }
 
-bool ReadInfoItem(Document& doc, std::string_view section, std::string_view key,
-                  std::string_view caption, int cutLength, int cutStart) {
+bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
+                 std::string_view caption, int cutLength, int cutStart) {
   std::string value = doc.pmIni->value(section, key);
   if (value.empty()) return false;
   value.resize(value.size() >= 2 ? value.size() - 2 : 0);
-  std::string text = Converttostring(value);
+  std::string text = hexToText(value);
   if (cutStart > 0) {
     const std::size_t start = static_cast<std::size_t>(cutStart - 1);
     text = start < text.size() ? text.substr(start, static_cast<std::size_t>(cutLength)) : "";
   }
-  auto& row = doc.ListView1.addRow();
+  auto& row = doc.information.addRow();
   row.setCaption(std::string(caption));
   row.addSubItem(std::move(text));
   return true;
@@ -137,7 +137,7 @@ void addPresenceRows(Document& doc, const std::array<bool, 5>& present) {
       "Записная книжка"_cp, "Исходящие звонки"_cp, "Пропущенные звонки"_cp, "Входящие звонки"_cp,
       "Заметки"_cp};
   for (std::size_t f = 0; f < kCaptions.size(); ++f) {
-    auto& row = doc.ListView1.addRow();
+    auto& row = doc.information.addRow();
     row.setCaption(std::string(kCaptions[f]));
     row.addSubItem(std::string(present[f] ? "Есть"_cp : "Нет"_cp));
   }
@@ -164,37 +164,37 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
       if (name == kFlagBlocks[f]) present[f] = true;
     }
     const int number = parseDecimal(name);
-    FindBlock(doc, name);
+    findBlockHeader(doc, name);
     const std::size_t block = doc.model.addBlock(number, true);
     for (const IniReader::Key& key : doc.pmIni->keys(name)) {
-      FindPodBlock(doc, block, parseDecimal(key.name), key.name);
+      readRecordLine(doc, block, parseDecimal(key.name), key.name);
     }
     doc.setProgressPosition(static_cast<int>(g));
   }
 
-  ReadInfoItem(doc, "4", "3", "Production Serial Number", 0, 0);
-  ReadInfoItem(doc, "4", "4", "Product Code", 0, 0);
-  ReadInfoItem(doc, "4", "5", "Basic Production Code", 0, 0);
-  ReadInfoItem(doc, "4", "6", "Module Code", 0, 0);
-  ReadInfoItem(doc, "4", "9", "HW", 0, 0);
-  if (!ReadInfoItem(doc, "4", "18", "IMEI", 18, 1)) ReadInfoItem(doc, "5", "0", "IMEI", 18, 1);
-  ReadInfoItem(doc, "31", "4", "DSP", 0, 0);
-  if (!ReadInfoItem(doc, "35", "0", "User Lock", 0, 0)) {
-    ReadInfoItem(doc, "308", "5", "User Lock", 0, 0);
+  addInfoItem(doc, "4", "3", "Production Serial Number", 0, 0);
+  addInfoItem(doc, "4", "4", "Product Code", 0, 0);
+  addInfoItem(doc, "4", "5", "Basic Production Code", 0, 0);
+  addInfoItem(doc, "4", "6", "Module Code", 0, 0);
+  addInfoItem(doc, "4", "9", "HW", 0, 0);
+  if (!addInfoItem(doc, "4", "18", "IMEI", 18, 1)) addInfoItem(doc, "5", "0", "IMEI", 18, 1);
+  addInfoItem(doc, "31", "4", "DSP", 0, 0);
+  if (!addInfoItem(doc, "35", "0", "User Lock", 0, 0)) {
+    addInfoItem(doc, "308", "5", "User Lock", 0, 0);
   }
   addPresenceRows(doc, present);
-  Button2Click(doc);
+  decodeContents(doc);
 }
 
 bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
-  for (ResultTable* table : {&doc.Book, &doc.Book1, &doc.ListView1, &doc.ListView3}) {
+  for (ResultTable* table : {&doc.calls, &doc.phonebook, &doc.information, &doc.calendar}) {
     table->clear();
   }
   doc.setSavePmEnabled(true);
-  for (std::size_t c = 1; c < doc.Book1.columnCount(); ++c)
-    doc.Book1.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < doc.Book.columnCount(); ++c)
-    doc.Book.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c)
+    doc.phonebook.setColumnWidth(c, 0);
+  for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
+    doc.calls.setColumnWidth(c, 0);
 
   std::array<bool, 5> present{};
   try {
@@ -213,11 +213,11 @@ bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& r
 
 }  // namespace
 
-bool Button1Click(Document& doc, const std::string& fileName) {
+bool loadDump(Document& doc, const std::string& fileName) {
   return loadWith(doc, [&] { return readWholeFile(fileName); });
 }
 
-bool loadPmImage(Document& doc, std::vector<std::uint8_t> image) {
+bool loadImage(Document& doc, std::vector<std::uint8_t> image) {
   return loadWith(doc, [&] { return std::move(image); });
 }
 

@@ -12,27 +12,27 @@ namespace kestrel::pm {
 
 // The PM load. True on success; on failure the document keeps what was filled, the data
 // commands and "Сохранение PM" are disabled and "Неверный формат файла" is shown.
-bool Button1Click(Document& doc, const std::string& fileName);
+bool loadDump(Document& doc, const std::string& fileName);
 
 // The same load over bytes already in memory (the file's image).
-bool loadPmImage(Document& doc, std::vector<std::uint8_t> image);
+bool loadImage(Document& doc, std::vector<std::uint8_t> image);
 
 // Moves scanPos past the next header "[name]" at or after scanPos. Throws FormatError when there
 // is none.
-void FindBlock(Document& doc, std::string_view name);
+void findBlockHeader(Document& doc, std::string_view name);
 
 // Reads the record line at scanPos ("key=hexdigits") into a new record of block `block` with
 // the given number, and moves scanPos to the next line. Throws FormatError.
-void FindPodBlock(Document& doc, std::size_t block, int recordNumber, std::string_view key);
+void readRecordLine(Document& doc, std::size_t block, int recordNumber, std::string_view key);
 
 // Adds one information row from the value of key in section; false (and no row) when the value
 // is empty or absent. With cutStart > 0, keeps cutLength characters from cutStart (1-based).
-bool ReadInfoItem(Document& doc, std::string_view section, std::string_view key,
-                  std::string_view caption, int cutLength, int cutStart);
+bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
+                 std::string_view caption, int cutLength, int cutStart);
 
 // Hexadecimal digit pairs to text; bytes 0x00..0x0A are dropped, a last lone digit ignored.
 // Throws FormatError on a character that is not a hexadecimal digit.
-std::string Converttostring(std::string_view hex);
+std::string hexToText(std::string_view hex);
 
 // A section name or record key as a decimal integer. Throws FormatError.
 int parseDecimal(std::string_view text);

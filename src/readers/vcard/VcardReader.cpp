@@ -124,7 +124,7 @@ constexpr std::array<std::size_t, 10> kColumnOfKind = {0,
 constexpr std::size_t kPhonebookCells = 13;
 
 ResultTable::Row& addPhonebookRow(Document& doc) {
-  return doc.Book1.addRow(std::to_string(doc.Book1.rowCount() + 1), kPhonebookCells);
+  return doc.phonebook.addRow(std::to_string(doc.phonebook.rowCount() + 1), kPhonebookCells);
 }
 
 // yyyymmdd (or yyyy-mm-dd) → dd.mm.yyyy, as far as the value reaches.
@@ -140,14 +140,14 @@ std::string birthdayCell(std::string value) {
 void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string& value) {
   if (kind >= kVcfName && kind <= kVcfEmail) {
     const std::size_t column = kColumnOfKind[static_cast<std::size_t>(kind)];
-    doc.Book1.setColumnWidth(column, 100);
+    doc.phonebook.setColumnWidth(column, 100);
     appendTrimmed(row, column - 1, value);
   } else if (kind == kVcfBirthday) {
-    doc.Book1.setColumnWidth(Document::kPbBirthday, 100);
+    doc.phonebook.setColumnWidth(Document::kPbBirthday, 100);
     row.setSubItem(Document::kPbBirthday - 1, birthdayCell(value));
   } else if (kind == kVcfBegin || kind == kVcfVersion) {
     // Always the first two information rows: with several files the last file's values win.
-    ResultTable::Row& info = doc.ListView1.row(kind == kVcfBegin ? 0 : 1);
+    ResultTable::Row& info = doc.information.row(kind == kVcfBegin ? 0 : 1);
     info.setCaption(kind == kVcfBegin ? "Name" : "Version");
     info.setSubItem(0, value);
   }
@@ -157,15 +157,15 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
 
 void addVcardFile(Document& doc, std::string_view bytes) {
   const std::vector<std::string> lines = vcardLogicalLines(bytes);
-  doc.ListView1.addRow("", 1);
-  doc.ListView1.addRow("", 1);
+  doc.information.addRow("", 1);
+  doc.information.addRow("", 1);
   ResultTable::Row* row = &addPhonebookRow(doc);
   bool cardEnded = false;
   for (const std::string& line : lines) {
     if (encodingOf(line) == Encoding::Base64)
       continue;  // a photo or a key: nothing a phonebook cell holds
-    const int kind = GetVcfKind(line);
-    const std::string value = GetVcfValue(line);
+    const int kind = propertyKind(line);
+    const std::string value = propertyValue(line);
     const bool vcardValue = equalsNoCase(trimmed(value), "VCARD");
     if (kind == kVcfBegin && vcardValue && cardEnded) {
       // The next card of the same file gets a row of its own.
@@ -178,7 +178,7 @@ void addVcardFile(Document& doc, std::string_view bytes) {
   }
 }
 
-int GetVcfKind(std::string_view line) {
+int propertyKind(std::string_view line) {
   static constexpr std::array<std::pair<std::string_view, int>, 12> kKinds = {{
       {"N", kVcfName},
       {"FN", kVcfFormalName},
@@ -202,7 +202,7 @@ int GetVcfKind(std::string_view line) {
   return kVcfOther;
 }
 
-std::string GetVcfValue(std::string_view line) {
+std::string propertyValue(std::string_view line) {
   const std::size_t colon = line.find(':');
   if (colon == std::string_view::npos) return {};
   const bool cp1251 = line.substr(0, colon).find("1251") != std::string_view::npos;

@@ -28,12 +28,12 @@ enum VcfKind {
 
 // The kind of a (logical) line by its property name: letter case and a group prefix ("item1.")
 // do not matter; the name ends at the first ";" or ":".
-int GetVcfKind(std::string_view line);
+int propertyKind(std::string_view line);
 
 // The decoded value of a line as windows-1251 text: the text after the first ":", with ";"
 // made a space, quoted-printable undone when the parameters say so, then kept as it is when
 // the parameters mention "1251" and converted from UTF-8 otherwise (empty when malformed).
-std::string GetVcfValue(std::string_view line);
+std::string propertyValue(std::string_view line);
 
 // The logical lines of a file's bytes: lines end at CR, LF or CR LF, a NUL ends the text,
 // folded lines (a leading space or tab) and quoted-printable soft breaks ("=" at the end) are

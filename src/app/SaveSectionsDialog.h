@@ -12,20 +12,20 @@ class QPushButton;
 
 namespace kestrel::app {
 
-class TSavefilec : public QDialog {
+class SaveSectionsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TSavefilec(QWidget* parent = nullptr);
+  explicit SaveSectionsDialog(QWidget* parent = nullptr);
 
   output::Sections sections() const;
 
-  QCheckBox* CheckBox1 = nullptr;  // "Записная книжка"
-  QCheckBox* CheckBox2 = nullptr;  // "Вызовы"
-  QCheckBox* CheckBox3 = nullptr;  // "Календарь"
-  QPushButton* Button7 = nullptr;  // "Ок"
+  QCheckBox* phonebookBox = nullptr;  // "Записная книжка"
+  QCheckBox* callsBox = nullptr;      // "Вызовы"
+  QCheckBox* calendarBox = nullptr;   // "Календарь"
+  QPushButton* okButton = nullptr;    // "Ок"
 
  private:
-  QGroupBox* GroupBox1_ = nullptr;
+  QGroupBox* sectionsBox_ = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -1,4 +1,4 @@
-#include "MainForm.h"
+#include "MainWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <exception>
 
-#include "ReadForm.h"
-#include "Savefilec.h"
+#include "DocumentWindow.h"
+#include "SaveSectionsDialog.h"
 
 namespace kestrel::app {
 
-TMainForm::TMainForm(const AppServices& services, QWidget* parent)
+MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
   setWindowTitle(QStringLiteral("Kestrel v1.6 :)"));
   setGeometry(293, 203, 701, 566);
@@ -23,66 +23,66 @@ TMainForm::TMainForm(const AppServices& services, QWidget* parent)
   mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdiArea_);
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::rebuildMenuBar);
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::rebuildMenuBar);
 
   fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
   openPm->setShortcut(QKeySequence::Open);
-  connect(openPm, &QAction::triggered, this, &TMainForm::PMKA1Click);
+  connect(openPm, &QAction::triggered, this, &MainWindow::openPm);
   QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
-  openGdfs->setObjectName(QStringLiteral("GDFS1"));
-  connect(openGdfs, &QAction::triggered, this, &TMainForm::GDFS1Click);
+  openGdfs->setObjectName(QStringLiteral("openGdfs"));
+  connect(openGdfs, &QAction::triggered, this, &MainWindow::openGdfs);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
-  openEeprom->setObjectName(QStringLiteral("EEPROM1"));
+  openEeprom->setObjectName(QStringLiteral("openEeprom"));
   openEeprom->setEnabled(false);
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
-  openVcf->setObjectName(QStringLiteral("VCF1"));
-  connect(openVcf, &QAction::triggered, this, &TMainForm::VCF1Click);
+  openVcf->setObjectName(QStringLiteral("openVcf"));
+  connect(openVcf, &QAction::triggered, this, &MainWindow::openVcf);
   fileMenu_->addSeparator();
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
   exit->setShortcut(QKeySequence::Quit);
-  connect(exit, &QAction::triggered, this, &TMainForm::N3Click);
+  connect(exit, &QAction::triggered, this, &MainWindow::quit);
 
   settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
   settingsMenu_->setEnabled(false);
   about_ = new QAction(QStringLiteral("About"), this);
 
-  Savefilec_ = new TSavefilec(this);
+  saveSectionsDialog_ = new SaveSectionsDialog(this);
 
   ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
   rebuildMenuBar();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
   // The documents go with the frame; the menu bar need not follow them any more.
   disconnect(mdiArea_, nullptr, this, nullptr);
-  for (TReadForm* doc : documents())
+  for (DocumentWindow* doc : documents())
     disconnect(doc, nullptr, this, nullptr);
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit closes every document window; nothing is asked.
   mdiArea_->closeAllSubWindows();
   QMainWindow::closeEvent(event);
 }
 
-QList<TReadForm*> TMainForm::documents() const {
-  QList<TReadForm*> out;
+QList<DocumentWindow*> MainWindow::documents() const {
+  QList<DocumentWindow*> out;
   for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    if (auto* form = qobject_cast<TReadForm*>(sub->widget())) out << form;
+    if (auto* form = qobject_cast<DocumentWindow*>(sub->widget())) out << form;
   }
   return out;
 }
 
-TReadForm* TMainForm::activeDocument() const {
+DocumentWindow* MainWindow::activeDocument() const {
   QMdiSubWindow* sub = mdiArea_->activeSubWindow();
-  return sub ? qobject_cast<TReadForm*>(sub->widget()) : nullptr;
+  return sub ? qobject_cast<DocumentWindow*>(sub->widget()) : nullptr;
 }
 
-void TMainForm::rebuildMenuBar() {
+void MainWindow::rebuildMenuBar() {
   // A group that the active document brings replaces the frame's menus of that group.
   QList<GroupEntry> entries;
-  TReadForm* doc = activeDocument();
+  DocumentWindow* doc = activeDocument();
   QList<int> docGroups;
   if (doc) {
     for (const auto& m : doc->menus()) {
@@ -100,26 +100,26 @@ void TMainForm::rebuildMenuBar() {
     menuBar()->addAction(e.action);
 }
 
-QStringList TMainForm::ask(OpenDialog& dialog) {
+QStringList MainWindow::ask(OpenDialog& dialog) {
   const QStringList files = services_.files->getOpenFileNames(
       this, FileDialogs::OpenRequest{dialog.filter, dialog.fileName, dialog.multiple});
   if (!files.isEmpty()) dialog.fileName = files.front().trimmed();
   return files;
 }
 
-TReadForm* TMainForm::createDocument(const QString& caption) {
-  auto* form = new TReadForm(*this, services_);
+DocumentWindow* MainWindow::createDocument(const QString& caption) {
+  auto* form = new DocumentWindow(*this, services_);
   QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The window's menus leave the menu bar with it.
-  connect(form, &QObject::destroyed, this, &TMainForm::rebuildMenuBar, Qt::QueuedConnection);
+  connect(form, &QObject::destroyed, this, &MainWindow::rebuildMenuBar, Qt::QueuedConnection);
   form->setCaption(caption);
   sub->show();
   mdiArea_->setActiveSubWindow(sub);
   return form;
 }
 
-void TMainForm::guarded(QWidget* parent, const std::function<void()>& command) {
+void MainWindow::guarded(QWidget* parent, const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
@@ -127,17 +127,17 @@ void TMainForm::guarded(QWidget* parent, const std::function<void()>& command) {
   }
 }
 
-void TMainForm::PMKA1Click() {
-  const QStringList files = ask(OpenPM);
+void MainWindow::openPm() {
+  const QStringList files = ask(openPmDialog);
   if (files.isEmpty()) return;
-  guarded(this, [&] { createDocument(files.front())->Button1Click(files.front()); });
+  guarded(this, [&] { createDocument(files.front())->loadPm(files.front()); });
 }
 
-void TMainForm::N3Click() {
+void MainWindow::quit() {
   close();
 }
 
-void TMainForm::Tile() {
+void MainWindow::tile() {
   QList<QMdiSubWindow*> windows;
   for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
     if (sub->isVisible() && !sub->isMinimized()) windows << sub;
@@ -159,7 +159,7 @@ void TMainForm::Tile() {
   }
 }
 
-void TMainForm::Cascade() {
+void MainWindow::cascade() {
   mdiArea_->cascadeSubWindows();
 }
 

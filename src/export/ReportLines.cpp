@@ -1,4 +1,4 @@
-#include "export/ReportText.h"
+#include "export/ReportLines.h"
 
 #include "core/Cp1251.h"
 
@@ -21,18 +21,18 @@ void addSection(std::vector<std::string>& lines, const ResultTable& table, std::
 
 }  // namespace
 
-std::vector<std::string> ReportText(const Document& doc, Sections sections) {
+std::vector<std::string> reportLines(const Document& doc, Sections sections) {
   std::vector<std::string> lines;
   // A table of a single row is left out: only two rows or more make a section.
-  if (sections.phonebook && doc.Book1.rowCount() >= 2)
-    addSection(lines, doc.Book1, "ЗАПИСНАЯ КНИЖКА"_cp);
-  if (sections.calls && doc.Book.rowCount() >= 2) {
+  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
+    addSection(lines, doc.phonebook, "ЗАПИСНАЯ КНИЖКА"_cp);
+  if (sections.calls && doc.calls.rowCount() >= 2) {
     lines.emplace_back("      ");
-    addSection(lines, doc.Book, "ВЫЗОВЫ"_cp);
+    addSection(lines, doc.calls, "ВЫЗОВЫ"_cp);
   }
-  if (sections.calendar && doc.ListView3.rowCount() >= 2) {
+  if (sections.calendar && doc.calendar.rowCount() >= 2) {
     lines.emplace_back("      ");
-    addSection(lines, doc.ListView3, "КАЛЕНДАРЬ"_cp);
+    addSection(lines, doc.calendar, "КАЛЕНДАРЬ"_cp);
   }
   return lines;
 }

@@ -12,20 +12,20 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "DocumentWindow.h"
 #include "FakeDialogs.h"
-#include "MainForm.h"
-#include "ReadForm.h"
+#include "MainWindow.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
-using kestrel::app::TMainForm;
-using kestrel::app::TReadForm;
+using kestrel::app::DocumentWindow;
+using kestrel::app::MainWindow;
 using kestrel::test::PmBuilder;
 
-class MainFormTest : public kestrel::app::test::DialogTest {
+class MainWindowTest : public kestrel::app::test::DialogTest {
   Q_OBJECT
 
-  static QStringList visibleMenus(TMainForm& frame) {
+  static QStringList visibleMenus(MainWindow& frame) {
     QStringList out;
     for (QAction* a : frame.menuBar()->actions()) {
       if (a->isVisible()) out << a->text();
@@ -43,7 +43,7 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   void init() { resetDialogs(); }
 
   void frameHasItsCaptionGeometryAndMenus() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     QCOMPARE(frame.windowTitle(), QStringLiteral("Kestrel v1.6 :)"));
     QCOMPARE(frame.geometry().size(), QSize(701, 566));
     QCOMPARE(visibleMenus(frame),
@@ -52,23 +52,23 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 
   void openingAPmDumpShowsItInANewWindow() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
     const QString path = dump();
     files.openAnswers = {{path}};
-    frame.PMKA1Click();
+    frame.openPm();
 
     QCOMPARE(files.openRequests.size(), 1);
     QCOMPARE(files.openRequests[0].filter, QStringLiteral("PM|*.pm*"));
     QCOMPARE(frame.documents().size(), 1);
-    TReadForm* doc = frame.activeDocument();
+    DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QCOMPARE(doc->windowTitle(), path);
     QCOMPARE(doc->tabs()->currentIndex(), 0);
     QCOMPARE(doc->statusPanel()->text(), QString());
     QVERIFY(messages.informations.isEmpty());
 
-    QTableView* info = doc->view(doc->document().ListView1);
+    QTableView* info = doc->view(doc->document().information);
     QCOMPARE(info->model()->index(0, 0).data().toString(), "Production Serial Number");
     QCOMPARE(info->model()->index(0, 1).data().toString(), "SN1");
     QCOMPARE(info->model()->index(1, 0).data().toString(), QStringLiteral("Записная книжка"));
@@ -85,27 +85,27 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 
   void newDocumentShowsOnlyTheRunningNumberOfPhonebookAndCalls() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     files.openAnswers = {{dump()}};
-    frame.PMKA1Click();
-    TReadForm* doc = frame.activeDocument();
-    QTableView* book = doc->view(doc->document().Book1);
+    frame.openPm();
+    DocumentWindow* doc = frame.activeDocument();
+    QTableView* book = doc->view(doc->document().phonebook);
     QVERIFY(!book->isColumnHidden(0));
     for (int c = 1; c < 14; ++c)
       QVERIFY(book->isColumnHidden(c));
     QCOMPARE(book->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ФИО"));
-    QTableView* calendar = doc->view(doc->document().ListView3);
+    QTableView* calendar = doc->view(doc->document().calendar);
     for (int c = 0; c < 5; ++c)
       QVERIFY(!calendar->isColumnHidden(c));
     QCOMPARE(calendar->columnWidth(4), 300);
   }
 
   void progressBarSitsInsideTheStatusBar() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
     files.openAnswers = {{dump()}};
-    frame.PMKA1Click();
-    TReadForm* doc = frame.activeDocument();
+    frame.openPm();
+    DocumentWindow* doc = frame.activeDocument();
     QCOMPARE(doc->statusPanel()->width(), 500);
     QCOMPARE(doc->progressBar()->parentWidget(), doc->statusBar());
     QCOMPARE(doc->progressBar()->geometry().topLeft(), QPoint(150, 2));
@@ -114,38 +114,38 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 
   void malformedDumpShowsTheMessageAndStaysOpen() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     files.openAnswers = {
         {QString::fromStdString(dir.write("bad.pm", PmBuilder().block(9).line("1=ABC").text()))}};
-    frame.PMKA1Click();
+    frame.openPm();
     QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
     QCOMPARE(frame.documents().size(), 1);
-    TReadForm* doc = frame.activeDocument();
+    DocumentWindow* doc = frame.activeDocument();
     QVERIFY(!doc->saveAction()->isEnabled());
     QVERIFY(!doc->exportToExcelAction()->isEnabled());
     QVERIFY(!doc->savePmButton()->isEnabled());
   }
 
   void unreadableFileShowsTheFormatMessage() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     files.openAnswers = {{dir.file("missing.pm").c_str()}};
-    frame.PMKA1Click();
+    frame.openPm();
     QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
     QVERIFY(messages.errors.isEmpty());
   }
 
   void cancellingTheDialogOpensNothing() {
-    TMainForm frame(services());
-    frame.PMKA1Click();
+    MainWindow frame(services());
+    frame.openPm();
     QCOMPARE(frame.documents().size(), 0);
   }
 
   void sameFileTwiceGivesTwoIndependentWindows() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     const QString path = dump();
     files.openAnswers = {{path}, {path}};
-    frame.PMKA1Click();
-    frame.PMKA1Click();
+    frame.openPm();
+    frame.openPm();
     const auto docs = frame.documents();
     QCOMPARE(docs.size(), 2);
     QVERIFY(&docs[0]->document() != &docs[1]->document());
@@ -155,10 +155,10 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 
   void activeDocumentMergesItsMenusByGroup() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
     files.openAnswers = {{dump()}};
-    frame.PMKA1Click();
+    frame.openPm();
     QCOMPARE(visibleMenus(frame), (QStringList{QStringLiteral("Файл"), QStringLiteral("Вид"),
                                                QStringLiteral("Настройки"), "About"}));
     // The merged "Файл" is the document's, with its data commands.
@@ -182,13 +182,13 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 
   void viewCommandsTileAndCascadeTheFramesWindows() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.resize(800, 600);
     frame.show();
     const QString path = dump();
     files.openAnswers = {{path}, {path}};
-    frame.PMKA1Click();
-    frame.PMKA1Click();
+    frame.openPm();
+    frame.openPm();
     const auto subs = frame.mdiArea()->subWindowList();
     QMenu* view = frame.menuBar()->actions()[1]->menu();
     view->actions()[0]->trigger();  // horizontal: one above another, full width
@@ -197,16 +197,16 @@ class MainFormTest : public kestrel::app::test::DialogTest {
     view->actions()[1]->trigger();  // vertical: side by side
     QCOMPARE(subs[0]->height(), frame.mdiArea()->viewport()->height());
     QVERIFY(subs[1]->x() >= subs[0]->x() + subs[0]->width());
-    QCOMPARE(frame.tileMode(), TMainForm::TileMode::Vertical);
+    QCOMPARE(frame.tileMode(), MainWindow::TileMode::Vertical);
   }
 
   void exitClosesEveryDocumentWithoutAsking() {
-    TMainForm frame(services());
+    MainWindow frame(services());
     frame.show();
     files.openAnswers = {{dump()}};
-    frame.PMKA1Click();
-    QPointer<TReadForm> doc = frame.activeDocument();
-    frame.N3Click();
+    frame.openPm();
+    QPointer<DocumentWindow> doc = frame.activeDocument();
+    frame.quit();
     QVERIFY(!frame.isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(doc.isNull() || !doc->isVisible());
@@ -214,5 +214,5 @@ class MainFormTest : public kestrel::app::test::DialogTest {
   }
 };
 
-QTEST_MAIN(MainFormTest)
-#include "MainFormTest.moc"
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

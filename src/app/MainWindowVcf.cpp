@@ -4,17 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "MainForm.h"
-#include "ReadForm.h"
+#include "DocumentWindow.h"
+#include "MainWindow.h"
 #include "readers/vcard/VcardReader.h"
 
 namespace kestrel::app {
 
-void TMainForm::VCF1Click() {
-  const QStringList files = ask(OpenVCF);
+void MainWindow::openVcf() {
+  const QStringList files = ask(openVcfDialog);
   if (files.isEmpty()) return;
   guarded(this, [&] {
-    TReadForm* form = createDocument(files.front());
+    DocumentWindow* form = createDocument(files.front());
     std::vector<std::string> names;
     for (const QString& file : files)
       names.push_back(QFile::encodeName(file).toStdString());

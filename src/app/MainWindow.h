@@ -15,10 +15,10 @@ class QMenu;
 
 namespace kestrel::app {
 
-class TReadForm;
-class TSavefilec;
+class DocumentWindow;
+class SaveSectionsDialog;
 
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // An open dialog's settings: its filter and the file it proposes.
@@ -29,37 +29,37 @@ class TMainForm : public QMainWindow {
   };
   enum class TileMode { Horizontal, Vertical };
 
-  explicit TMainForm(const AppServices& services, QWidget* parent = nullptr);
-  ~TMainForm() override;
+  explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   QMdiArea* mdiArea() const { return mdiArea_; }
-  QList<TReadForm*> documents() const;
-  TReadForm* activeDocument() const;
+  QList<DocumentWindow*> documents() const;
+  DocumentWindow* activeDocument() const;
   const AppServices& services() const { return services_; }
   // The save command's section dialog, one for the whole run.
-  TSavefilec& Savefilec() const { return *Savefilec_; }
+  SaveSectionsDialog& saveSectionsDialog() const { return *saveSectionsDialog_; }
 
-  OpenDialog OpenPM{QStringLiteral("PM|*.pm*"), {}, false};
-  OpenDialog OpenGDFS{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
-  OpenDialog OpenSamsung{{}, {}, false};
-  OpenDialog OpenVCF{QStringLiteral("VCF|*.vcf*"), {}, true};
+  OpenDialog openPmDialog{QStringLiteral("PM|*.pm*"), {}, false};
+  OpenDialog openGdfsDialog{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
+  OpenDialog openEepromDialog{{}, {}, false};
+  OpenDialog openVcfDialog{QStringLiteral("VCF|*.vcf*"), {}, true};
 
   TileMode tileMode() const { return tileMode_; }
   void setTileMode(TileMode mode) { tileMode_ = mode; }
   // Arranges the document windows side by side (vertical) or one above another (horizontal).
-  void Tile();
-  void Cascade();
+  void tile();
+  void cascade();
 
   // Runs a command; a failure reaches the general error report instead of ending the program.
   void guarded(QWidget* parent, const std::function<void()>& command);
 
  public slots:
-  void PMKA1Click();
+  void openPm();
   // "Открыть GDFS": a GDFS dump in a new document window.
-  void GDFS1Click();
+  void openGdfs();
   // "Открыть VCF": one or more vCard files in one new document window.
-  void VCF1Click();
-  void N3Click();
+  void openVcf();
+  void quit();
   // Shows the frame's menus merged with the active document's, ordered by group number.
   void rebuildMenuBar();
 
@@ -74,7 +74,7 @@ class TMainForm : public QMainWindow {
   // Asks with the dialog; the chosen files, or none when the user cancelled.
   QStringList ask(OpenDialog& dialog);
   // A new document window owned by the frame, captioned and shown.
-  TReadForm* createDocument(const QString& caption);
+  DocumentWindow* createDocument(const QString& caption);
 
   AppServices services_;
   QMdiArea* mdiArea_ = nullptr;
@@ -83,7 +83,7 @@ class TMainForm : public QMainWindow {
   QMenu* fileMenu_ = nullptr;
   QMenu* settingsMenu_ = nullptr;
   QAction* about_ = nullptr;
-  TSavefilec* Savefilec_ = nullptr;
+  SaveSectionsDialog* saveSectionsDialog_ = nullptr;
 };
 
 }  // namespace kestrel::app

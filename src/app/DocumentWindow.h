@@ -24,9 +24,9 @@ class QPlainTextEdit;
 namespace kestrel::app {
 
 class ResultTableModel;
-class TMainForm;
+class MainWindow;
 
-class TReadForm : public QWidget, public DocumentView {
+class DocumentWindow : public QWidget, public DocumentView {
   Q_OBJECT
  public:
   // A menu of this window with its group number for merging into the frame's menu bar.
@@ -35,8 +35,8 @@ class TReadForm : public QWidget, public DocumentView {
     QMenu* menu;
   };
 
-  TReadForm(TMainForm& frame, const AppServices& services, QWidget* parent = nullptr);
-  ~TReadForm() override;
+  DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent = nullptr);
+  ~DocumentWindow() override;
 
   Document& document() { return doc_; }
   const Document& document() const { return doc_; }
@@ -45,12 +45,12 @@ class TReadForm : public QWidget, public DocumentView {
   void setCaption(const QString& caption);
 
   // The PM load into this document; true on success.
-  bool Button1Click(const QString& fileName);
+  bool loadPm(const QString& fileName);
   // The GDFS load into this document.
-  void Button5Click(const QString& fileName);
+  void loadGdfs(const QString& fileName);
 
   // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
-  void N12Click();
+  void save();
 
   // Shows the document's tables, widths and command states anew after a command changed them.
   void refresh();
@@ -63,7 +63,7 @@ class TReadForm : public QWidget, public DocumentView {
   QStatusBar* statusBar() const { return statusBar_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
-  QListWidget* blockList() const { return ListBox1_; }
+  QListWidget* blockList() const { return blockNames_; }
   QAction* exportToExcelAction() const { return exportToExcel_; }
   QAction* saveAction() const { return save_; }
   QAction* printAction() const { return print_; }
@@ -88,7 +88,7 @@ class TReadForm : public QWidget, public DocumentView {
   QTableView* addTablePage(ResultTable& table, const QString& caption);
   void placeProgressBar();
 
-  TMainForm& frame_;
+  MainWindow& frame_;
   AppServices services_;
   Document doc_;
 
@@ -98,7 +98,7 @@ class TReadForm : public QWidget, public DocumentView {
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
-  QListWidget* ListBox1_ = nullptr;
+  QListWidget* blockNames_ = nullptr;
   QPushButton* savePm_ = nullptr;
   QElapsedTimer lastRepaint_;
 

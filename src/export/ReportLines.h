@@ -13,7 +13,7 @@ namespace kestrel::output {
 
 // The report's lines (windows-1251, without line ends). A table takes part only when its
 // section is chosen and it holds at least two rows.
-std::vector<std::string> ReportText(const Document& doc, Sections sections);
+std::vector<std::string> reportLines(const Document& doc, Sections sections);
 
 // The lines joined into file bytes: every line, the last one included, ended by CR LF.
 std::string joinLines(const std::vector<std::string>& lines);

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "MainForm.h"
-#include "ReadForm.h"
-#include "Savefilec.h"
+#include "DocumentWindow.h"
+#include "MainWindow.h"
+#include "SaveSectionsDialog.h"
 #include "Text.h"
 #include "export/SaveCommand.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The save command's questions, answered by the window's dialogs.
 class WindowSaveUi : public output::SaveCommandUi {
  public:
-  WindowSaveUi(QWidget* window, TSavefilec& selection, const AppServices& services)
+  WindowSaveUi(QWidget* window, SaveSectionsDialog& selection, const AppServices& services)
       : window_(window), selection_(selection), services_(services) {}
 
   std::optional<output::Sections> askSections() override {
@@ -35,17 +35,17 @@ class WindowSaveUi : public output::SaveCommandUi {
 
  private:
   QWidget* window_;
-  TSavefilec& selection_;
+  SaveSectionsDialog& selection_;
   const AppServices& services_;
 };
 
 }  // namespace
 
-void TReadForm::N12Click() {
+void DocumentWindow::save() {
   // A file that cannot be written reaches the general error report with its name and reason.
   frame_.guarded(this, [this] {
-    WindowSaveUi ui(this, frame_.Savefilec(), services_);
-    output::N12Click(doc_, ui);
+    WindowSaveUi ui(this, frame_.saveSectionsDialog(), services_);
+    output::runSave(doc_, ui);
   });
 }
 

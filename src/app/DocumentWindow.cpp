@@ -1,4 +1,4 @@
-#include "ReadForm.h"
+#include "DocumentWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "MainForm.h"
+#include "MainWindow.h"
 #include "ResultTableModel.h"
 #include "Text.h"
 #include "readers/pm/PmLoader.h"
@@ -33,7 +33,7 @@ constexpr int kProgressTop = 2;
 constexpr int kRepaintIntervalMs = 40;
 }  // namespace
 
-TReadForm::TReadForm(TMainForm& frame, const AppServices& services, QWidget* parent)
+DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent)
     : QWidget(parent), frame_(frame), services_(services) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(qs(doc_.caption));
@@ -50,11 +50,11 @@ TReadForm::TReadForm(TMainForm& frame, const AppServices& services, QWidget* par
   refresh();
 }
 
-TReadForm::~TReadForm() {
+DocumentWindow::~DocumentWindow() {
   doc_.setView(nullptr);
 }
 
-QTableView* TReadForm::addTablePage(ResultTable& table, const QString& caption) {
+QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& caption) {
   auto* model = new ResultTableModel(table, this);
   auto* view = new QTableView;
   view->setModel(model);
@@ -72,29 +72,29 @@ QTableView* TReadForm::addTablePage(ResultTable& table, const QString& caption) 
   return view;
 }
 
-void TReadForm::buildTabs() {
+void DocumentWindow::buildTabs() {
   tabs_ = new QTabWidget;
-  addTablePage(doc_.ListView1, QStringLiteral("Информация"));
-  addTablePage(doc_.SMS, QStringLiteral("SMS"));
+  addTablePage(doc_.information, QStringLiteral("Информация"));
+  addTablePage(doc_.sms, QStringLiteral("SMS"));
   tabs_->setTabVisible(1, false);
-  addTablePage(doc_.Book1, QStringLiteral("Зап. Книжка"));
-  addTablePage(doc_.Book, QStringLiteral("Вызовы"));
-  addTablePage(doc_.ListView3, QStringLiteral("Календарь"));
+  addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"));
+  addTablePage(doc_.calls, QStringLiteral("Вызовы"));
+  addTablePage(doc_.calendar, QStringLiteral("Календарь"));
 
   // The raw-section page: the block list along the left edge and the record views.
   auto* raw = new QWidget;
   auto* rawLayout = new QHBoxLayout(raw);
-  ListBox1_ = new QListWidget;
-  ListBox1_->setObjectName(QStringLiteral("ListBox1"));
-  ListBox1_->setFixedWidth(41);
-  auto* ListBox2 = new QListWidget;
-  ListBox2->setObjectName(QStringLiteral("ListBox2"));
-  auto* Memo1 = new QPlainTextEdit;
-  Memo1->setObjectName(QStringLiteral("Memo1"));
-  Memo1->setReadOnly(true);
-  rawLayout->addWidget(ListBox1_);
-  rawLayout->addWidget(ListBox2);
-  rawLayout->addWidget(Memo1, 1);
+  blockNames_ = new QListWidget;
+  blockNames_->setObjectName(QStringLiteral("blockNames"));
+  blockNames_->setFixedWidth(41);
+  auto* sectionLines = new QListWidget;
+  sectionLines->setObjectName(QStringLiteral("sectionLines"));
+  auto* decodedText = new QPlainTextEdit;
+  decodedText->setObjectName(QStringLiteral("decodedText"));
+  decodedText->setReadOnly(true);
+  rawLayout->addWidget(blockNames_);
+  rawLayout->addWidget(sectionLines);
+  rawLayout->addWidget(decodedText, 1);
   const int rawIndex = tabs_->addTab(raw, QStringLiteral("TabSheet4"));
   tabs_->setTabVisible(rawIndex, false);
 
@@ -104,7 +104,7 @@ void TReadForm::buildTabs() {
   tabs_->setCurrentIndex(0);
 }
 
-void TReadForm::buildStatusBar() {
+void DocumentWindow::buildStatusBar() {
   statusBar_ = new QStatusBar;
   statusBar_->setSizeGripEnabled(false);
   statusPanel_ = new QLabel;
@@ -118,82 +118,82 @@ void TReadForm::buildStatusBar() {
   placeProgressBar();
 }
 
-void TReadForm::placeProgressBar() {
+void DocumentWindow::placeProgressBar() {
   progressBar_->setGeometry(kProgressLeft, kProgressTop, kStatusPanelWidth - kProgressLeft,
                             std::max(1, statusBar_->height() - 2));
 }
 
-bool TReadForm::eventFilter(QObject* watched, QEvent* event) {
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == statusBar_ && event->type() == QEvent::Resize) placeProgressBar();
   return QWidget::eventFilter(watched, event);
 }
 
-void TReadForm::buildMenus() {
+void DocumentWindow::buildMenus() {
   fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
-  connect(openPm, &QAction::triggered, &frame_, &TMainForm::PMKA1Click);
+  connect(openPm, &QAction::triggered, &frame_, &MainWindow::openPm);
   QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
-  openGdfs->setObjectName(QStringLiteral("GDFS1"));
-  connect(openGdfs, &QAction::triggered, &frame_, &TMainForm::GDFS1Click);
+  openGdfs->setObjectName(QStringLiteral("openGdfs"));
+  connect(openGdfs, &QAction::triggered, &frame_, &MainWindow::openGdfs);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
-  openEeprom->setObjectName(QStringLiteral("EEPROM1"));
+  openEeprom->setObjectName(QStringLiteral("openEeprom"));
   openEeprom->setEnabled(false);
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
-  openVcf->setObjectName(QStringLiteral("VCF1"));
-  connect(openVcf, &QAction::triggered, &frame_, &TMainForm::VCF1Click);
+  openVcf->setObjectName(QStringLiteral("openVcf"));
+  connect(openVcf, &QAction::triggered, &frame_, &MainWindow::openVcf);
   fileMenu_->addSeparator();
   exportToExcel_ = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
   save_ = fileMenu_->addAction(QStringLiteral("Сохранить"));
   save_->setShortcut(QKeySequence::Save);
-  connect(save_, &QAction::triggered, this, &TReadForm::N12Click);
+  connect(save_, &QAction::triggered, this, &DocumentWindow::save);
   print_ = fileMenu_->addAction(QStringLiteral("Печать"));
   print_->setShortcut(QKeySequence::Print);
   fileMenu_->addSeparator();
   // The document's exit stands in the frame's place in the merged menu, so it does the same.
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
   exit->setShortcut(QKeySequence::Quit);
-  connect(exit, &QAction::triggered, &frame_, &TMainForm::N3Click);
+  connect(exit, &QAction::triggered, &frame_, &MainWindow::quit);
 
   viewMenu_ = new QMenu(QStringLiteral("Вид"), this);
   connect(viewMenu_->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this,
           [this] {
-            frame_.setTileMode(TMainForm::TileMode::Horizontal);
-            frame_.Tile();
+            frame_.setTileMode(MainWindow::TileMode::Horizontal);
+            frame_.tile();
           });
   connect(viewMenu_->addAction(QStringLiteral("Вертикальный")), &QAction::triggered, this, [this] {
-    frame_.setTileMode(TMainForm::TileMode::Vertical);
-    frame_.Tile();
+    frame_.setTileMode(MainWindow::TileMode::Vertical);
+    frame_.tile();
   });
   connect(viewMenu_->addAction(QStringLiteral("Каскад")), &QAction::triggered, &frame_,
-          &TMainForm::Cascade);
+          &MainWindow::cascade);
 
   editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
   editMenu_->menuAction()->setVisible(false);
 }
 
-QList<TReadForm::GroupMenu> TReadForm::menus() const {
+QList<DocumentWindow::GroupMenu> DocumentWindow::menus() const {
   return {{0, fileMenu_}, {0, viewMenu_}, {4, editMenu_}};
 }
 
-QTableView* TReadForm::view(const ResultTable& table) const {
+QTableView* DocumentWindow::view(const ResultTable& table) const {
   for (int i = 0; i < models_.size(); ++i) {
     if (&models_[i]->table() == &table) return views_[i];
   }
   return nullptr;
 }
 
-void TReadForm::setCaption(const QString& caption) {
+void DocumentWindow::setCaption(const QString& caption) {
   doc_.caption = cp(caption);
   setWindowTitle(caption);
 }
 
-bool TReadForm::Button1Click(const QString& fileName) {
-  const bool ok = pm::Button1Click(doc_, QFile::encodeName(fileName).toStdString());
+bool DocumentWindow::loadPm(const QString& fileName) {
+  const bool ok = pm::loadDump(doc_, QFile::encodeName(fileName).toStdString());
   refresh();
   return ok;
 }
 
-void TReadForm::refresh() {
+void DocumentWindow::refresh() {
   for (int i = 0; i < models_.size(); ++i) {
     models_[i]->refresh();
     models_[i]->applyWidths(*views_[i]);
@@ -205,7 +205,7 @@ void TReadForm::refresh() {
   progressBar_->setValue(doc_.progressPosition());
 }
 
-void TReadForm::statusChanged(std::string_view text) {
+void DocumentWindow::statusChanged(std::string_view text) {
   statusPanel_->setText(qs(text));
   if (text.empty() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
     statusBar_->repaint();
@@ -213,27 +213,27 @@ void TReadForm::statusChanged(std::string_view text) {
   }
 }
 
-void TReadForm::progressMaximumChanged(int maximum) {
+void DocumentWindow::progressMaximumChanged(int maximum) {
   progressBar_->setMaximum(std::max(maximum, 1));
 }
 
-void TReadForm::progressPositionChanged(int position) {
+void DocumentWindow::progressPositionChanged(int position) {
   progressBar_->setValue(position);
 }
 
-void TReadForm::commandsChanged() {
+void DocumentWindow::commandsChanged() {
   exportToExcel_->setEnabled(doc_.exportToExcelEnabled());
   save_->setEnabled(doc_.saveEnabled());
   savePm_->setEnabled(doc_.savePmEnabled());
 }
 
-void TReadForm::blockListChanged() {
-  ListBox1_->clear();
+void DocumentWindow::blockListChanged() {
+  blockNames_->clear();
   for (const auto& line : doc_.blockList())
-    ListBox1_->addItem(qs(line));
+    blockNames_->addItem(qs(line));
 }
 
-void TReadForm::showMessage(std::string_view text) {
+void DocumentWindow::showMessage(std::string_view text) {
   services_.messages->information(this, qs(text));
 }
 

@@ -6,6 +6,10 @@
 
 namespace kestrel::app {
 
+void nameApplication() {
+  QApplication::setApplicationName(QStringLiteral("Kestrel"));
+}
+
 QString qtFilter(const QString& filter) {
   if (filter.isEmpty()) return {};
   const QStringList parts = filter.split('|');
@@ -44,15 +48,15 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
 }
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
-  QMessageBox::information(parent, QApplication::applicationDisplayName(), text);
+  QMessageBox::information(parent, QApplication::applicationName(), text);
 }
 
 void QtMessageBoxes::warning(QWidget* parent, const QString& text) {
-  QMessageBox::warning(parent, QApplication::applicationDisplayName(), text);
+  QMessageBox::warning(parent, QApplication::applicationName(), text);
 }
 
 void QtMessageBoxes::error(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+  QMessageBox::critical(parent, QApplication::applicationName(), text);
 }
 
 }  // namespace kestrel::app

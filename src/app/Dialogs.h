@@ -63,6 +63,10 @@ class QtMessageBoxes : public MessageBoxes {
   void error(QWidget* parent, const QString& text) override;
 };
 
+// Names the application: settings paths and message-box titles use the name. No display name
+// is set, since the platform would append it to every window title.
+void nameApplication();
+
 // What the windows need from outside: passed to the main window, shared with its documents.
 struct AppServices {
   FileDialogs* files = nullptr;

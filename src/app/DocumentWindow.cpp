@@ -47,11 +47,18 @@ DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, Q
   buildMenus();
   doc_.setView(this);
   lastRepaint_.start();
-  refresh();
+  applyWidths();
+  showState();
 }
 
 DocumentWindow::~DocumentWindow() {
   doc_.setView(nullptr);
+  // The views and their models refer to the document's tables: they go first.
+  delete tabs_;
+  tabs_ = nullptr;
+  qDeleteAll(models_);
+  models_.clear();
+  views_.clear();
 }
 
 QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& caption) {
@@ -130,7 +137,10 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void DocumentWindow::buildMenus() {
   fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  // The document's menu stands in the main window's place while it is active, so its open
+  // command carries the same shortcut.
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
+  openPm->setShortcut(QKeySequence::Open);
   connect(openPm, &QAction::triggered, &frame_, &MainWindow::openPm);
   QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
   openGdfs->setObjectName(QStringLiteral("openGdfs"));
@@ -188,16 +198,26 @@ void DocumentWindow::setCaption(const QString& caption) {
 }
 
 bool DocumentWindow::loadPm(const QString& fileName) {
-  const bool ok = pm::loadDump(doc_, QFile::encodeName(fileName).toStdString());
-  refresh();
-  return ok;
+  return pm::loadDump(doc_, QFile::encodeName(fileName).toStdString());
 }
 
-void DocumentWindow::refresh() {
-  for (int i = 0; i < models_.size(); ++i) {
-    models_[i]->refresh();
+void DocumentWindow::tablesAboutToChange() {
+  for (ResultTableModel* model : models_)
+    model->beginTableChange();
+}
+
+void DocumentWindow::tablesChanged() {
+  for (ResultTableModel* model : models_)
+    model->endTableChange();
+  applyWidths();
+}
+
+void DocumentWindow::applyWidths() {
+  for (int i = 0; i < models_.size(); ++i)
     models_[i]->applyWidths(*views_[i]);
-  }
+}
+
+void DocumentWindow::showState() {
   commandsChanged();
   blockListChanged();
   statusPanel_->setText(qs(doc_.status()));

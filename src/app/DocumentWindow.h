@@ -52,9 +52,6 @@ class DocumentWindow : public QWidget, public DocumentView {
   // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
   void save();
 
-  // Shows the document's tables, widths and command states anew after a command changed them.
-  void refresh();
-
   QList<GroupMenu> menus() const;
 
   // The widgets, for the frame and for tests.
@@ -75,6 +72,8 @@ class DocumentWindow : public QWidget, public DocumentView {
   void progressMaximumChanged(int maximum) override;
   void progressPositionChanged(int position) override;
   void commandsChanged() override;
+  void tablesAboutToChange() override;
+  void tablesChanged() override;
   void blockListChanged() override;
   void showMessage(std::string_view text) override;
 
@@ -87,6 +86,9 @@ class DocumentWindow : public QWidget, public DocumentView {
   void buildMenus();
   QTableView* addTablePage(ResultTable& table, const QString& caption);
   void placeProgressBar();
+  // Shows the document's status, progress and command states as they stand.
+  void showState();
+  void applyWidths();
 
   MainWindow& frame_;
   AppServices services_;

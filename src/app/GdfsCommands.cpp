@@ -15,14 +15,8 @@ void MainWindow::openGdfs() {
 }
 
 void DocumentWindow::loadGdfs(const QString& fileName) {
-  try {
-    gdfs::loadDump(doc_, QFile::encodeName(fileName).toStdString());
-  } catch (...) {
-    // A failure of decoding reaches the general error report; the rows decoded before it show.
-    refresh();
-    throw;
-  }
-  refresh();
+  // A failure of decoding reaches the general error report; the rows decoded before it show.
+  gdfs::loadDump(doc_, QFile::encodeName(fileName).toStdString());
 }
 
 }  // namespace kestrel::app

@@ -20,7 +20,6 @@ void MainWindow::openVcf() {
       names.push_back(QFile::encodeName(file).toStdString());
     // The import fails silently; "Сохранить" stays disabled unless every file was read.
     vcard::readVcardFiles(form->document(), names);
-    form->refresh();
   });
 }
 

@@ -30,8 +30,11 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
   return qs(table_.columnCaption(static_cast<std::size_t>(section)));
 }
 
-void ResultTableModel::refresh() {
+void ResultTableModel::beginTableChange() {
   beginResetModel();
+}
+
+void ResultTableModel::endTableChange() {
   endResetModel();
 }
 

@@ -20,8 +20,10 @@ class ResultTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // The core table changed (rows added or cleared): show it anew.
-  void refresh();
+  // The core table is about to change, and has changed (rows added or cleared, widths set):
+  // the views show it anew after the second call.
+  void beginTableChange();
+  void endTableChange();
   // Gives the view's columns the table's widths; width 0 hides a column.
   void applyWidths(QTableView& view) const;
 

@@ -5,8 +5,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Kestrel"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Kestrel"));
+  kestrel::app::nameApplication();
 
   kestrel::app::QtFileDialogs files;
   kestrel::app::QtMessageBoxes messages;

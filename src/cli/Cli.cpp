@@ -95,11 +95,6 @@ Options parse(const std::vector<std::string>& args) {
   return o;
 }
 
-bool endsWith(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() &&
-         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 Kind kindOf(const Options& o) {
   if (o.kind) {
     static const std::map<std::string, Kind> kKinds = {
@@ -115,9 +110,7 @@ Kind kindOf(const Options& o) {
   const std::size_t dot = base.find_last_of('.');
   const std::string ext = dot == std::string::npos ? "" : base.substr(dot);
   if (ext == ".vcf") return Kind::Vcf;
-  if (endsWith(name, ".bin") || endsWith(name, ".gdfs") || endsWith(name, ".gdf")) {
-    return Kind::Gdfs;
-  }
+  if (gdfs::formOfName(name) != gdfs::Form::None) return Kind::Gdfs;
   if (ext.rfind(".pm", 0) == 0) return Kind::Pm;
   throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
 }

@@ -1,21 +1,11 @@
 #include "cli/DocumentJson.h"
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 
 namespace kestrel::cli {
 
 namespace {
-
-std::string hex(const std::vector<std::uint8_t>& bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (const std::uint8_t b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0x0F];
-  }
-  return out;
-}
 
 Json textList(const std::vector<std::string>& texts) {
   Json list = Json::array();
@@ -57,7 +47,7 @@ Json documentJson(const Document& doc, const std::vector<std::string>& messages)
     for (std::size_t i = 0; i < b.records.size(); ++i) {
       records.push_back(Json{{"number", b.recordNumbers[i]},
                              {"mark", static_cast<bool>(b.recordMarks[i])},
-                             {"hex", hex(b.records[i].bytes)}});
+                             {"hex", hexText(b.records[i].bytes)}});
     }
     blocks.push_back(Json{{"number", m.blockNumbers[g]},
                           {"mark", static_cast<bool>(m.blockMarks[g])},

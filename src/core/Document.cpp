@@ -2,7 +2,7 @@
 
 #include "core/ColumnLetters.h"
 #include "core/Cp1251.h"
-#include "readers/pm/IniReader.h"
+#include "core/IniReader.h"
 
 namespace kestrel {
 
@@ -28,13 +28,37 @@ Document::Document()
                           col("ФИО"_cp, 200), col("Дата"_cp, 100)}),
       calendar("Календарь"_cp, {col("N п/п"_cp, 50), col("Дата"_cp, 100), col("Тип"_cp, 60),
                                 col("Название"_cp, 100), col("Текст"_cp, 300)}) {
+  setNewDocumentWidths();
+  columnLetters_ = makeColumnLetters(312);
+}
+
+void Document::setNewDocumentWidths() {
   // A new document shows only the running number of the phonebook and the call log; a reader
   // gives a column its width when it puts data into it.
-  for (std::size_t c = 1; c < phonebook.columnCount(); ++c)
-    phonebook.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < calls.columnCount(); ++c)
-    calls.setColumnWidth(c, 0);
-  columnLetters_ = makeColumnLetters(312);
+  phonebook.hideColumnsFrom(1);
+  calls.hideColumnsFrom(1);
+}
+
+void Document::resetForLoad() {
+  for (ResultTable* table : {&information, &sms, &phonebook, &calls, &calendar})
+    table->reset();
+  setNewDocumentWidths();
+  pmIni.reset();  // the index points into the image
+  fileImage.clear();
+  model.clear();
+}
+
+Document::TableUpdate::TableUpdate(Document& doc) : doc_(doc) {
+  if (doc_.tableUpdateDepth_++ == 0 && doc_.view_) doc_.view_->tablesAboutToChange();
+}
+
+Document::TableUpdate::~TableUpdate() {
+  if (--doc_.tableUpdateDepth_ == 0 && doc_.view_) doc_.view_->tablesChanged();
+}
+
+void Document::addPresenceRow(std::string_view caption, bool present) {
+  auto& row = information.addRow(std::string(caption), 1);
+  row.setSubItem(0, std::string(present ? "Есть"_cp : "Нет"_cp));
 }
 
 Document::~Document() = default;

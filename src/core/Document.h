@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/BlockModel.h"
+#include "core/Columns.h"
 #include "core/DocumentView.h"
 #include "core/ResultTable.h"
 
@@ -18,26 +19,6 @@ class IniReader;
 
 class Document {
  public:
-  // Column numbers of the phonebook and the call log.
-  enum PhonebookColumn {
-    kPbNumber = 0,
-    kPbName,
-    kPbNumbers,
-    kPbCompany,
-    kPbAddress,
-    kPbGroup,
-    kPbEmail,
-    kPbBirthday,
-    kPbNotes,
-    kPbNickname,
-    kPbFormalName,
-    kPbJobTitle,
-    kPbPttAddress,
-    kPbWebSite
-  };
-  enum CallsColumn { kCallNumber = 0, kCallStatus, kCallPhone, kCallName, kCallDate };
-  enum CalendarColumn { kCalNumber = 0, kCalDate, kCalKind, kCalTitle, kCalText };
-
   Document();
   ~Document();
   Document(const Document&) = delete;
@@ -51,14 +32,28 @@ class Document {
   ResultTable calls;
   ResultTable calendar;
 
-  // The loaded file and its block model.
+  // The loaded file, the index of a PM dump's sections and keys, and the block model.
   std::vector<std::uint8_t> fileImage;
-  std::size_t scanPos = 0;
   std::unique_ptr<IniReader> pmIni;
   BlockModel model;
 
-  // Which form the last readPhoneText call read: one byte per character or two.
-  bool singleByteText = false;
+  // Makes the document ready for a reader: tables cleared, every column back at the width of a
+  // new document, no file image, index or blocks.
+  void resetForLoad();
+
+  // Brackets a command that changes the tables: the view hears once before the first change
+  // and once after the last, also when the command ends in an exception. Nested updates count
+  // as one.
+  class TableUpdate {
+   public:
+    explicit TableUpdate(Document& doc);
+    ~TableUpdate();
+    TableUpdate(const TableUpdate&) = delete;
+    TableUpdate& operator=(const TableUpdate&) = delete;
+
+   private:
+    Document& doc_;
+  };
 
   // Spreadsheet column names 1..312 (entry 0 unused).
   const std::vector<std::string>& columnLetters() const { return columnLetters_; }
@@ -90,6 +85,9 @@ class Document {
   // The debugging memo of the raw-section page.
   std::vector<std::string> memo{"Memo1"};
 
+  // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
+  void addPresenceRow(std::string_view caption, bool present);
+
   // Shows a message box through the view.
   void showMessage(std::string_view text);
 
@@ -97,7 +95,10 @@ class Document {
   std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }
 
  private:
+  void setNewDocumentWidths();
+
   std::vector<std::string> columnLetters_;
+  int tableUpdateDepth_ = 0;
   DocumentView* view_ = nullptr;
   std::string status_;
   int progressMaximum_ = 100;

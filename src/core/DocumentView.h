@@ -16,6 +16,10 @@ class DocumentView {
   virtual void progressPositionChanged(int /*position*/) {}
   // "Экспорт в Excel", "Сохранить" or "Сохранение PM" changed their enabled state.
   virtual void commandsChanged() {}
+  // A command is about to change the tables (rows, widths), and has changed them: the view
+  // shows them anew once the command is done, however many rows it added.
+  virtual void tablesAboutToChange() {}
+  virtual void tablesChanged() {}
   // The block list of the raw-section page was replaced.
   virtual void blockListChanged() {}
   // A reader reports something the user must acknowledge (a message box with an OK button).

@@ -15,8 +15,23 @@ void ResultTable::Row::setSubItem(std::size_t k, std::string text) {
   subItems[k] = std::move(text);
 }
 
+void ResultTable::Row::appendToSubItem(std::size_t k, std::string_view piece) {
+  if (k >= subItems.size()) subItems.resize(k + 1);
+  subItems[k] += piece;
+}
+
 ResultTable::ResultTable(std::string_view hint, std::vector<Column> columns, bool visible)
-    : hint_(hint), columns_(std::move(columns)), visible_(visible) {}
+    : hint_(hint), columns_(columns), initialColumns_(std::move(columns)), visible_(visible) {}
+
+void ResultTable::reset() {
+  rows_.clear();
+  columns_ = initialColumns_;
+}
+
+void ResultTable::hideColumnsFrom(std::size_t first) {
+  for (std::size_t c = first; c < columns_.size(); ++c)
+    columns_[c].width = 0;
+}
 
 ResultTable::Row& ResultTable::addRow() {
   return rows_.emplace_back();

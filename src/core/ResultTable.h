@@ -26,6 +26,9 @@ class ResultTable {
     const std::string& subItem(std::size_t k) const;
     // Replaces sub-item k; a row holding fewer sub-items is first filled up with empty ones.
     void setSubItem(std::size_t k, std::string text);
+    // Appends to sub-item k in place (filling up like setSubItem), so a cell built of many
+    // pieces costs no more than its length.
+    void appendToSubItem(std::size_t k, std::string_view piece);
   };
 
   ResultTable(std::string_view hint, std::vector<Column> columns, bool visible = true);
@@ -34,6 +37,8 @@ class ResultTable {
   bool visible() const { return visible_; }
 
   void clear() { rows_.clear(); }
+  // Clears the rows and gives every column back the width it was made with.
+  void reset();
   // Appends a row with an empty caption and no sub-items.
   Row& addRow();
   // Appends a row with the caption and `subItemCount` empty sub-items.
@@ -47,6 +52,8 @@ class ResultTable {
   const std::string& columnCaption(std::size_t c) const { return columns_.at(c).caption; }
   int columnWidth(std::size_t c) const { return columns_.at(c).width; }
   void setColumnWidth(std::size_t c, int width) { columns_.at(c).width = width; }
+  // Hides every column from `first` on.
+  void hideColumnsFrom(std::size_t first);
   const std::vector<Column>& columns() const { return columns_; }
 
   // The text of a cell: column 0 is the caption, column c > 0 sub-item c - 1.
@@ -55,6 +62,7 @@ class ResultTable {
  private:
   std::string hint_;
   std::vector<Column> columns_;
+  std::vector<Column> initialColumns_;
   std::deque<Row> rows_;
   bool visible_ = true;
 };

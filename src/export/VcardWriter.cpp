@@ -1,7 +1,8 @@
 #include "export/VcardWriter.h"
 
+#include "core/Ascii.h"
+#include "core/Columns.h"
 #include "core/Cp1251.h"
-#include "core/Document.h"
 
 namespace kestrel::output {
 
@@ -11,14 +12,13 @@ constexpr std::string_view kQpParameter = ";ENCODING=QUOTED-PRINTABLE";
 constexpr std::string_view k8BitParameter = ";ENCODING=8BIT";
 
 std::string quotedPrintable(std::string_view value) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const char c : value) {
     const auto b = static_cast<unsigned char>(c);
     if (b == '\r' || b == '\n' || b == '=' || b >= 0x80) {
       out += '=';
-      out += kHex[b >> 4];
-      out += kHex[b & 0x0F];
+      out += kHexDigits[b >> 4];
+      out += kHexDigits[b & 0x0F];
     } else {
       out += c;
     }
@@ -90,18 +90,17 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
         std::string(name) + ';' + std::string(charsetParam) + std::string(tail) + ':';
     lines.push_back(propertyLine(prefix, std::string(lead) + text(value)));
   };
-  add("N", ";ENCODING=8BIT", Document::kPbName);
-  addSlotLines(lines, cell(Document::kPbNumbers), kPhoneSlots, kExtraPhonePrefix);
-  add("FN", "", Document::kPbFormalName);
-  add("ORG", "", Document::kPbCompany);
-  add("TITLE", "", Document::kPbJobTitle);
-  add("NOTE", "", Document::kPbNotes);
-  add("ADR", ";ENCODING=8BIT", Document::kPbAddress, ";;");
-  if (!cell(Document::kPbWebSite).empty())
-    lines.push_back(propertyLine("URL;WORK:", cell(Document::kPbWebSite)));
-  if (!cell(Document::kPbBirthday).empty())
-    lines.push_back(propertyLine("BDAY:", birthdayValue(cell(Document::kPbBirthday))));
-  addSlotLines(lines, cell(Document::kPbEmail), kEmailSlots, kExtraEmailPrefix);
+  add("N", ";ENCODING=8BIT", kPbName);
+  addSlotLines(lines, cell(kPbNumbers), kPhoneSlots, kExtraPhonePrefix);
+  add("FN", "", kPbFormalName);
+  add("ORG", "", kPbCompany);
+  add("TITLE", "", kPbJobTitle);
+  add("NOTE", "", kPbNotes);
+  add("ADR", ";ENCODING=8BIT", kPbAddress, ";;");
+  if (!cell(kPbWebSite).empty()) lines.push_back(propertyLine("URL;WORK:", cell(kPbWebSite)));
+  if (!cell(kPbBirthday).empty())
+    lines.push_back(propertyLine("BDAY:", birthdayValue(cell(kPbBirthday))));
+  addSlotLines(lines, cell(kPbEmail), kEmailSlots, kExtraEmailPrefix);
   lines.emplace_back("END:VCARD");
   return lines;
 }

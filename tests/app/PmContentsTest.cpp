@@ -48,21 +48,21 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
 
     QTableView* book = doc->view(doc->document().phonebook);
     QCOMPARE(shownColumns(*book),
-             (QList<int>{0, Document::kPbName, Document::kPbNumbers, Document::kPbEmail}));
-    QCOMPARE(book->columnWidth(Document::kPbName), 100);
-    QCOMPARE(book->columnWidth(Document::kPbEmail), 50);
+             (QList<int>{0, kestrel::kPbName, kestrel::kPbNumbers, kestrel::kPbEmail}));
+    QCOMPARE(book->columnWidth(kestrel::kPbName), 100);
+    QCOMPARE(book->columnWidth(kestrel::kPbEmail), 50);
     QCOMPARE(book->model()->rowCount(), 2);
-    QCOMPARE(book->model()->index(0, Document::kPbName).data().toString(),
+    QCOMPARE(book->model()->index(0, kestrel::kPbName).data().toString(),
              QStringLiteral("Иванов Иван "));
-    QCOMPARE(book->model()->index(1, Document::kPbName).data().toString(),
+    QCOMPARE(book->model()->index(1, kestrel::kPbName).data().toString(),
              QStringLiteral("Петрова Анна "));
-    QCOMPARE(book->model()->index(0, Document::kPbNumbers).data().toString(),
+    QCOMPARE(book->model()->index(0, kestrel::kPbNumbers).data().toString(),
              QStringLiteral("+79161234567 "));
 
     QTableView* calls = doc->view(doc->document().calls);
     QCOMPARE(shownColumns(*calls),
-             (QList<int>{0, Document::kCallStatus, Document::kCallPhone, Document::kCallDate}));
-    QCOMPARE(calls->model()->index(0, Document::kCallStatus).data().toString(),
+             (QList<int>{0, kestrel::kCallStatus, kestrel::kCallPhone, kestrel::kCallDate}));
+    QCOMPARE(calls->model()->index(0, kestrel::kCallStatus).data().toString(),
              QStringLiteral("Входящие"));
     QVERIFY(doc->saveAction()->isEnabled());
   }
@@ -75,9 +75,8 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QTableView* book = doc->view(doc->document().phonebook);
-    QCOMPARE(book->model()->index(0, Document::kPbGroup).data().toString(),
-             QStringLiteral("Семья"));
-    QVERIFY(book->isColumnHidden(Document::kPbFormalName));
+    QCOMPARE(book->model()->index(0, kestrel::kPbGroup).data().toString(), QStringLiteral("Семья"));
+    QVERIFY(book->isColumnHidden(kestrel::kPbFormalName));
     QCOMPARE(doc->view(doc->document().calendar)->model()->rowCount(), 4);
   }
 };

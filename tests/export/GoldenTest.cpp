@@ -23,28 +23,28 @@ using test::addTableRow;
 // need CSV quoting, one with only its caption), two calls, and a calendar of one row (which the
 // text and CSV formats leave out).
 void fillSample(Document& doc) {
-  addPhonebookRow(doc, {{Document::kPbName, "Иванов Иван"_cp},
-                        {Document::kPbNumbers, "+79161234567 84951234567 "},
-                        {Document::kPbCompany, "ООО \"Ромашка\""_cp},
-                        {Document::kPbAddress, "Москва, ул. Ленина, 1"_cp},
-                        {Document::kPbGroup, "Друзья"_cp},
-                        {Document::kPbEmail, " ivan@example.ru ivanov@work.ru"},
-                        {Document::kPbBirthday, "05.03.1980"},
-                        {Document::kPbNotes, "Первая строка\r\nВторая = строка"_cp},
-                        {Document::kPbNickname, "Ваня"_cp},
-                        {Document::kPbFormalName, "Иван Петрович Иванов"_cp},
-                        {Document::kPbJobTitle, "Инженер"_cp},
-                        {Document::kPbPttAddress, "ptt:ivan"},
-                        {Document::kPbWebSite, "http://ivanov.ru"}});
-  addPhonebookRow(doc, {{Document::kPbName, "Doe; John"},
-                        {Document::kPbNumbers, "1 2  3 4 5 6"},
-                        {Document::kPbEmail, "a@x.com b@x.com c@x.com d@x.com"},
-                        {Document::kPbBirthday, "31.12"},
-                        {Document::kPbWebSite, "сайт.рф"_cp}});
+  addPhonebookRow(doc, {{kPbName, "Иванов Иван"_cp},
+                        {kPbNumbers, "+79161234567 84951234567 "},
+                        {kPbCompany, "ООО \"Ромашка\""_cp},
+                        {kPbAddress, "Москва, ул. Ленина, 1"_cp},
+                        {kPbGroup, "Друзья"_cp},
+                        {kPbEmail, " ivan@example.ru ivanov@work.ru"},
+                        {kPbBirthday, "05.03.1980"},
+                        {kPbNotes, "Первая строка\r\nВторая = строка"_cp},
+                        {kPbNickname, "Ваня"_cp},
+                        {kPbFormalName, "Иван Петрович Иванов"_cp},
+                        {kPbJobTitle, "Инженер"_cp},
+                        {kPbPttAddress, "ptt:ivan"},
+                        {kPbWebSite, "http://ivanov.ru"}});
+  addPhonebookRow(doc, {{kPbName, "Doe; John"},
+                        {kPbNumbers, "1 2  3 4 5 6"},
+                        {kPbEmail, "a@x.com b@x.com c@x.com d@x.com"},
+                        {kPbBirthday, "31.12"},
+                        {kPbWebSite, "сайт.рф"_cp}});
   addPhonebookRow(doc, {});
   // The company and the group stay in the report but are hidden from CSV.
-  doc.phonebook.setColumnWidth(Document::kPbCompany, 0);
-  doc.phonebook.setColumnWidth(Document::kPbGroup, 0);
+  doc.phonebook.setColumnWidth(kPbCompany, 0);
+  doc.phonebook.setColumnWidth(kPbGroup, 0);
 
   for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
     doc.calls.setColumnWidth(c, 100);

@@ -23,7 +23,7 @@ Lines lines(std::initializer_list<std::string_view> texts) {
 
 void addContacts(Document& doc, int count) {
   for (int i = 0; i < count; ++i)
-    test::addPhonebookRow(doc, {{Document::kPbName, "n" + std::to_string(i + 1)}});
+    test::addPhonebookRow(doc, {{kPbName, "n" + std::to_string(i + 1)}});
 }
 
 void addCalls(Document& doc, int count) {
@@ -63,10 +63,10 @@ TEST(reportLines, NeedsTwoRowsAndTheSectionsBox) {
 
 TEST(reportLines, NumbersRowsByPositionAndSkipsOnlyEmptyCells) {
   Document doc;
-  test::addPhonebookRow(doc, {{Document::kPbName, " "}});
+  test::addPhonebookRow(doc, {{kPbName, " "}});
   doc.phonebook.row(0).setCaption("77");
-  test::addPhonebookRow(doc, {{Document::kPbGroup, "g"}});
-  doc.phonebook.setColumnWidth(Document::kPbGroup, 0);
+  test::addPhonebookRow(doc, {{kPbGroup, "g"}});
+  doc.phonebook.setColumnWidth(kPbGroup, 0);
   EXPECT_EQ(reportLines(doc, {true, false, false}),
             lines({"ЗАПИСНАЯ КНИЖКА"_cp, "----------1----------", "ФИО:  "_cp,
                    "----------2----------", "Группа: g"_cp}));
@@ -98,8 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CsvWriter, TakesShownColumnsOnly) {
   Document doc;
-  test::addPhonebookRow(doc, {{Document::kPbName, "A"}, {Document::kPbNumbers, "1"}});
-  test::addPhonebookRow(doc, {{Document::kPbName, "B"}});
+  test::addPhonebookRow(doc, {{kPbName, "A"}, {kPbNumbers, "1"}});
+  test::addPhonebookRow(doc, {{kPbName, "B"}});
   test::addTableRow(doc.calendar, "1", {"d", "t", "", "x"});
   test::addTableRow(doc.calendar, "2", {"", "", "", ""});
   EXPECT_EQ(csvLines(doc, {true, false, true}, ';'),

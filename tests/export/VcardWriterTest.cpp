@@ -42,45 +42,42 @@ TEST_P(Slots, PiecesTakeTheirPlaceInCellOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, Slots,
     testing::Values(
-        SlotCase{"OneNumber", Document::kPbNumbers, "111", {"TEL;WORK;VOICE:111"}},
-        SlotCase{"TwoNumbers",
-                 Document::kPbNumbers,
-                 "111 222",
-                 {"TEL;WORK;VOICE:111", "TEL;WORK;VOICE:222"}},
+        SlotCase{"OneNumber", kPbNumbers, "111", {"TEL;WORK;VOICE:111"}},
+        SlotCase{"TwoNumbers", kPbNumbers, "111 222", {"TEL;WORK;VOICE:111", "TEL;WORK;VOICE:222"}},
         SlotCase{"FiveNumbersWorkWorkHomeHomeCell",
-                 Document::kPbNumbers,
+                 kPbNumbers,
                  "1 2 3 4 5",
                  {"TEL;WORK;VOICE:1", "TEL;WORK;VOICE:2", "TEL;HOME;VOICE:3", "TEL;HOME;VOICE:4",
                   "TEL;CELL;VOICE:5"}},
         SlotCase{"DoubleSpaceLeavesSlotTwoEmpty",
-                 Document::kPbNumbers,
+                 kPbNumbers,
                  "111  222",
                  {"TEL;WORK;VOICE:111", "TEL;HOME;VOICE:222"}},
         SlotCase{"TrailingSpaceAddsNoLine",
-                 Document::kPbNumbers,
+                 kPbNumbers,
                  "111 222 ",
                  {"TEL;WORK;VOICE:111", "TEL;WORK;VOICE:222"}},
-        SlotCase{"OnlySpacesAddNoLine", Document::kPbNumbers, "   ", {}},
+        SlotCase{"OnlySpacesAddNoLine", kPbNumbers, "   ", {}},
         SlotCase{"NumbersBeyondTheSlotsAreKept",
-                 Document::kPbNumbers,
+                 kPbNumbers,
                  "1 2 3 4 5 6  8",
                  {"TEL;WORK;VOICE:1", "TEL;WORK;VOICE:2", "TEL;HOME;VOICE:3", "TEL;HOME;VOICE:4",
                   "TEL;CELL;VOICE:5", "TEL;VOICE:6", "TEL;VOICE:8"}},
         SlotCase{"FirstEmailIsPreferred",
-                 Document::kPbEmail,
+                 kPbEmail,
                  "a@x b@x c@x",
                  {"EMAIL;PREF;INTERNET:a@x", "EMAIL;INTERNET:b@x", "EMAIL;INTERNET:c@x"}},
         SlotCase{"LeadingSpaceLeavesPreferredSlotEmpty",
-                 Document::kPbEmail,
+                 kPbEmail,
                  " a@x b@x",
                  {"EMAIL;INTERNET:a@x", "EMAIL;INTERNET:b@x"}},
         SlotCase{"EmailsBeyondTheSlotsAreKept",
-                 Document::kPbEmail,
+                 kPbEmail,
                  "a@x b@x c@x d@x",
                  {"EMAIL;PREF;INTERNET:a@x", "EMAIL;INTERNET:b@x", "EMAIL;INTERNET:c@x",
                   "EMAIL;INTERNET:d@x"}},
         SlotCase{"CyrillicEmailIsNotConverted",
-                 Document::kPbEmail,
+                 kPbEmail,
                  std::string("почта@я.рф"_cp),
                  {"EMAIL;PREF;INTERNET:" + std::string("почта@я.рф"_cp)}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -95,7 +92,7 @@ class Birthday : public testing::TestWithParam<BirthdayCase> {};
 
 TEST_P(Birthday, IsWrittenYearMonthDay) {
   Document doc;
-  const auto& row = test::addPhonebookRow(doc, {{Document::kPbBirthday, GetParam().cell}});
+  const auto& row = test::addPhonebookRow(doc, {{kPbBirthday, GetParam().cell}});
   EXPECT_EQ(body(row), Lines{"BDAY:" + GetParam().expected});
 }
 
@@ -110,16 +107,16 @@ INSTANTIATE_TEST_SUITE_P(Rules, Birthday,
 
 TEST(VcardWriter, EachCardHoldsOnlyItsOwnRowsPieces) {
   Document doc;
-  test::addPhonebookRow(doc, {{Document::kPbNumbers, "1 2 3"}});
-  const auto& second = test::addPhonebookRow(doc, {{Document::kPbNumbers, "9"}});
+  test::addPhonebookRow(doc, {{kPbNumbers, "1 2 3"}});
+  const auto& second = test::addPhonebookRow(doc, {{kPbNumbers, "9"}});
   EXPECT_EQ(body(second), Lines{"TEL;WORK;VOICE:9"});
 }
 
 TEST(VcardWriter, OnlyTheTextsAreConvertedToUtf8) {
   Document doc;
   const std::string word(std::string("Тест"_cp));
-  const auto& row = test::addPhonebookRow(
-      doc, {{Document::kPbName, word}, {Document::kPbWebSite, word}, {Document::kPbNotes, word}});
+  const auto& row =
+      test::addPhonebookRow(doc, {{kPbName, word}, {kPbWebSite, word}, {kPbNotes, word}});
   const std::string utf8 = "\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82";
   EXPECT_EQ(body(row), (Lines{"N;CHARSET=UTF-8;ENCODING=8BIT:" + utf8, "NOTE;CHARSET=UTF-8:" + utf8,
                               "URL;WORK:" + word}));
@@ -149,37 +146,37 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, LineBreaks,
     testing::Values(
         LineBreakCase{"NoteInUtf8",
-                      Document::kPbNotes,
+                      kPbNotes,
                       std::string("a=b\r\nЯ"_cp),
                       VcardCharset::Utf8,
                       {"NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:a=3Db=0D=0A=D0=AF"}},
         LineBreakCase{"NoteIn1251",
-                      Document::kPbNotes,
+                      kPbNotes,
                       std::string("a\nЯ"_cp),
                       VcardCharset::Cp1251,
                       {"NOTE;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:a=0A=DF"}},
         LineBreakCase{"NameReplaces8Bit",
-                      Document::kPbName,
+                      kPbName,
                       "Doe\rJohn",
                       VcardCharset::Utf8,
                       {"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Doe=0DJohn"}},
         LineBreakCase{"AddressKeepsItsLeadingComponents",
-                      Document::kPbAddress,
+                      kPbAddress,
                       "1 Main St\r\nTown",
                       VcardCharset::Cp1251,
                       {"ADR;CHARSET=windows-1251;ENCODING=QUOTED-PRINTABLE:;;1 Main St=0D=0ATown"}},
         LineBreakCase{"NumberPiece",
-                      Document::kPbNumbers,
+                      kPbNumbers,
                       "1\n2 3",
                       VcardCharset::Utf8,
                       {"TEL;WORK;VOICE;ENCODING=QUOTED-PRINTABLE:1=0A2", "TEL;WORK;VOICE:3"}},
         LineBreakCase{"WebSite",
-                      Document::kPbWebSite,
+                      kPbWebSite,
                       "a\nb",
                       VcardCharset::Utf8,
                       {"URL;WORK;ENCODING=QUOTED-PRINTABLE:a=0Ab"}},
         LineBreakCase{"EqualsSignAloneStaysAsItIs",
-                      Document::kPbNotes,
+                      kPbNotes,
                       "a=b",
                       VcardCharset::Utf8,
                       {"NOTE;CHARSET=UTF-8:a=b"}}),

@@ -103,10 +103,10 @@ TEST(GdfsDecoder, Calls) {
     const auto& row = doc->calls.row(0);
     EXPECT_EQ(row.caption, "1") << c.name;
     EXPECT_EQ(row.subItems, (std::vector<std::string>{c.status, c.number, "", c.date})) << c.name;
-    EXPECT_EQ(doc->calls.columnWidth(Document::kCallStatus), 100) << c.name;
-    EXPECT_EQ(doc->calls.columnWidth(Document::kCallPhone), c.number.empty() ? 0 : 100) << c.name;
-    EXPECT_EQ(doc->calls.columnWidth(Document::kCallName), 0) << c.name;
-    EXPECT_EQ(doc->calls.columnWidth(Document::kCallDate), 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(kCallStatus), 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(kCallPhone), c.number.empty() ? 0 : 100) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(kCallName), 0) << c.name;
+    EXPECT_EQ(doc->calls.columnWidth(kCallDate), 100) << c.name;
   }
 }
 
@@ -164,45 +164,43 @@ TEST(GdfsDecoder, Contacts) {
   const std::vector<ContactCase> cases = {
       {"two name parts; a third text with no presence bit is not shown",
        contact(0, 0, 0, {textField(u"Ivan"), textField(u"Petrov"), textField(u"Extra")}),
-       {{Document::kPbName, " Ivan Petrov"}}},
+       {{kPbName, " Ivan Petrov"}}},
       {"Cyrillic name and numbers",
        contact(0, 0, 0, {textField(u"Иван"), numberField("89161234567"), numberField("*100#")}),
-       {{Document::kPbName, cp(" Иван")}, {Document::kPbNumbers, " 89161234567 *100#"}}},
+       {{kPbName, cp(" Иван")}, {kPbNumbers, " 89161234567 *100#"}}},
       {"e-mail shifts the working copy of byte 13 to the note bit",
        contact(0, 0, 0x08,
                {plainField("ivan@example.com"), textField(u"Ivan"), textField(u"Petrov"),
                 textField(u"memo")}),
-       {{Document::kPbName, " Ivan Petrov"},
-        {Document::kPbEmail, " ivan@example.com"},
-        {Document::kPbNotes, " memo"}}},
+       {{kPbName, " Ivan Petrov"}, {kPbEmail, " ivan@example.com"}, {kPbNotes, " memo"}}},
       {"e-mail first, then the web site",
        contact(0, 0x20, 0x08, {plainField("a@b.c", 0x44), plainField("www.b.c", 0x4C)}),
-       {{Document::kPbEmail, " a@b.c"}, {Document::kPbWebSite, " www.b.c"}}},
+       {{kPbEmail, " a@b.c"}, {kPbWebSite, " www.b.c"}}},
       {"8-bit text with no presence bit is not shown", contact(0, 0, 0, {plainField("a@b.c")}), {}},
       {"birthday",
        contact(0, 0, 0, {textField(u"Ivan"), Bytes{0x0F, 0x03, 0xC6, 0x07}}),
-       {{Document::kPbName, " Ivan"}, {Document::kPbBirthday, "15.03.1990"}}},
+       {{kPbName, " Ivan"}, {kPbBirthday, "15.03.1990"}}},
       {"presence bits of byte 11, each used once",
        contact(0x3C, 0, 0,
                {textField(u"A"), textField(u"B"), textField(u"Org", 0x44), textField(u"Job"),
                 textField(u"Street", 0x45), textField(u"Town", 0x4C), textField(u"Lost")}),
-       {{Document::kPbName, " A B"},
-        {Document::kPbCompany, " Org"},
-        {Document::kPbJobTitle, " Job"},
-        {Document::kPbAddress, " Street Town"}}},
+       {{kPbName, " A B"},
+        {kPbCompany, " Org"},
+        {kPbJobTitle, " Job"},
+        {kPbAddress, " Street Town"}}},
       {"subtype 0x60 counts as a hidden name part",
        contact(0, 0, 0x04, {textField(u"Hidden", 0x60), textField(u"Ivan"), textField(u"Note")}),
-       {{Document::kPbName, " Ivan"}, {Document::kPbNotes, " Note"}}},
+       {{kPbName, " Ivan"}, {kPbNotes, " Note"}}},
       {"text of another subtype is skipped",
        contact(0, 0, 0, {textField(u"Odd", 0x10), textField(u"Ivan")}),
-       {{Document::kPbName, " Ivan"}}},
+       {{kPbName, " Ivan"}}},
       {"a text length past the record is cut",
        contact(0, 0, 0, {field(100, 2, 0, utf16le(u"Iv"))}),
-       {{Document::kPbName, " Iv"}}},
+       {{kPbName, " Iv"}}},
       // The subtype of a field cut after its kind byte is absent, so it matches no subtype.
       {"text field cut after its kind byte",
        contact(0, 0, 0, {textField(u"Ivan"), Bytes{1, 0, 2}}),
-       {{Document::kPbName, " Ivan"}}},
+       {{kPbName, " Ivan"}}},
       {"8-bit field cut after its kind byte", contact(0, 0, 0x08, {Bytes{1, 0, 6}}), {}},
   };
   for (const ContactCase& c : cases) {

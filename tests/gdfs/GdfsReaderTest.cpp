@@ -250,7 +250,7 @@ TEST(GdfsReader, OpeningDecodesAfterAFailureAndEnablesTheDataCommands) {
   Document doc;
   doc.setView(&view);
   doc.setDataCommandsEnabled(false);
-  doc.phonebook.setColumnWidth(Document::kPbEmail, 50);
+  doc.phonebook.setColumnWidth(kPbEmail, 50);
   doc.information.addRow("stale", 1);
   const Bytes call = test::gdfs_bytes::call(1, 0, {});
   // The call is read, then the cut entry fails the load.
@@ -259,7 +259,7 @@ TEST(GdfsReader, OpeningDecodesAfterAFailureAndEnablesTheDataCommands) {
                                         {0, 2, 30, 9, 0, 0, 0, 1}})));
   EXPECT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(doc.calls.rowCount(), 1u);
-  EXPECT_EQ(doc.phonebook.columnWidth(Document::kPbEmail), 0);
+  EXPECT_EQ(doc.phonebook.columnWidth(kPbEmail), 0);
   ASSERT_EQ(doc.information.rowCount(), 3u);
   EXPECT_EQ(doc.information.cell(0, 0), "Записная книжка"_cp);
   EXPECT_EQ(doc.information.cell(1, 1), "Есть"_cp);

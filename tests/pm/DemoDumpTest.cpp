@@ -26,24 +26,24 @@ TEST(DemoDump, ShowsContactsCallsNotesAndBirthdays) {
   Document doc;
   ASSERT_TRUE(loadDump(doc, kDemoPath));
   EXPECT_TRUE(doc.saveEnabled());
-  EXPECT_EQ(column(doc.phonebook, Document::kPbName),
+  EXPECT_EQ(column(doc.phonebook, kPbName),
             (std::vector<std::string>{"Иванов Иван ", "Петрова Анна ", "John Smith ",
                                       "Сидоров Петр ", "Баланс "}));
-  EXPECT_EQ(column(doc.phonebook, Document::kPbNumbers),
+  EXPECT_EQ(column(doc.phonebook, kPbNumbers),
             (std::vector<std::string>{"+79161234567 84951234567 ", "+79031234567 ",
                                       "+447700900123 ", "89267654321 ", "*100# "}));
-  EXPECT_EQ(column(doc.phonebook, Document::kPbGroup),
+  EXPECT_EQ(column(doc.phonebook, kPbGroup),
             (std::vector<std::string>{"Семья", "Работа", "Друзья", "Друзья", ""}));
-  EXPECT_EQ(toUtf8(doc.phonebook.cell(3, Document::kPbAddress)), "Москва, ул. Ленина, 1");
+  EXPECT_EQ(toUtf8(doc.phonebook.cell(3, kPbAddress)), "Москва, ул. Ленина, 1");
   EXPECT_EQ(
-      column(doc.calls, Document::kCallStatus),
+      column(doc.calls, kCallStatus),
       (std::vector<std::string>{"Исходящие", "Исходящие", "Пропущеные", "Входящие", "Входящие"}));
-  EXPECT_EQ(toUtf8(doc.calls.cell(3, Document::kCallDate)), "18.03.2012 20:01:09 ");
-  EXPECT_EQ(column(doc.calendar, Document::kCalKind),
+  EXPECT_EQ(toUtf8(doc.calls.cell(3, kCallDate)), "18.03.2012 20:01:09 ");
+  EXPECT_EQ(column(doc.calendar, kCalKind),
             (std::vector<std::string>{"Заметка", "День рождения", "Заметка", "День рождения"}));
-  EXPECT_EQ(column(doc.calendar, Document::kCalDate),
+  EXPECT_EQ(column(doc.calendar, kCalDate),
             (std::vector<std::string>{"08.03.2012", "12.04.1975", "21.05.2012", "30.09.1982"}));
-  EXPECT_EQ(toUtf8(doc.calendar.cell(2, Document::kCalTitle)), "Meeting at 15:00");
+  EXPECT_EQ(toUtf8(doc.calendar.cell(2, kCalTitle)), "Meeting at 15:00");
   // No contact has a formal name or a PTT address: those columns stay hidden.
   std::vector<int> widths;
   for (const auto& c : doc.phonebook.columns())

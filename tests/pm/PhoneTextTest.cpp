@@ -94,10 +94,9 @@ TEST(readPhoneText, DecodesSingleAndTwoByteTextAndTrims) {
       {"start past the end", Bytes{0x41, 0x00}, 5, 2, "", false},
   };
   for (const NameCase& c : cases) {
-    Document doc;
-    doc.singleByteText = !c.singleByte;
-    EXPECT_EQ(readPhoneText(doc, ByteView(c.record), c.start, c.n), c.expected) << c.name;
-    EXPECT_EQ(doc.singleByteText, c.singleByte) << c.name;
+    const PhoneText read = readPhoneText(ByteView(c.record), c.start, c.n);
+    EXPECT_EQ(read.text, c.expected) << c.name;
+    EXPECT_EQ(read.singleByte, c.singleByte) << c.name;
   }
 }
 

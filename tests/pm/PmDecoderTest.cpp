@@ -56,8 +56,8 @@ TEST(PmPhonebook, WorkedExampleInBothByteOrders) {
   ASSERT_EQ(t.rowCount(), 2u);
   for (std::size_t r = 0; r < 2; ++r) {
     EXPECT_EQ(cell(t, r, 0), std::to_string(r));
-    EXPECT_EQ(cell(t, r, Document::kPbName), "Iva ");
-    EXPECT_EQ(cell(t, r, Document::kPbNumbers), "+123 ");
+    EXPECT_EQ(cell(t, r, kPbName), "Iva ");
+    EXPECT_EQ(cell(t, r, kPbNumbers), "+123 ");
     EXPECT_EQ(t.row(r).subItems.size(), 13u);
   }
   EXPECT_EQ(widths(t), (std::vector<int>{50, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -76,66 +76,50 @@ TEST(PmPhonebook, EachTagFillsItsColumn) {
   const std::vector<PhonebookCase> cases = {
       {"names go in front",
        {field(7, text(u"Petrov")), field(70, text(u"Ivan"))},
-       Document::kPbName,
+       kPbName,
        "Ivan Petrov ",
        100},
-      {"tag 71 is a name too",
-       {field(71, text(u"Иванов Иван"))},
-       Document::kPbName,
-       "Иванов Иван ",
-       100},
+      {"tag 71 is a name too", {field(71, text(u"Иванов Иван"))}, kPbName, "Иванов Иван ", 100},
       {"name in big-endian order",
        {field(7, textBigEndian(u"Петрова Анна"))},
-       Document::kPbName,
+       kPbName,
        "Петрова Анна ",
        100},
       {"numbers go behind",
        {field(11, number("+79161234567")), field(11, number("4952223344"))},
-       Document::kPbNumbers,
+       kPbNumbers,
        "+79161234567 4952223344 ",
        100},
       {"length in the second byte",
        {fieldLengthInSecondByte(11, number("*100#"))},
-       Document::kPbNumbers,
+       kPbNumbers,
        "*100# ",
        100},
       {"company is replaced",
        {field(85, text(u"ООО Ромашка")), field(85, text(u"Acme"))},
-       Document::kPbCompany,
+       kPbCompany,
        "Acme",
        100},
       {"address skips four bytes",
        {field(74, Bytes{1, 2, 3, 4} + text(u"Москва"))},
-       Document::kPbAddress,
+       kPbAddress,
        "Москва",
        50},
-      {"address shorter than four bytes", {field(74, Bytes{1, 2})}, Document::kPbAddress, "", 50},
+      {"address shorter than four bytes", {field(74, Bytes{1, 2})}, kPbAddress, "", 50},
       {"e-mails are preceded by a space",
        {field(8, text(u"ivan@mail.ru")), field(8, text(u"ivan@work.ru"))},
-       Document::kPbEmail,
+       kPbEmail,
        " ivan@mail.ru ivan@work.ru",
        50},
-      {"birthday", {field(87, birthday(1985, 3, 7))}, Document::kPbBirthday, "07.03.1985", 50},
-      {"birthday in December",
-       {field(87, birthday(2001, 12, 31))},
-       Document::kPbBirthday,
-       "31.12.2001",
-       50},
-      {"notes",
-       {field(10, text(u"Код")), field(10, text(u"1234"))},
-       Document::kPbNotes,
-       "Код 1234 ",
-       50},
-      {"nickname", {field(86, text(u"Ваня"))}, Document::kPbNickname, "Ваня ", 50},
-      {"formal name", {field(82, text(u"Mr"))}, Document::kPbFormalName, "Mr ", 50},
-      {"job title", {field(84, text(u"Инженер"))}, Document::kPbJobTitle, "Инженер ", 50},
-      {"PTT address", {field(63, text(u"ptt:ivan"))}, Document::kPbPttAddress, "ptt:ivan ", 50},
-      {"web site",
-       {field(44, text(u"kestrel.example"))},
-       Document::kPbWebSite,
-       "kestrel.example ",
-       50},
-      {"text with yo", {field(7, text(u"Алёна"))}, Document::kPbName, "Алена ", 100},
+      {"birthday", {field(87, birthday(1985, 3, 7))}, kPbBirthday, "07.03.1985", 50},
+      {"birthday in December", {field(87, birthday(2001, 12, 31))}, kPbBirthday, "31.12.2001", 50},
+      {"notes", {field(10, text(u"Код")), field(10, text(u"1234"))}, kPbNotes, "Код 1234 ", 50},
+      {"nickname", {field(86, text(u"Ваня"))}, kPbNickname, "Ваня ", 50},
+      {"formal name", {field(82, text(u"Mr"))}, kPbFormalName, "Mr ", 50},
+      {"job title", {field(84, text(u"Инженер"))}, kPbJobTitle, "Инженер ", 50},
+      {"PTT address", {field(63, text(u"ptt:ivan"))}, kPbPttAddress, "ptt:ivan ", 50},
+      {"web site", {field(44, text(u"kestrel.example"))}, kPbWebSite, "kestrel.example ", 50},
+      {"text with yo", {field(7, text(u"Алёна"))}, kPbName, "Алена ", 100},
   };
   for (const PhonebookCase& c : cases) {
     const auto doc = decode({{58, {fieldList(c.fields)}}});
@@ -171,9 +155,9 @@ TEST(PmPhonebook, GroupNamesAreNumberedAcrossRecordsAndBlocks) {
   ASSERT_EQ(doc->phonebook.rowCount(), 2u);
   // The group block after the phonebook still provides its names; single-byte names are read
   // too.
-  EXPECT_EQ(cell(doc->phonebook, 0, Document::kPbGroup), "VIP");
-  EXPECT_EQ(cell(doc->phonebook, 1, Document::kPbGroup), "Семья");
-  EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 50);
+  EXPECT_EQ(cell(doc->phonebook, 0, kPbGroup), "VIP");
+  EXPECT_EQ(cell(doc->phonebook, 1, kPbGroup), "Семья");
+  EXPECT_EQ(doc->phonebook.columnWidth(kPbGroup), 50);
 }
 
 TEST(PmPhonebook, GroupFieldsWithoutGroupNamesLeaveTheColumnHidden) {
@@ -181,8 +165,8 @@ TEST(PmPhonebook, GroupFieldsWithoutGroupNamesLeaveTheColumnHidden) {
                                Blocks{{314, {fieldList({field(8, text(u"x"))})}},
                                       {58, {fieldList({field(67, Bytes{5})})}}}}) {
     const auto doc = decode(blocks);
-    EXPECT_EQ(doc->phonebook.cell(0, Document::kPbGroup), "");
-    EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 0);
+    EXPECT_EQ(doc->phonebook.cell(0, kPbGroup), "");
+    EXPECT_EQ(doc->phonebook.columnWidth(kPbGroup), 0);
   }
 }
 
@@ -194,8 +178,8 @@ TEST(PmPhonebook, UnknownGroupNumberFailsKeepingEarlierRows) {
                           fieldList({field(7, text(u"Bad")), field(67, Bytes{group})})}}});
     EXPECT_THROW(decodeContents(*doc), FormatError) << int(group);
     ASSERT_EQ(doc->phonebook.rowCount(), 2u);
-    EXPECT_EQ(cell(doc->phonebook, 0, Document::kPbGroup), "Друзья");
-    EXPECT_EQ(cell(doc->phonebook, 1, Document::kPbName), "Bad ");
+    EXPECT_EQ(cell(doc->phonebook, 0, kPbGroup), "Друзья");
+    EXPECT_EQ(cell(doc->phonebook, 1, kPbName), "Bad ");
   }
 }
 
@@ -327,11 +311,11 @@ TEST(PmCalendar, DatesKindsAndTitles) {
     const ResultTable& t = doc->calendar;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
     EXPECT_EQ(cell(t, 0, 0), "0") << c.name;
-    EXPECT_EQ(cell(t, 0, Document::kCalDate), c.date) << c.name;
-    EXPECT_EQ(cell(t, 0, Document::kCalKind), c.kind) << c.name;
-    EXPECT_EQ(cell(t, 0, Document::kCalTitle), c.title) << c.name;
+    EXPECT_EQ(cell(t, 0, kCalDate), c.date) << c.name;
+    EXPECT_EQ(cell(t, 0, kCalKind), c.kind) << c.name;
+    EXPECT_EQ(cell(t, 0, kCalTitle), c.title) << c.name;
     EXPECT_EQ(t.row(0).subItems.size(), 4u) << c.name;
-    EXPECT_EQ(cell(t, 0, Document::kCalText), "") << c.name;
+    EXPECT_EQ(cell(t, 0, kCalText), "") << c.name;
   }
 }
 
@@ -340,7 +324,7 @@ TEST(PmCalendar, BigEndianYearIsRecognisedByItsLittleEndianValue) {
   record[4] = 0x07;  // 07 DA: 55815 read little-endian, so 2010
   record[5] = 0xDA;
   const auto doc = decode({{51, {record}}});
-  EXPECT_EQ(cell(doc->calendar, 0, Document::kCalDate), "09.05.2010");
+  EXPECT_EQ(cell(doc->calendar, 0, kCalDate), "09.05.2010");
 }
 
 std::unique_ptr<test::LoadedPm> load(const std::string& text) {
@@ -366,7 +350,7 @@ TEST(PmContents, ZeroLengthRecordInAUserDataBlockFailsTheLoad) {
       continue;
     }
     ASSERT_GE(l->doc.calls.rowCount(), 1u) << block;
-    EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallPhone), "+7 ") << block;
+    EXPECT_EQ(cell(l->doc.calls, 0, kCallPhone), "+7 ") << block;
   }
   // Outside those blocks a record of no bytes is fine.
   const auto l = load(test::PmBuilder().block(58).record(0, {0}).block(52).line("0=").text());
@@ -391,11 +375,11 @@ TEST(PmContents, LoadedDumpShowsAllTablesAndEnablesCommands) {
   ASSERT_TRUE(l->ok);
   EXPECT_TRUE(l->messages.empty());
   EXPECT_TRUE(l->doc.saveEnabled() && l->doc.exportToExcelEnabled());
-  EXPECT_EQ(cell(l->doc.phonebook, 0, Document::kPbName), "Иванов Иван ");
-  EXPECT_EQ(cell(l->doc.phonebook, 0, Document::kPbGroup), "Коллеги");
-  EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallStatus), "Пропущеные");
-  EXPECT_EQ(cell(l->doc.calls, 0, Document::kCallDate), "05.04.2012 06:07:08 ");
-  EXPECT_EQ(cell(l->doc.calendar, 0, Document::kCalTitle), "Ok");
+  EXPECT_EQ(cell(l->doc.phonebook, 0, kPbName), "Иванов Иван ");
+  EXPECT_EQ(cell(l->doc.phonebook, 0, kPbGroup), "Коллеги");
+  EXPECT_EQ(cell(l->doc.calls, 0, kCallStatus), "Пропущеные");
+  EXPECT_EQ(cell(l->doc.calls, 0, kCallDate), "05.04.2012 06:07:08 ");
+  EXPECT_EQ(cell(l->doc.calendar, 0, kCalTitle), "Ok");
 }
 
 struct DamagedCase {
@@ -409,20 +393,19 @@ struct DamagedCase {
 TEST(PmContents, DamagedRecordsYieldWhatLiesInside) {
   const Bytes name = field(7, text(u"Ann"));
   const std::vector<DamagedCase> cases = {
-      {"field count larger than the record", 58, Bytes{9} + name, Document::kPbName, "Ann "},
+      {"field count larger than the record", 58, Bytes{9} + name, kPbName, "Ann "},
       {"header cut by the end stops the walk", 58, Bytes{2} + name + Bytes{0x04, 0x00, 0x07},
-       Document::kPbName, "Ann "},
+       kPbName, "Ann "},
       {"name reaching past the end is cut", 58, Bytes{1, 0x20, 0x00, 0x07, 0x00} + text(u"Bo"),
-       Document::kPbName, "Bo "},
+       kPbName, "Bo "},
       {"number reaching past the end is cut", 58,
-       Bytes{1, 0x30, 0x00, 0x0B, 0x00, 0x81, 0x04, 0xF1, 0x23}, Document::kPbNumbers, "+123 "},
-      {"birthday cut after the month", 58, Bytes{1, 4, 0, 87, 0, 0xC1, 0x07, 0x05},
-       Document::kPbBirthday, "00.05.1985"},
-      {"address shorter than its skip", 58, Bytes{1, 9, 0, 74, 0, 1, 2}, Document::kPbAddress, ""},
-      {"date cut after the day", 59, Bytes{1, 7, 0, 19, 0, 0xDC, 0x07, 0x02, 0x03},
-       Document::kCallDate, "03.02.2012 00:00:00 "},
-      {"call name cut inside a character", 61, Bytes{1, 6, 0, 7, 0, 'O', 0, 'k'},
-       Document::kCallName, "Ok "},
+       Bytes{1, 0x30, 0x00, 0x0B, 0x00, 0x81, 0x04, 0xF1, 0x23}, kPbNumbers, "+123 "},
+      {"birthday cut after the month", 58, Bytes{1, 4, 0, 87, 0, 0xC1, 0x07, 0x05}, kPbBirthday,
+       "00.05.1985"},
+      {"address shorter than its skip", 58, Bytes{1, 9, 0, 74, 0, 1, 2}, kPbAddress, ""},
+      {"date cut after the day", 59, Bytes{1, 7, 0, 19, 0, 0xDC, 0x07, 0x02, 0x03}, kCallDate,
+       "03.02.2012 00:00:00 "},
+      {"call name cut inside a character", 61, Bytes{1, 6, 0, 7, 0, 'O', 0, 'k'}, kCallName, "Ok "},
   };
   for (const DamagedCase& c : cases) {
     const auto doc = decode({{c.block, {c.record}}});
@@ -435,8 +418,8 @@ TEST(PmContents, DamagedRecordsYieldWhatLiesInside) {
 TEST(PmContents, GroupNumberByteBeyondTheRecordIsIgnored) {
   const auto doc = decode(
       {{314, {fieldList({field(7, groupName(text(u"G")))})}}, {58, {Bytes{1, 1, 0, 67, 0}}}});
-  EXPECT_EQ(doc->phonebook.cell(0, Document::kPbGroup), "");
-  EXPECT_EQ(doc->phonebook.columnWidth(Document::kPbGroup), 0);
+  EXPECT_EQ(doc->phonebook.cell(0, kPbGroup), "");
+  EXPECT_EQ(doc->phonebook.columnWidth(kPbGroup), 0);
 }
 
 TEST(PmContents, ShortCalendarRecordsReadAbsentBytesAsZero) {
@@ -444,10 +427,10 @@ TEST(PmContents, ShortCalendarRecordsReadAbsentBytesAsZero) {
   const auto doc = decode({{51, {Bytes{0, 0, 0, 0, 0xDA, 0x07, 0x03, 0x04}, Bytes{1}}}});
   const ResultTable& t = doc->calendar;
   ASSERT_EQ(t.rowCount(), 2u);
-  EXPECT_EQ(cell(t, 0, Document::kCalDate), "04.03.0");
-  EXPECT_EQ(cell(t, 0, Document::kCalKind), "День рождения");
-  EXPECT_EQ(cell(t, 1, Document::kCalDate), "00.00.0");
-  EXPECT_EQ(cell(t, 1, Document::kCalTitle), "");
+  EXPECT_EQ(cell(t, 0, kCalDate), "04.03.0");
+  EXPECT_EQ(cell(t, 0, kCalKind), "День рождения");
+  EXPECT_EQ(cell(t, 1, kCalDate), "00.00.0");
+  EXPECT_EQ(cell(t, 1, kCalTitle), "");
 }
 
 TEST(PmContents, AnyBytesDecodeWithoutReadingOutsideARecord) {

@@ -35,8 +35,8 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
     EXPECT_EQ(doc.phonebook.row(r).caption, std::to_string(r + 1));
     EXPECT_EQ(doc.phonebook.row(r).subItems.size(), 13u);
   }
-  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1");
-  EXPECT_EQ(cell(doc, 2, Document::kPbName), "C");
+  EXPECT_EQ(cell(doc, 0, kPbNumbers), "1");
+  EXPECT_EQ(cell(doc, 2, kPbName), "C");
   // The first two information rows hold the last file's values; the others stay blank.
   ASSERT_EQ(doc.information.rowCount(), 6u);
   EXPECT_EQ(doc.information.cell(0, 0), "Name");
@@ -60,7 +60,7 @@ TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
   doc.setDataCommandsEnabled(false);
   EXPECT_FALSE(readVcardFiles(doc, files));
   ASSERT_EQ(doc.phonebook.rowCount(), 1u);
-  EXPECT_EQ(cell(doc, 0, Document::kPbName), "A");
+  EXPECT_EQ(cell(doc, 0, kPbName), "A");
   EXPECT_EQ(doc.information.rowCount(), 2u);
   EXPECT_FALSE(doc.saveEnabled());
 }
@@ -116,17 +116,17 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
   EXPECT_TRUE(readVcardFiles(doc, {file}));
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   EXPECT_EQ(doc.phonebook.row(2).caption, "3");
-  EXPECT_EQ(cell(doc, 0, Document::kPbName), "Иванов Иван"_cp);
-  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "+7916 8495");
-  EXPECT_EQ(cell(doc, 0, Document::kPbNotes), "line1\r\nline2;end");
-  EXPECT_EQ(cell(doc, 0, Document::kPbBirthday), "05.03.1980");
-  EXPECT_EQ(cell(doc, 1, Document::kPbName), "Doe John");
-  EXPECT_EQ(cell(doc, 1, Document::kPbFormalName), "John Doe");
-  EXPECT_EQ(cell(doc, 1, Document::kPbEmail), "john@example.com j@d.org");
-  EXPECT_EQ(cell(doc, 1, Document::kPbNumbers), "555 1234");
-  EXPECT_EQ(cell(doc, 1, Document::kPbCompany), "Acme Sales");
-  EXPECT_EQ(cell(doc, 1, Document::kPbBirthday), "31.12.1975");
-  EXPECT_EQ(cell(doc, 2, Document::kPbNumbers), "3");
+  EXPECT_EQ(cell(doc, 0, kPbName), "Иванов Иван"_cp);
+  EXPECT_EQ(cell(doc, 0, kPbNumbers), "+7916 8495");
+  EXPECT_EQ(cell(doc, 0, kPbNotes), "line1\r\nline2;end");
+  EXPECT_EQ(cell(doc, 0, kPbBirthday), "05.03.1980");
+  EXPECT_EQ(cell(doc, 1, kPbName), "Doe John");
+  EXPECT_EQ(cell(doc, 1, kPbFormalName), "John Doe");
+  EXPECT_EQ(cell(doc, 1, kPbEmail), "john@example.com j@d.org");
+  EXPECT_EQ(cell(doc, 1, kPbNumbers), "555 1234");
+  EXPECT_EQ(cell(doc, 1, kPbCompany), "Acme Sales");
+  EXPECT_EQ(cell(doc, 1, kPbBirthday), "31.12.1975");
+  EXPECT_EQ(cell(doc, 2, kPbNumbers), "3");
   EXPECT_EQ(doc.information.cell(1, 1), "2.1");
 }
 
@@ -138,7 +138,7 @@ TEST(VcardImport, NestedCardStaysInItsRow) {
       {dir.write("agent.vcf",
                  "BEGIN:VCARD\nTEL;X:1\nAGENT:\nBEGIN:VCARD\nTEL;X:2\nEND:VCARD\nEND:VCARD\n")}));
   ASSERT_EQ(doc.phonebook.rowCount(), 1u);
-  EXPECT_EQ(cell(doc, 0, Document::kPbNumbers), "1 2");
+  EXPECT_EQ(cell(doc, 0, kPbNumbers), "1 2");
 }
 
 struct BirthdayCase {
@@ -153,8 +153,8 @@ TEST_P(Birthdays, ComeBackAsDayMonthYear) {
   test::TempDir dir;
   Document doc;
   readVcardFiles(doc, {dir.write("b.vcf", "BDAY:" + GetParam().value + "\n")});
-  EXPECT_EQ(cell(doc, 0, Document::kPbBirthday), GetParam().cell);
-  EXPECT_EQ(doc.phonebook.columnWidth(Document::kPbBirthday), 100);
+  EXPECT_EQ(cell(doc, 0, kPbBirthday), GetParam().cell);
+  EXPECT_EQ(doc.phonebook.columnWidth(kPbBirthday), 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -178,7 +178,7 @@ class EncodedNotes : public testing::TestWithParam<EncodedNoteCase> {};
 TEST_P(EncodedNotes, AreSkippedOnlyWhenTheEncodingNamesBase64) {
   Document doc;
   addVcardFile(doc, "BEGIN:VCARD\r\n" + GetParam().line + "\r\nEND:VCARD\r\n");
-  EXPECT_EQ(cell(doc, 0, Document::kPbNotes), GetParam().note);
+  EXPECT_EQ(cell(doc, 0, kPbNotes), GetParam().note);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, EncodedNotes,
@@ -193,20 +193,20 @@ INSTANTIATE_TEST_SUITE_P(Rules, EncodedNotes,
 void expectRoundTrip(int filterIndex) {
   Document source;
   const std::vector<std::pair<int, std::string>> cells = {
-      {Document::kPbName, std::string("Иванов Иван"_cp)},
-      {Document::kPbNumbers, "+79161234567 84951234567 111 222 333 444"},
-      {Document::kPbCompany, std::string("ООО \"Ромашка\""_cp)},
-      {Document::kPbAddress, std::string("Москва, ул. Ленина, 1"_cp)},
-      {Document::kPbEmail, "a@x.ru b@x.ru c@x.ru d@x.ru"},
-      {Document::kPbBirthday, "05.03.1980"},
-      {Document::kPbNotes, std::string("Строка 1\r\nСтрока = 2 ёЁ№"_cp)},
-      {Document::kPbFormalName, std::string("Иван Петрович Иванов"_cp)},
-      {Document::kPbJobTitle, std::string("Инженер"_cp)},
-      {Document::kPbWebSite, "http://ivanov.ru"}};
+      {kPbName, std::string("Иванов Иван"_cp)},
+      {kPbNumbers, "+79161234567 84951234567 111 222 333 444"},
+      {kPbCompany, std::string("ООО \"Ромашка\""_cp)},
+      {kPbAddress, std::string("Москва, ул. Ленина, 1"_cp)},
+      {kPbEmail, "a@x.ru b@x.ru c@x.ru d@x.ru"},
+      {kPbBirthday, "05.03.1980"},
+      {kPbNotes, std::string("Строка 1\r\nСтрока = 2 ёЁ№"_cp)},
+      {kPbFormalName, std::string("Иван Петрович Иванов"_cp)},
+      {kPbJobTitle, std::string("Инженер"_cp)},
+      {kPbWebSite, "http://ivanov.ru"}};
   ResultTable::Row& row = test::addPhonebookRow(source, {});
   for (const auto& [column, text] : cells)
     row.setSubItem(static_cast<std::size_t>(column) - 1, text);
-  test::addPhonebookRow(source, {{Document::kPbName, "Second"}});
+  test::addPhonebookRow(source, {{kPbName, "Second"}});
 
   test::TempDir dir;
   EXPECT_FALSE(output::saveDocument(source, {}, {dir.file("cards"), filterIndex}));
@@ -217,8 +217,8 @@ void expectRoundTrip(int filterIndex) {
     EXPECT_EQ(cell(doc, 0, column), text) << column;
     EXPECT_EQ(doc.phonebook.columnWidth(static_cast<std::size_t>(column)), 100) << column;
   }
-  EXPECT_EQ(cell(doc, 1, Document::kPbName), "Second");
-  EXPECT_EQ(cell(doc, 1, Document::kPbNumbers), "");
+  EXPECT_EQ(cell(doc, 1, kPbName), "Second");
+  EXPECT_EQ(cell(doc, 1, kPbNumbers), "");
 }
 
 TEST(VcardRoundTrip, Utf8Cards) {
@@ -231,12 +231,12 @@ TEST(VcardRoundTrip, Windows1251Cards) {
 
 TEST(VcardRoundTrip, Cyrillic1251WebSiteComesBackEmpty) {
   Document source;
-  test::addPhonebookRow(source, {{Document::kPbWebSite, "сайт.рф"_cp}});
+  test::addPhonebookRow(source, {{kPbWebSite, "сайт.рф"_cp}});
   test::TempDir dir;
   output::saveDocument(source, {}, {dir.file("cards"), 5});
   Document doc;
   readVcardFiles(doc, {dir.file("cards/1.vcf")});
-  EXPECT_EQ(cell(doc, 0, Document::kPbWebSite), "");
+  EXPECT_EQ(cell(doc, 0, kPbWebSite), "");
 }
 
 // Any bytes are read without a crash, and large inputs in linear time: 200 000 numbers in one
@@ -264,8 +264,8 @@ TEST(VcardImport, SurvivesAnyInput) {
     folded += "\n a";
   Document big;
   EXPECT_TRUE(readVcardFiles(big, {dir.write("many.vcf", many), dir.write("fold.vcf", folded)}));
-  EXPECT_EQ(cell(big, 0, Document::kPbNumbers).size(), 200000u * 3 - 1);
-  EXPECT_EQ(cell(big, 1, Document::kPbNotes), std::string(200000, 'a'));
+  EXPECT_EQ(cell(big, 0, kPbNumbers).size(), 200000u * 3 - 1);
+  EXPECT_EQ(cell(big, 1, kPbNotes), std::string(200000, 'a'));
 }
 
 int countCards(const std::string& text) {
@@ -316,19 +316,18 @@ TEST_P(CorpusCells, AreReadable) {
 INSTANTIATE_TEST_SUITE_P(
     Files, CorpusCells,
     testing::Values(CorpusCase{"QuotedPrintableCyrillic", "gammu/quoted-printable-new-line.vcf", 0,
-                               Document::kPbName, std::string("- PRIMA ПОРКС"_cp)},
-                    CorpusCase{"LowerCaseTypes", "gammu/type_lowercase.vcf", 0,
-                               Document::kPbNumbers, "+349869999 +349869998 +34669499997"},
-                    CorpusCase{"PhotoIsSkipped", "gammu/photo.vcf", 0, Document::kPbBirthday,
-                               "24.03.1977"},
-                    CorpusCase{"Utf8Version3", "gammu/vcard3-utf-8.vcf", 0, Document::kPbEmail,
+                               kPbName, std::string("- PRIMA ПОРКС"_cp)},
+                    CorpusCase{"LowerCaseTypes", "gammu/type_lowercase.vcf", 0, kPbNumbers,
+                               "+349869999 +349869998 +34669499997"},
+                    CorpusCase{"PhotoIsSkipped", "gammu/photo.vcf", 0, kPbBirthday, "24.03.1977"},
+                    CorpusCase{"Utf8Version3", "gammu/vcard3-utf-8.vcf", 0, kPbEmail,
                                "bodo.lk@skatteetaten.no"},
-                    CorpusCase{"AndroidSecondCard", "ez-vcard/John_Doe_ANDROID.vcf", 1,
-                               Document::kPbEmail, "jane.doe@company.com"},
-                    CorpusCase{"GmailListThirdCard", "ez-vcard/gmail-list.vcf", 2,
-                               Document::kPbName, "White Doug"},
-                    CorpusCase{"IphoneGroupedEmail", "ez-vcard/John_Doe_IPHONE.vcf", 0,
-                               Document::kPbEmail, "john.doe@ibm.com"}),
+                    CorpusCase{"AndroidSecondCard", "ez-vcard/John_Doe_ANDROID.vcf", 1, kPbEmail,
+                               "jane.doe@company.com"},
+                    CorpusCase{"GmailListThirdCard", "ez-vcard/gmail-list.vcf", 2, kPbName,
+                               "White Doug"},
+                    CorpusCase{"IphoneGroupedEmail", "ez-vcard/John_Doe_IPHONE.vcf", 0, kPbEmail,
+                               "john.doe@ibm.com"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

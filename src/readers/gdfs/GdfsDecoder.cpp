@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "readers/gdfs/PhoneTime.h"
 #include "readers/pm/PhoneText.h"
@@ -60,41 +61,33 @@ void setCell(ResultTable::Row& row, std::size_t column, std::string text) {
 
 // Appending puts a space before every piece, so a cell filled this way begins with a space.
 void appendToCell(ResultTable::Row& row, std::size_t column, std::string_view piece) {
-  std::string text = row.subItem(column - 1);
-  text += ' ';
-  text += piece;
-  row.setSubItem(column - 1, std::move(text));
+  row.appendToSubItem(column - 1, " ");
+  row.appendToSubItem(column - 1, piece);
 }
 
 ResultTable::Row& addNumberedRow(ResultTable& table, std::size_t subItems) {
   return table.addRow(std::to_string(table.rowCount() + 1), subItems);
 }
 
-std::string twoDigits(int value) {
-  return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
 void decodeInfo(Document& doc, int block, int recordNumber, ByteView record) {
   if (const auto caption = infoCaption(block, recordNumber)) {
-    auto& row = doc.information.addRow();
-    row.setCaption(std::string(*caption));
-    row.addSubItem(recordText(record));
+    doc.information.addRow(std::string(*caption), 1).setSubItem(0, recordText(record));
   }
 }
 
 void decodeCall(Document& doc, ByteView record) {
   ResultTable& book = doc.calls;
   auto& row = addNumberedRow(book, 4);
-  book.setColumnWidth(Document::kCallStatus, kWidened);
+  book.setColumnWidth(kCallStatus, kWidened);
   switch (record.at(6)) {
     case 0:
-      setCell(row, Document::kCallStatus, std::string("Пропущенный"_cp));
+      setCell(row, kCallStatus, std::string("Пропущенный"_cp));
       break;
     case 1:
-      setCell(row, Document::kCallStatus, std::string("Исходящий"_cp));
+      setCell(row, kCallStatus, std::string("Исходящий"_cp));
       break;
     case 2:
-      setCell(row, Document::kCallStatus, std::string("Входящий"_cp));
+      setCell(row, kCallStatus, std::string("Входящий"_cp));
       break;
     default:
       break;
@@ -102,12 +95,12 @@ void decodeCall(Document& doc, ByteView record) {
   // Number fields carry subtype 0x20: a 0 byte, kind 1, then the subtype.
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if (record.at(p) == 0 && record.at(p + 1) == 1 && record.at(p + 2) == 0x20) {
-      book.setColumnWidth(Document::kCallPhone, kWidened);
-      appendToCell(row, Document::kCallPhone, digitText(record, p + 2));
+      book.setColumnWidth(kCallPhone, kWidened);
+      appendToCell(row, kCallPhone, digitText(record, p + 2));
     }
   }
-  book.setColumnWidth(Document::kCallDate, kWidened);
-  setCell(row, Document::kCallDate, timestampText(record, 7));
+  book.setColumnWidth(kCallDate, kWidened);
+  setCell(row, kCallDate, timestampText(record, 7));
 }
 
 // Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
@@ -116,15 +109,16 @@ void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
                         std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
   auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
-  setCell(row, Document::kCalKind, std::string(kind));
-  appendToCell(row, Document::kCalTitle, pm::readPhoneText(doc, record, textAt, 2 * n));
-  const std::ptrdiff_t p = textAt + (doc.singleByteText ? n : 2 * n);
-  setCell(row, Document::kCalDate, timestampText(record, p));
+  setCell(row, kCalKind, std::string(kind));
+  const pm::PhoneText title = pm::readPhoneText(record, textAt, 2 * n);
+  appendToCell(row, kCalTitle, title.text);
+  const std::ptrdiff_t p = textAt + (title.singleByte ? n : 2 * n);
+  setCell(row, kCalDate, timestampText(record, p));
 }
 
 void decodeSeveralTextEvent(Document& doc, ByteView record) {
   auto& row = addNumberedRow(doc.calendar, 4);
-  setCell(row, Document::kCalKind, std::string("Событие"_cp));
+  setCell(row, kCalKind, std::string("Событие"_cp));
   std::vector<std::string> texts;
   std::optional<std::ptrdiff_t> latestEnd;
   std::optional<std::ptrdiff_t> secondLatestEnd;
@@ -132,19 +126,20 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if ((record.at(p) == 0 && record.at(p + 1) == 2) || record.at(p + 1) == 6) {
       const std::ptrdiff_t n = record.at(p - 1);
-      texts.push_back(pm::readPhoneText(doc, record, p + 3, 2 * n));
-      p += 3 + (doc.singleByteText ? n : 2 * n);
+      pm::PhoneText text = pm::readPhoneText(record, p + 3, 2 * n);
+      p += 3 + (text.singleByte ? n : 2 * n);
+      texts.push_back(std::move(text.text));
       secondLatestEnd = latestEnd;
       latestEnd = p;
     }
   }
   // The timestamp follows the second-to-last text; with fewer texts there is no date.
-  if (secondLatestEnd) setCell(row, Document::kCalDate, timestampText(record, *secondLatestEnd));
+  if (secondLatestEnd) setCell(row, kCalDate, timestampText(record, *secondLatestEnd));
   if (!texts.empty()) {
-    setCell(row, Document::kCalTitle, texts.front());
+    setCell(row, kCalTitle, texts.front());
     // The last text is not shown.
     for (std::size_t k = 1; k + 1 < texts.size(); ++k)
-      appendToCell(row, Document::kCalText, texts[k]);
+      appendToCell(row, kCalText, texts[k]);
   }
 }
 
@@ -173,8 +168,8 @@ void decodeContact(Document& doc, ByteView record) {
     // Birthday group: day, month, 16-bit year whose high byte is 7.
     if (t == 7 && record.at(p) >= 1 && record.at(p) <= 31 && record.at(p + 1) >= 1 &&
         record.at(p + 1) <= 12) {
-      book.setColumnWidth(Document::kPbBirthday, kWidened);
-      setCell(row, Document::kPbBirthday,
+      book.setColumnWidth(kPbBirthday, kWidened);
+      setCell(row, kPbBirthday,
               twoDigits(record.at(p)) + "." + twoDigits(record.at(p + 1)) + "." +
                   std::to_string(record.at(p + 2) + 256 * record.at(p + 3)));
     }
@@ -183,11 +178,11 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && hasSubtype &&
         (t == 0 || t == 0x44 || t == 0x4C) && n >= 1) {
       if (presence13 & 0x08) {
-        give(Document::kPbEmail, plainText(record, p + 4, n));
+        give(kPbEmail, plainText(record, p + 4, n));
         presence13 >>= 1;
         p += 3 + n;
       } else if (presence12 & 0x20) {
-        give(Document::kPbWebSite, plainText(record, p + 4, n));
+        give(kPbWebSite, plainText(record, p + 4, n));
         p += 3 + n;
       }
     }
@@ -196,7 +191,7 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 2 && record.at(p + 1) == 0) {
       if (hasSubtype && (t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
         if (nameParts < 2) {
-          give(Document::kPbName, pm::readPhoneText(doc, record, p + 4, 2 * n));
+          give(kPbName, pm::readPhoneText(record, p + 4, 2 * n).text);
           ++nameParts;
         } else {
           struct Target {
@@ -205,15 +200,15 @@ void decodeContact(Document& doc, ByteView record) {
             std::size_t column;
           };
           const std::array<Target, 5> targets = {{
-              {&presence11, 0x04, Document::kPbCompany},
-              {&presence11, 0x08, Document::kPbJobTitle},
-              {&presence11, 0x20, Document::kPbAddress},
-              {&presence11, 0x10, Document::kPbAddress},
-              {&presence13, 0x04, Document::kPbNotes},
+              {&presence11, 0x04, kPbCompany},
+              {&presence11, 0x08, kPbJobTitle},
+              {&presence11, 0x20, kPbAddress},
+              {&presence11, 0x10, kPbAddress},
+              {&presence13, 0x04, kPbNotes},
           }};
           for (const Target& target : targets) {
             if (*target.presence & target.bit) {
-              give(target.column, pm::readPhoneText(doc, record, p + 4, 2 * n));
+              give(target.column, pm::readPhoneText(record, p + 4, 2 * n).text);
               *target.presence = static_cast<std::uint8_t>(*target.presence & ~target.bit);
               break;
             }
@@ -229,8 +224,8 @@ void decodeContact(Document& doc, ByteView record) {
 
     // Phone number.
     if (record.at(p + 2) == 1 && record.at(p + 1) == 0) {
-      book.setColumnWidth(Document::kPbNumbers, kWidened);
-      appendToCell(row, Document::kPbNumbers, digitText(record, p + 3));
+      book.setColumnWidth(kPbNumbers, kWidened);
+      appendToCell(row, kPbNumbers, digitText(record, p + 3));
       p += 3 + n;
     }
   }
@@ -242,11 +237,8 @@ void addSummaryRows(Document& doc, const Flags& flags) {
       {"Звонки"_cp, flags.calls},
       {"Заметки"_cp, flags.notes},
   }};
-  for (const auto& [caption, found] : rows) {
-    auto& row = doc.information.addRow();
-    row.setCaption(std::string(caption));
-    row.addSubItem(std::string(found ? "Есть"_cp : "Нет"_cp));
-  }
+  for (const auto& [caption, found] : rows)
+    doc.addPresenceRow(caption, found);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <exception>
 #include <string_view>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "core/FileIo.h"
@@ -17,18 +18,11 @@ namespace {
 constexpr std::uint8_t kCr = 0x0D;
 constexpr std::uint8_t kLf = 0x0A;
 
-int hexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The byte written as two hexadecimal digits at `at`, either case. A position outside the
 // image holds no digit.
 std::uint8_t hexPair(ByteView image, std::ptrdiff_t at) {
-  const int high = hexDigit(image.at(at));
-  const int low = hexDigit(image.at(at + 1));
+  const int high = hexDigitValue(image.at(at));
+  const int low = hexDigitValue(image.at(at + 1));
   if (high < 0 || low < 0 || !image.has(at) || !image.has(at + 1))
     throw FormatError("not a hexadecimal digit pair");
   return static_cast<std::uint8_t>(high * 16 + low);
@@ -37,11 +31,6 @@ std::uint8_t hexPair(ByteView image, std::ptrdiff_t at) {
 bool bytesAre(ByteView image, std::ptrdiff_t at, std::string_view text) {
   const auto s = image.slice(at, static_cast<std::ptrdiff_t>(text.size()));
   return s.size() == text.size() && std::equal(s.begin(), s.end(), text.begin());
-}
-
-bool endsWith(const std::string& s, std::string_view suffix) {
-  return s.size() >= suffix.size() &&
-         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The scheme the three forms share: a counting pass tells which block numbers occur, the
@@ -127,7 +116,7 @@ void readBin(ByteView image, TwoPass& passes) {
 std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
                           std::vector<std::uint8_t>& bytes) {
   while (q < image.size() && image.at(q) != kCr) {
-    if (!image.has(q + 1) && hexDigit(image.at(q)) >= 0) break;
+    if (!image.has(q + 1) && hexDigitValue(image.at(q)) >= 0) break;
     bytes.push_back(hexPair(image, q));
     q += step;
   }
@@ -185,11 +174,17 @@ void readGdf(ByteView image, TwoPass& passes) {
 
 }  // namespace
 
-Form formOf(const std::string& fileName, ByteView image) {
+Form formOfName(std::string_view fileName) {
   if (endsWith(fileName, ".bin")) return Form::Bin;
   if (endsWith(fileName, ".gdfs")) return Form::Gdfs;
-  if (endsWith(fileName, ".gdf") && bytesAre(image, 0, "[VE")) return Form::Gdf;
+  if (endsWith(fileName, ".gdf")) return Form::Gdf;
   return Form::None;
+}
+
+Form formOf(std::string_view fileName, ByteView image) {
+  const Form form = formOfName(fileName);
+  if (form == Form::Gdf && !bytesAre(image, 0, "[VE")) return Form::None;
+  return form;
 }
 
 void readImage(BlockModel& model, ByteView image, Form form) {
@@ -226,13 +221,9 @@ bool readContainer(Document& doc, const std::string& fileName) {
 }
 
 void loadDump(Document& doc, const std::string& fileName) {
+  const Document::TableUpdate update(doc);
   // Only the running number shows until the decoder puts data into a column.
-  for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c)
-    doc.phonebook.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
-    doc.calls.setColumnWidth(c, 0);
-  for (ResultTable* table : {&doc.calls, &doc.phonebook, &doc.information, &doc.calendar})
-    table->clear();
+  doc.resetForLoad();
   // A failure has been shown already; what was read before it is decoded all the same.
   readContainer(doc, fileName);
   decodeContents(doc);

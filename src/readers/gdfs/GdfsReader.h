@@ -3,6 +3,7 @@
 // the block model, then the contents decoder.
 
 #include <string>
+#include <string_view>
 
 #include "core/Document.h"
 
@@ -12,8 +13,11 @@ namespace kestrel::gdfs {
 // file's first bytes.
 enum class Form { None, Bin, Gdfs, Gdf };
 
+// The form a file name's ending promises: a name of none of the three endings is no GDFS dump.
+Form formOfName(std::string_view fileName);
+
 // The form a file of this name and these bytes is read as; None reads nothing.
-Form formOf(const std::string& fileName, ByteView image);
+Form formOf(std::string_view fileName, ByteView image);
 
 // Opens a GDFS dump in a fresh document: hides the data columns of the phonebook and call log,
 // clears the tables, reads the file, decodes what was read and enables the data commands, also

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/Ascii.h"
+
 namespace kestrel::pm {
 
 namespace {
@@ -78,11 +80,11 @@ std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n
   return decodeTwoByte(record, start, n, LatinForm::kName);
 }
 
-std::string readPhoneText(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
-  doc.singleByteText = false;
+PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  PhoneText out;
   std::string text;
   if ((record.at(start) > 5 && record.at(start + 1) > 5) || n == 1) {
-    doc.singleByteText = true;
+    out.singleByte = true;
     for (const std::uint8_t b : record.slice(start, n / 2)) {
       if (b == 0xA1)
         text += static_cast<char>(0xE5);
@@ -96,11 +98,11 @@ std::string readPhoneText(Document& doc, ByteView record, std::ptrdiff_t start, 
   }
   const auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
   const auto end = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  return begin < end ? std::string(begin, end) : std::string();
+  if (begin < end) out.text.assign(begin, end);
+  return out;
 }
 
 std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   const std::ptrdiff_t length =
       record.at(fieldPos) != 0 ? record.at(fieldPos) : record.at(fieldPos + 1);
   const std::ptrdiff_t payload = fieldPos + 4;
@@ -113,8 +115,8 @@ std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
     const std::uint8_t v = record.at(i);
     const std::size_t even = static_cast<std::size_t>(v) + (v % 2);
     if (even == reversed.size()) break;
-    reversed += kHex[v & 0x0F];
-    if (v >= 0x10) reversed += kHex[v >> 4];
+    reversed += kHexDigits[v & 0x0F];
+    if (v >= 0x10) reversed += kHexDigits[v >> 4];
   }
   std::string number;
   for (auto it = reversed.rbegin(); it != reversed.rend() && number.size() < 20; ++it) {

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "core/Bytes.h"
-#include "core/Document.h"
 
 namespace kestrel::pm {
 
@@ -20,11 +19,17 @@ namespace kestrel::pm {
 // that lies before the record).
 std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
+// A text read by readPhoneText, and the form it was read in: one byte per character or two, so
+// that a caller walking fields knows whether the text took n/2 or n bytes.
+struct PhoneText {
+  std::string text;
+  bool singleByte = false;
+};
+
 // A name of n bytes in two-byte text, or of n/2 bytes in one byte per character when its first
 // two bytes are both above 5 (or n is 1). Trimmed of characters of code 32 or less at both
-// ends. Records in doc.singleByteText which form was read, so that a caller walking fields knows
-// whether the text took n/2 or n bytes.
-std::string readPhoneText(Document& doc, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
+// ends.
+PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
 // The phone number of the field that starts at fieldPos: digits packed two per byte at the end
 // of the payload, preceded by a byte that holds their count.

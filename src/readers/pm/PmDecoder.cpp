@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "readers/pm/PhoneText.h"
@@ -49,11 +50,6 @@ void requireBytes(const Record& record) {
   if (record.bytes.empty()) throw FormatError("record of no bytes in a block of user data");
 }
 
-std::string twoDigits(int value) {
-  std::string text = std::to_string(value);
-  return value < 10 ? "0" + text : text;
-}
-
 std::string date(int day, int month, int year) {
   return twoDigits(day) + "." + twoDigits(month) + "." + std::to_string(year);
 }
@@ -70,7 +66,7 @@ int callYear(std::uint8_t first, std::uint8_t second) {
   return second >= 9 ? second + 256 * first : first + 256 * second;
 }
 
-std::vector<std::string> collectGroupNames(Document& doc) {
+std::vector<std::string> collectGroupNames(const Document& doc) {
   std::vector<std::string> names;
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
@@ -79,7 +75,7 @@ std::vector<std::string> collectGroupNames(Document& doc) {
       requireBytes(record);
       const ByteView bytes = record.view();
       walkFields(bytes, true, [&](const Field& f) {
-        if (f.tag == 7) names.push_back(readPhoneText(doc, bytes, f.payload() + 2, f.length - 2));
+        if (f.tag == 7) names.push_back(readPhoneText(bytes, f.payload() + 2, f.length - 2).text);
       });
     }
   }
@@ -99,23 +95,27 @@ struct CellWriter {
     row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
     table.setColumnWidth(static_cast<std::size_t>(column), width);
   }
+  void append(int column, std::string_view piece, int width) const {
+    row.appendToSubItem(static_cast<std::size_t>(column - 1), piece);
+    table.setColumnWidth(static_cast<std::size_t>(column), width);
+  }
 };
 
 // The column of a phonebook tag whose text is appended, followed by a space, to its cell.
 int appendedTextColumn(int tag) {
   switch (tag) {
     case 10:
-      return Document::kPbNotes;
+      return kPbNotes;
     case 86:
-      return Document::kPbNickname;
+      return kPbNickname;
     case 82:
-      return Document::kPbFormalName;
+      return kPbFormalName;
     case 84:
-      return Document::kPbJobTitle;
+      return kPbJobTitle;
     case 63:
-      return Document::kPbPttAddress;
+      return kPbPttAddress;
     default:  // 44
-      return Document::kPbWebSite;
+      return kPbWebSite;
   }
 }
 
@@ -134,17 +134,16 @@ void addPhonebookRows(Document& doc, const Block& block,
         case 7:
         case 70:
         case 71:
-          w.set(Document::kPbName, text() + " " + w.cell(Document::kPbName), 100);
+          w.set(kPbName, text() + " " + w.cell(kPbName), 100);
           break;
         case 11:
-          w.set(Document::kPbNumbers,
-                w.cell(Document::kPbNumbers) + decodeNumber(bytes, f.pos) + " ", 100);
+          w.append(kPbNumbers, decodeNumber(bytes, f.pos) + " ", 100);
           break;
         case 85:
-          w.set(Document::kPbCompany, text(), 100);
+          w.set(kPbCompany, text(), 100);
           break;
         case 74:
-          w.set(Document::kPbAddress, readWideText(bytes, f.payload() + 4, f.length - 4), 50);
+          w.set(kPbAddress, readWideText(bytes, f.payload() + 4, f.length - 4), 50);
           break;
         case 67: {
           // Without group names the field means nothing; a group number byte beyond the record
@@ -153,15 +152,15 @@ void addPhonebookRows(Document& doc, const Block& block,
           const std::size_t group = bytes.at(f.payload());
           if (group == 0 || group > groupNames.size())
             throw FormatError("group number without a group name");
-          w.set(Document::kPbGroup, groupNames[group - 1], 50);
+          w.set(kPbGroup, groupNames[group - 1], 50);
           break;
         }
         case 8:
-          w.set(Document::kPbEmail, w.cell(Document::kPbEmail) + " " + text(), 50);
+          w.append(kPbEmail, " " + text(), 50);
           break;
         case 87: {
           const std::ptrdiff_t q = f.payload();
-          w.set(Document::kPbBirthday,
+          w.set(kPbBirthday,
                 date(bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1)), 50);
           break;
         }
@@ -172,7 +171,7 @@ void addPhonebookRows(Document& doc, const Block& block,
         case 63:
         case 44: {
           const int column = appendedTextColumn(f.tag);
-          w.set(column, w.cell(column) + text() + " ", 50);
+          w.append(column, text() + " ", 50);
           break;
         }
         default:
@@ -195,22 +194,20 @@ void addCallRows(Document& doc, const Block& block, std::string_view status) {
         case 7:
         case 70:
         case 71:
-          w.set(Document::kCallName,
-                readWideText(bytes, f.payload(), f.length) + " " + w.cell(Document::kCallName),
+          w.set(kCallName, readWideText(bytes, f.payload(), f.length) + " " + w.cell(kCallName),
                 200);
           break;
         case 11:
-          w.set(Document::kCallPhone,
-                w.cell(Document::kCallPhone) + decodeNumber(bytes, f.pos) + " ", 130);
-          w.set(Document::kCallStatus, std::string(status), 50);
+          w.append(kCallPhone, decodeNumber(bytes, f.pos) + " ", 130);
+          w.set(kCallStatus, std::string(status), 50);
           break;
         case 19: {
           const std::ptrdiff_t q = f.payload();
           const auto b = [&](std::ptrdiff_t k) { return bytes.at(q + k); };
-          w.set(Document::kCallDate,
-                w.cell(Document::kCallDate) + date(b(3), b(2), callYear(b(0), b(1))) + " " +
-                    twoDigits(b(4)) + ":" + twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
-                100);
+          w.append(kCallDate,
+                   date(b(3), b(2), callYear(b(0), b(1))) + " " + twoDigits(b(4)) + ":" +
+                       twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
+                   100);
           break;
         }
         default:
@@ -240,18 +237,17 @@ void addCalendarRows(Document& doc, const Block& block) {
         byteIs(bytes, 27, 0))
       b = 28;
     if (byteIs(bytes, b + 16, 255)) {
-      row.setSubItem(Document::kCalKind - 1, std::string("Заметка"_cp));
+      row.setSubItem(kCalKind - 1, std::string("Заметка"_cp));
     } else {
-      row.setSubItem(Document::kCalKind - 1, std::string("День рождения"_cp));
+      row.setSubItem(kCalKind - 1, std::string("День рождения"_cp));
       // Day and month with their points, then the year of birth.
       day = day.substr(0, 6) + std::to_string(calendarYear(bytes.at(b + 16), bytes.at(b + 17)));
     }
-    row.setSubItem(Document::kCalDate - 1, std::move(day));
+    row.setSubItem(kCalDate - 1, std::move(day));
 
     const std::ptrdiff_t skip = bytes.at(b + 30) + bytes.at(b + 31);
     const std::ptrdiff_t titleStart = b + 32 + 8 * skip;
-    row.setSubItem(Document::kCalTitle - 1,
-                   readWideText(bytes, titleStart, bytes.size() - titleStart));
+    row.setSubItem(kCalTitle - 1, readWideText(bytes, titleStart, bytes.size() - titleStart));
   }
 }
 

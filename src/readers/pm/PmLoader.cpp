@@ -6,37 +6,25 @@
 #include <exception>
 #include <functional>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "core/FileIo.h"
-#include "readers/pm/IniReader.h"
+#include "core/IniReader.h"
 #include "readers/pm/PmDecoder.h"
 
 namespace kestrel::pm {
 
 namespace {
 
-int hexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
-  const int h = hexDigit(high);
-  const int l = hexDigit(low);
+  const int h = hexDigitValue(high);
+  const int l = hexDigitValue(low);
   if (h < 0 || l < 0) throw FormatError("not a hexadecimal digit");
   return static_cast<std::uint8_t>(h * 16 + l);
 }
 
-struct PresenceRow {
-  std::string_view block;
-  std::string_view caption;
-};
-
-}  // namespace
-
+// A section name or record key as a decimal integer.
 int parseDecimal(std::string_view text) {
   std::string_view digits = text;
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
@@ -48,61 +36,7 @@ int parseDecimal(std::string_view text) {
   return value;
 }
 
-void findBlockHeader(Document& doc, std::string_view name) {
-  const std::string pattern = "[" + std::string(name) + "]";
-  const auto& image = doc.fileImage;
-  const auto from =
-      image.begin() + static_cast<std::ptrdiff_t>(std::min(doc.scanPos, image.size()));
-  const auto it = std::search(from, image.end(),
-                              std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
-  if (it == image.end()) throw FormatError("block header not found: " + pattern);
-  const std::size_t p = static_cast<std::size_t>(it - image.begin());
-  doc.scanPos = std::min(p + pattern.size() + 2, image.size());
-}
-
-void readRecordLine(Document& doc, std::size_t block, int recordNumber, std::string_view key) {
-  const auto& image = doc.fileImage;
-  const std::size_t size = image.size();
-  std::size_t pos = std::min(doc.scanPos, size);
-  std::size_t valueStart = 0;
-  bool found = false;
-  // Walk the line: look for "key=" until it is found, and stop at the first CR.
-  while (pos < size && image[pos] != '\r') {
-    if (!found && image[pos] == static_cast<std::uint8_t>(key.empty() ? '=' : key.front()) &&
-        size - pos >= key.size() + 1 &&
-        std::equal(key.begin(), key.end(), image.begin() + static_cast<std::ptrdiff_t>(pos)) &&
-        image[pos + key.size()] == '=') {
-      found = true;
-      valueStart = pos + key.size() + 1;
-      pos = valueStart;
-      continue;
-    }
-    ++pos;
-  }
-  if (!found) throw FormatError("record not found: " + std::string(key));
-
-  std::vector<std::uint8_t> bytes;
-  const std::size_t n = pos - valueStart;
-  if (pos < size) {
-    // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit count
-    // reads the CR as a digit, which is a format error.
-    bytes.resize(n / 2);
-    if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      bytes[i] = hexPair(image[valueStart + 2 * i], image[valueStart + 2 * i + 1]);
-    }
-    doc.scanPos = std::min(pos + 2, size);
-  } else {
-    // The last line without a line break: a lone last digit leaves its byte 0.
-    bytes.resize((n + 1) / 2);
-    for (std::size_t i = 0; i < n / 2; ++i) {
-      bytes[i] = hexPair(image[valueStart + 2 * i], image[valueStart + 2 * i + 1]);
-    }
-    doc.scanPos = size;
-  }
-  doc.model.addRecord(block, recordNumber, true, std::move(bytes));
-}
-
+// Hexadecimal digit pairs to text; bytes 0x00..0x0A are dropped, a last lone digit ignored.
 std::string hexToText(std::string_view hex) {
   std::string out;
   out.reserve(hex.size() / 2);
@@ -114,6 +48,74 @@ std::string hexToText(std::string_view hex) {
   return out;
 }
 
+// The walk over the file's bytes that finds each block header and reads the record lines after
+// it, in file order.
+class RecordScanner {
+ public:
+  explicit RecordScanner(const std::vector<std::uint8_t>& image) : image_(image) {}
+
+  // Moves past the next header "[name]" at or after the scan position and the line break
+  // after it.
+  void findBlockHeader(std::string_view name) {
+    const std::string pattern = "[" + std::string(name) + "]";
+    const auto from = image_.begin() + static_cast<std::ptrdiff_t>(pos_);
+    const auto it = std::search(from, image_.end(),
+                                std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()));
+    if (it == image_.end()) throw FormatError("block header not found: " + pattern);
+    const std::size_t p = static_cast<std::size_t>(it - image_.begin());
+    pos_ = std::min(p + pattern.size() + 2, image_.size());
+  }
+
+  // Reads the record line at the scan position ("key=hexdigits") into a new record of block
+  // `block` with the given number, and moves to the next line.
+  void readRecordLine(BlockModel& model, std::size_t block, int recordNumber,
+                      std::string_view key) {
+    const std::size_t size = image_.size();
+    std::size_t pos = pos_;
+    std::size_t valueStart = 0;
+    bool found = false;
+    // Walk the line: look for "key=" until it is found, and stop at the first CR.
+    while (pos < size && image_[pos] != '\r') {
+      if (!found && image_[pos] == static_cast<std::uint8_t>(key.empty() ? '=' : key.front()) &&
+          size - pos >= key.size() + 1 &&
+          std::equal(key.begin(), key.end(), image_.begin() + static_cast<std::ptrdiff_t>(pos)) &&
+          image_[pos + key.size()] == '=') {
+        found = true;
+        valueStart = pos + key.size() + 1;
+        pos = valueStart;
+        continue;
+      }
+      ++pos;
+    }
+    if (!found) throw FormatError("record not found: " + std::string(key));
+
+    std::vector<std::uint8_t> bytes;
+    const std::size_t n = pos - valueStart;
+    if (pos < size) {
+      // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit
+      // count reads the CR as a digit, which is a format error.
+      if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
+      bytes.resize(n / 2);
+      for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = hexPair(image_[valueStart + 2 * i], image_[valueStart + 2 * i + 1]);
+      pos_ = std::min(pos + 2, size);
+    } else {
+      // The last line without a line break: a lone last digit leaves its byte 0.
+      bytes.resize((n + 1) / 2);
+      for (std::size_t i = 0; i < n / 2; ++i)
+        bytes[i] = hexPair(image_[valueStart + 2 * i], image_[valueStart + 2 * i + 1]);
+      pos_ = size;
+    }
+    model.addRecord(block, recordNumber, true, std::move(bytes));
+  }
+
+ private:
+  const std::vector<std::uint8_t>& image_;
+  std::size_t pos_ = 0;
+};
+
+// Adds one information row from the value of key in section; false (and no row) when the value
+// is empty or absent. With cutStart > 0, keeps cutLength characters from cutStart (1-based).
 bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
                  std::string_view caption, int cutLength, int cutStart) {
   std::string value = doc.pmIni->value(section, key);
@@ -124,35 +126,19 @@ bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
     const std::size_t start = static_cast<std::size_t>(cutStart - 1);
     text = start < text.size() ? text.substr(start, static_cast<std::size_t>(cutLength)) : "";
   }
-  auto& row = doc.information.addRow();
-  row.setCaption(std::string(caption));
-  row.addSubItem(std::move(text));
+  doc.information.addRow(std::string(caption), 1).setSubItem(0, std::move(text));
   return true;
-}
-
-namespace {
-
-void addPresenceRows(Document& doc, const std::array<bool, 5>& present) {
-  constexpr std::array<std::string_view, 5> kCaptions = {
-      "Записная книжка"_cp, "Исходящие звонки"_cp, "Пропущенные звонки"_cp, "Входящие звонки"_cp,
-      "Заметки"_cp};
-  for (std::size_t f = 0; f < kCaptions.size(); ++f) {
-    auto& row = doc.information.addRow();
-    row.setCaption(std::string(kCaptions[f]));
-    row.addSubItem(std::string(present[f] ? "Есть"_cp : "Нет"_cp));
-  }
 }
 
 // Steps of the load up to the presence rows; throws on any failure.
 void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage,
           std::array<bool, 5>& present) {
-  doc.pmIni.reset();  // the index points into the image it was built on
   doc.fileImage = readImage();
   doc.pmIni = std::make_unique<IniReader>(doc.fileImage);
-  doc.scanPos = 0;
-  doc.setBlockList(doc.pmIni->sectionNames());
-
+  RecordScanner scanner(doc.fileImage);
   const std::vector<std::string> sections = doc.pmIni->sectionNames();
+  doc.setBlockList(sections);
+
   doc.setProgressMaximum(static_cast<int>(sections.size()));
   // Presence flags: phonebook, outgoing, missed, incoming calls, notes. Only the exact name
   // counts ("058" is block 58 but sets no flag).
@@ -164,10 +150,10 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
       if (name == kFlagBlocks[f]) present[f] = true;
     }
     const int number = parseDecimal(name);
-    findBlockHeader(doc, name);
+    scanner.findBlockHeader(name);
     const std::size_t block = doc.model.addBlock(number, true);
     for (const IniReader::Key& key : doc.pmIni->keys(name)) {
-      readRecordLine(doc, block, parseDecimal(key.name), key.name);
+      scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
     }
     doc.setProgressPosition(static_cast<int>(g));
   }
@@ -182,19 +168,18 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
   if (!addInfoItem(doc, "35", "0", "User Lock", 0, 0)) {
     addInfoItem(doc, "308", "5", "User Lock", 0, 0);
   }
-  addPresenceRows(doc, present);
+  constexpr std::array<std::string_view, 5> kPresenceCaptions = {
+      "Записная книжка"_cp, "Исходящие звонки"_cp, "Пропущенные звонки"_cp, "Входящие звонки"_cp,
+      "Заметки"_cp};
+  for (std::size_t f = 0; f < kPresenceCaptions.size(); ++f)
+    doc.addPresenceRow(kPresenceCaptions[f], present[f]);
   decodeContents(doc);
 }
 
 bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
-  for (ResultTable* table : {&doc.calls, &doc.phonebook, &doc.information, &doc.calendar}) {
-    table->clear();
-  }
+  const Document::TableUpdate update(doc);
+  doc.resetForLoad();
   doc.setSavePmEnabled(true);
-  for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c)
-    doc.phonebook.setColumnWidth(c, 0);
-  for (std::size_t c = 1; c < doc.calls.columnCount(); ++c)
-    doc.calls.setColumnWidth(c, 0);
 
   std::array<bool, 5> present{};
   try {

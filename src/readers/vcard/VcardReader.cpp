@@ -4,24 +4,13 @@
 #include <exception>
 #include <optional>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/FileIo.h"
 
 namespace kestrel::vcard {
 
 namespace {
-
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
 
 // The property name of a line: up to the first ";" or ":", without a group prefix.
 std::string_view propertyName(std::string_view line) {
@@ -58,21 +47,14 @@ Encoding encodingOf(std::string_view line) {
   return Encoding::Plain;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // "=XX" becomes the byte XX; an "=" that starts no such pair stays as it is.
 std::string decodeQuotedPrintable(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '=' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
-        hexDigit(text[i + 2]) >= 0) {
-      out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+    if (text[i] == '=' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
+        hexDigitValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
       i += 2;
     } else {
       out += text[i];
@@ -95,31 +77,22 @@ std::string trimmed(std::string_view text) {
 // always stored trimmed, so the value is appended in place: a card of many thousand numbers
 // costs no more than its length.
 void appendTrimmed(ResultTable::Row& row, std::size_t k, std::string_view value) {
-  if (row.subItems.size() <= k) row.subItems.resize(k + 1);
-  std::string& cell = row.subItems[k];
   const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!value.empty() && blank(value.back()))
     value.remove_suffix(1);
-  if (cell.empty()) {
+  if (row.subItem(k).empty()) {
     while (!value.empty() && blank(value.front()))
       value.remove_prefix(1);
   } else if (!value.empty()) {
-    cell += ' ';
+    row.appendToSubItem(k, " ");
   }
-  cell += value;
+  row.appendToSubItem(k, value);
 }
 
 // The phonebook column of kinds 1–9.
-constexpr std::array<std::size_t, 10> kColumnOfKind = {0,
-                                                       Document::kPbName,
-                                                       Document::kPbFormalName,
-                                                       Document::kPbCompany,
-                                                       Document::kPbJobTitle,
-                                                       Document::kPbNotes,
-                                                       Document::kPbNumbers,
-                                                       Document::kPbAddress,
-                                                       Document::kPbWebSite,
-                                                       Document::kPbEmail};
+constexpr std::array<std::size_t, 10> kColumnOfKind = {
+    0,        kPbName,    kPbFormalName, kPbCompany, kPbJobTitle,
+    kPbNotes, kPbNumbers, kPbAddress,    kPbWebSite, kPbEmail};
 
 constexpr std::size_t kPhonebookCells = 13;
 
@@ -143,8 +116,8 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
     doc.phonebook.setColumnWidth(column, 100);
     appendTrimmed(row, column - 1, value);
   } else if (kind == kVcfBirthday) {
-    doc.phonebook.setColumnWidth(Document::kPbBirthday, 100);
-    row.setSubItem(Document::kPbBirthday - 1, birthdayCell(value));
+    doc.phonebook.setColumnWidth(kPbBirthday, 100);
+    row.setSubItem(kPbBirthday - 1, birthdayCell(value));
   } else if (kind == kVcfBegin || kind == kVcfVersion) {
     // Always the first two information rows: with several files the last file's values win.
     ResultTable::Row& info = doc.information.row(kind == kVcfBegin ? 0 : 1);
@@ -263,6 +236,7 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
 }
 
 bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames) {
+  const Document::TableUpdate update(doc);
   try {
     for (const std::string& fileName : fileNames) {
       const std::vector<std::uint8_t> bytes = readWholeFile(fileName);

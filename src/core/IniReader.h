@@ -1,8 +1,9 @@
 #pragma once
-// An INI-style index over a PM dump: section names and key names in file order and the value
-// text of a key. Built in one pass; no limit on the number of sections, keys or value length.
-// It does not copy the text: the bytes it is built on must outlive it (a document keeps its
-// file image for as long as its INI index).
+// An index over INI-style text ("[section]" lines and "key=value" lines): section names and key
+// names in file order and the value text of a key, matched regardless of ASCII letter case.
+// Built in one pass; no limit on the number of sections, keys or value length. It does not copy
+// the text: the bytes it is built on must outlive it (a document keeps its file image for as
+// long as its index). A line that starts with "[" but holds no "]" is no section header.
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
-#include "readers/pm/IniReader.h"
+#include "core/IniReader.h"
 
-#include <algorithm>
+#include "core/Ascii.h"
 
 namespace kestrel {
 
@@ -12,22 +12,6 @@ std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
     s.remove_suffix(1);
   return s;
-}
-
-// Section and key names match regardless of letter case, as the platform's profile reader does.
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           const auto l = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-           return l(x) == l(y);
-         });
 }
 
 }  // namespace
@@ -46,13 +30,14 @@ IniReader::IniReader(std::span<const std::uint8_t> text) {
     if (pos < all.size() && all[pos] == '\n') ++pos;
 
     if (line.empty()) continue;
-    if (line.front() == '[') {
-      const std::size_t close = line.find(']');
-      const std::string_view name =
-          trim(close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1));
+    // A section name is the text between the brackets; a "[" without its "]" starts an
+    // ordinary line of the current section.
+    if (const std::size_t close = line.find(']');
+        line.front() == '[' && close != std::string_view::npos) {
+      const std::string_view name = trim(line.substr(1, close - 1));
       sections_.push_back(Section{name, keys_.size(), 0});
       current = &sections_.back();
-      firstByName_.try_emplace(lower(name), sections_.size() - 1);
+      firstByName_.try_emplace(asciiLower(name), sections_.size() - 1);
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -71,7 +56,7 @@ std::vector<std::string> IniReader::sectionNames() const {
 }
 
 const IniReader::Section* IniReader::find(std::string_view section) const {
-  const auto it = firstByName_.find(lower(section));
+  const auto it = firstByName_.find(asciiLower(section));
   return it == firstByName_.end() ? nullptr : &sections_[it->second];
 }
 
@@ -90,7 +75,7 @@ std::vector<std::string> IniReader::keyNames(std::string_view section) const {
 
 std::string IniReader::value(std::string_view section, std::string_view key) const {
   for (const Key& k : keys(section)) {
-    if (sameName(k.name, key)) return std::string(k.value);
+    if (equalsNoCase(k.name, key)) return std::string(k.value);
   }
   return {};
 }

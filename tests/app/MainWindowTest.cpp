@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -15,9 +16,12 @@
 #include "DocumentWindow.h"
 #include "FakeDialogs.h"
 #include "MainWindow.h"
+#include "support/DemoDump.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
+using kestrel::Document;
+using kestrel::ResultTable;
 using kestrel::app::DocumentWindow;
 using kestrel::app::MainWindow;
 using kestrel::test::PmBuilder;
@@ -43,6 +47,8 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
   void init() { resetDialogs(); }
 
   void frameHasItsCaptionGeometryAndMenus() {
+    kestrel::app::nameApplication();
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Kestrel"));
     MainWindow frame(services());
     QCOMPARE(frame.windowTitle(), QStringLiteral("Kestrel v1.6 :)"));
     QCOMPARE(frame.geometry().size(), QSize(701, 566));
@@ -179,6 +185,40 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QCoreApplication::processEvents();
     QCOMPARE(visibleMenus(frame),
              (QStringList{QStringLiteral("Файл"), QStringLiteral("Настройки"), "About"}));
+  }
+
+  // The document's "Файл" menu replaces the frame's while the document is active, so it carries
+  // the frame's shortcuts: Ctrl+O opens the next dump from there too.
+  void openShortcutWorksWhileADocumentIsActive() {
+    MainWindow frame(services());
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    const QString path = dump();
+    files.openAnswers = {{path}, {path}};
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(frame.documents().size(), 1);
+    QTest::keyClick(frame.activeDocument(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(files.openRequests.size(), 2);
+    QCOMPARE(frame.documents().size(), 2);
+  }
+
+  // Every table model tells its views of each change, by Qt's rules for models, and the views
+  // show every row the reader added without being told by the command.
+  void tableModelsReportTheirChangesToTheirViews() {
+    MainWindow frame(services());
+    DocumentWindow window(frame, services());
+    QList<QAbstractItemModelTester*> testers;
+    Document& doc = window.document();
+    for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
+      testers << new QAbstractItemModelTester(
+          window.view(*table)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+          &window);
+    QVERIFY(
+        window.loadPm(QString::fromStdString(dir.write("demo.pm", kestrel::test::demoPmText()))));
+    QVERIFY(doc.phonebook.rowCount() > 1 && doc.calls.rowCount() > 1);
+    for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
+      QCOMPARE(window.view(*table)->model()->rowCount(), static_cast<int>(table->rowCount()));
+    QCOMPARE(window.blockList()->count(), static_cast<int>(doc.blockList().size()));
   }
 
   void viewCommandsTileAndCascadeTheFramesWindows() {

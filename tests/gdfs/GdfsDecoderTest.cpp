@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <random>
 
@@ -50,6 +52,26 @@ TEST(PhoneTime, BytesBeyondTheRecordCountAsZero) {
   // x = 0x02D2 = 722 seconds.
   EXPECT_EQ(timestampText(ByteView(Bytes{0xD2, 0x02}), 0), "01.01.1970 03:12");
   EXPECT_EQ(timestampText(ByteView(Bytes{}), 7), "01.01.1970 03:00");
+}
+
+// A damaged or hostile dump may hold one huge record of many small fields; each piece is
+// appended in place, so eight times the record takes about eight times as long, not 64.
+TEST(GdfsDecoder, ARecordOfManyPiecesDecodesInLinearTime) {
+  const auto secondsFor = [](std::size_t fields) {
+    const Bytes record = contact(0, 0, 0, std::vector<Bytes>(fields, numberField("1234567")));
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+      const auto start = std::chrono::steady_clock::now();
+      const auto doc = decodedRecord(20, record);
+      const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+      EXPECT_EQ(doc->phonebook.cell(0, kPbNumbers).size(), fields * 8);
+      best = std::min(best, took.count());
+    }
+    return best;
+  };
+  const double once = secondsFor(12'500);  // 0.1 MB
+  const double eight = secondsFor(100'000);
+  EXPECT_LT(eight, 24 * once + 0.05) << "1x: " << once << " s, 8x: " << eight << " s";
 }
 
 TEST(GdfsDecoder, GetDigitsReadsLowNibbleFirst) {

@@ -260,7 +260,7 @@ struct CalendarCase {
 };
 
 TEST(PmCalendar, DatesKindsAndTitles) {
-  const std::vector<CalendarCase> cases = {
+  const CalendarCase cases[] = {
       {"note",
        {.year = 2010, .month = 3, .day = 8, .title = u"Купить цветы"},
        "08.03.2010",

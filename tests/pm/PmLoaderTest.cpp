@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Cp1251.h"
+#include "support/DemoDump.h"
 #include "support/LoadedPm.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
@@ -133,6 +134,43 @@ TEST(PmLoader, LeadingZeroSectionSetsNoPresenceFlag) {
   EXPECT_EQ(l->doc.model.blockNumbers[0], 58);
   EXPECT_EQ(infoRows(l->doc)[0].second, "Нет");
   EXPECT_FALSE(l->doc.saveEnabled() || l->doc.exportToExcelEnabled());
+}
+
+TEST(PmLoader, BracketWithoutItsCloseIsNoSectionHeader) {
+  // The line is one of the current section's: nothing without "=", a key (here not a number)
+  // with it.
+  const auto quiet = load(PmBuilder().block(9).record(1, {1}).line("[60\x19").text());
+  ASSERT_TRUE(quiet->ok);
+  EXPECT_EQ(quiet->doc.blockList(), std::vector<std::string>{"9"});
+  EXPECT_EQ(quiet->doc.model.recordCount(), 1u);
+  const auto key = load(PmBuilder().block(9).record(1, {1}).line("[60=01").text());
+  EXPECT_FALSE(key->ok);
+  EXPECT_EQ(key->doc.blockList(), std::vector<std::string>{"9"});
+}
+
+// A document loaded twice holds the second dump alone: no doubled blocks or rows, and the
+// widths of a new document where the second dump has no data.
+TEST(PmLoader, ASecondLoadReplacesTheFirst) {
+  const std::string small = PmBuilder().block(4).record(3, {'7', 0}).text();
+  const std::string demoText = test::demoPmText();
+  const std::vector<std::uint8_t> demo(demoText.begin(), demoText.end());
+  Document once;
+  ASSERT_TRUE(loadImage(once, {small.begin(), small.end()}));
+  Document twice;
+  ASSERT_TRUE(loadImage(twice, demo));
+  ASSERT_GT(twice.phonebook.rowCount(), 0u);
+  ASSERT_TRUE(loadImage(twice, {small.begin(), small.end()}));
+  EXPECT_EQ(twice.model.blockNumbers, once.model.blockNumbers);
+  EXPECT_EQ(twice.model.recordCount(), once.model.recordCount());
+  for (const auto& [a, b] : {std::pair{&once.information, &twice.information},
+                             {&once.phonebook, &twice.phonebook},
+                             {&once.calls, &twice.calls},
+                             {&once.calendar, &twice.calendar}}) {
+    EXPECT_EQ(b->rowCount(), a->rowCount()) << a->hint();
+    for (std::size_t c = 0; c < a->columnCount(); ++c)
+      EXPECT_EQ(b->columnWidth(c), a->columnWidth(c)) << a->hint() << " column " << c;
+  }
+  EXPECT_EQ(twice.saveEnabled(), once.saveEnabled());
 }
 
 TEST(PmLoader, FileWithoutSectionsGivesOnlyPresenceRows) {

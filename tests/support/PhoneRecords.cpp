@@ -63,8 +63,11 @@ Bytes textBigEndian(const std::u16string& s) {
 
 Bytes field(std::uint8_t tag, const Bytes& payload) {
   const std::size_t n = std::min<std::size_t>(payload.size(), 255);
-  Bytes out{byte(static_cast<int>(n)), 0x00, tag, 0x00};
-  out.insert(out.end(), payload.begin(), payload.begin() + static_cast<std::ptrdiff_t>(n));
+  // Sized once and filled in place, as in the GDFS builder.
+  Bytes out(4 + n);
+  out[0] = byte(static_cast<int>(n));
+  out[2] = tag;
+  std::copy_n(payload.begin(), n, out.begin() + 4);
   return out;
 }
 
@@ -123,7 +126,7 @@ Bytes calendarRecord(const CalendarEntry& e) {
   out[b + 31] = byte(std::max(e.skip - 255, 0));
   for (std::size_t i = 0; i < 8 * static_cast<std::size_t>(e.skip); ++i)
     out[b + 32 + i] = 0x5A;  // filler, never read as text
-  return out + text(e.title);
+  return out + text(std::u16string(e.title));
 }
 
 }  // namespace kestrel::test::phone

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel::test::phone {
@@ -42,9 +43,9 @@ struct CalendarEntry {
   bool note = true;   // otherwise a birthday
   int birthYear = 0;  // birthdays only
   bool bigEndianYears = false;
-  bool shifted = false;  // bytes 24 to 27 all 0: the later parts start 4 bytes later
-  int skip = 0;          // K: 8 x K unused bytes before the title
-  std::u16string title;
+  bool shifted = false;       // bytes 24 to 27 all 0: the later parts start 4 bytes later
+  int skip = 0;               // K: 8 x K unused bytes before the title
+  std::u16string_view title;  // a literal: the entry does not own it
 };
 Bytes calendarRecord(const CalendarEntry& e);
 

@@ -47,7 +47,7 @@ class Answers : public SaveCommandUi {
   void warning(std::string_view text) override { warnings.emplace_back(text); }
 };
 
-TEST(reportLines, NeedsTwoRowsAndTheSectionsBox) {
+TEST(ReportLines, NeedsTwoRowsAndTheSectionsBox) {
   Document doc;
   addContacts(doc, 1);
   addCalls(doc, 2);
@@ -61,7 +61,7 @@ TEST(reportLines, NeedsTwoRowsAndTheSectionsBox) {
   EXPECT_EQ(reportLines(doc, {true, false, true}), Lines{});
 }
 
-TEST(reportLines, NumbersRowsByPositionAndSkipsOnlyEmptyCells) {
+TEST(ReportLines, NumbersRowsByPositionAndSkipsOnlyEmptyCells) {
   Document doc;
   test::addPhonebookRow(doc, {{kPbName, " "}});
   doc.phonebook.row(0).setCaption("77");

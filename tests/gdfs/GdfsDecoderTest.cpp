@@ -38,7 +38,7 @@ std::string cp(std::string_view utf8) {
   return *fromUtf8(utf8);
 }
 
-TEST(PhoneTime, ConvertDataTimeShowsTheMinute) {
+TEST(PhoneTime, FormatPhoneTimeShowsTheMinute) {
   const std::vector<std::pair<std::uint32_t, std::string>> cases = {
       {0, "01.01.1970 03:00"},          {5, "01.01.1970 03:00"},
       {6, "01.01.1970 03:01"},          {1234567890, "14.02.2009 02:32"},
@@ -74,7 +74,7 @@ TEST(GdfsDecoder, ARecordOfManyPiecesDecodesInLinearTime) {
   EXPECT_LT(eight, 24 * once + 0.05) << "1x: " << once << " s, 8x: " << eight << " s";
 }
 
-TEST(GdfsDecoder, GetDigitsReadsLowNibbleFirst) {
+TEST(GdfsDecoder, DigitTextReadsLowNibbleFirst) {
   const std::vector<std::tuple<const char*, Bytes, std::string>> cases = {
       {"star and hash", {1, 0, 1, 0x20, 0xBA}, "*#"},
       {"low F, high 0", {1, 0, 1, 0x20, 0x0F}, "F0"},

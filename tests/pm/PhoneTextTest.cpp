@@ -24,7 +24,7 @@ struct TextCase {
   std::string expected;  // windows-1251
 };
 
-TEST(readWideText, DecodesBothByteOrdersLatinAndCyrillic) {
+TEST(ReadWideText, DecodesBothByteOrdersLatinAndCyrillic) {
   const Bytes ivanovLe = PmBuilder::utf16le(u"Иванов Иван");
   const std::vector<TextCase> cases = {
       {"latin little-endian", PmBuilder::utf16le(u"Iva"), 0, 6, "Iva"},
@@ -68,7 +68,7 @@ struct NameCase {
   bool singleByte;
 };
 
-TEST(readPhoneText, DecodesSingleAndTwoByteTextAndTrims) {
+TEST(ReadPhoneText, DecodesSingleAndTwoByteTextAndTrims) {
   const std::vector<NameCase> cases = {
       {"single-byte takes n/2 bytes", Bytes{'F', 'r', 'i', 'e', 'n', 'd', 's', 'X'}, 0, 8, "Frie",
        true},
@@ -107,7 +107,7 @@ struct NumberCase {
   std::string expected;
 };
 
-TEST(decodeNumber, UnpacksDigitsBehindTheirCount) {
+TEST(DecodeNumber, UnpacksDigitsBehindTheirCount) {
   // A field: length, length when the first byte is 0, tag 11, unused byte, payload.
   const auto field = [](const Bytes& payload) {
     return Bytes{static_cast<std::uint8_t>(payload.size()), 0x00, 0x0B, 0x00} + payload;

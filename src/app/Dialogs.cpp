@@ -43,12 +43,22 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
   dialog.setNameFilters(filters);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  // A file type the list does not hold says nothing of the format: no guess, it is a cancel.
   const auto index = filters.indexOf(dialog.selectedNameFilter());
-  return SaveAnswer{dialog.selectedFiles().front(), index < 0 ? 1 : static_cast<int>(index) + 1};
+  if (index < 0) return std::nullopt;
+  return SaveAnswer{dialog.selectedFiles().front(), static_cast<int>(index) + 1};
 }
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+void QtMessageBoxes::informationWithDetail(QWidget* parent, const QString& text,
+                                           const QString& detail) {
+  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok,
+                  parent);
+  box.setDetailedText(detail);
+  box.exec();
 }
 
 void QtMessageBoxes::warning(QWidget* parent, const QString& text) {

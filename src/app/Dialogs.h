@@ -44,6 +44,9 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // A message box with an OK button.
   virtual void information(QWidget* parent, const QString& text) = 0;
+  // The same with a detail text the user can unfold (what went wrong underneath).
+  virtual void informationWithDetail(QWidget* parent, const QString& text,
+                                     const QString& detail) = 0;
   // A warning with an OK button.
   virtual void warning(QWidget* parent, const QString& text) = 0;
   // The application's general error report.
@@ -59,6 +62,7 @@ class QtFileDialogs : public FileDialogs {
 class QtMessageBoxes : public MessageBoxes {
  public:
   void information(QWidget* parent, const QString& text) override;
+  void informationWithDetail(QWidget* parent, const QString& text, const QString& detail) override;
   void warning(QWidget* parent, const QString& text) override;
   void error(QWidget* parent, const QString& text) override;
 };

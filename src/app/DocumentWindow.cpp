@@ -257,4 +257,21 @@ void DocumentWindow::showMessage(std::string_view text) {
   services_.messages->information(this, qs(text));
 }
 
+namespace {
+// "name: reason", the file name as the system spells it.
+QString fileErrorText(const IoError& error) {
+  return QFile::decodeName(QByteArray::fromStdString(error.fileName())) + QStringLiteral(": ") +
+         QString::fromLocal8Bit(error.reason().data(),
+                                static_cast<qsizetype>(error.reason().size()));
+}
+}  // namespace
+
+void DocumentWindow::showMessage(std::string_view text, const IoError& cause) {
+  services_.messages->informationWithDetail(this, qs(text), fileErrorText(cause));
+}
+
+void DocumentWindow::showFileError(const IoError& cause) {
+  services_.messages->warning(this, fileErrorText(cause));
+}
+
 }  // namespace kestrel::app

@@ -76,6 +76,8 @@ class DocumentWindow : public QWidget, public DocumentView {
   void tablesChanged() override;
   void blockListChanged() override;
   void showMessage(std::string_view text) override;
+  void showMessage(std::string_view text, const IoError& cause) override;
+  void showFileError(const IoError& cause) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

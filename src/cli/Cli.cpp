@@ -1,12 +1,15 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <optional>
 #include <ostream>
 
 #include "cli/DocumentJson.h"
+#include "cli/PrintableLine.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
 #include "export/SaveCommand.h"
@@ -40,16 +43,26 @@ constexpr const char* kUsage =
     "       kestrel-cli export [--kind KIND] --format N [--sections LETTERS] --to NAME FILE...\n"
     "       kestrel-cli write-pm [--kind KIND] --to NAME FILE...\n"
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
-    "KIND is pm, gdfs, eeprom or vcf.\n";
+    "KIND is pm, gdfs, eeprom or vcf.\n"
+    "export writes nothing and exits 1 when \"Сохранить\" is disabled for the document.\n";
 
 // Messages the desktop program would show in a message box: one UTF-8 line each on standard
-// error, and kept for the JSON of `show`.
+// error, and kept for the JSON of `show`. A file that could not be read adds a line of its own
+// with the file's name and the system's reason, which is no message box.
 class MessageCollector : public DocumentView {
  public:
   explicit MessageCollector(std::ostream& err) : err_(err) {}
   void showMessage(std::string_view text) override {
     messages.emplace_back(text);
-    err_ << toUtf8(text) << '\n';
+    err_ << printableLine(toUtf8(text)) << '\n';
+  }
+  void showMessage(std::string_view text, const IoError& cause) override {
+    showMessage(text);
+    showFileError(cause);
+  }
+  void showFileError(const IoError& cause) override {
+    err_ << "kestrel-cli: " << printableLine(cause.fileName()) << ": "
+         << printableLine(cause.reason()) << '\n';
   }
   std::vector<std::string> messages;
 
@@ -181,6 +194,11 @@ int exportCommand(const Options& o, Kind kind, std::ostream& err) {
   MessageCollector messages(err);
   doc.setView(&messages);
   open(doc, kind, o.files);
+  // The window offers no save here, and a batch must not take a missing file for an empty one.
+  if (!doc.saveEnabled()) {
+    err << "kestrel-cli: nothing saved: \"Сохранить\" is disabled for this document\n";
+    return 1;
+  }
   ExportAnswers answers(sections, {*o.to, format}, messages);
   output::runSave(doc, answers);
   return 0;
@@ -203,6 +221,14 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   // The caption is the path as given, also where windows-1251 lacks some of its characters.
   json["caption"] = o.files.front();
   out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+  // A full disk or a closed pipe must not pass for a printed document.
+  errno = 0;
+  out.flush();
+  if (!out) {
+    err << "kestrel-cli: cannot write the standard output: "
+        << (errno != 0 ? std::strerror(errno) : "write error") << '\n';
+    return 1;
+  }
   return 0;
 }
 
@@ -212,10 +238,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     return runCommand(parse(args), out, err);
   } catch (const UsageError& e) {
-    err << "kestrel-cli: " << e.what() << '\n' << kUsage;
+    err << "kestrel-cli: " << printableLine(e.what()) << '\n' << kUsage;
     return 2;
   } catch (const std::exception& e) {
-    err << e.what() << '\n';
+    err << "kestrel-cli: " << printableLine(e.what()) << '\n';
     return 1;
   }
 }

@@ -23,9 +23,12 @@ class ByteView {
     return has(i) ? bytes_[static_cast<std::size_t>(i)] : 0;
   }
   // The bytes from start on, at most count of them, cut to what lies inside.
+  // Any start and count are safe: the bounds are compared with what is left, never by adding
+  // the two.
   std::span<const std::uint8_t> slice(std::ptrdiff_t start, std::ptrdiff_t count) const {
-    if (count <= 0 || start >= size() || start + count <= 0) return {};
+    if (count <= 0 || start >= size()) return {};
     if (start < 0) {
+      if (start <= -count) return {};  // ends before the bytes begin
       count += start;
       start = 0;
     }

@@ -1,5 +1,6 @@
 #include "core/ColumnLetters.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace kestrel {
@@ -7,17 +8,14 @@ namespace kestrel {
 std::vector<std::string> makeColumnLetters(int count) {
   constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   std::vector<std::string> out;
-  out.reserve(static_cast<std::size_t>(count) + 1);
+  out.reserve(static_cast<std::size_t>(std::max(count, 0)) + 1);
   out.emplace_back();
   for (int i = 1; i <= count; ++i) {
-    const int k = i - 1;
-    if (k < 26) {
-      out.emplace_back(1, kLetters[static_cast<std::size_t>(k)]);
-    } else {
-      const int group = k / 26 - 1;  // 0 = A, 1 = B, ...
-      out.push_back(std::string{kLetters[static_cast<std::size_t>(group)],
-                                kLetters[static_cast<std::size_t>(k % 26)]});
-    }
+    // Letters as digits 1 to 26, with no zero: Z, AA, ZZ, AAA, ...
+    std::string name;
+    for (int n = i; n > 0; n = (n - 1) / 26)
+      name.insert(name.begin(), kLetters[static_cast<std::size_t>((n - 1) % 26)]);
+    out.push_back(std::move(name));
   }
   return out;
 }

@@ -43,6 +43,7 @@ void Document::resetForLoad() {
   for (ResultTable* table : {&information, &sms, &phonebook, &calls, &calendar})
     table->reset();
   setNewDocumentWidths();
+  sourceFiles.clear();
   pmIni.reset();  // the index points into the image
   fileImage.clear();
   model.clear();
@@ -96,6 +97,14 @@ void Document::setBlockList(std::vector<std::string> lines) {
 
 void Document::showMessage(std::string_view text) {
   if (view_) view_->showMessage(text);
+}
+
+void Document::showMessage(std::string_view text, const IoError& cause) {
+  if (view_) view_->showMessage(text, cause);
+}
+
+void Document::showFileError(const IoError& cause) {
+  if (view_) view_->showFileError(cause);
 }
 
 }  // namespace kestrel

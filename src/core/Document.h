@@ -32,13 +32,17 @@ class Document {
   ResultTable calls;
   ResultTable calendar;
 
+  // The files the document was read from, as the reader was given their names: no export may
+  // replace them.
+  std::vector<std::string> sourceFiles;
+
   // The loaded file, the index of a PM dump's sections and keys, and the block model.
   std::vector<std::uint8_t> fileImage;
   std::unique_ptr<IniReader> pmIni;
   BlockModel model;
 
   // Makes the document ready for a reader: tables cleared, every column back at the width of a
-  // new document, no file image, index or blocks.
+  // new document, no source files, file image, index or blocks.
   void resetForLoad();
 
   // Brackets a command that changes the tables: the view hears once before the first change
@@ -88,8 +92,11 @@ class Document {
   // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
   void addPresenceRow(std::string_view caption, bool present);
 
-  // Shows a message box through the view.
+  // Shows a message box through the view; with a cause, the file error behind it as well.
   void showMessage(std::string_view text);
+  void showMessage(std::string_view text, const IoError& cause);
+  // Tells the view of a file that could not be read, where the reader shows no message.
+  void showFileError(const IoError& cause);
 
   // The four shown tables in tab order: information, phonebook, calls, calendar.
   std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "core/Errors.h"
+
 namespace kestrel {
 
 // What a window (or the command-line front end) shows of a document while a command runs.
@@ -24,6 +26,11 @@ class DocumentView {
   virtual void blockListChanged() {}
   // A reader reports something the user must acknowledge (a message box with an OK button).
   virtual void showMessage(std::string_view /*text*/) {}
+  // The same message, caused by a file that could not be opened or read: the view shows the
+  // file's name and the system's reason with it.
+  virtual void showMessage(std::string_view text, const IoError& /*cause*/) { showMessage(text); }
+  // A file that could not be opened or read, where the reader has no message of its own.
+  virtual void showFileError(const IoError& /*cause*/) {}
 };
 
 }  // namespace kestrel

@@ -45,16 +45,22 @@ class FakeFileDialogs : public FileDialogs {
 class FakeMessageBoxes : public MessageBoxes {
  public:
   void information(QWidget*, const QString& text) override { informations << text; }
+  void informationWithDetail(QWidget*, const QString& text, const QString& detail) override {
+    informations << text;
+    details << detail;
+  }
   void warning(QWidget*, const QString& text) override { warnings << text; }
   void error(QWidget*, const QString& text) override { errors << text; }
 
   void reset() {
     informations.clear();
+    details.clear();
     warnings.clear();
     errors.clear();
   }
 
   QStringList informations;
+  QStringList details;  // of the informations that carry one, in order
   QStringList warnings;
   QStringList errors;
 };

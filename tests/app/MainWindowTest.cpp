@@ -132,11 +132,24 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QVERIFY(!doc->savePmButton()->isEnabled());
   }
 
+  // The format message stands; the file and the system's reason are its detail. A vCard file
+  // has no message of its own: a warning names the file and the reason.
   void unreadableFileShowsTheFormatMessage() {
     MainWindow frame(services());
-    files.openAnswers = {{dir.file("missing.pm").c_str()}};
+    const QString missing = QString::fromStdString(dir.file("missing.pm"));
+    files.openAnswers = {{missing}};
     frame.openPm();
     QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
+    QCOMPARE(messages.details,
+             QStringList{missing + QStringLiteral(": No such file or directory")});
+    QVERIFY(messages.errors.isEmpty());
+
+    const QString missingCards = QString::fromStdString(dir.file("missing.vcf"));
+    files.openAnswers = {{missingCards}};
+    frame.openVcf();
+    QCOMPARE(messages.warnings,
+             QStringList{missingCards + QStringLiteral(": No such file or directory")});
+    QVERIFY(!frame.activeDocument()->saveAction()->isEnabled());
     QVERIFY(messages.errors.isEmpty());
   }
 

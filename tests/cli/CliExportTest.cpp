@@ -65,6 +65,23 @@ TEST(CliExport, WriteFailureExitsWithOne) {
   EXPECT_NE(r.err.find(a + "/report.txt"), std::string::npos) << r.err;
 }
 
+// What the window would not offer, the command line does not do either: a dump that could not
+// be read gives no empty report.
+TEST(CliExport, NothingIsSavedWhenSaveIsDisabled) {
+  test::TempDir dir;
+  const std::string bad = dir.write("bad.pm", "[9]\r\n1=ABC\r\n");
+  for (const std::string& file : {bad, dir.file("gone.pm"), dir.file("gone.vcf")}) {
+    const Result r =
+        runCli({"export", "--format", "2", "--sections", "p", "--to", dir.file("out"), file});
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_NE(r.err.find("kestrel-cli: nothing saved: \"Сохранить\" is disabled for this "
+                         "document\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << file;
+  }
+}
+
 TEST(CliExport, UsageErrors) {
   test::TempDir dir;
   const std::string a = dir.write("a.vcf", kCard1);

@@ -5,6 +5,7 @@
 
 #include "CliRun.h"
 #include "cli/Cli.h"
+#include "cli/PrintableLine.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
@@ -54,6 +55,59 @@ TEST(CliShow, FormatMessageIsAResultNotAFailure) {
                              R"("commands":{"exportToExcel":false,"save":false,"savePm":false},)"
                              R"("rows":{"information":0,"phonebook":0,"calls":0,"calendar":0},)"
                              R"("blocks":1,"records":0})");
+}
+
+// A file that cannot be read keeps its reader's outcome (the format message, or the vCard
+// import's silence) and adds one line with the file and the system's reason, outside the JSON.
+TEST(CliShow, UnreadableFilesNameTheFileAndTheReason) {
+  test::TempDir dir;
+  struct Case {
+    std::string file;
+    std::string messages;
+  };
+  for (const Case& c : {Case{dir.file("gone.pm"), R"(["Неверный формат файла"])"},
+                        Case{dir.file("gone.bin"), R"(["Неизвестный формат файла"])"},
+                        Case{dir.file("gone.vcf"), "[]"}}) {
+    const Result r = runCli({"show", "--summary", c.file});
+    EXPECT_EQ(r.status, 0) << c.file;
+    const auto json = nlohmann::ordered_json::parse(r.out);
+    EXPECT_EQ(json["messages"].dump(), c.messages) << c.file;
+    EXPECT_NE(r.err.find("kestrel-cli: " + c.file + ": No such file or directory\n"),
+              std::string::npos)
+        << r.err;
+    if (c.file.ends_with(".vcf")) {
+      EXPECT_FALSE(json["commands"]["save"]);
+    }
+  }
+}
+
+// A standard output that fails (a full disk, a closed pipe) is a failed command.
+TEST(CliShow, AFailingStandardOutputExitsWithOne) {
+  struct FullDisk : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } full;
+  std::ostream out(&full);
+  std::ostringstream err;
+  test::TempDir dir;
+  EXPECT_EQ(run({"show", dir.write("a.pm", PmBuilder().block(4).text())}, out, err), 1);
+  EXPECT_NE(err.str().find("cannot write the standard output"), std::string::npos) << err.str();
+}
+
+// Every line kestrel-cli prints is one line of UTF-8, whatever the file name holds.
+TEST(CliShow, MessagesStayOneUtf8Line) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"plain café", "plain café"},
+      {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+      {std::string("nul\0esc\x1b del\x7f", 13), "nul\\x00esc\\x1B del\\x7F"},
+      {"bad \xFF\xC0\x80 cut \xD0", "bad \\xFF\\xC0\\x80 cut \\xD0"},
+      {"surrogate \xED\xA0\x80", "surrogate \\xED\\xA0\\x80"},
+      {"日本 \xF0\x9F\x98\x80", "日本 \xF0\x9F\x98\x80"},
+  };
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(printableLine(text), expected) << expected;
+  const Result r = runCli({"show", "no\nsuch.pm"});
+  EXPECT_NE(r.err.find("kestrel-cli: no\\nsuch.pm: No such file or directory\n"), std::string::npos)
+      << r.err;
 }
 
 TEST(CliShow, CaptionIsThePathAsGiven) {

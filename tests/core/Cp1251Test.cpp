@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <tuple>
+
+#include "core/Bytes.h"
 #include "core/ColumnLetters.h"
 
 namespace kestrel {
@@ -41,7 +45,7 @@ TEST(Cp1251, MissingCharactersBecomeACloseLetterOrQuestionMark) {
   EXPECT_EQ(fromUtf8("\xEF\xBC\xA1"), "A");        // full-width A
 }
 
-TEST(columnLetters, NamesColumnsLikeASpreadsheet) {
+TEST(ColumnLetters, NamesColumnsLikeASpreadsheet) {
   const auto letters = makeColumnLetters(416);
   EXPECT_EQ(letters[1], "A");
   EXPECT_EQ(letters[26], "Z");
@@ -50,6 +54,28 @@ TEST(columnLetters, NamesColumnsLikeASpreadsheet) {
   EXPECT_EQ(letters[53], "BA");
   EXPECT_EQ(letters[312], "KZ");
   EXPECT_EQ(letters[416], "OZ");
+  const auto three = makeColumnLetters(18279);
+  EXPECT_EQ(three[702], "ZZ");
+  EXPECT_EQ(three[703], "AAA");
+  EXPECT_EQ(three[728], "AAZ");
+  EXPECT_EQ(three[18278], "ZZZ");
+  EXPECT_EQ(three[18279], "AAAA");
+}
+
+// Any start and count, however far outside, give only bytes that are there.
+TEST(ByteView, SliceStaysInsideForEveryStartAndCount) {
+  const std::vector<std::uint8_t> bytes = {1, 2, 3, 4, 5, 6, 7, 8};
+  const ByteView view(bytes);
+  constexpr std::ptrdiff_t kMax = PTRDIFF_MAX;
+  constexpr std::ptrdiff_t kMin = PTRDIFF_MIN;
+  const std::vector<std::tuple<std::ptrdiff_t, std::ptrdiff_t, std::vector<std::uint8_t>>> cases = {
+      {5, kMax, {6, 7, 8}}, {kMax, kMax, {}},  {kMin, kMax, {}}, {-2, 4, {1, 2}},
+      {-2, 2, {}},          {kMin, 5, {}},     {0, kMin, {}},    {7, 1, {8}},
+      {8, 1, {}},           {-1, kMax, bytes}, {3, 0, {}},       {2, 3, {3, 4, 5}}};
+  for (const auto& [start, count, expected] : cases) {
+    const auto s = view.slice(start, count);
+    EXPECT_EQ(std::vector<std::uint8_t>(s.begin(), s.end()), expected) << start << ", " << count;
+  }
 }
 
 }  // namespace

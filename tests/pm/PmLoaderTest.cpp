@@ -92,6 +92,22 @@ TEST(PmLoader, MissingFileIsAFormatMessage) {
   EXPECT_EQ(doc.model.lastBlock(), -1);
 }
 
+// Only a damaged dump or an unreadable file is the format message; a fault of another kind
+// (here one of the view) reaches the caller as it is, and no format message hides it.
+TEST(PmLoader, AFaultIsNoFormatMessage) {
+  struct FailingView : test::MessageRecorder {
+    using MessageRecorder::MessageRecorder;
+    void statusChanged(std::string_view) override { throw std::logic_error("view fault"); }
+  };
+  std::vector<std::string> messages;
+  FailingView view(messages);
+  Document doc;
+  doc.setView(&view);
+  const std::string text = PmBuilder().block(4).record(3, {1}).text();
+  EXPECT_THROW(loadImage(doc, {text.begin(), text.end()}), std::logic_error);
+  EXPECT_TRUE(messages.empty());
+}
+
 std::vector<std::pair<std::string, std::string>> infoRows(const Document& doc) {
   std::vector<std::pair<std::string, std::string>> out;
   for (const auto& r : doc.information.rows())

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <string_view>
 
 #include "core/Ascii.h"
@@ -210,20 +209,24 @@ void readImage(BlockModel& model, ByteView image, Form form) {
 }
 
 bool readContainer(Document& doc, const std::string& fileName) {
+  constexpr std::string_view kFormatMessage = "Неизвестный формат файла"_cp;
   try {
     const std::vector<std::uint8_t> image = readWholeFile(fileName);
     readImage(doc.model, image, formOf(fileName, image));
     return true;
-  } catch (const std::exception&) {
-    doc.showMessage("Неизвестный формат файла"_cp);
-    return false;
+  } catch (const FormatError&) {
+    doc.showMessage(kFormatMessage);
+  } catch (const IoError& e) {
+    doc.showMessage(kFormatMessage, e);
   }
+  return false;
 }
 
 void loadDump(Document& doc, const std::string& fileName) {
   const Document::TableUpdate update(doc);
   // Only the running number shows until the decoder puts data into a column.
   doc.resetForLoad();
+  doc.sourceFiles = {fileName};
   // A failure has been shown already; what was read before it is decoded all the same.
   readContainer(doc, fileName);
   decodeContents(doc);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <exception>
 #include <functional>
 
 #include "core/Ascii.h"
@@ -176,18 +175,29 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
   decodeContents(doc);
 }
 
+constexpr std::string_view kFormatMessage = "Неверный формат файла"_cp;
+
 bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
   const Document::TableUpdate update(doc);
   doc.resetForLoad();
   doc.setSavePmEnabled(true);
 
   std::array<bool, 5> present{};
-  try {
-    load(doc, readImage, present);
-  } catch (const std::exception&) {
+  const auto failed = [&doc] {
     doc.setSavePmEnabled(false);
     doc.setDataCommandsEnabled(false);
-    doc.showMessage("Неверный формат файла"_cp);
+  };
+  // Only a damaged dump or a file that cannot be read is the format message; anything else is
+  // a fault that reaches the caller's error report as it is.
+  try {
+    load(doc, readImage, present);
+  } catch (const FormatError&) {
+    failed();
+    doc.showMessage(kFormatMessage);
+    return false;
+  } catch (const IoError& e) {
+    failed();
+    doc.showMessage(kFormatMessage, e);
     return false;
   }
   doc.setDataCommandsEnabled(std::find(present.begin(), present.end(), true) != present.end());
@@ -199,7 +209,10 @@ bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& r
 }  // namespace
 
 bool loadDump(Document& doc, const std::string& fileName) {
-  return loadWith(doc, [&] { return readWholeFile(fileName); });
+  return loadWith(doc, [&] {
+    doc.sourceFiles = {fileName};
+    return readWholeFile(fileName);
+  });
 }
 
 bool loadImage(Document& doc, std::vector<std::uint8_t> image) {

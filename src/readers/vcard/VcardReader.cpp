@@ -1,11 +1,11 @@
 #include "readers/vcard/VcardReader.h"
 
 #include <array>
-#include <exception>
 #include <optional>
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
+#include "core/Errors.h"
 #include "core/FileIo.h"
 
 namespace kestrel::vcard {
@@ -237,14 +237,17 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
 
 bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames) {
   const Document::TableUpdate update(doc);
+  doc.sourceFiles.insert(doc.sourceFiles.end(), fileNames.begin(), fileNames.end());
   try {
     for (const std::string& fileName : fileNames) {
       const std::vector<std::uint8_t> bytes = readWholeFile(fileName);
       addVcardFile(doc,
                    std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
-  } catch (const std::exception&) {
-    // The import fails silently: what was read stays, the commands keep their state.
+  } catch (const IoError& e) {
+    // The import has no message of its own: what was read stays, the commands keep their
+    // state, and the view learns which file could not be read and why.
+    doc.showFileError(e);
     return false;
   }
   doc.setDataCommandsEnabled(true);

@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -51,6 +52,10 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+bool QtModalDialogs::run(QDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void QtMessageBoxes::informationWithDetail(QWidget* parent, const QString& text,

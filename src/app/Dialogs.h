@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace kestrel::app {
@@ -71,10 +72,24 @@ class QtMessageBoxes : public MessageBoxes {
 // is set, since the platform would append it to every window title.
 void nameApplication();
 
+// The program's own modal dialogs (the section dialogs), shown and answered.
+class ModalDialogs {
+ public:
+  virtual ~ModalDialogs() = default;
+  // Shows the dialog modally; true when it closed with its OK button.
+  virtual bool run(QDialog& dialog) = 0;
+};
+
+class QtModalDialogs : public ModalDialogs {
+ public:
+  bool run(QDialog& dialog) override;
+};
+
 // What the windows need from outside: passed to the main window, shared with its documents.
 struct AppServices {
   FileDialogs* files = nullptr;
   MessageBoxes* messages = nullptr;
+  ModalDialogs* dialogs = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -19,7 +19,7 @@ class WindowSaveUi : public output::SaveCommandUi {
       : window_(window), selection_(selection), services_(services) {}
 
   std::optional<output::Sections> askSections() override {
-    if (selection_.exec() != QDialog::Accepted) return std::nullopt;
+    if (!services_.dialogs->run(selection_)) return std::nullopt;
     return selection_.sections();
   }
 

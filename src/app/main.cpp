@@ -2,14 +2,18 @@
 
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "core/TemporaryFiles.h"
 
 int main(int argc, char** argv) {
+  // An export cut short by a signal leaves no temporary file or folder behind.
+  kestrel::removeTemporaryFilesOnSignals();
   QApplication app(argc, argv);
   kestrel::app::nameApplication();
 
   kestrel::app::QtFileDialogs files;
   kestrel::app::QtMessageBoxes messages;
-  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages});
+  kestrel::app::QtModalDialogs dialogs;
+  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs});
   frame.show();
   return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "core/FileIo.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,10 +10,18 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "core/TemporaryFiles.h"
 
 namespace kestrel {
 
 namespace {
+
+constexpr char kOwnSourceReason[] = "is the file the document was read from";
+constexpr char kNotAFileNameReason[] = "is not a name of a file inside the folder";
+// The kernel's own limit on symbolic links met while resolving one name.
+constexpr int kMaxLinkDepth = 40;
+
+void (*beforeReplaceHook)() = nullptr;
 
 [[noreturn]] void fail(const std::string& fileName, int err) {
   throw IoError(fileName, std::strerror(err));
@@ -32,6 +41,147 @@ class Fd {
  private:
   int fd_;
 };
+
+// A folder open for *at calls. Without read permission it can still be used by name but not
+// synced, which costs durability only.
+struct OpenFolder {
+  Fd fd;
+  bool syncable;
+};
+
+OpenFolder openFolder(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 || errno != EACCES) return {Fd(fd), true};
+  return {Fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), false};
+}
+
+void syncFolder(const std::string& fileName, const OpenFolder& folder) {
+  // EINVAL: a file system that has nothing to sync for a folder.
+  if (folder.syncable && ::fsync(folder.fd.get()) != 0 && errno != EINVAL) fail(fileName, errno);
+}
+
+struct Place {
+  std::string folder;
+  std::string name;
+};
+
+Place splitPath(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool isFolderName(const std::string& name) {
+  return name.empty() || name == "." || name == "..";
+}
+
+// The name a write through fileName really lands on: the last symbolic link of the chain is
+// resolved by hand, so that the link itself is kept and a dangling link still gets its file.
+std::string followLinks(const std::string& fileName) {
+  std::string path = fileName;
+  for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+    if (n < 0) fail(fileName, errno);
+    if (static_cast<std::size_t>(n) == sizeof target) fail(fileName, ENAMETOOLONG);
+    if (n > 0 && target[0] == '/') {
+      path.assign(target, static_cast<std::size_t>(n));
+    } else {
+      const std::size_t slash = path.find_last_of('/');
+      path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+             std::string(target, static_cast<std::size_t>(n));
+    }
+  }
+  fail(fileName, ELOOP);
+}
+
+// Zero when the process may write the object `name` in dirFd, whose status is st, or the reason
+// a plain write would give. Root passes every permission check, so for root the mode bits decide
+// alone: an object without any write bit is one its owner meant to stay as it is, and a write
+// that would succeed only by privilege is refused. Everyone else gets the kernel's verdict for
+// the effective user and groups, which compares the mode bits and honours access control lists.
+int writeDenied(int dirFd, const char* name, const struct stat& st, int accessMode) {
+  if (::geteuid() == 0) return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 ? 0 : EACCES;
+  return ::faccessat(dirFd, name, accessMode, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+bool isSourceFile(const struct stat& st, std::span<const std::string> sourceFiles) {
+  for (const std::string& source : sourceFiles) {
+    struct stat sourceSt {};
+    if (::stat(source.c_str(), &sourceSt) == 0 && sourceSt.st_dev == st.st_dev &&
+        sourceSt.st_ino == st.st_ino) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Zero, or the system's error number.
+int writeAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Not all or nothing, but it keeps the file's other names and needs no new entry in the folder.
+void writeInPlace(const std::string& fileName, const OpenFolder& folder, const std::string& name,
+                  std::string_view bytes, std::span<const std::string> sourceFiles) {
+  Fd fd(::openat(folder.fd.get(), name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+  if (fd.get() < 0) fail(fileName, errno);
+  // The name may have changed hands since it was looked at; what counts is the file now open,
+  // and it is not emptied before this check.
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
+  if (isSourceFile(st, sourceFiles)) throw IoError(fileName, kOwnSourceReason);
+  const bool regular = S_ISREG(st.st_mode);
+  if (regular && ::ftruncate(fd.get(), 0) != 0) fail(fileName, errno);
+  if (const int err = writeAll(fd.get(), bytes)) fail(fileName, err);
+  if (regular && ::fsync(fd.get()) != 0) fail(fileName, errno);
+  if (::close(fd.release()) != 0) fail(fileName, errno);
+}
+
+// Returns false, having changed nothing, when the folder takes no new file after all.
+bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
+                      const std::string& name, const struct stat* existing,
+                      std::string_view bytes) {
+  Temporary temp(folder.fd.get(), TemporaryKind::File);
+  Fd fd(temp.create());
+  if (fd.get() < 0) {
+    const int err = errno;
+    if (existing != nullptr && (err == EACCES || err == EPERM || err == EROFS)) return false;
+    fail(fileName, err);
+  }
+  if (const int err = writeAll(fd.get(), bytes)) fail(fileName, err);
+  if (existing != nullptr) {
+    // Owner before mode: a change of owner clears the set-id bits the mode may carry. A process
+    // may not give a file away, but it may still set a group it belongs to.
+    constexpr uid_t kKeepOwner = static_cast<uid_t>(-1);
+    if (::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
+      if (errno != EPERM) fail(fileName, errno);
+      if (::fchown(fd.get(), kKeepOwner, existing->st_gid) != 0 && errno != EPERM) {
+        fail(fileName, errno);
+      }
+    }
+    if (::fchmod(fd.get(), existing->st_mode & 07777) != 0) fail(fileName, errno);
+  }
+  if (::fsync(fd.get()) != 0) fail(fileName, errno);
+  if (::close(fd.release()) != 0) fail(fileName, errno);
+  if (beforeReplaceHook != nullptr) beforeReplaceHook();
+  if (const int err = temp.renameTo(name.c_str(), false)) fail(fileName, err);
+  syncFolder(fileName, folder);
+  return true;
+}
 
 }  // namespace
 
@@ -58,36 +208,96 @@ std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
   return data;
 }
 
-void writeWholeFile(const std::string& fileName, std::string_view bytes) {
-  // The temporary name lies in the target's directory (so the rename cannot cross file systems)
-  // and is short, so that a target name near the length limit still works.
-  const std::size_t slash = fileName.find_last_of('/');
-  std::string temp = (slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1)) +
-                     ".kestrel-XXXXXX";
-  Fd fd(::mkstemp(temp.data()));
-  if (fd.get() < 0) fail(fileName, errno);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd.get(), p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::unlink(temp.c_str());
-      fail(fileName, err);
+void writeWholeFile(const std::string& fileName, std::string_view bytes,
+                    std::span<const std::string> sourceFiles) {
+  // The temporary file lies in the target's folder, so the rename cannot cross file systems, and
+  // its name is short, so a target name at the length limit still works.
+  const Place place = splitPath(followLinks(fileName));
+  if (isFolderName(place.name)) fail(fileName, fileName.empty() ? ENOENT : EISDIR);
+  const OpenFolder folder = openFolder(place.folder);
+  if (folder.fd.get() < 0) fail(fileName, errno);
+  const char* name = place.name.c_str();
+
+  struct stat st {};
+  const bool exists = ::fstatat(folder.fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!exists && errno != ENOENT) fail(fileName, errno);
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) fail(fileName, EISDIR);
+    if (isSourceFile(st, sourceFiles)) throw IoError(fileName, kOwnSourceReason);
+    if (const int err = writeDenied(folder.fd.get(), name, st, W_OK)) fail(fileName, err);
+    // A device or a pipe is written to, never replaced by a file; a file with other names
+    // would lose them to a replacement.
+    if (!S_ISREG(st.st_mode) || st.st_nlink > 1) {
+      writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
+      return;
     }
-    p += n;
-    left -= static_cast<std::size_t>(n);
   }
-  // mkstemp creates the file readable by its owner only; give it the usual mode.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd.get(), 0666 & ~mask);
-  if (::close(fd.release()) != 0 || ::rename(temp.c_str(), fileName.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    fail(fileName, err);
+
+  struct stat folderSt {};
+  if (::fstat(folder.fd.get(), &folderSt) != 0) fail(fileName, errno);
+  if (const int err = writeDenied(folder.fd.get(), ".", folderSt, W_OK | X_OK)) {
+    if (!exists) fail(fileName, err);
+    writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
+    return;
+  }
+  if (!writeByReplacing(fileName, folder, place.name, exists ? &st : nullptr, bytes)) {
+    writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
   }
 }
+
+bool writeNewFolder(const std::string& folder, std::size_t count,
+                    const std::function<std::pair<std::string, std::string>(std::size_t)>& fileAt) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/')
+    path.pop_back();
+  const Place place = splitPath(path);
+  // "/", "." and ".." always exist.
+  if (isFolderName(place.name)) return false;
+  const OpenFolder parent = openFolder(place.folder);
+  if (parent.fd.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    fail(folder, errno);
+  }
+  struct stat st {};
+  if (::fstatat(parent.fd.get(), place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  if (errno != ENOENT) fail(folder, errno);
+  if (::fstat(parent.fd.get(), &st) != 0) fail(folder, errno);
+  if (const int err = writeDenied(parent.fd.get(), ".", st, W_OK | X_OK)) fail(folder, err);
+
+  Temporary temp(parent.fd.get(), TemporaryKind::Folder);
+  if (temp.create() < 0) fail(folder, errno);
+  {
+    const Fd inside(
+        ::openat(parent.fd.get(), temp.name(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (inside.get() < 0) fail(folder, errno);
+    for (std::size_t k = 0; k < count; ++k) {
+      const auto [name, bytes] = fileAt(k);
+      const std::string shown = path + "/" + name;
+      // A name with a slash could reach out of the folder.
+      if (isFolderName(name) || name.find('/') != std::string::npos) {
+        throw IoError(shown, kNotAFileNameReason);
+      }
+      Fd fd(::openat(inside.get(), name.c_str(),
+                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      if (fd.get() < 0) fail(shown, errno);
+      if (const int err = writeAll(fd.get(), bytes)) fail(shown, err);
+      if (::close(fd.release()) != 0) fail(shown, errno);
+    }
+    // One flush of the file system for all the cards before the folder takes its name: a sync
+    // per file would make a folder of thousands of cards take many seconds.
+    if (::syncfs(inside.get()) != 0) fail(folder, errno);
+  }
+  const int err = temp.renameTo(place.name.c_str(), true);
+  if (err == EEXIST) return false;
+  if (err != 0) fail(folder, err);
+  syncFolder(folder, parent);
+  return true;
+}
+
+namespace detail {
+void setBeforeReplaceHook(void (*hook)()) {
+  beforeReplaceHook = hook;
+}
+}  // namespace detail
 
 }  // namespace kestrel

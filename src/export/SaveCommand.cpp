@@ -1,7 +1,5 @@
 #include "export/SaveCommand.h"
 
-#include <sys/stat.h>
-
 #include "core/FileIo.h"
 #include "export/CsvWriter.h"
 #include "export/ReportLines.h"
@@ -16,12 +14,13 @@ std::optional<std::string> saveVcards(const Document& doc, const std::string& di
                                       VcardCharset charset) {
   if (doc.phonebook.rowCount() == 0) return std::nullopt;
   // One level only, and never into an existing directory: a second export to the same name
-  // must not mix its cards with the first one's.
-  if (::mkdir(directory.c_str(), 0777) != 0) return std::string(kDirectoryWarning);
-  for (std::size_t k = 0; k < doc.phonebook.rowCount(); ++k) {
-    const std::string file = directory + "/" + std::to_string(k + 1) + ".vcf";
-    writeWholeFile(file, joinLines(vcardLines(doc.phonebook.row(k), charset)));
-  }
+  // must not mix its cards with the first one's. The folder appears with every card or not at
+  // all, so a failure midway leaves no half-written folder in the way of the next try.
+  const bool made = writeNewFolder(directory, doc.phonebook.rowCount(), [&](std::size_t k) {
+    return std::pair{std::to_string(k + 1) + ".vcf",
+                     joinLines(vcardLines(doc.phonebook.row(k), charset))};
+  });
+  if (!made) return std::string(kDirectoryWarning);
   return std::nullopt;
 }
 
@@ -39,13 +38,16 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
   // The extension is appended whatever the name already ends with: list.txt → list.txt.txt.
   switch (*format) {
     case SaveFormat::Text:
-      writeWholeFile(target.fileName + ".txt", joinLines(reportLines(doc, sections)));
+      writeWholeFile(target.fileName + ".txt", joinLines(reportLines(doc, sections)),
+                     doc.sourceFiles);
       return std::nullopt;
     case SaveFormat::CsvSemicolon:
-      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ';')));
+      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ';')),
+                     doc.sourceFiles);
       return std::nullopt;
     case SaveFormat::CsvComma:
-      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ',')));
+      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ',')),
+                     doc.sourceFiles);
       return std::nullopt;
     case SaveFormat::VcardUtf8:
       return saveVcards(doc, target.fileName, VcardCharset::Utf8);

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 
@@ -40,16 +39,13 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   }
 
   // Answers the section dialog when it shows: ticks the boxes asked for (a null leaves them as
-  // they are), then "Ок" or closes it without.
+  // they are), then "Ок" or closes it without. Another dialog in its place is a cancel.
   void answerSections(std::function<void(SaveSectionsDialog&)> tick, bool ok) {
-    QTimer::singleShot(0, this, [tick, ok] {
-      auto* dialog = qobject_cast<SaveSectionsDialog*>(QApplication::activeModalWidget());
-      QVERIFY(dialog);
+    dialogs.answers.push_back([tick, ok](QDialog& shown) {
+      auto* dialog = qobject_cast<SaveSectionsDialog*>(&shown);
+      if (!dialog) return false;
       if (tick) tick(*dialog);
-      if (ok)
-        QTest::mouseClick(dialog->okButton, Qt::LeftButton);
-      else
-        dialog->reject();
+      return ok;
     });
   }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 #include "Dialogs.h"
 #include "support/TempDir.h"
@@ -65,6 +66,27 @@ class FakeMessageBoxes : public MessageBoxes {
   QStringList errors;
 };
 
+// Answers the program's own modal dialogs in turn: each answer may change the dialog (tick a
+// box) and says whether it closed with OK. Nothing is shown, so a failing check cannot leave a
+// dialog open; with no answer left the dialog is cancelled.
+class FakeModalDialogs : public ModalDialogs {
+ public:
+  bool run(QDialog& dialog) override {
+    ++shown;
+    if (answers.empty()) return false;
+    const auto answer = std::move(answers.front());
+    answers.pop_front();
+    return answer(dialog);
+  }
+  void reset() {
+    answers.clear();
+    shown = 0;
+  }
+
+  std::deque<std::function<bool(QDialog&)>> answers;
+  int shown = 0;
+};
+
 // The fixture of a window test: dialogs the test answers, and a folder for its files.
 class DialogTest : public QObject {
  protected:
@@ -72,11 +94,13 @@ class DialogTest : public QObject {
   void resetDialogs() {
     files.reset();
     messages.reset();
+    dialogs.reset();
   }
-  AppServices services() { return {&files, &messages}; }
+  AppServices services() { return {&files, &messages, &dialogs}; }
 
   FakeFileDialogs files;
   FakeMessageBoxes messages;
+  FakeModalDialogs dialogs;
   kestrel::test::TempDir dir;
 };
 

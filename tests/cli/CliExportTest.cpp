@@ -6,6 +6,7 @@
 
 #include "CliRun.h"
 #include "cli/Cli.h"
+#include "support/DemoDump.h"
 #include "support/TempDir.h"
 
 namespace kestrel::cli {
@@ -79,6 +80,20 @@ TEST(CliExport, NothingIsSavedWhenSaveIsDisabled) {
               std::string::npos)
         << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << file;
+  }
+}
+
+// An export never replaces the file the document was read from, under any of its names.
+TEST(CliExport, TheDumpItselfIsNeverReplaced) {
+  test::TempDir dir;
+  const std::string dump = dir.write("dump.txt", test::demoPmText());
+  std::filesystem::create_symlink(dump, dir.file("link.txt"));
+  for (const std::string& to : {dir.file("dump"), dir.file("link")}) {
+    const Result r =
+        runCli({"export", "--kind", "pm", "--format", "1", "--sections", "p", "--to", to, dump});
+    EXPECT_EQ(r.status, 1) << to;
+    EXPECT_NE(r.err.find("is the file the document was read from"), std::string::npos) << r.err;
+    EXPECT_EQ(test::readFile(dump), test::demoPmText()) << to;
   }
 }
 

@@ -11,7 +11,9 @@ TEST(DemoSamples, AreTheGeneratorsOutput) {
   for (const std::string& ending : GdfsBuilder::endings()) {
     EXPECT_EQ(readFile(std::string(KESTREL_SOURCE_DIR) + "/samples/demo" + ending),
               demoDump().form(ending))
-        << "regenerate with build/<dir>/bench/make_gdfs_demo; " << ending;
+        << "regenerate with: cmake --build build/default --target make-samples && "
+           "build/default/samples/make-samples; "
+        << ending;
   }
 }
 

@@ -12,7 +12,8 @@ const std::string kDemoPath = KESTREL_SOURCE_DIR "/samples/demo.pm";
 
 TEST(DemoDump, CommittedFileMatchesItsGenerator) {
   EXPECT_EQ(test::readFile(kDemoPath), test::demoPmText())
-      << "regenerate with: build/dev/samples/make-demo-pm samples/demo.pm";
+      << "regenerate with: cmake --build build/default --target make-samples && "
+         "build/default/samples/make-samples";
 }
 
 std::vector<std::string> column(const ResultTable& t, std::size_t c) {

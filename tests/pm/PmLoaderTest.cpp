@@ -217,19 +217,34 @@ TEST(PmLoader, SurvivesTruncatedAndCorruptedDumps) {
                                .record(1, {0x01, 0x04, 0x00, 0x07, 0x00, 0x00, 0x41, 0x00})
                                .text();
   const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-  for (std::size_t n = 0; n <= bytes.size(); ++n) {
+  // Each input gives a loaded document and no message, or exactly the format message.
+  const auto load = [](std::vector<std::uint8_t> image) {
+    std::vector<std::string> messages;
+    test::MessageRecorder recorder(messages);
     Document doc;
-    loadImage(doc, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n));
+    doc.setView(&recorder);
+    const bool ok = loadImage(doc, std::move(image));
+    const std::vector<std::string> expected =
+        ok ? std::vector<std::string>{}
+           : std::vector<std::string>{std::string("Неверный формат файла"_cp)};
+    EXPECT_EQ(messages, expected);
+    if (!ok) {
+      EXPECT_FALSE(doc.saveEnabled() || doc.savePmEnabled());
+    }
     EXPECT_LE(doc.model.recordCount(), 4u);
-  }
+    return ok;
+  };
+  int loaded = 0;
+  for (std::size_t n = 0; n <= bytes.size(); ++n)
+    loaded += load(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n));
+  EXPECT_GT(loaded, 0);
   std::uint32_t seed = 12345;
   const auto next = [&] { return seed = seed * 1103515245u + 12345u; };
   for (int round = 0; round < 2000; ++round) {
     std::vector<std::uint8_t> damaged = bytes;
     for (int k = 0; k < 3; ++k)
       damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next() >> 8);
-    Document doc;
-    loadImage(doc, damaged);
+    load(damaged);
   }
 }
 

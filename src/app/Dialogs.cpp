@@ -1,9 +1,11 @@
 #include "Dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace kestrel::app {
 
@@ -52,6 +54,10 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
 
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+bool QtDesktop::openFile(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 bool QtModalDialogs::run(QDialog& dialog) {

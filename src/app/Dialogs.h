@@ -85,11 +85,25 @@ class QtModalDialogs : public ModalDialogs {
   bool run(QDialog& dialog) override;
 };
 
+// The desktop around the program: opening a file with the application registered for its type.
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+  // False when no application takes the file.
+  virtual bool openFile(const QString& path) = 0;
+};
+
+class QtDesktop : public Desktop {
+ public:
+  bool openFile(const QString& path) override;
+};
+
 // What the windows need from outside: passed to the main window, shared with its documents.
 struct AppServices {
   FileDialogs* files = nullptr;
   MessageBoxes* messages = nullptr;
   ModalDialogs* dialogs = nullptr;
+  Desktop* desktop = nullptr;
 };
 
 }  // namespace kestrel::app

@@ -153,11 +153,13 @@ void DocumentWindow::buildMenus() {
   connect(openVcf, &QAction::triggered, &frame_, &MainWindow::openVcf);
   fileMenu_->addSeparator();
   exportToExcel_ = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
+  connect(exportToExcel_, &QAction::triggered, this, &DocumentWindow::exportToSpreadsheet);
   save_ = fileMenu_->addAction(QStringLiteral("Сохранить"));
   save_->setShortcut(QKeySequence::Save);
   connect(save_, &QAction::triggered, this, &DocumentWindow::save);
   print_ = fileMenu_->addAction(QStringLiteral("Печать"));
   print_->setShortcut(QKeySequence::Print);
+  connect(print_, &QAction::triggered, this, &DocumentWindow::print);
   fileMenu_->addSeparator();
   // The document's exit stands in the frame's place in the merged menu, so it does the same.
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));

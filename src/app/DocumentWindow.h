@@ -51,6 +51,12 @@ class DocumentWindow : public QWidget, public DocumentView {
 
   // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
   void save();
+  // "Экспорт в Excel": every shown, filled table into a new workbook of the spreadsheet
+  // application, which then shows it.
+  void exportToSpreadsheet();
+
+  // "Печать": the section dialog, then the report on the default printer.
+  void print();
 
   QList<GroupMenu> menus() const;
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -10,6 +11,7 @@
 #include <exception>
 
 #include "DocumentWindow.h"
+#include "PrintSectionsDialog.h"
 #include "SaveSectionsDialog.h"
 
 namespace kestrel::app {
@@ -48,6 +50,14 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   about_ = new QAction(QStringLiteral("About"), this);
 
   saveSectionsDialog_ = new SaveSectionsDialog(this);
+  printSectionsDialog_ = new PrintSectionsDialog(this);
+
+  // The workbook is shown the way this desktop shows any file of its type: written as
+  // "Книга1.xlsx" into a new temporary folder and opened with the registered application.
+  spreadsheet_ = std::make_unique<output::XlsxSpreadsheet>([this](output::XlsxSpreadsheet& book) {
+    return services_.desktop != nullptr &&
+           services_.desktop->openFile(QFile::decodeName(book.writeToNewTemporaryFolder().c_str()));
+  });
 
   ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
   rebuildMenuBar();

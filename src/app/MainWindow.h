@@ -5,8 +5,10 @@
 #include <QList>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 #include "Dialogs.h"
+#include "export/XlsxSpreadsheet.h"
 
 class QAction;
 class QMdiArea;
@@ -17,6 +19,7 @@ namespace kestrel::app {
 
 class DocumentWindow;
 class SaveSectionsDialog;
+class PrintSectionsDialog;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -38,6 +41,10 @@ class MainWindow : public QMainWindow {
   const AppServices& services() const { return services_; }
   // The save command's section dialog, one for the whole run.
   SaveSectionsDialog& saveSectionsDialog() const { return *saveSectionsDialog_; }
+  // The spreadsheet application of the whole run: each export starts it anew.
+  output::XlsxSpreadsheet& spreadsheet() const { return *spreadsheet_; }
+  // The print command's section dialog, one for the whole run.
+  PrintSectionsDialog& printSectionsDialog() const { return *printSectionsDialog_; }
 
   OpenDialog openPmDialog{QStringLiteral("PM|*.pm*"), {}, false};
   OpenDialog openGdfsDialog{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
@@ -84,6 +91,8 @@ class MainWindow : public QMainWindow {
   QMenu* settingsMenu_ = nullptr;
   QAction* about_ = nullptr;
   SaveSectionsDialog* saveSectionsDialog_ = nullptr;
+  PrintSectionsDialog* printSectionsDialog_ = nullptr;
+  std::unique_ptr<output::XlsxSpreadsheet> spreadsheet_;
 };
 
 }  // namespace kestrel::app

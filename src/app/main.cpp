@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
   kestrel::app::QtFileDialogs files;
   kestrel::app::QtMessageBoxes messages;
   kestrel::app::QtModalDialogs dialogs;
-  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs});
+  kestrel::app::QtDesktop desktop;
+  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
   frame.show();
   return app.exec();
 }

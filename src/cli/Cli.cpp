@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -12,10 +13,19 @@
 #include "cli/PrintableLine.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "export/ReportLines.h"
 #include "export/SaveCommand.h"
+#include "export/SpreadsheetExport.h"
+#include "export/XlsxSpreadsheet.h"
 #include "readers/gdfs/GdfsReader.h"
 #include "readers/pm/PmLoader.h"
 #include "readers/vcard/VcardReader.h"
+
+#ifdef KESTREL_CLI_PRINT
+#include <QGuiApplication>
+
+#include "QtTextPrinter.h"
+#endif
 
 namespace kestrel::cli {
 
@@ -43,8 +53,10 @@ constexpr const char* kUsage =
     "       kestrel-cli export [--kind KIND] --format N [--sections LETTERS] --to NAME FILE...\n"
     "       kestrel-cli write-pm [--kind KIND] --to NAME FILE...\n"
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
+    "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
     "KIND is pm, gdfs, eeprom or vcf.\n"
-    "export writes nothing and exits 1 when \"Сохранить\" is disabled for the document.\n";
+    "export and spreadsheet write nothing and exit 1 when \"Сохранить\" or \"Экспорт в\n"
+    "Excel\" is disabled for the document.\n";
 
 // Messages the desktop program would show in a message box: one UTF-8 line each on standard
 // error, and kept for the JSON of `show`. A file that could not be read adds a line of its own
@@ -74,7 +86,8 @@ Options parse(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   Options o;
   o.command = args[0];
-  static const std::vector<std::string> kCommands = {"show", "export", "write-pm", "spreadsheet"};
+  static const std::vector<std::string> kCommands = {"show", "export", "write-pm", "spreadsheet",
+                                                     "print"};
   if (std::find(kCommands.begin(), kCommands.end(), o.command) == kCommands.end()) {
     throw UsageError("unknown command: " + o.command);
   }
@@ -90,7 +103,7 @@ Options parse(const std::vector<std::string>& args) {
       o.summary = true;
     } else if (a == "--format" && o.command == "export") {
       o.format = value();
-    } else if (a == "--sections" && o.command == "export") {
+    } else if (a == "--sections" && (o.command == "export" || o.command == "print")) {
       o.sections = value();
     } else if (a == "--to" && o.command != "show") {
       o.to = value();
@@ -204,12 +217,77 @@ int exportCommand(const Options& o, Kind kind, std::ostream& err) {
   return 0;
 }
 
+// The document's "Экспорт в Excel" through the same workbook the desktop program fills; where
+// the window would show the workbook, it is saved to the name given.
+int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
+  Document doc;
+  MessageCollector messages(err);
+  doc.setView(&messages);
+  open(doc, kind, o.files);
+  if (!doc.exportToExcelEnabled()) {
+    err << "kestrel-cli: nothing saved: \"Экспорт в Excel\" is disabled for this document\n";
+    return 1;
+  }
+  // The operations swallow their failures, as the spreadsheet application does; a workbook that
+  // could not be written is still a failed command here.
+  std::exception_ptr failure;
+  output::XlsxSpreadsheet spreadsheet([&](output::XlsxSpreadsheet& book) {
+    try {
+      book.writeWorkbook(*o.to, doc.sourceFiles);
+      return true;
+    } catch (...) {
+      failure = std::current_exception();
+      return false;
+    }
+  });
+  output::exportToSpreadsheet(doc, spreadsheet);
+  if (failure) std::rethrow_exception(failure);
+  return 0;
+}
+
+// The document's "Печать" with the boxes of the sections ticked, on a PDF printer instead of
+// the default one: A4, the same layout and font as on paper.
+int printCommand(const Options& o, Kind kind, std::ostream& err) {
+  const output::Sections sections = sectionsOf(o.sections);
+  Document doc;
+  MessageCollector messages(err);
+  doc.setView(&messages);
+  open(doc, kind, o.files);
+#ifdef KESTREL_CLI_PRINT
+  const std::vector<std::string> lines = output::reportLines(doc, sections);
+  // Printing needs fonts, and a command line has no display: Qt draws off screen unless told
+  // otherwise.
+  std::unique_ptr<QGuiApplication> gui;
+  if (QGuiApplication::instance() == nullptr) {
+    // Qt's own notes (a missing runtime folder, fonts) are no message of this program: standard
+    // error holds only the lines kestrel-cli means.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kestrel-cli";
+    static char* argv[] = {name, nullptr};
+    gui = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  // "Error Printing text." is a message box, and a print that failed is a failed command.
+  bool failed = false;
+  app::printLinesToPdf(lines, *o.to, [&](std::string_view text) {
+    failed = true;
+    messages.showMessage(text);
+  });
+  return failed ? 1 : 0;
+#else
+  throw std::runtime_error("this build of kestrel-cli cannot print");
+#endif
+}
+
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   const Kind kind = kindOf(o);
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }
   if (o.command == "export") return exportCommand(o, kind, err);
+  if (o.command == "spreadsheet") return spreadsheetCommand(o, kind, err);
+  if (o.command == "print") return printCommand(o, kind, err);
   if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");
 
   Document doc;

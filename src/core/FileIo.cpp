@@ -11,6 +11,7 @@
 
 #include "core/Errors.h"
 #include "core/TemporaryFiles.h"
+#include "core/UniqueFd.h"
 
 namespace kestrel {
 
@@ -27,32 +28,17 @@ void (*beforeReplaceHook)() = nullptr;
   throw IoError(fileName, std::strerror(err));
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
 // A folder open for *at calls. Without read permission it can still be used by name but not
 // synced, which costs durability only.
 struct OpenFolder {
-  Fd fd;
+  UniqueFd fd;
   bool syncable;
 };
 
 OpenFolder openFolder(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0 || errno != EACCES) return {Fd(fd), true};
-  return {Fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), false};
+  if (fd >= 0 || errno != EACCES) return {UniqueFd(fd), true};
+  return {UniqueFd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), false};
 }
 
 void syncFolder(const std::string& fileName, const OpenFolder& folder) {
@@ -137,7 +123,8 @@ int writeAll(int fd, std::string_view bytes) {
 // Not all or nothing, but it keeps the file's other names and needs no new entry in the folder.
 void writeInPlace(const std::string& fileName, const OpenFolder& folder, const std::string& name,
                   std::string_view bytes, std::span<const std::string> sourceFiles) {
-  Fd fd(::openat(folder.fd.get(), name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+  UniqueFd fd(
+      ::openat(folder.fd.get(), name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
   if (fd.get() < 0) fail(fileName, errno);
   // The name may have changed hands since it was looked at; what counts is the file now open,
   // and it is not emptied before this check.
@@ -156,7 +143,7 @@ bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
                       const std::string& name, const struct stat* existing,
                       std::string_view bytes) {
   Temporary temp(folder.fd.get(), TemporaryKind::File);
-  Fd fd(temp.create());
+  UniqueFd fd(temp.create());
   if (fd.get() < 0) {
     const int err = errno;
     if (existing != nullptr && (err == EACCES || err == EPERM || err == EROFS)) return false;
@@ -186,7 +173,7 @@ bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
 }  // namespace
 
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
-  Fd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  UniqueFd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) fail(fileName, errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
@@ -267,7 +254,7 @@ bool writeNewFolder(const std::string& folder, std::size_t count,
   Temporary temp(parent.fd.get(), TemporaryKind::Folder);
   if (temp.create() < 0) fail(folder, errno);
   {
-    const Fd inside(
+    const UniqueFd inside(
         ::openat(parent.fd.get(), temp.name(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (inside.get() < 0) fail(folder, errno);
     for (std::size_t k = 0; k < count; ++k) {
@@ -277,8 +264,8 @@ bool writeNewFolder(const std::string& folder, std::size_t count,
       if (isFolderName(name) || name.find('/') != std::string::npos) {
         throw IoError(shown, kNotAFileNameReason);
       }
-      Fd fd(::openat(inside.get(), name.c_str(),
-                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      UniqueFd fd(::openat(inside.get(), name.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
       if (fd.get() < 0) fail(shown, errno);
       if (const int err = writeAll(fd.get(), bytes)) fail(shown, err);
       if (::close(fd.release()) != 0) fail(shown, errno);

@@ -177,7 +177,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     QCOMPARE(dialog.phonebookBox->text(), QStringLiteral("Записная книжка"));
     QCOMPARE(dialog.callsBox->text(), QStringLiteral("Вызовы"));
     QCOMPARE(dialog.calendarBox->text(), QStringLiteral("Календарь"));
-    QCOMPARE(dialog.okButton->text(), QStringLiteral("Ок"));
+    QCOMPARE(dialog.acceptButton->text(), QStringLiteral("Ок"));
     QVERIFY(!dialog.phonebookBox->isChecked() && !dialog.callsBox->isChecked() &&
             !dialog.calendarBox->isChecked());
   }

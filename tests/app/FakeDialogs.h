@@ -87,6 +87,22 @@ class FakeModalDialogs : public ModalDialogs {
   int shown = 0;
 };
 
+// A desktop that records the files it is asked to open and opens them when told it can.
+class FakeDesktop : public Desktop {
+ public:
+  bool openFile(const QString& path) override {
+    opened << path;
+    return canOpen;
+  }
+  void reset() {
+    opened.clear();
+    canOpen = true;
+  }
+
+  QStringList opened;
+  bool canOpen = true;
+};
+
 // The fixture of a window test: dialogs the test answers, and a folder for its files.
 class DialogTest : public QObject {
  protected:
@@ -95,12 +111,14 @@ class DialogTest : public QObject {
     files.reset();
     messages.reset();
     dialogs.reset();
+    desktop.reset();
   }
-  AppServices services() { return {&files, &messages, &dialogs}; }
+  AppServices services() { return {&files, &messages, &dialogs, &desktop}; }
 
   FakeFileDialogs files;
   FakeMessageBoxes messages;
   FakeModalDialogs dialogs;
+  FakeDesktop desktop;
   kestrel::test::TempDir dir;
 };
 

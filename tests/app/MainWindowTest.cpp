@@ -1,5 +1,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
@@ -232,6 +235,28 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
       QCOMPARE(window.view(*table)->model()->rowCount(), static_cast<int>(table->rowCount()));
     QCOMPARE(window.blockList()->count(), static_cast<int>(doc.blockList().size()));
+  }
+
+  // "Экспорт в Excel" writes a real workbook and hands it to the desktop's spreadsheet program;
+  // the status text shows while it runs and is cleared at the end.
+  void spreadsheetExportOpensAWorkbook() {
+    MainWindow frame(services());
+    files.openAnswers = {
+        {QString::fromStdString(dir.write("demo.pm", kestrel::test::demoPmText()))}};
+    frame.openPm();
+    DocumentWindow* doc = frame.activeDocument();
+    QVERIFY(doc->exportToExcelAction()->isEnabled());
+    doc->exportToExcelAction()->trigger();
+    QCOMPARE(desktop.opened.size(), 1);
+    QVERIFY(desktop.opened[0].endsWith(QStringLiteral("/Книга1.xlsx")));
+    QFile book(desktop.opened[0]);
+    QVERIFY(book.open(QIODevice::ReadOnly));
+    QCOMPARE(book.read(2), QByteArray("PK"));  // a zip package, as every .xlsx
+    QCOMPARE(frame.spreadsheet().sheetNames().size(), 4u);
+    QCOMPARE(doc->statusPanel()->text(), QString());
+    QVERIFY(messages.errors.isEmpty());
+    QFile::remove(desktop.opened[0]);
+    QDir().rmdir(QFileInfo(desktop.opened[0]).path());
   }
 
   void viewCommandsTileAndCascadeTheFramesWindows() {

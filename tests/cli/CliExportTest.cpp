@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -95,6 +96,39 @@ TEST(CliExport, TheDumpItselfIsNeverReplaced) {
     EXPECT_NE(r.err.find("is the file the document was read from"), std::string::npos) << r.err;
     EXPECT_EQ(test::readFile(dump), test::demoPmText()) << to;
   }
+}
+
+// The workbook the desktop program would show is saved where asked; a dump that could not be
+// read gives none.
+TEST(CliSpreadsheet, SavesTheWorkbookOrNothing) {
+  test::TempDir dir;
+  const std::string dump = dir.write("demo.pm", test::demoPmText());
+  const Result r = runCli({"spreadsheet", "--to", dir.file("book.xlsx"), dump});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::readFile(dir.file("book.xlsx")).substr(0, 2), "PK");
+  const std::string bad = dir.write("bad.pm", "[9]\r\n1=ABC\r\n");
+  const Result refused = runCli({"spreadsheet", "--to", dir.file("none.xlsx"), bad});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("\"Экспорт в Excel\" is disabled"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.xlsx")));
+  const Result unwritable =
+      runCli({"spreadsheet", "--to", dir.file("no/such/folder/book.xlsx"), dump});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("book.xlsx"), std::string::npos) << unwritable.err;
+}
+
+// The report printed to a PDF reads back as the report's text.
+TEST(CliPrint, WritesTheReportAsAPdf) {
+  test::TempDir dir;
+  const std::string dump = dir.write("demo.pm", test::demoPmText());
+  const std::string pdf = dir.file("report.pdf");
+  const Result r = runCli({"print", "--sections", "pck", "--to", pdf, dump});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string command = "pdftotext -layout '" + pdf + "' '" + dir.file("report.txt") + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << "pdftotext (poppler-utils) is needed: " << command;
+  const std::string text = test::readFile(dir.file("report.txt"));
+  for (const char* expected : {"ЗАПИСНАЯ КНИЖКА", "ВЫЗОВЫ", "КАЛЕНДАРЬ", "----------1----------"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }
 
 TEST(CliExport, UsageErrors) {

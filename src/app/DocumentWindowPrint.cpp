@@ -1,0 +1,34 @@
+// The document window's print command "Печать".
+
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <stdexcept>
+
+#include "DocumentWindow.h"
+#include "MainWindow.h"
+#include "PrintSectionsDialog.h"
+#include "QtTextPrinter.h"
+#include "Text.h"
+#include "export/Printing.h"
+#include "export/ReportLines.h"
+
+namespace kestrel::app {
+
+void DocumentWindow::print() {
+  // Failures other than the printer's input and output (no default printer among them) reach
+  // the general error report.
+  frame_.guarded(this, [this] {
+    PrintSectionsDialog& selection = frame_.printSectionsDialog();
+    if (!services_.dialogs->run(selection)) return;
+    const std::vector<std::string> lines = output::reportLines(doc_, selection.sections());
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (defaultPrinter.isNull()) throw std::runtime_error("No default printer is installed.");
+    QPrinter printer(defaultPrinter, QPrinter::HighResolution);
+    QtTextPrinter device(printer, defaultPrinter.printerName().toStdString());
+    output::printLines(lines, device, [this](std::string_view text) {
+      services_.messages->error(this, qs(text));
+    });
+  });
+}
+
+}  // namespace kestrel::app

@@ -1,0 +1,448 @@
+#include "export/XlsxSpreadsheet.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
+
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "core/FileIo.h"
+#include "core/TemporaryFiles.h"
+#include "core/UniqueFd.h"
+
+namespace kestrel::output {
+
+namespace {
+
+// The application's limits.
+constexpr std::uint32_t kMaxRow = 1048576;
+constexpr std::uint32_t kMaxColumn = 16384;  // XFD
+constexpr std::size_t kMaxSheetName = 31;
+constexpr std::size_t kMaxCellText = 32767;
+constexpr std::string_view kSheetNameForbidden = ":\\/?*[]";
+// The number of the built-in "@" format.
+constexpr int kTextFormatIndex = 49;
+
+// What a column carries: number format ("" = General) and the xlsxwriter alignments (0 = none).
+struct ColumnStyle {
+  std::string format;
+  std::uint8_t horizontal = 0;
+  std::uint8_t vertical = 0;
+
+  auto key() const { return std::tie(format, horizontal, vertical); }
+  bool plain() const { return format.empty() && horizontal == 0 && vertical == 0; }
+};
+
+struct Sheet {
+  std::string name;
+  std::map<std::uint32_t, ColumnStyle> columns;                          // by 1-based column
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> cells;  // by 1-based row, column
+};
+
+// The application compares sheet names without regard to letter case, Cyrillic included.
+std::string folded(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (const char ch : name) {
+    char32_t cp = cp1251::toCodePoint(static_cast<std::uint8_t>(ch));
+    if ((cp >= U'A' && cp <= U'Z') || (cp >= 0x410 && cp <= 0x42F)) {
+      cp += 0x20;
+    } else if (cp >= 0x400 && cp <= 0x40F) {
+      cp += 0x50;
+    } else if (cp == 0x490) {
+      cp = 0x491;
+    }
+    const auto byte = cp1251::fromCodePoint(cp);
+    out.push_back(byte ? static_cast<char>(*byte) : ch);
+  }
+  return out;
+}
+
+// A column name of one to three letters at `pos`, optionally after "$": its 1-based number.
+std::optional<std::uint32_t> readColumn(std::string_view text, std::size_t& pos) {
+  if (pos < text.size() && text[pos] == '$') ++pos;
+  std::uint32_t column = 0;
+  std::size_t letters = 0;
+  while (pos < text.size() && letters < 4) {
+    char c = text[pos];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c < 'A' || c > 'Z') break;
+    column = column * 26 + static_cast<std::uint32_t>(c - 'A' + 1);
+    ++letters;
+    ++pos;
+  }
+  if (letters == 0 || letters > 3 || column > kMaxColumn) return std::nullopt;
+  return column;
+}
+
+struct CellRef {
+  std::uint32_t row;
+  std::uint32_t column;
+};
+
+std::optional<CellRef> parseCell(std::string_view text) {
+  std::size_t pos = 0;
+  const auto column = readColumn(text, pos);
+  if (!column) return std::nullopt;
+  if (pos < text.size() && text[pos] == '$') ++pos;
+  if (pos >= text.size() || text[pos] < '1' || text[pos] > '9') return std::nullopt;
+  std::uint32_t row = 0;
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] < '0' || text[pos] > '9' || row > kMaxRow) return std::nullopt;
+    row = row * 10 + static_cast<std::uint32_t>(text[pos] - '0');
+  }
+  if (row > kMaxRow) return std::nullopt;
+  return CellRef{row, *column};
+}
+
+// "A:N" (either way round): the first and last 1-based column.
+std::optional<std::pair<std::uint32_t, std::uint32_t>> parseColumnRange(std::string_view text) {
+  std::size_t pos = 0;
+  const auto first = readColumn(text, pos);
+  if (!first || pos >= text.size() || text[pos] != ':') return std::nullopt;
+  ++pos;
+  const auto last = readColumn(text, pos);
+  if (!last || pos != text.size()) return std::nullopt;
+  return std::minmax(*first, *last);
+}
+
+std::optional<std::uint8_t> horizontalOf(int alignment) {
+  switch (alignment) {
+    case kAlignGeneral:
+      return std::uint8_t{LXW_ALIGN_NONE};
+    case kAlignLeft:
+      return std::uint8_t{LXW_ALIGN_LEFT};
+    case kAlignCentre:
+      return std::uint8_t{LXW_ALIGN_CENTER};
+    case kAlignRight:
+      return std::uint8_t{LXW_ALIGN_RIGHT};
+    case kAlignFill:
+      return std::uint8_t{LXW_ALIGN_FILL};
+    case kAlignJustify:
+      return std::uint8_t{LXW_ALIGN_JUSTIFY};
+    case kAlignCentreAcrossSelection:
+      return std::uint8_t{LXW_ALIGN_CENTER_ACROSS};
+    case kAlignDistributed:
+      return std::uint8_t{LXW_ALIGN_DISTRIBUTED};
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<std::uint8_t> verticalOf(int alignment) {
+  switch (alignment) {
+    case kAlignTop:
+      return std::uint8_t{LXW_ALIGN_VERTICAL_TOP};
+    case kAlignCentre:
+      return std::uint8_t{LXW_ALIGN_VERTICAL_CENTER};
+    case kAlignBottom:
+      return std::uint8_t{LXW_ALIGN_VERTICAL_BOTTOM};
+    case kAlignJustify:
+      return std::uint8_t{LXW_ALIGN_VERTICAL_JUSTIFY};
+    case kAlignDistributed:
+      return std::uint8_t{LXW_ALIGN_VERTICAL_DISTRIBUTED};
+    default:
+      return std::nullopt;
+  }
+}
+
+// Runs an operation so that nothing escapes it: a failure of any kind is a false result.
+template <typename F>
+bool guarded(F&& operation) noexcept {
+  try {
+    return operation();
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string temporaryRoot() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir && *dir ? dir : "/tmp";
+}
+
+// Frees a workbook that is given up before it was closed.
+struct WorkbookHandle {
+  lxw_workbook* workbook;
+  ~WorkbookHandle() {
+    if (workbook) lxw_workbook_free(workbook);
+  }
+};
+
+}  // namespace
+
+struct XlsxSpreadsheet::Workbook {
+  std::vector<Sheet> sheets;
+  std::size_t active = 0;
+  int nextSheetNumber = 1;
+
+  Workbook() { sheets.push_back({freshName(), {}, {}}); }
+
+  // "ЛистN" with the next number that no sheet carries.
+  std::string freshName() {
+    for (;;) {
+      std::string name = std::string("Лист"_cp) + std::to_string(nextSheetNumber++);
+      if (!find(name)) return name;
+    }
+  }
+
+  Sheet* find(std::string_view name) {
+    const std::string key = folded(name);
+    for (Sheet& sheet : sheets) {
+      if (folded(sheet.name) == key) return &sheet;
+    }
+    return nullptr;
+  }
+
+  bool nameAllowed(std::string_view name, const Sheet& renamed) {
+    if (name.empty() || name.size() > kMaxSheetName) return false;
+    if (name.find_first_of(kSheetNameForbidden) != std::string_view::npos) return false;
+    if (name.front() == '\'' || name.back() == '\'') return false;
+    if (folded(name) == "history") return false;
+    const Sheet* same = find(name);
+    return same == nullptr || same == &renamed;
+  }
+
+  bool styleColumns(std::string_view sheetName, std::string_view range,
+                    const std::function<void(ColumnStyle&)>& change) {
+    Sheet* sheet = find(sheetName);
+    const auto columns = parseColumnRange(range);
+    if (!sheet || !columns) return false;
+    for (std::uint32_t c = columns->first; c <= columns->second; ++c)
+      change(sheet->columns[c]);
+    return true;
+  }
+};
+
+XlsxSpreadsheet::XlsxSpreadsheet(ShowHandler show) : show_(std::move(show)) {}
+
+XlsxSpreadsheet::~XlsxSpreadsheet() = default;
+
+bool XlsxSpreadsheet::startApplication() {
+  return guarded([&] {
+    workbook_.reset();
+    started_ = true;
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::addWorkbook() {
+  return guarded([&] {
+    if (!started_) return false;
+    // Earlier workbooks cannot be reached through these operations any more, so only the
+    // active one is kept.
+    workbook_ = std::make_unique<Workbook>();
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::addNamedSheet(std::string_view name) {
+  return guarded([&] {
+    if (!workbook_) return false;
+    Workbook& book = *workbook_;
+    const auto at = book.sheets.begin() + static_cast<std::ptrdiff_t>(book.active);
+    Sheet& sheet = *book.sheets.insert(at, Sheet{book.freshName(), {}, {}});
+    if (!book.nameAllowed(name, sheet)) return false;
+    sheet.name = std::string(name);
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::setCellText(std::string_view sheetName, std::string_view cell,
+                                  std::string_view text) {
+  return guarded([&] {
+    if (!workbook_) return false;
+    Sheet* sheet = workbook_->find(sheetName);
+    const auto ref = parseCell(cell);
+    if (!sheet || !ref || text.size() > kMaxCellText) return false;
+    if (text.empty()) {
+      sheet->cells.erase({ref->row, ref->column});
+    } else {
+      sheet->cells[{ref->row, ref->column}] = std::string(text);
+    }
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::setColumnsFormat(std::string_view sheet, std::string_view range,
+                                       std::string_view format) {
+  return guarded([&] {
+    if (!workbook_) return false;
+    const std::string value = folded(format) == "general" ? std::string() : std::string(format);
+    return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.format = value; });
+  });
+}
+
+bool XlsxSpreadsheet::setColumnsHorizontalAlignment(std::string_view sheet, std::string_view range,
+                                                    int alignment) {
+  return guarded([&] {
+    const auto value = horizontalOf(alignment);
+    if (!workbook_ || !value) return false;
+    return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.horizontal = *value; });
+  });
+}
+
+bool XlsxSpreadsheet::setColumnsVerticalAlignment(std::string_view sheet, std::string_view range,
+                                                  int alignment) {
+  return guarded([&] {
+    const auto value = verticalOf(alignment);
+    if (!workbook_ || !value) return false;
+    return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.vertical = *value; });
+  });
+}
+
+bool XlsxSpreadsheet::selectSheet(std::string_view sheetName) {
+  return guarded([&] {
+    if (!workbook_) return false;
+    const Sheet* sheet = workbook_->find(sheetName);
+    if (!sheet) return false;
+    workbook_->active = static_cast<std::size_t>(sheet - workbook_->sheets.data());
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::deleteSheet(std::string_view sheetName) {
+  return guarded([&] {
+    if (!workbook_) return false;
+    Workbook& book = *workbook_;
+    const Sheet* sheet = book.find(sheetName);
+    if (!sheet || book.sheets.size() == 1) return false;
+    const auto index = static_cast<std::size_t>(sheet - book.sheets.data());
+    book.sheets.erase(book.sheets.begin() + static_cast<std::ptrdiff_t>(index));
+    // The sheet that takes the deleted one's place becomes active; after the last tab, the one
+    // before it.
+    if (index < book.active || book.active == book.sheets.size()) --book.active;
+    return true;
+  });
+}
+
+bool XlsxSpreadsheet::showApplication(bool visible) {
+  return guarded([&] {
+    if (!started_) return false;
+    if (!visible) return true;
+    return show_ && show_(*this);
+  });
+}
+
+std::vector<std::string> XlsxSpreadsheet::sheetNames() const {
+  std::vector<std::string> names;
+  if (workbook_) {
+    for (const Sheet& sheet : workbook_->sheets)
+      names.push_back(sheet.name);
+  }
+  return names;
+}
+
+std::string XlsxSpreadsheet::activeSheetName() const {
+  return workbook_ ? workbook_->sheets.at(workbook_->active).name : std::string();
+}
+
+std::string XlsxSpreadsheet::workbookBytes(const std::string& target) const {
+  if (!workbook_) throw IoError(target, "no workbook is open");
+
+  // xlsxwriter writes only to a file name: it writes into a private temporary folder, which
+  // goes away with everything in it however this ends.
+  const std::string root = temporaryRoot();
+  const UniqueFd rootFd(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (rootFd.get() < 0) throw IoError(root, std::strerror(errno));
+  Temporary folder(rootFd.get(), TemporaryKind::Folder);
+  if (folder.create() < 0) throw IoError(root, std::strerror(errno));
+  std::string folderPath = root + "/" + folder.name();
+  const std::string file = folderPath + "/book.xlsx";
+
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_FALSE;
+  options.tmpdir = folderPath.data();
+  options.use_zip64 = LXW_FALSE;
+  WorkbookHandle handle{workbook_new_opt(file.c_str(), &options)};
+  if (!handle.workbook) throw IoError(target, "the workbook cannot be made");
+
+  std::map<std::tuple<std::string, std::uint8_t, std::uint8_t>, lxw_format*> formats;
+  const auto formatOf = [&](const ColumnStyle& style) -> lxw_format* {
+    if (style.plain()) return nullptr;
+    auto [it, added] = formats.try_emplace(style.key(), nullptr);
+    if (added) {
+      lxw_format* format = workbook_add_format(handle.workbook);
+      if (!format) throw IoError(target, "out of memory");
+      if (style.format == kTextNumberFormat) {
+        format_set_num_format_index(format, kTextFormatIndex);
+      } else if (!style.format.empty()) {
+        format_set_num_format(format, toUtf8(style.format).c_str());
+      }
+      if (style.horizontal) format_set_align(format, style.horizontal);
+      if (style.vertical) format_set_align(format, style.vertical);
+      it->second = format;
+    }
+    return it->second;
+  };
+  const auto check = [&](lxw_error err) {
+    if (err != LXW_NO_ERROR) throw IoError(target, lxw_strerror(err));
+  };
+
+  for (std::size_t s = 0; s < workbook_->sheets.size(); ++s) {
+    const Sheet& sheet = workbook_->sheets[s];
+    lxw_worksheet* ws = workbook_add_worksheet(handle.workbook, toUtf8(sheet.name).c_str());
+    if (!ws) throw IoError(target, "the sheet name is refused: " + toUtf8(sheet.name));
+    // Neighbouring columns of the same style make one column entry, so that a style over all
+    // 16384 columns stays one line of the file.
+    for (auto it = sheet.columns.begin(); it != sheet.columns.end();) {
+      auto last = it;
+      auto next = std::next(it);
+      while (next != sheet.columns.end() && next->first == last->first + 1 &&
+             next->second.key() == it->second.key()) {
+        last = next++;
+      }
+      if (lxw_format* format = formatOf(it->second)) {
+        check(worksheet_set_column(ws, static_cast<lxw_col_t>(it->first - 1),
+                                   static_cast<lxw_col_t>(last->first - 1), LXW_DEF_COL_WIDTH,
+                                   format));
+      }
+      it = next;
+    }
+    for (const auto& [ref, text] : sheet.cells) {
+      const auto style = sheet.columns.find(ref.second);
+      lxw_format* format = style == sheet.columns.end() ? nullptr : formatOf(style->second);
+      check(worksheet_write_string(ws, ref.first - 1, static_cast<lxw_col_t>(ref.second - 1),
+                                   toUtf8(text).c_str(), format));
+    }
+    if (s == workbook_->active) worksheet_activate(ws);
+  }
+
+  lxw_workbook* closing = std::exchange(handle.workbook, nullptr);
+  check(workbook_close(closing));
+  const std::vector<std::uint8_t> bytes = readWholeFile(file);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void XlsxSpreadsheet::writeWorkbook(const std::string& path,
+                                    std::span<const std::string> sourceFiles) const {
+  writeWholeFile(path, workbookBytes(path), sourceFiles);
+}
+
+std::string XlsxSpreadsheet::writeToNewTemporaryFolder() const {
+  const std::string bytes = workbookBytes("Книга1.xlsx");
+  std::string folder = temporaryRoot() + "/kestrel-XXXXXX";
+  if (::mkdtemp(folder.data()) == nullptr) throw IoError(folder, std::strerror(errno));
+  const std::string path = folder + "/Книга1.xlsx";
+  try {
+    writeWholeFile(path, bytes);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    throw;
+  }
+  return path;
+}
+
+}  // namespace kestrel::output

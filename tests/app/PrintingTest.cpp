@@ -1,0 +1,155 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "DocumentWindow.h"
+#include "FakeDialogs.h"
+#include "MainWindow.h"
+#include "PrintSectionsDialog.h"
+#include "QtTextPrinter.h"
+#include "SaveSectionsDialog.h"
+#include "Text.h"
+#include "export/ReportLines.h"
+#include "readers/pm/PmLoader.h"
+#include "support/DemoDump.h"
+
+using kestrel::app::cp;
+using kestrel::app::DocumentWindow;
+using kestrel::app::MainWindow;
+using kestrel::app::PrintSectionsDialog;
+using kestrel::app::qs;
+
+// "Печать": the section dialog, and the report as the page layout puts it on an A4 PDF.
+class PrintingTest : public kestrel::app::test::DialogTest {
+  Q_OBJECT
+
+  // What a poppler tool says of the PDF. A missing tool fails the test.
+  QString poppler(const QString& name, const QStringList& arguments) {
+    const QString tool = QStandardPaths::findExecutable(name);
+    if (tool.isEmpty()) {
+      QTest::qFail(qPrintable(name + " is not installed (Debian package poppler-utils)"), __FILE__,
+                   __LINE__);
+      return {};
+    }
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+      QTest::qFail(qPrintable(name + " failed: " + process.readAllStandardError()), __FILE__,
+                   __LINE__);
+    return QString::fromUtf8(process.readAllStandardOutput());
+  }
+
+  // Prints the lines into the PDF and returns its text, pages ended by form feeds.
+  QString printed(const std::vector<std::string>& lines) {
+    pdf_ = QString::fromStdString(dir.file("report.pdf"));
+    QStringList errors;
+    kestrel::app::printLinesToPdf(lines, pdf_.toStdString(),
+                                  [&](std::string_view text) { errors << qs(text); });
+    if (!errors.isEmpty()) QTest::qFail(qPrintable(errors.join('\n')), __FILE__, __LINE__);
+    const QString text = poppler(QStringLiteral("pdftotext"), {"-layout", pdf_, "-"});
+    return text + '\n' + poppler(QStringLiteral("pdfinfo"), {pdf_});
+  }
+
+  // The lines that hold text; runs of spaces count as one, since a PDF keeps positions and not
+  // space characters.
+  static QStringList textLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(QRegularExpression(QStringLiteral("[\r\n\f]+"))))
+      if (!line.trimmed().isEmpty()) lines << line.simplified();
+    return lines;
+  }
+
+  QString pdf_;
+
+ private slots:
+  void init() { resetDialogs(); }
+
+  void reportComesOutWholeOnAnA4Pdf() {
+    kestrel::Document doc;
+    const std::string dump = kestrel::test::demoPmText();
+    QVERIFY(kestrel::pm::loadImage(doc, {dump.begin(), dump.end()}));
+    const auto lines = kestrel::output::reportLines(doc, {true, true, true});
+    const QStringList got = textLines(printed(lines));
+    if (QTest::currentTestFailed()) return;
+    const QStringList size = got.filter(QStringLiteral("Page size:"));
+    QVERIFY2(size.size() == 1 && size[0].endsWith(QStringLiteral("(A4)")),
+             qPrintable(size.join(' ')));
+    QString report;
+    for (const std::string& line : lines)
+      report += qs(line) + '\n';
+    // Every text line of the report in order, then pdfinfo's lines.
+    QCOMPARE(got.mid(0, textLines(report).size()), textLines(report));
+    for (const char* line : {"ЗАПИСНАЯ КНИЖКА", "ВЫЗОВЫ", "КАЛЕНДАРЬ", "----------1----------",
+                             "ФИО: Иванов Иван", "Название: Купить цветы"})
+      QVERIFY2(got.contains(QString::fromUtf8(line)), line);
+  }
+
+  void longTextWrapsAndFillsPages() {
+    std::string word;
+    for (int i = 0; i < 20; ++i)
+      word += cp(QStringLiteral("ЖжWw0123456789"));
+    std::vector<std::string> lines{cp(QStringLiteral("Заметки: Первая\r\nВторая")), word, "end"};
+    for (int i = 1; i <= 150; ++i)
+      lines.push_back("----------" + std::to_string(i) + "----------");
+    const QString text = printed(lines);
+    if (QTest::currentTestFailed()) return;
+    const QStringList got = textLines(text);
+    QCOMPARE(got.mid(0, 2), (QStringList{QStringLiteral("Заметки: Первая"), "Вторая"}));
+    // The long word is cut where the page ends, not at a word boundary, and nothing is lost.
+    const int end = got.indexOf(QStringLiteral("end"));
+    QVERIFY(end > 3);
+    QCOMPARE(got.mid(2, end - 2).join(QString()), qs(word));
+    QVERIFY(got.contains(QStringLiteral("----------150----------")));
+    // 150 lines do not fit on one A4 page.
+    const QStringList pages = got.filter(QRegularExpression(QStringLiteral("^Pages: ")));
+    QVERIFY2(pages.size() == 1 && pages[0].mid(7).toInt() >= 2, qPrintable(pages.join(' ')));
+  }
+
+  void dialogKeepsItsTicksAndCancelPrintsNothing() {
+    MainWindow frame(services());
+    PrintSectionsDialog& dialog = frame.printSectionsDialog();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Печать"));
+    QCOMPARE(dialog.findChild<QGroupBox*>()->title(), QStringLiteral("Печать"));
+    QCOMPARE((QStringList{dialog.phonebookBox->text(), dialog.callsBox->text(),
+                          dialog.calendarBox->text(), dialog.acceptButton->text()}),
+             (QStringList{"Записная книжка", "Вызовы", "Календарь", "Печать"}));
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    dialog.acceptButton->click();
+    QCOMPARE(accepted.count(), 1);
+
+    DocumentWindow window(frame, services());
+    QList<kestrel::output::Sections> seen;
+    for (int i = 0; i < 2; ++i)
+      dialogs.answers.push_back([&](QDialog& shown) {
+        auto& print = dynamic_cast<PrintSectionsDialog&>(shown);
+        seen << print.sections();
+        print.callsBox->setChecked(true);
+        return false;
+      });
+    window.printAction()->trigger();
+    window.print();
+    QCOMPARE(seen.size(), 2);
+    QVERIFY(!seen[0].phonebook && !seen[0].calls && !seen[0].calendar);
+    QVERIFY(!seen[1].phonebook && seen[1].calls && !seen[1].calendar);
+    // The save command keeps its own ticks; a job would have reached a printer or an error.
+    QVERIFY(!frame.saveSectionsDialog().callsBox->isChecked());
+    QVERIFY(messages.errors.isEmpty());
+  }
+
+  void missingDefaultPrinterReachesTheErrorReport() {
+    if (!QPrinterInfo::defaultPrinter().isNull()) QSKIP("a default printer is installed here");
+    MainWindow frame(services());
+    DocumentWindow window(frame, services());
+    dialogs.answers.push_back([](QDialog&) { return true; });
+    window.print();
+    QCOMPARE(messages.errors, QStringList{QStringLiteral("No default printer is installed.")});
+  }
+};
+
+QTEST_MAIN(PrintingTest)
+#include "PrintingTest.moc"

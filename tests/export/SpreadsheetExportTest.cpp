@@ -1,0 +1,230 @@
+#include "export/SpreadsheetExport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/ColumnLetters.h"
+#include "core/Columns.h"
+#include "core/Cp1251.h"
+#include "support/PhonebookRows.h"
+
+namespace kestrel::output {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+Calls calls(std::initializer_list<std::string_view> texts) {
+  return Calls(texts.begin(), texts.end());
+}
+
+// Records every operation as "name|argument|…" together with the document's status text and
+// progress position at that moment; can be told to throw once, at a given call, as a failure
+// outside the operations would.
+class RecordingAutomation : public SpreadsheetAutomation {
+ public:
+  explicit RecordingAutomation(const Document* doc = nullptr) : doc_(doc) {}
+
+  Calls calls;
+  std::vector<std::string> statuses;
+  std::vector<int> positions;
+  std::optional<std::size_t> throwAtCall;
+
+  bool startApplication() override { return record("start"); }
+  bool addWorkbook() override { return record("workbook"); }
+  bool addNamedSheet(std::string_view name) override { return record("sheet", name); }
+  bool setCellText(std::string_view sheet, std::string_view cell, std::string_view text) override {
+    return record("text", sheet, cell, text);
+  }
+  bool setColumnsFormat(std::string_view sheet, std::string_view range,
+                        std::string_view format) override {
+    return record("format", sheet, range, format);
+  }
+  bool setColumnsHorizontalAlignment(std::string_view sheet, std::string_view range,
+                                     int value) override {
+    return record("halign", sheet, range, std::to_string(value));
+  }
+  bool setColumnsVerticalAlignment(std::string_view sheet, std::string_view range,
+                                   int value) override {
+    return record("valign", sheet, range, std::to_string(value));
+  }
+  bool selectSheet(std::string_view sheet) override { return record("select", sheet); }
+  bool deleteSheet(std::string_view sheet) override { return record("delete", sheet); }
+  bool showApplication(bool visible) override { return record("show", visible ? "1" : "0"); }
+
+ private:
+  template <typename... Args>
+  bool record(std::string_view name, const Args&... args) {
+    if (throwAtCall && calls.size() == *throwAtCall) {
+      throwAtCall.reset();
+      throw std::runtime_error("table gone");
+    }
+    std::string call(name);
+    ((call += '|', call += std::string_view(args)), ...);
+    calls.push_back(std::move(call));
+    if (doc_) {
+      statuses.push_back(doc_->status());
+      positions.push_back(doc_->progressPosition());
+    }
+    // The export ignores every result; failing them all shows that nothing depends on them.
+    return false;
+  }
+
+  const Document* doc_;
+};
+
+// A phonebook of two contacts with names and numbers, one call with its number shown, one
+// information row, and a row in the never-shown SMS table.
+void fillDocument(Document& doc) {
+  test::addPhonebookRow(doc, {{kPbName, "Иванов"_cp}, {kPbNumbers, "+7901"}});
+  test::addPhonebookRow(doc, {{kPbName, "Петров"_cp}});
+  test::addTableRow(doc.calls, "1", {"Исх"_cp, "007", "", ""});
+  doc.calls.setColumnWidth(kCallPhone, 130);
+  doc.addPresenceRow("Календарь"_cp, false);
+  test::addTableRow(doc.sms, "1", {"123", "x"});
+}
+
+TEST(SpreadsheetExport, SendsEveryShownCellOfEveryFilledTableLastTableFirst) {
+  Document doc;
+  fillDocument(doc);
+  RecordingAutomation app(&doc);
+  exportToSpreadsheet(doc, app);
+
+  EXPECT_EQ(app.calls, calls({
+                           "start",
+                           "workbook",
+                           // The calendar is empty: no sheet. Calls: only "N п/п" and "Номер".
+                           "sheet|Вызовы"_cp,
+                           "format|Вызовы|A:E|@"_cp,
+                           "text|Вызовы|A1|N п/п"_cp,
+                           "text|Вызовы|B1|Номер"_cp,
+                           "text|Вызовы|A2|1"_cp,
+                           "text|Вызовы|B2|007"_cp,
+                           "halign|Вызовы|A:B|-4108"_cp,
+                           "valign|Вызовы|A:B|-4108"_cp,
+                           "select|Вызовы"_cp,
+                           // All 14 columns get the text format, the three shown are centred.
+                           "sheet|Зап. Книжка"_cp,
+                           "format|Зап. Книжка|A:N|@"_cp,
+                           "text|Зап. Книжка|A1|N п/п"_cp,
+                           "text|Зап. Книжка|B1|ФИО"_cp,
+                           "text|Зап. Книжка|C1|Номера"_cp,
+                           "text|Зап. Книжка|A2|1"_cp,
+                           "text|Зап. Книжка|B2|Иванов"_cp,
+                           "text|Зап. Книжка|C2|+7901"_cp,
+                           "text|Зап. Книжка|A3|2"_cp,
+                           "text|Зап. Книжка|B3|Петров"_cp,
+                           "text|Зап. Книжка|C3|"_cp,
+                           "halign|Зап. Книжка|A:C|-4108"_cp,
+                           "valign|Зап. Книжка|A:C|-4108"_cp,
+                           "select|Зап. Книжка"_cp,
+                           // The SMS table holds a row but is never shown.
+                           "sheet|Информация"_cp,
+                           "format|Информация|A:B|@"_cp,
+                           "text|Информация|A1|Name"_cp,
+                           "text|Информация|B1|Value"_cp,
+                           "text|Информация|A2|Календарь"_cp,
+                           "text|Информация|B2|Нет"_cp,
+                           "halign|Информация|A:B|-4108"_cp,
+                           "valign|Информация|A:B|-4108"_cp,
+                           "select|Информация"_cp,
+                           "delete|Лист1"_cp,
+                           "show|1",
+                       }));
+
+  // The status shows from each sheet's start to its selection, and the progress follows the
+  // rows: the phonebook's second data row (row 3) is sent at position 1.
+  for (std::size_t i = 0; i < app.calls.size(); ++i) {
+    const std::string& call = app.calls[i];
+    const bool inTable = call.starts_with("sheet|") || call.starts_with("format|") ||
+                         call.starts_with("text|") || call.ends_with("-4108") ||
+                         call.starts_with("select|");
+    EXPECT_EQ(app.statuses[i], inTable ? kSpreadsheetStatus : "") << i;
+  }
+  const auto row3 = std::find(app.calls.begin(), app.calls.end(), "text|Зап. Книжка|B3|Петров"_cp);
+  EXPECT_EQ(app.positions[static_cast<std::size_t>(row3 - app.calls.begin())], 1);
+  EXPECT_EQ(doc.status(), "");
+  EXPECT_EQ(doc.progressPosition(), 0);
+  EXPECT_EQ(doc.progressMaximum(), 0);  // the information table's one row
+}
+
+TEST(SpreadsheetExport, EmptyDocumentStillDeletesTheFirstSheetAndShows) {
+  Document doc;
+  RecordingAutomation app(&doc);
+  exportToSpreadsheet(doc, app);
+  EXPECT_EQ(app.calls, calls({"start", "workbook", "delete|Лист1"_cp, "show|1"}));
+}
+
+TEST(SpreadsheetExport, ShortRowsHiddenCaptionColumnAndTheLastRowsWidth) {
+  Document doc;
+  // A short last row: its line ends early and the centring reaches only as far as it does.
+  test::addTableRow(doc.calendar, "1", {"01.01", "a", "b", "c"});
+  auto& shortRow = doc.calendar.addRow("2", 0);
+  shortRow.addSubItem("02.01");
+  shortRow.addSubItem("");
+  // A hidden column 0: the header starts with the next column, the caption still goes to A.
+  doc.information.setColumnWidth(0, 0);
+  doc.addPresenceRow("SMS", true);
+  RecordingAutomation app(&doc);
+  exportToSpreadsheet(doc, app);
+
+  ASSERT_EQ(app.calls.size(), 30u);
+  EXPECT_EQ(app.calls[9], "text|Календарь|A2|1"_cp);
+  const Calls fromShortRow(app.calls.begin() + 14, app.calls.end() - 2);
+  EXPECT_EQ(fromShortRow,
+            calls({"text|Календарь|A3|2"_cp, "text|Календарь|B3|02.01"_cp, "text|Календарь|C3|"_cp,
+                   "halign|Календарь|A:C|-4108"_cp, "valign|Календарь|A:C|-4108"_cp,
+                   "select|Календарь"_cp, "sheet|Информация"_cp, "format|Информация|A:B|@"_cp,
+                   "text|Информация|A1|Value"_cp, "text|Информация|A2|SMS"_cp,
+                   "text|Информация|B2|Есть"_cp, "halign|Информация|A:B|-4108"_cp,
+                   "valign|Информация|A:B|-4108"_cp, "select|Информация"_cp}));
+}
+
+TEST(SpreadsheetExport, AFailureMidwayStillShowsTheWorkbookThenPropagates) {
+  Document doc;
+  fillDocument(doc);
+  RecordingAutomation app(&doc);
+  app.throwAtCall = 5;  // the calls sheet's second header cell
+  EXPECT_THROW(exportToSpreadsheet(doc, app), std::runtime_error);
+  EXPECT_EQ(app.calls, calls({"start", "workbook", "sheet|Вызовы"_cp, "format|Вызовы|A:E|@"_cp,
+                              "text|Вызовы|A1|N п/п"_cp, "delete|Лист1"_cp, "show|1"}));
+  // The status stays as the failure found it.
+  EXPECT_EQ(doc.status(), kSpreadsheetStatus);
+}
+
+TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
+  Document doc;  // only to watch that nothing reaches a document's status
+  std::vector<ResultTable::Column> columns(402, {"c", 10});
+  ResultTable data("Данные"_cp, columns);
+  data.hideColumnsFrom(2);
+  test::addTableRow(data, "0000", {"12"});
+  // Beyond its window's list of names a table still gets the spreadsheet's names.
+  ResultTable narrowList("X", {{"a", 1}, {"b", 1}, {"c", 1}});
+  test::addTableRow(narrowList, "r", {"s", "t"});
+  ResultTable hidden("Скрыто"_cp, {{"a", 1}}, false);
+  hidden.addRow("r", 0);
+
+  RecordingAutomation wide(&doc);
+  const ResultTable* const explorer[] = {&hidden, &data};
+  exportTablesToSpreadsheet(explorer, makeColumnLetters(416), wide);
+  EXPECT_EQ(wide.calls,
+            calls({"start", "workbook", "sheet|Данные"_cp, "format|Данные|A:OL|@"_cp,
+                   "text|Данные|A1|c"_cp, "text|Данные|B1|c"_cp, "text|Данные|A2|0000"_cp,
+                   "text|Данные|B2|12"_cp, "halign|Данные|A:B|-4108"_cp,
+                   "valign|Данные|A:B|-4108"_cp, "select|Данные"_cp, "delete|Лист1"_cp, "show|1"}));
+  for (const std::string& status : wide.statuses)
+    EXPECT_EQ(status, "");
+
+  RecordingAutomation narrow;
+  const ResultTable* const one[] = {&narrowList};
+  exportTablesToSpreadsheet(one, makeColumnLetters(2), narrow);
+  EXPECT_EQ(narrow.calls.at(3), "format|X|A:C|@");
+  EXPECT_EQ(narrow.calls.at(9), "text|X|C2|t");
+}
+
+}  // namespace
+}  // namespace kestrel::output

@@ -1,0 +1,321 @@
+#include "export/XlsxSpreadsheet.h"
+
+#include <gtest/gtest.h>
+#include <unzip.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/Columns.h"
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "export/SpreadsheetExport.h"
+#include "support/DemoDump.h"
+#include "support/LoadedPm.h"
+#include "support/PhonebookRows.h"
+#include "support/TempDir.h"
+
+namespace kestrel::output {
+namespace {
+
+namespace fs = std::filesystem;
+using Cells = std::map<std::string, std::string>;  // "B2" → UTF-8 text
+
+// One part of a zip file, or nothing when the file has no such part.
+std::optional<std::string> readPart(const std::string& zipPath, const std::string& part) {
+  unzFile zip = unzOpen64(zipPath.c_str());
+  if (!zip) throw std::runtime_error("not a zip file: " + zipPath);
+  std::optional<std::string> text;
+  if (unzLocateFile(zip, part.c_str(), 1) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK) {
+    text.emplace();
+    char buffer[4096];
+    int n = 0;
+    while ((n = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
+      text->append(buffer, static_cast<std::size_t>(n));
+    unzCloseCurrentFile(zip);
+  }
+  unzClose(zip);
+  return text;
+}
+
+std::string unescapeXml(std::string s) {
+  static const std::pair<std::string, std::string> kEntities[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
+  for (const auto& [entity, ch] : kEntities) {
+    for (std::size_t at = 0; (at = s.find(entity, at)) != std::string::npos; at += ch.size())
+      s.replace(at, entity.size(), ch);
+  }
+  return s;
+}
+
+std::vector<std::string> allMatches(const std::string& text, const std::regex& re, int group) {
+  std::vector<std::string> out;
+  for (std::sregex_iterator it(text.begin(), text.end(), re), end; it != end; ++it)
+    out.push_back(unescapeXml((*it)[group].str()));
+  return out;
+}
+
+// What a spreadsheet reader would see of the file: sheet names in tab order and the cells that
+// hold a value. A cell that is not a shared string is shown as "number:<value>".
+struct ReadBack {
+  std::vector<std::string> sheetNames;
+  std::vector<Cells> sheets;
+  std::string styles;
+};
+
+ReadBack readBack(const std::string& path) {
+  ReadBack book;
+  const auto workbook = readPart(path, "xl/workbook.xml");
+  if (!workbook) throw std::runtime_error("no workbook part");
+  book.sheetNames = allMatches(*workbook, std::regex(R"re(<sheet name="([^"]*)")re"), 1);
+
+  std::vector<std::string> shared;
+  if (const auto sst = readPart(path, "xl/sharedStrings.xml")) {
+    for (const std::string& si : allMatches(*sst, std::regex(R"re(<si>([\s\S]*?)</si>)re"), 1)) {
+      std::string text;
+      for (const std::string& t : allMatches(si, std::regex(R"re(<t[^>]*>([\s\S]*?)</t>)re"), 1))
+        text += t;
+      shared.push_back(text);
+    }
+  }
+  const std::regex cellRe(R"re(<c r="([A-Z]+[0-9]+)"([^>]*?)(/>|>([\s\S]*?)</c>))re");
+  const std::regex valueRe(R"re(<v>([\s\S]*?)</v>)re");
+  for (std::size_t i = 0; i < book.sheetNames.size(); ++i) {
+    const auto xml = readPart(path, "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml");
+    if (!xml) throw std::runtime_error("missing sheet part");
+    Cells cells;
+    for (std::sregex_iterator it(xml->begin(), xml->end(), cellRe), end; it != end; ++it) {
+      const std::string ref = (*it)[1];
+      const std::string attributes = (*it)[2];
+      const std::string body = (*it)[4];
+      std::smatch m;
+      if (attributes.find("t=\"s\"") != std::string::npos && std::regex_search(body, m, valueRe)) {
+        cells[ref] = shared.at(std::stoul(m[1].str()));
+      } else if (std::regex_search(body, m, valueRe)) {
+        cells[ref] = "number:" + m[1].str();
+      }
+    }
+    book.sheets.push_back(std::move(cells));
+  }
+  book.styles = readPart(path, "xl/styles.xml").value_or("");
+  return book;
+}
+
+// Points TMPDIR at a folder of the test while it lives.
+class TemporaryRootAt {
+ public:
+  explicit TemporaryRootAt(const fs::path& dir) {
+    if (const char* old = std::getenv("TMPDIR")) old_ = old;
+    ::setenv("TMPDIR", dir.c_str(), 1);
+  }
+  ~TemporaryRootAt() {
+    if (old_) {
+      ::setenv("TMPDIR", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+// A spreadsheet whose "showing" writes the workbook to `path`.
+XlsxSpreadsheet writingTo(const std::string& path) {
+  return XlsxSpreadsheet([path](XlsxSpreadsheet& book) {
+    book.writeWorkbook(path);
+    return true;
+  });
+}
+
+TEST(XlsxSpreadsheet, DocumentExportReadsBackAsTextCellsInTabOrder) {
+  Document doc;
+  test::addPhonebookRow(doc, {{kPbName, "Иванов"_cp}, {kPbNumbers, "+7901"}});
+  test::addPhonebookRow(doc, {{kPbName, "Петров"_cp}});
+  test::addTableRow(doc.calls, "1", {"Исх"_cp, "007", "", ""});
+  doc.calls.setColumnWidth(kCallPhone, 130);
+  test::addTableRow(doc.calendar, "1", {"01.02.2024", "1", "Обед & <дом>"_cp, "12"});
+  doc.addPresenceRow("SMS", true);
+
+  test::TempDir dir;
+  TemporaryRootAt tmp(dir.path());
+  const std::string out = dir.file("out.xlsx");
+  XlsxSpreadsheet book = writingTo(out);
+  exportToSpreadsheet(doc, book);
+
+  const ReadBack back = readBack(out);
+  EXPECT_EQ(back.sheetNames,
+            (std::vector<std::string>{"Информация", "Зап. Книжка", "Вызовы", "Календарь"}));
+  ASSERT_EQ(back.sheets.size(), 4u);
+  EXPECT_EQ(back.sheets[0],
+            (Cells{{"A1", "Name"}, {"B1", "Value"}, {"A2", "SMS"}, {"B2", "Есть"}}));
+  EXPECT_EQ(back.sheets[1], (Cells{{"A1", "N п/п"},
+                                   {"B1", "ФИО"},
+                                   {"C1", "Номера"},
+                                   {"A2", "1"},
+                                   {"B2", "Иванов"},
+                                   {"C2", "+7901"},
+                                   {"A3", "2"},
+                                   {"B3", "Петров"}}));
+  EXPECT_EQ(back.sheets[2], (Cells{{"A1", "N п/п"}, {"B1", "Номер"}, {"A2", "1"}, {"B2", "007"}}));
+  EXPECT_EQ(back.sheets[3].size(), 10u);
+  EXPECT_EQ(back.sheets[3].at("D2"), "Обед & <дом>");
+  // The built-in text format, centred both ways, so that a value typed in later stays text.
+  EXPECT_NE(back.styles.find("numFmtId=\"49\""), std::string::npos);
+  EXPECT_NE(back.styles.find("horizontal=\"center\""), std::string::npos);
+  EXPECT_NE(back.styles.find("vertical=\"center\""), std::string::npos);
+  // Nothing of the private temporary folder stays behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(XlsxSpreadsheet, LoadedDumpRoundTripsEveryShownCell) {
+  const auto loaded = test::loadPmText(test::demoPmText());
+  ASSERT_TRUE(loaded->ok);
+  Document& doc = loaded->doc;
+  const std::string out = loaded->dir.file("demo.xlsx");
+  XlsxSpreadsheet book = writingTo(out);
+  exportToSpreadsheet(doc, book);
+  const ReadBack back = readBack(out);
+
+  std::vector<std::string> expectedNames;
+  std::vector<Cells> expectedSheets;
+  for (const ResultTable* table : doc.shownTables()) {
+    if (table->rowCount() == 0) continue;
+    expectedNames.push_back(toUtf8(table->hint()));
+    Cells cells;
+    const auto put = [&](std::size_t column, std::size_t row, const std::string& text) {
+      if (!text.empty())
+        cells[std::string(1, static_cast<char>('A' + column - 1)) + std::to_string(row)] =
+            toUtf8(text);
+    };
+    std::size_t shown = 0;
+    for (std::size_t c = 0; c < table->columnCount(); ++c) {
+      if (table->columnWidth(c) > 0) put(++shown, 1, table->columnCaption(c));
+    }
+    for (std::size_t r = 0; r < table->rowCount(); ++r) {
+      put(1, r + 2, table->row(r).caption);
+      shown = 1;
+      for (std::size_t c = 1; c < table->columnCount(); ++c) {
+        if (table->columnWidth(c) > 0) put(++shown, r + 2, table->row(r).subItem(c - 1));
+      }
+    }
+    expectedSheets.push_back(std::move(cells));
+  }
+  ASSERT_GE(expectedNames.size(), 3u);
+  EXPECT_EQ(back.sheetNames, expectedNames);
+  EXPECT_EQ(back.sheets, expectedSheets);
+}
+
+TEST(XlsxSpreadsheet, RefusesWhatTheApplicationRefuses) {
+  XlsxSpreadsheet app;
+  const auto first = std::string(kFirstSheetName);
+  using Names = std::vector<std::string>;
+
+  // Nothing before the application and its workbook.
+  EXPECT_FALSE(app.addWorkbook());
+  EXPECT_FALSE(app.showApplication(false));
+  ASSERT_TRUE(app.startApplication());
+  EXPECT_FALSE(app.addNamedSheet("A"));
+  EXPECT_FALSE(app.setCellText(first, "A1", "x"));
+  EXPECT_FALSE(app.selectSheet(first));
+  EXPECT_FALSE(app.deleteSheet(first));
+  EXPECT_THROW(app.writeWorkbook("/nonexistent/x.xlsx"), IoError);
+
+  ASSERT_TRUE(app.addWorkbook());
+  EXPECT_EQ(app.sheetNames(), Names{first});
+  // The only sheet stays.
+  EXPECT_FALSE(app.deleteSheet(first));
+  EXPECT_EQ(app.sheetNames(), Names{first});
+
+  // Unknown sheets, references and values.
+  EXPECT_FALSE(app.setCellText("Нет"_cp, "A1", "x"));
+  EXPECT_FALSE(app.setColumnsFormat("Нет"_cp, "A:B", "@"));
+  EXPECT_FALSE(app.selectSheet("Нет"_cp));
+  EXPECT_FALSE(app.deleteSheet("Нет"_cp));
+  for (const char* cell : {"A0", "1A", "XFE1", "A1048577", "A1:B2", "", "AAAA1", "A01"})
+    EXPECT_FALSE(app.setCellText(first, cell, "x")) << cell;
+  for (const char* cell : {"XFD1048576", "a1", "$B$2"})
+    EXPECT_TRUE(app.setCellText(first, cell, "x")) << cell;
+  EXPECT_FALSE(app.setColumnsFormat(first, "A1", "@"));
+  EXPECT_FALSE(app.setColumnsFormat(first, "A:", "@"));
+  EXPECT_FALSE(app.setColumnsHorizontalAlignment(first, "A:B", 12345));
+  EXPECT_FALSE(app.setColumnsVerticalAlignment(first, "A:B", kAlignLeft));
+  EXPECT_TRUE(app.setColumnsVerticalAlignment(first, "B:A", kAlignCentre));
+  EXPECT_FALSE(app.setCellText(first, "A1", std::string(32768, 'x')));
+  // Sheet names match in any letter case.
+  EXPECT_TRUE(app.setCellText("лИСТ1"_cp, "A1", "x"));
+
+  // A refused name leaves the new sheet, in front of the active one, under its own name.
+  EXPECT_FALSE(app.addNamedSheet("лист1"_cp));
+  EXPECT_FALSE(app.addNamedSheet("a/b"));
+  EXPECT_FALSE(app.addNamedSheet(std::string(32, 'n')));
+  EXPECT_FALSE(app.addNamedSheet("'x"));
+  EXPECT_FALSE(app.addNamedSheet("history"));
+  EXPECT_TRUE(app.addNamedSheet(std::string(31, 'n')));
+  EXPECT_EQ(app.sheetNames(), (Names{std::string(31, 'n'), std::string("Лист6"_cp),
+                                     std::string("Лист5"_cp), std::string("Лист4"_cp),
+                                     std::string("Лист3"_cp), std::string("Лист2"_cp), first}));
+  EXPECT_EQ(app.activeSheetName(), std::string(31, 'n'));
+
+  // Deleting the active sheet activates the one that takes its place.
+  EXPECT_TRUE(app.selectSheet("Лист3"_cp));
+  EXPECT_TRUE(app.deleteSheet("Лист3"_cp));
+  EXPECT_EQ(app.activeSheetName(), "Лист2"_cp);
+  EXPECT_TRUE(app.selectSheet(first));
+  EXPECT_TRUE(app.deleteSheet(first));
+  EXPECT_EQ(app.activeSheetName(), "Лист2"_cp);
+
+  // A new application forgets the workbook.
+  ASSERT_TRUE(app.startApplication());
+  EXPECT_EQ(app.sheetNames(), Names{});
+  EXPECT_FALSE(app.setCellText("Лист2"_cp, "A1", "x"));
+}
+
+TEST(XlsxSpreadsheet, ShowingAndWritingFailWithoutLeavingFilesBehind) {
+  test::TempDir dir;
+  TemporaryRootAt tmp(dir.path());
+  const auto started = [](XlsxSpreadsheet& app) {
+    app.startApplication();
+    app.addWorkbook();
+    app.setCellText(kFirstSheetName, "A1", "007");
+  };
+
+  XlsxSpreadsheet noHandler;
+  started(noHandler);
+  EXPECT_FALSE(noHandler.showApplication(true));
+  EXPECT_TRUE(noHandler.showApplication(false));
+  XlsxSpreadsheet refusing([](XlsxSpreadsheet&) { return false; });
+  started(refusing);
+  EXPECT_FALSE(refusing.showApplication(true));
+  XlsxSpreadsheet throwing([](XlsxSpreadsheet& app) {
+    app.writeWorkbook("/nonexistent/folder/x.xlsx");
+    return true;
+  });
+  started(throwing);
+  EXPECT_FALSE(throwing.showApplication(true));
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+
+  // The desktop's way: a new folder under TMPDIR holding "Книга1.xlsx".
+  std::string shown;
+  XlsxSpreadsheet desktop([&](XlsxSpreadsheet& app) {
+    shown = app.writeToNewTemporaryFolder();
+    return true;
+  });
+  started(desktop);
+  EXPECT_TRUE(desktop.showApplication(true));
+  const fs::path path(shown);
+  EXPECT_EQ(path.filename(), "Книга1.xlsx");
+  EXPECT_EQ(path.parent_path().parent_path(), dir.path());
+  EXPECT_EQ(readBack(shown).sheets.at(0), (Cells{{"A1", "007"}}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace kestrel::output

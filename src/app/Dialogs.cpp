@@ -3,9 +3,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include "core/ProgramCommand.h"
 
 namespace kestrel::app {
 
@@ -58,6 +63,51 @@ void QtMessageBoxes::information(QWidget* parent, const QString& text) {
 
 bool QtDesktop::openFile(const QString& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+namespace {
+
+// The desktop entries named as the default application of text/html, most preferred first.
+QStringList htmlHandlerEntries() {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+  if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit &&
+      query.exitCode() == 0) {
+    const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    if (!id.isEmpty()) return {id};
+  }
+  // No xdg-utils on this desktop: the lists it would have read, in its order.
+  QStringList lists = QStandardPaths::locateAll(QStandardPaths::GenericConfigLocation,
+                                                QStringLiteral("mimeapps.list"));
+  lists << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                     QStringLiteral("applications/mimeapps.list"));
+  QStringList ids;
+  for (const QString& list : lists) {
+    QFile file(list);
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    for (const std::string& id : defaultApplicationsOf(file.readAll().toStdString(), "text/html"))
+      ids << QString::fromStdString(id);
+  }
+  return ids;
+}
+
+}  // namespace
+
+QString QtDesktop::htmlHandlerCommand() {
+  for (const QString& id : htmlHandlerEntries()) {
+    const QString path = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                QStringLiteral("applications/") + id);
+    QFile entry(path);
+    if (path.isEmpty() || !entry.open(QIODevice::ReadOnly)) continue;
+    const std::string command = commandOfDesktopEntry(entry.readAll().toStdString());
+    if (!command.empty()) return QFile::decodeName(command.c_str());
+  }
+  return {};
+}
+
+bool QtDesktop::startProgram(const QString& program, const QStringList& arguments) {
+  return !program.isEmpty() && QProcess::startDetached(program, arguments);
 }
 
 bool QtModalDialogs::run(QDialog& dialog) {

@@ -85,17 +85,30 @@ class QtModalDialogs : public ModalDialogs {
   bool run(QDialog& dialog) override;
 };
 
-// The desktop around the program: opening a file with the application registered for its type.
+// The desktop around the program: opening a file with the application registered for its type,
+// and starting programs.
 class Desktop {
  public:
   virtual ~Desktop() = default;
   // False when no application takes the file.
   virtual bool openFile(const QString& path) = 0;
+  // The command line registered for HTML pages (the desktop's browser) with its program in
+  // double quotes, as in `"/usr/bin/browser" %u`; empty when none is registered. Read afresh on
+  // every call.
+  virtual QString htmlHandlerCommand() = 0;
+  // Starts the program with the arguments as a process of its own, not waited for; false when
+  // it could not be started.
+  virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
 };
 
 class QtDesktop : public Desktop {
  public:
   bool openFile(const QString& path) override;
+  // The default text/html application as `xdg-mime query default text/html` names it, or
+  // failing that as the mimeapps.list files name it, looked up among the desktop entries of
+  // the XDG data folders.
+  QString htmlHandlerCommand() override;
+  bool startProgram(const QString& program, const QStringList& arguments) override;
 };
 
 // What the windows need from outside: passed to the main window, shared with its documents.

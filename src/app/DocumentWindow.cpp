@@ -2,12 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -20,6 +22,7 @@
 #include "MainWindow.h"
 #include "ResultTableModel.h"
 #include "Text.h"
+#include "WindowPlacementQt.h"
 #include "readers/pm/PmLoader.h"
 
 namespace kestrel::app {
@@ -49,9 +52,14 @@ DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, Q
   lastRepaint_.start();
   applyWidths();
   showState();
+  settings_ =
+      std::make_unique<WindowSettings>(WindowPlacement::documentWindow(), services_.messages);
 }
 
 DocumentWindow::~DocumentWindow() {
+  // Destroyed with the main window, this window never closed: its sub-window may be going
+  // already, so it is written as it was last seen.
+  settings_->saveAsLastSeen();
   doc_.setView(nullptr);
   // The views and their models refer to the document's tables: they go first.
   delete tabs_;
@@ -59,6 +67,18 @@ DocumentWindow::~DocumentWindow() {
   qDeleteAll(models_);
   models_.clear();
   views_.clear();
+}
+
+void DocumentWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The frame the user sees is the sub-window around this one.
+  QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+  settings_->restore(frame != nullptr ? frame : this);
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted()) settings_->save();
 }
 
 QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& caption) {

@@ -25,6 +25,7 @@ namespace kestrel::app {
 
 class ResultTableModel;
 class MainWindow;
+class WindowSettings;
 
 class DocumentWindow : public QWidget, public DocumentView {
   Q_OBJECT
@@ -87,6 +88,8 @@ class DocumentWindow : public QWidget, public DocumentView {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildTabs();
@@ -118,6 +121,8 @@ class DocumentWindow : public QWidget, public DocumentView {
   QAction* exportToExcel_ = nullptr;
   QAction* save_ = nullptr;
   QAction* print_ = nullptr;
+  // The placement every document window shares between runs.
+  std::unique_ptr<WindowSettings> settings_;
 };
 
 }  // namespace kestrel::app

@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <exception>
 
+#include "AboutDialog.h"
 #include "DocumentWindow.h"
 #include "PrintSectionsDialog.h"
 #include "SaveSectionsDialog.h"
+#include "WindowPlacementQt.h"
 
 namespace kestrel::app {
 
@@ -48,6 +50,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
   settingsMenu_->setEnabled(false);
   about_ = new QAction(QStringLiteral("About"), this);
+  connect(about_, &QAction::triggered, this, &MainWindow::about);
 
   saveSectionsDialog_ = new SaveSectionsDialog(this);
   printSectionsDialog_ = new PrintSectionsDialog(this);
@@ -61,9 +64,22 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
 
   ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
   rebuildMenuBar();
+
+  // Each open dialog proposes the file last chosen in it, in this run or the last.
+  settings_ = std::make_unique<WindowSettings>(WindowPlacement::mainWindow(), services_.messages);
+  for (auto [key, dialog] : {std::pair{"OpenPM_FileName", &openPmDialog},
+                             std::pair{"OpenGDFS_FileName", &openGdfsDialog}}) {
+    settings_->placement().keepText(
+        key, [dialog] { return QFile::encodeName(dialog->fileName).toStdString(); },
+        [dialog](const std::string& name) {
+          dialog->fileName = QFile::decodeName(QByteArray::fromStdString(name));
+        });
+  }
 }
 
 MainWindow::~MainWindow() {
+  // A frame destroyed without having closed keeps its placement all the same.
+  settings_->save();
   // The documents go with the frame; the menu bar need not follow them any more.
   disconnect(mdiArea_, nullptr, this, nullptr);
   for (DocumentWindow* doc : documents())
@@ -74,6 +90,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // Exit closes every document window; nothing is asked.
   mdiArea_->closeAllSubWindows();
   QMainWindow::closeEvent(event);
+  // The documents have written theirs; the frame's own goes last.
+  if (event->isAccepted()) settings_->save();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  settings_->restore(this);
 }
 
 QList<DocumentWindow*> MainWindow::documents() const {
@@ -141,6 +164,11 @@ void MainWindow::openPm() {
   const QStringList files = ask(openPmDialog);
   if (files.isEmpty()) return;
   guarded(this, [&] { createDocument(files.front())->loadPm(files.front()); });
+}
+
+void MainWindow::about() {
+  AboutDialog dialog(*services_.desktop, this);
+  services_.dialogs->run(dialog);
 }
 
 void MainWindow::quit() {

@@ -20,6 +20,7 @@ namespace kestrel::app {
 class DocumentWindow;
 class SaveSectionsDialog;
 class PrintSectionsDialog;
+class WindowSettings;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -67,10 +68,13 @@ class MainWindow : public QMainWindow {
   // "Открыть VCF": one or more vCard files in one new document window.
   void openVcf();
   void quit();
+  // "About": the credits box, shown modally.
+  void about();
   // Shows the frame's menus merged with the active document's, ordered by group number.
   void rebuildMenuBar();
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -93,6 +97,8 @@ class MainWindow : public QMainWindow {
   SaveSectionsDialog* saveSectionsDialog_ = nullptr;
   PrintSectionsDialog* printSectionsDialog_ = nullptr;
   std::unique_ptr<output::XlsxSpreadsheet> spreadsheet_;
+  // The placement and the open dialogs' files, kept between runs.
+  std::unique_ptr<WindowSettings> settings_;
 };
 
 }  // namespace kestrel::app

@@ -36,6 +36,15 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // "07" for 7, "12" for 12, "123" for 123.
 std::string twoDigits(int value);
 
+// The text without the spaces and tabs at both ends, as INI lines are read.
+constexpr std::string_view trimSpacesAndTabs(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    s.remove_suffix(1);
+  return s;
+}
+
 // Letter case counts.
 constexpr bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;

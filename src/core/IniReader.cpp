@@ -4,18 +4,6 @@
 
 namespace kestrel {
 
-namespace {
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 IniReader::IniReader(std::span<const std::uint8_t> text) {
   const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
   std::size_t pos = 0;
@@ -24,7 +12,7 @@ IniReader::IniReader(std::span<const std::uint8_t> text) {
     std::size_t end = pos;
     while (end < all.size() && all[end] != '\r' && all[end] != '\n')
       ++end;
-    const std::string_view line = trim(all.substr(pos, end - pos));
+    const std::string_view line = trimSpacesAndTabs(all.substr(pos, end - pos));
     pos = end;
     if (pos < all.size() && all[pos] == '\r') ++pos;
     if (pos < all.size() && all[pos] == '\n') ++pos;
@@ -34,7 +22,7 @@ IniReader::IniReader(std::span<const std::uint8_t> text) {
     // ordinary line of the current section.
     if (const std::size_t close = line.find(']');
         line.front() == '[' && close != std::string_view::npos) {
-      const std::string_view name = trim(line.substr(1, close - 1));
+      const std::string_view name = trimSpacesAndTabs(line.substr(1, close - 1));
       sections_.push_back(Section{name, keys_.size(), 0});
       current = &sections_.back();
       firstByName_.try_emplace(asciiLower(name), sections_.size() - 1);
@@ -42,7 +30,8 @@ IniReader::IniReader(std::span<const std::uint8_t> text) {
     }
     const std::size_t eq = line.find('=');
     if (current == nullptr || eq == std::string_view::npos) continue;
-    keys_.push_back(Key{trim(line.substr(0, eq)), trim(line.substr(eq + 1))});
+    keys_.push_back(
+        Key{trimSpacesAndTabs(line.substr(0, eq)), trimSpacesAndTabs(line.substr(eq + 1))});
     ++current->keyCount;
   }
 }

@@ -3,11 +3,13 @@
 
 #include <QList>
 #include <QObject>
+#include <QStandardPaths>
 #include <QStringList>
 #include <deque>
 #include <functional>
 
 #include "Dialogs.h"
+#include "WindowPlacementQt.h"
 #include "support/TempDir.h"
 
 namespace kestrel::app::test {
@@ -87,25 +89,50 @@ class FakeModalDialogs : public ModalDialogs {
   int shown = 0;
 };
 
-// A desktop that records the files it is asked to open and opens them when told it can.
+// A desktop that records the files it is asked to open and opens them when told it can, and
+// records the programs it is asked to start; its registered HTML command is the test's.
 class FakeDesktop : public Desktop {
  public:
+  struct Start {
+    QString program;
+    QStringList arguments;
+  };
+
   bool openFile(const QString& path) override {
     opened << path;
     return canOpen;
   }
+  QString htmlHandlerCommand() override {
+    ++htmlQueries;
+    return htmlCommand;
+  }
+  bool startProgram(const QString& program, const QStringList& arguments) override {
+    started << Start{program, arguments};
+    return true;
+  }
   void reset() {
     opened.clear();
     canOpen = true;
+    htmlCommand.clear();
+    htmlQueries = 0;
+    started.clear();
   }
 
   QStringList opened;
   bool canOpen = true;
+  QString htmlCommand;  // empty: no browser registered
+  int htmlQueries = 0;
+  QList<Start> started;
 };
 
 // The fixture of a window test: dialogs the test answers, and a folder for its files.
 class DialogTest : public QObject {
  protected:
+  // The windows' settings files go to the test's own folder, never the user's.
+  DialogTest() {
+    QStandardPaths::setTestModeEnabled(true);
+    setSettingsFolder(QString::fromStdString((dir.path() / "settings").string()));
+  }
   // Forgets the answers and questions of the previous test case.
   void resetDialogs() {
     files.reset();

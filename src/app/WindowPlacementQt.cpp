@@ -1,0 +1,221 @@
+#include "WindowPlacementQt.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWidget>
+#include <exception>
+
+#include "Dialogs.h"
+#include "core/FileIo.h"
+#include "core/IniFile.h"
+
+namespace kestrel::app {
+
+namespace {
+
+// The platform's flag that a minimized window comes back maximized.
+constexpr int kRestoreToMaximized = 2;
+
+QString& folderOverride() {
+  static QString folder;
+  return folder;
+}
+
+WindowRect toWindowRect(const QRect& r) {
+  return WindowRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+std::string localName(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+QString settingsFolder() {
+  if (!folderOverride().isEmpty()) return folderOverride();
+  return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+void setSettingsFolder(const QString& folder) {
+  folderOverride() = folder;
+}
+
+// The window's outer frame as the placement rules see it. What it last saw is kept, so that a
+// window destroyed together with its parent still writes where it stood.
+class WindowSettings::Frame : public PlacedWindow {
+ public:
+  explicit Frame(QWidget* widget) : widget_(widget) { follow(); }
+
+  QWidget* widget() const { return widget_; }
+
+  // Takes in the frame as it stands now.
+  void follow() {
+    if (!widget_) return;
+    // A top-level window's position includes the frame the window system draws; a sub-window
+    // draws its own frame, so its geometry is the frame.
+    const QRect frame = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
+    const Qt::WindowStates state = widget_->windowState();
+    seen_.flags = 0;
+    if (state & Qt::WindowMinimized) {
+      seen_.show = ShowState::Minimized;
+      seen_.minimizedPosition = {frame.x(), frame.y()};
+      if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) seen_.flags = kRestoreToMaximized;
+    } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+      seen_.show = ShowState::Maximized;
+      seen_.maximizedPosition = {frame.x(), frame.y()};
+    } else {
+      seen_.show = ShowState::Normal;
+      seen_.normal = toWindowRect(frame);
+    }
+    if (QScreen* screen = widget_->screen()) {
+      metrics_ = ScreenMetrics{screen->geometry().width(), screen->geometry().height(),
+                               qRound(screen->logicalDotsPerInch())};
+    }
+  }
+
+  FramePlacement placement() const override { return seen_; }
+  ScreenMetrics screen() const override { return metrics_; }
+
+  std::vector<WindowRect> visibleAreas() const override {
+    std::vector<WindowRect> areas;
+    if (!widget_) return areas;
+    if (widget_->isWindow()) {
+      for (const QScreen* screen : QGuiApplication::screens())
+        areas.push_back(toWindowRect(screen->availableGeometry()));
+    } else if (const QWidget* parent = widget_->parentWidget()) {
+      areas.push_back(toWindowRect(parent->rect()));
+    }
+    return areas;
+  }
+
+  void setPlacement(const FramePlacement& placement) override {
+    seen_.minimizedPosition = placement.minimizedPosition;
+    seen_.maximizedPosition = placement.maximizedPosition;
+    if (!widget_) return;
+    const QRect frame(placement.normal.left, placement.normal.top,
+                      static_cast<int>(placement.normal.width()),
+                      static_cast<int>(placement.normal.height()));
+    if (widget_->isWindow()) {
+      // move() places a window's frame; resize() sizes what lies inside it.
+      const QSize border = widget_->frameGeometry().size() - widget_->geometry().size();
+      widget_->move(frame.topLeft());
+      widget_->resize(frame.size() - border);
+    } else {
+      widget_->setGeometry(frame);
+    }
+    follow();
+  }
+
+  void setShowState(ShowState state) override {
+    if (!widget_) return;
+    switch (state) {
+      case ShowState::Normal:
+        if (widget_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
+          widget_->showNormal();
+        break;
+      case ShowState::Minimized:
+        widget_->showMinimized();
+        break;
+      case ShowState::Maximized:
+        widget_->showMaximized();
+        break;
+    }
+    follow();
+  }
+
+  void minimizeApplication() override {
+    // The main window is the program's only top-level window: minimizing it minimizes the
+    // program.
+    if (widget_) widget_->showMinimized();
+    follow();
+  }
+
+ private:
+  QPointer<QWidget> widget_;
+  FramePlacement seen_;
+  ScreenMetrics metrics_;
+};
+
+WindowSettings::WindowSettings(WindowPlacement placement, MessageBoxes* messages)
+    : placement_(std::move(placement)), messages_(messages) {}
+
+WindowSettings::~WindowSettings() = default;
+
+void WindowSettings::report(const QString& text) const {
+  if (messages_ != nullptr) messages_->error(nullptr, text);
+}
+
+void WindowSettings::restore(QWidget* frame) {
+  if (frame_ || frame == nullptr) return;
+  frame_ = std::make_unique<Frame>(frame);
+  IniFile settings;
+  try {
+    const QString path =
+        settingsFolder() + QLatin1Char('/') + QString::fromStdString(placement_.fileName());
+    // An absent file is the first run, no failure.
+    if (QFileInfo::exists(path)) {
+      const std::vector<std::uint8_t> bytes = readWholeFile(localName(path));
+      settings = IniFile::parse(
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+  } catch (const std::exception& e) {
+    report(QString::fromStdString(e.what()));
+  }
+  placement_.restore(settings, *frame_);
+  frame->installEventFilter(this);
+}
+
+void WindowSettings::save() {
+  if (frame_) frame_->follow();
+  write();
+}
+
+void WindowSettings::saveAsLastSeen() {
+  write();
+}
+
+void WindowSettings::write() {
+  if (saved_ || !frame_) return;
+  saved_ = true;
+  try {
+    const QString folder = settingsFolder();
+    // A folder that cannot be made shows as the write's own failure below.
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + QString::fromStdString(placement_.fileName());
+    // The other lines of the file, and the sections of other windows, stay as they are.
+    IniFile settings;
+    if (QFileInfo::exists(path)) {
+      const std::vector<std::uint8_t> bytes = readWholeFile(localName(path));
+      settings = IniFile::parse(
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    }
+    placement_.save(settings, *frame_);
+    writeWholeFile(localName(path), settings.text());
+  } catch (const std::exception& e) {
+    report(QString::fromStdString(e.what()));
+  }
+}
+
+bool WindowSettings::eventFilter(QObject* watched, QEvent* event) {
+  if (frame_ && watched == frame_->widget()) {
+    switch (event->type()) {
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::WindowStateChange:
+      case QEvent::Show:
+        frame_->follow();
+        break;
+      default:
+        break;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kestrel::app

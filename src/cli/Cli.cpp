@@ -13,6 +13,7 @@
 #include "cli/PrintableLine.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "explorer/PmWriter.h"
 #include "export/ReportLines.h"
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
@@ -55,8 +56,8 @@ constexpr const char* kUsage =
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
     "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
     "KIND is pm, gdfs, eeprom or vcf.\n"
-    "export and spreadsheet write nothing and exit 1 when \"Сохранить\" or \"Экспорт в\n"
-    "Excel\" is disabled for the document.\n";
+    "export, write-pm and spreadsheet write nothing and exit 1 when \"Сохранить\",\n"
+    "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n";
 
 // Messages the desktop program would show in a message box: one UTF-8 line each on standard
 // error, and kept for the JSON of `show`. A file that could not be read adds a line of its own
@@ -280,12 +281,27 @@ int printCommand(const Options& o, Kind kind, std::ostream& err) {
 #endif
 }
 
+// The PM writer with the marks the reader left, as if its save dialog returned the name given.
+int writePmCommand(const Options& o, Kind kind, std::ostream& err) {
+  Document doc;
+  MessageCollector messages(err);
+  doc.setView(&messages);
+  open(doc, kind, o.files);
+  if (!doc.savePmEnabled()) {
+    err << "kestrel-cli: nothing saved: \"Сохранение PM\" is disabled for this document\n";
+    return 1;
+  }
+  pm::writeDump(doc, *o.to);
+  return 0;
+}
+
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   const Kind kind = kindOf(o);
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }
   if (o.command == "export") return exportCommand(o, kind, err);
+  if (o.command == "write-pm") return writePmCommand(o, kind, err);
   if (o.command == "spreadsheet") return spreadsheetCommand(o, kind, err);
   if (o.command == "print") return printCommand(o, kind, err);
   if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");

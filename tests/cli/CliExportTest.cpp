@@ -131,6 +131,24 @@ TEST(CliPrint, WritesTheReportAsAPdf) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 }
 
+// The PM writer with the reader's marks; a failed load gives nothing, and the dump itself is
+// never replaced.
+TEST(CliWritePm, WritesTheMarkedModelOrNothing) {
+  test::TempDir dir;
+  const std::string dump = dir.write("demo.pm", test::demoPmText());
+  const Result r = runCli({"write-pm", "--to", dir.file("copy"), dump});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::readFile(dir.file("copy.pm")).substr(0, 5), "[4]\r\n");
+  const Result own = runCli({"write-pm", "--to", dir.file("demo"), dump});
+  EXPECT_EQ(own.status, 1);
+  EXPECT_EQ(test::readFile(dump), test::demoPmText());
+  const std::string bad = dir.write("bad.pm", "[9]\r\n1=ABC\r\n");
+  const Result refused = runCli({"write-pm", "--to", dir.file("none"), bad});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("\"Сохранение PM\" is disabled"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.pm")));
+}
+
 TEST(CliExport, UsageErrors) {
   test::TempDir dir;
   const std::string a = dir.write("a.vcf", kCard1);

@@ -1,0 +1,98 @@
+#include "explorer/PmWriter.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Cp1251.h"
+#include "core/Errors.h"
+#include "readers/gdfs/GdfsReader.h"
+#include "readers/pm/PmLoader.h"
+#include "support/DemoDump.h"
+#include "support/GdfsBuilder.h"
+#include "support/TempDir.h"
+
+namespace kestrel::pm {
+namespace {
+
+// The model as (block, [(record, bytes)]) for whole-model comparisons.
+using Shape = std::vector<std::pair<int, std::vector<std::pair<int, std::vector<std::uint8_t>>>>>;
+
+Shape shapeOf(const BlockModel& m) {
+  Shape s;
+  for (std::size_t g = 0; g < m.blocks.size(); ++g) {
+    s.push_back({m.blockNumbers[g], {}});
+    for (std::size_t i = 0; i < m.blocks[g].records.size(); ++i)
+      s.back().second.push_back({m.blocks[g].recordNumbers[i], m.blocks[g].records[i].bytes});
+  }
+  return s;
+}
+
+// Only marked blocks, each with its marked records, in model order; nothing else is written.
+TEST(PmWriter, WritesTheMarkedBlocksAndRecordsExactly) {
+  BlockModel m;
+  const std::size_t four = m.addBlock(4, true);
+  m.addRecord(four, 3, true, {0x0A, 0xFF, 0x00});
+  m.addRecord(four, 5, false, {0x01});
+  m.addRecord(four, 7, true, {});
+  const std::size_t hidden = m.addBlock(9, false);
+  m.addRecord(hidden, 1, true, {0x05});
+  const std::size_t bare = m.addBlock(-2, true);
+  m.addRecord(bare, 0, false, {0xAB});
+  m.addBlock(314, true);
+  EXPECT_EQ(dumpText(m), "[4]\r\n3=0AFF00\r\n7=\r\n[-2]\r\n[314]\r\n");
+
+  // No marked block: an empty file.
+  for (std::size_t g = 0; g < m.blockMarks.size(); ++g)
+    m.blockMarks[g] = false;
+  EXPECT_EQ(dumpText(m), "");
+}
+
+class StatusRecorder : public DocumentView {
+ public:
+  void statusChanged(std::string_view text) override { statuses.emplace_back(text); }
+  void progressMaximumChanged(int maximum) override { this->maximum = maximum; }
+  std::vector<std::string> statuses;
+  int maximum = -1;
+};
+
+// The name always gets ".pm"; the status names every block's position; the written dump reads
+// back to the same model, whichever reader filled it.
+TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
+  test::TempDir dir;
+  const std::string demo = dir.write("demo.txt", test::demoPmText());
+  Document doc;
+  ASSERT_TRUE(loadDump(doc, demo));
+  StatusRecorder view;
+  doc.setView(&view);
+  writeDump(doc, dir.file("copy"));
+  writeDump(doc, dir.file("again.pm"));
+  ASSERT_EQ(view.statuses.size(), 2 * (doc.model.blockCount() + 1));
+  EXPECT_EQ(view.statuses[1], "Сохранение блока 1"_cp);
+  EXPECT_EQ(view.statuses[doc.model.blockCount()], "");
+  EXPECT_EQ(view.maximum, doc.model.lastBlock());
+  EXPECT_EQ(test::readFile(dir.file("again.pm.pm")), test::readFile(dir.file("copy.pm")));
+  Document copy;
+  ASSERT_TRUE(loadDump(copy, dir.file("copy.pm")));
+  EXPECT_EQ(shapeOf(copy.model), shapeOf(doc.model));
+
+  // A GDFS dump of the binary form has every mark set: its PM form holds all of it.
+  Document gdfsDoc;
+  gdfs::loadDump(gdfsDoc, dir.write("demo.bin", test::demoDump().bin()));
+  ASSERT_GT(gdfsDoc.model.recordCount(), 0u);
+  writeDump(gdfsDoc, dir.file("gdfs"));
+  Document fromGdfs;
+  ASSERT_TRUE(loadDump(fromGdfs, dir.file("gdfs.pm")));
+  EXPECT_EQ(shapeOf(fromGdfs.model), shapeOf(gdfsDoc.model));
+}
+
+// Choosing the name of the dump itself would destroy what is being examined.
+TEST(PmWriter, NeverReplacesTheDumpItWasReadFrom) {
+  test::TempDir dir;
+  const std::string dump = dir.write("dump.pm", test::demoPmText());
+  Document doc;
+  ASSERT_TRUE(loadDump(doc, dump));
+  EXPECT_THROW(writeDump(doc, dir.file("dump")), IoError);
+  EXPECT_EQ(test::readFile(dump), test::demoPmText());
+}
+
+}  // namespace
+}  // namespace kestrel::pm

@@ -18,6 +18,7 @@
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
 #include "export/XlsxSpreadsheet.h"
+#include "readers/eeprom/EepromReader.h"
 #include "readers/gdfs/GdfsReader.h"
 #include "readers/pm/PmLoader.h"
 #include "readers/vcard/VcardReader.h"
@@ -157,9 +158,9 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
       gdfs::loadDump(doc, files.front());
       return;
     case Kind::Eeprom:
-      break;
+      eeprom::loadDump(doc, files.front());
+      return;
   }
-  throw UsageError("this kind of file cannot be read yet");
 }
 
 // The save command with the dialogs answered by the arguments; a warning goes where every

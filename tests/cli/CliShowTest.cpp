@@ -110,6 +110,24 @@ TEST(CliShow, MessagesStayOneUtf8Line) {
       << r.err;
 }
 
+// An EEPROM image: its marked records as unmarked records of their blocks, its texts in the memo.
+TEST(CliShow, ReadsAnEepromImage) {
+  test::TempDir dir;
+  std::string image(4, '\0');
+  image += std::string(
+               "\x07\x00\x06\x00"
+               "4321",
+               8) +
+           "ab";
+  const Result r = runCli({"show", "--kind", "eeprom", dir.write("phone.img", image)});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto json = nlohmann::ordered_json::parse(r.out);
+  EXPECT_EQ(
+      json["blocks"].dump(),
+      R"([{"number":7,"mark":true,"records":[{"number":0,"mark":false,"hex":"343332316162"}]}])");
+  EXPECT_EQ(json["memo"].dump(), R"(["Memo1"])");
+}
+
 TEST(CliShow, CaptionIsThePathAsGiven) {
   test::TempDir dir;
   const std::string path = dir.write("日本 café.pm", PmBuilder().block(4).text());

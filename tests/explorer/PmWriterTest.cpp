@@ -8,23 +8,14 @@
 #include "readers/pm/PmLoader.h"
 #include "support/DemoDump.h"
 #include "support/GdfsBuilder.h"
+#include "support/ModelShape.h"
 #include "support/TempDir.h"
 
 namespace kestrel::pm {
 namespace {
 
-// The model as (block, [(record, bytes)]) for whole-model comparisons.
-using Shape = std::vector<std::pair<int, std::vector<std::pair<int, std::vector<std::uint8_t>>>>>;
-
-Shape shapeOf(const BlockModel& m) {
-  Shape s;
-  for (std::size_t g = 0; g < m.blocks.size(); ++g) {
-    s.push_back({m.blockNumbers[g], {}});
-    for (std::size_t i = 0; i < m.blocks[g].records.size(); ++i)
-      s.back().second.push_back({m.blocks[g].recordNumbers[i], m.blocks[g].records[i].bytes});
-  }
-  return s;
-}
+using Shape = test::ModelShape;
+using test::shapeOf;
 
 // Only marked blocks, each with its marked records, in model order; nothing else is written.
 TEST(PmWriter, WritesTheMarkedBlocksAndRecordsExactly) {

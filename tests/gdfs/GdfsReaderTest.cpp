@@ -7,6 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "support/GdfsBuilder.h"
+#include "support/ModelShape.h"
 #include "support/TempDir.h"
 
 namespace kestrel::gdfs {
@@ -35,18 +36,8 @@ std::unique_ptr<Read> readAs(const std::string& fileName, const std::string& byt
   return r;
 }
 
-// The model as (block number, [(record number, bytes)]) for whole-model comparisons.
-using Shape = std::vector<std::pair<int, std::vector<std::pair<int, Bytes>>>>;
-
-Shape shapeOf(const BlockModel& m) {
-  Shape s;
-  for (std::size_t g = 0; g < m.blocks.size(); ++g) {
-    s.push_back({m.blockNumbers[g], {}});
-    for (std::size_t i = 0; i < m.blocks[g].records.size(); ++i)
-      s.back().second.push_back({m.blocks[g].recordNumbers[i], m.blocks[g].records[i].bytes});
-  }
-  return s;
-}
+using Shape = test::ModelShape;
+using test::shapeOf;
 
 const Bytes kLong(10050, 0xAB);
 

@@ -1,0 +1,126 @@
+#include "readers/eeprom/EepromReader.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Errors.h"
+#include "core/FileIo.h"
+
+namespace kestrel::eeprom {
+
+namespace {
+
+// A record is found by its marker; the block number stands 4 bytes before it and the record's
+// length, low byte first and counted from the marker's first byte, 2 bytes before it.
+constexpr std::ptrdiff_t kMarkerSize = 4;
+constexpr std::ptrdiff_t kBlockOffset = -4;
+constexpr std::ptrdiff_t kLengthOffset = -2;
+
+// A marker counts only where it and the four bytes before it lie inside the image.
+bool markerAt(ByteView image, std::ptrdiff_t i) {
+  if (i < kMarkerSize || image.size() - i < kMarkerSize) return false;
+  const std::uint8_t b0 = image.at(i);
+  const std::uint8_t b1 = image.at(i + 1);
+  const std::uint8_t b2 = image.at(i + 2);
+  const std::uint8_t b3 = image.at(i + 3);
+  return (b0 == '4' && b1 == '3' && b2 == '2' && b3 == '1') ||
+         (b0 == '1' && b1 == '2' && b2 == '3' && b3 == '4');
+}
+
+// Texts are big-endian two-byte characters: a run starts with two characters of the same high
+// byte whose first low byte differs from it, and goes on while each high byte is 0 or the same
+// as the one before. Returns the position after the run and appends its characters to `text`.
+std::ptrdiff_t collectRun(ByteView image, std::ptrdiff_t i, std::string& text) {
+  const std::ptrdiff_t n = image.size();
+  std::ptrdiff_t j = i;
+  while (j + 1 < n) {
+    const std::uint8_t high = image.at(j);
+    const std::uint8_t low = image.at(j + 1);
+    // A non-zero high byte takes the low bytes 0x10..0x4F of the Cyrillic letters U+0410..U+044F
+    // to their windows-1251 codes 0xC0..0xFF; the rest wrap around the same way.
+    text.push_back(static_cast<char>(high != 0 ? static_cast<std::uint8_t>(low + 176) : low));
+    j += 2;
+    const std::uint8_t next = image.at(j);
+    if (j < n && next != 0 && next != image.at(j - 2)) break;
+  }
+  return j;
+}
+
+bool runStartsAt(ByteView image, std::ptrdiff_t i) {
+  return i + 2 < image.size() && image.at(i) == image.at(i + 2) && image.at(i) != image.at(i + 1);
+}
+
+constexpr std::size_t kShortestMemoText = 6;
+
+void readImage(Document& doc, ByteView image) {
+  const std::ptrdiff_t n = image.size();
+
+  // Records per block number; wide enough that no block loses a record.
+  std::array<std::size_t, 256> counts{};
+  std::ptrdiff_t runEnd = 0;
+  std::string text;
+  for (std::ptrdiff_t i = 0; i < n; ++i) {
+    if (markerAt(image, i)) ++counts[image.at(i + kBlockOffset)];
+    // Positions inside the previous run start no run of their own, which keeps the scan linear.
+    if (i <= runEnd || !runStartsAt(image, i)) continue;
+    text.clear();
+    runEnd = collectRun(image, i, text);
+    if (text.size() >= kShortestMemoText) doc.memo.push_back(text);
+  }
+
+  std::array<std::size_t, 256> blockIndex{};
+  for (std::size_t number = 0; number < counts.size(); ++number) {
+    if (counts[number] == 0) continue;
+    const std::size_t index = doc.model.addBlock(static_cast<int>(number), true);
+    blockIndex[number] = index;
+    Block& block = doc.model.blocks[index];
+    block.recordNumbers.reserve(counts[number]);
+    block.recordMarks.reserve(counts[number]);
+    block.records.reserve(counts[number]);
+  }
+
+  // Records overlap wherever a marker lies inside another record, so an image of nothing but
+  // markers would ask for thousands of times its own size. The copies stop, silently like every
+  // failure of this reader, at a budget the image can justify.
+  const std::size_t budget = 16 * static_cast<std::size_t>(n) + (std::size_t{1} << 20);
+  std::size_t copied = 0;
+  for (std::ptrdiff_t j = 0; j < n; ++j) {
+    if (!markerAt(image, j)) continue;
+    const std::size_t index = blockIndex[image.at(j + kBlockOffset)];
+    const std::ptrdiff_t length =
+        image.at(j + kLengthOffset) | (image.at(j + kLengthOffset + 1) << 8);
+    // A length past the end of the image keeps only the bytes that are there.
+    const auto bytes = image.slice(j, length);
+    if (bytes.size() > budget - copied) break;
+    copied += bytes.size();
+    const auto number = static_cast<int>(doc.model.blocks.at(index).records.size());
+    doc.model.addRecord(index, number, false, {bytes.begin(), bytes.end()});
+  }
+}
+
+}  // namespace
+
+void loadDump(Document& doc, const std::string& fileName) {
+  const Document::TableUpdate update(doc);
+  doc.resetForLoad();
+  doc.sourceFiles = {fileName};
+  std::vector<std::uint8_t> image;
+  try {
+    image = readWholeFile(fileName);
+  } catch (const IoError& e) {
+    doc.showFileError(e);
+    return;
+  }
+  readImage(doc, image);
+}
+
+void loadImage(Document& doc, ByteView image) {
+  const Document::TableUpdate update(doc);
+  doc.resetForLoad();
+  readImage(doc, image);
+}
+
+}  // namespace kestrel::eeprom

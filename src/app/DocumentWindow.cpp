@@ -167,7 +167,7 @@ void DocumentWindow::buildMenus() {
   connect(openGdfs, &QAction::triggered, &frame_, &MainWindow::openGdfs);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
   openEeprom->setObjectName(QStringLiteral("openEeprom"));
-  openEeprom->setEnabled(false);
+  connect(openEeprom, &QAction::triggered, &frame_, &MainWindow::openEeprom);
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf->setObjectName(QStringLiteral("openVcf"));
   connect(openVcf, &QAction::triggered, &frame_, &MainWindow::openVcf);

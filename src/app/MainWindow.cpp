@@ -38,7 +38,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   connect(openGdfs, &QAction::triggered, this, &MainWindow::openGdfs);
   QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
   openEeprom->setObjectName(QStringLiteral("openEeprom"));
-  openEeprom->setEnabled(false);
+  connect(openEeprom, &QAction::triggered, this, &MainWindow::openEeprom);
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf->setObjectName(QStringLiteral("openVcf"));
   connect(openVcf, &QAction::triggered, this, &MainWindow::openVcf);

@@ -49,7 +49,8 @@ class MainWindow : public QMainWindow {
 
   OpenDialog openPmDialog{QStringLiteral("PM|*.pm*"), {}, false};
   OpenDialog openGdfsDialog{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
-  OpenDialog openEepromDialog{{}, {}, false};
+  // An EEPROM image has no ending of its own: any file may be one.
+  OpenDialog openEepromDialog{QStringLiteral("EEPROM|*"), {}, false};
   OpenDialog openVcfDialog{QStringLiteral("VCF|*.vcf*"), {}, true};
 
   TileMode tileMode() const { return tileMode_; }
@@ -67,6 +68,8 @@ class MainWindow : public QMainWindow {
   void openGdfs();
   // "Открыть VCF": one or more vCard files in one new document window.
   void openVcf();
+  // "Открыть EEPROM": a raw EEPROM image in a new document window.
+  void openEeprom();
   void quit();
   // "About": the credits box, shown modally.
   void about();

@@ -20,6 +20,7 @@
 #include "FakeDialogs.h"
 #include "MainWindow.h"
 #include "support/DemoDump.h"
+#include "support/EepromImage.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
@@ -257,6 +258,28 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QVERIFY(messages.errors.isEmpty());
     QFile::remove(desktop.opened[0]);
     QDir().rmdir(QFileInfo(desktop.opened[0]).path());
+  }
+
+  // "Открыть EEPROM" reads a raw image into a new window: its marked records become blocks; a
+  // file that cannot be read is named in a warning.
+  void openingAnEepromImage() {
+    MainWindow frame(services());
+    QAction* open = frame.findChild<QAction*>(QStringLiteral("openEeprom"));
+    QVERIFY(open && open->isEnabled());
+    const std::string image = kestrel::test::smallEepromImage();
+    const QString path = QString::fromStdString(dir.write("phone.img", image));
+    const QString missing = QString::fromStdString(dir.file("missing.img"));
+    files.openAnswers = {{path}, {missing}};
+    open->trigger();
+    QCOMPARE(files.openRequests[0].filter, QStringLiteral("EEPROM|*"));
+    QCOMPARE(frame.activeDocument()->windowTitle(), path);
+    const Document& doc = frame.activeDocument()->document();
+    QCOMPARE(doc.model.blockNumbers, std::vector<int>{7});
+    QCOMPARE(doc.model.recordCount(), std::size_t{1});
+    open->trigger();
+    QCOMPARE(messages.warnings,
+             QStringList{missing + QStringLiteral(": No such file or directory")});
+    QCOMPARE(frame.documents().size(), 2);
   }
 
   void viewCommandsTileAndCascadeTheFramesWindows() {

@@ -6,6 +6,7 @@
 #include "CliRun.h"
 #include "cli/Cli.h"
 #include "cli/PrintableLine.h"
+#include "support/EepromImage.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
@@ -113,12 +114,7 @@ TEST(CliShow, MessagesStayOneUtf8Line) {
 // An EEPROM image: its marked records as unmarked records of their blocks, its texts in the memo.
 TEST(CliShow, ReadsAnEepromImage) {
   test::TempDir dir;
-  std::string image(4, '\0');
-  image += std::string(
-               "\x07\x00\x06\x00"
-               "4321",
-               8) +
-           "ab";
+  const std::string image = test::smallEepromImage();
   const Result r = runCli({"show", "--kind", "eeprom", dir.write("phone.img", image)});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto json = nlohmann::ordered_json::parse(r.out);

@@ -163,6 +163,27 @@ void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
   }
 }
 
+// A new document with the file read into it as the open command of that kind reads it, its
+// message boxes going to standard error.
+struct OpenedDocument {
+  OpenedDocument(Kind kind, const std::vector<std::string>& files, std::ostream& err)
+      : messages(err) {
+    doc.setView(&messages);
+    open(doc, kind, files);
+  }
+  MessageCollector messages;
+  Document doc;
+};
+
+// What the window would not offer, the command line does not do either, and a batch must not
+// take a dump that could not be read for an empty one: nothing is written, and the exit is 1.
+bool refusedAsDisabled(bool enabled, std::string_view command, std::ostream& err) {
+  if (!enabled) {
+    err << "kestrel-cli: nothing saved: \"" << command << "\" is disabled for this document\n";
+  }
+  return !enabled;
+}
+
 // The save command with the dialogs answered by the arguments; a warning goes where every
 // message box goes.
 class ExportAnswers : public output::SaveCommandUi {
@@ -205,15 +226,10 @@ int formatOf(const std::optional<std::string>& format) {
 int exportCommand(const Options& o, Kind kind, std::ostream& err) {
   const output::Sections sections = sectionsOf(o.sections);
   const int format = formatOf(o.format);
-  Document doc;
-  MessageCollector messages(err);
-  doc.setView(&messages);
-  open(doc, kind, o.files);
-  // The window offers no save here, and a batch must not take a missing file for an empty one.
-  if (!doc.saveEnabled()) {
-    err << "kestrel-cli: nothing saved: \"Сохранить\" is disabled for this document\n";
-    return 1;
-  }
+  OpenedDocument opened(kind, o.files, err);
+  Document& doc = opened.doc;
+  MessageCollector& messages = opened.messages;
+  if (refusedAsDisabled(doc.saveEnabled(), "Сохранить", err)) return 1;
   ExportAnswers answers(sections, {*o.to, format}, messages);
   output::runSave(doc, answers);
   return 0;
@@ -222,14 +238,9 @@ int exportCommand(const Options& o, Kind kind, std::ostream& err) {
 // The document's "Экспорт в Excel" through the same workbook the desktop program fills; where
 // the window would show the workbook, it is saved to the name given.
 int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
-  Document doc;
-  MessageCollector messages(err);
-  doc.setView(&messages);
-  open(doc, kind, o.files);
-  if (!doc.exportToExcelEnabled()) {
-    err << "kestrel-cli: nothing saved: \"Экспорт в Excel\" is disabled for this document\n";
-    return 1;
-  }
+  OpenedDocument opened(kind, o.files, err);
+  Document& doc = opened.doc;
+  if (refusedAsDisabled(doc.exportToExcelEnabled(), "Экспорт в Excel", err)) return 1;
   // The operations swallow their failures, as the spreadsheet application does; a workbook that
   // could not be written is still a failed command here.
   std::exception_ptr failure;
@@ -251,10 +262,9 @@ int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
 // the default one: A4, the same layout and font as on paper.
 int printCommand(const Options& o, Kind kind, std::ostream& err) {
   const output::Sections sections = sectionsOf(o.sections);
-  Document doc;
-  MessageCollector messages(err);
-  doc.setView(&messages);
-  open(doc, kind, o.files);
+  OpenedDocument opened(kind, o.files, err);
+  Document& doc = opened.doc;
+  MessageCollector& messages = opened.messages;
 #ifdef KESTREL_CLI_PRINT
   const std::vector<std::string> lines = output::reportLines(doc, sections);
   // Printing needs fonts, and a command line has no display: Qt draws off screen unless told
@@ -284,14 +294,9 @@ int printCommand(const Options& o, Kind kind, std::ostream& err) {
 
 // The PM writer with the marks the reader left, as if its save dialog returned the name given.
 int writePmCommand(const Options& o, Kind kind, std::ostream& err) {
-  Document doc;
-  MessageCollector messages(err);
-  doc.setView(&messages);
-  open(doc, kind, o.files);
-  if (!doc.savePmEnabled()) {
-    err << "kestrel-cli: nothing saved: \"Сохранение PM\" is disabled for this document\n";
-    return 1;
-  }
+  OpenedDocument opened(kind, o.files, err);
+  Document& doc = opened.doc;
+  if (refusedAsDisabled(doc.savePmEnabled(), "Сохранение PM", err)) return 1;
   pm::writeDump(doc, *o.to);
   return 0;
 }
@@ -307,10 +312,9 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.command == "print") return printCommand(o, kind, err);
   if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");
 
-  Document doc;
-  MessageCollector messages(err);
-  doc.setView(&messages);
-  open(doc, kind, o.files);
+  OpenedDocument opened(kind, o.files, err);
+  Document& doc = opened.doc;
+  MessageCollector& messages = opened.messages;
   Json json =
       o.summary ? summaryJson(doc, messages.messages) : documentJson(doc, messages.messages);
   // The caption is the path as given, also where windows-1251 lacks some of its characters.

@@ -34,6 +34,7 @@ constexpr int kProgressTop = 2;
 // While a load runs the status bar is repainted at most this often, so that thousands of
 // blocks do not cost thousands of repaints.
 constexpr int kRepaintIntervalMs = 40;
+constexpr int kSectionListWidth = 60;
 }  // namespace
 
 DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent)
@@ -57,6 +58,9 @@ DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, Q
 }
 
 DocumentWindow::~DocumentWindow() {
+  // The explorers show this document's model: they go with it.
+  for (const QPointer<QWidget>& frame : explorerFrames_)
+    delete frame.data();
   // Destroyed with the main window, this window never closed: its sub-window may be going
   // already, so it is written as it was last seen.
   settings_->saveAsLastSeen();
@@ -108,26 +112,30 @@ void DocumentWindow::buildTabs() {
   addTablePage(doc_.calls, QStringLiteral("Вызовы"));
   addTablePage(doc_.calendar, QStringLiteral("Календарь"));
 
-  // The raw-section page: the block list along the left edge and the record views.
+  // The raw-section page: the section names along the left edge, the lines of the selected
+  // section, and the text of the selected line's value. Shown for the dumps that have sections.
   auto* raw = new QWidget;
   auto* rawLayout = new QHBoxLayout(raw);
   blockNames_ = new QListWidget;
   blockNames_->setObjectName(QStringLiteral("blockNames"));
-  blockNames_->setFixedWidth(41);
-  auto* sectionLines = new QListWidget;
-  sectionLines->setObjectName(QStringLiteral("sectionLines"));
-  auto* decodedText = new QPlainTextEdit;
-  decodedText->setObjectName(QStringLiteral("decodedText"));
-  decodedText->setReadOnly(true);
+  blockNames_->setFixedWidth(kSectionListWidth);
+  sectionLines_ = new QListWidget;
+  sectionLines_->setObjectName(QStringLiteral("sectionLines"));
+  decodedText_ = new QPlainTextEdit;
+  decodedText_->setObjectName(QStringLiteral("decodedText"));
+  decodedText_->setReadOnly(true);
   rawLayout->addWidget(blockNames_);
-  rawLayout->addWidget(sectionLines);
-  rawLayout->addWidget(decodedText, 1);
-  const int rawIndex = tabs_->addTab(raw, QStringLiteral("TabSheet4"));
-  tabs_->setTabVisible(rawIndex, false);
+  rawLayout->addWidget(sectionLines_);
+  rawLayout->addWidget(decodedText_, 1);
+  sectionsPage_ = tabs_->addTab(raw, QStringLiteral("Секции"));
+  tabs_->setTabVisible(sectionsPage_, false);
+  connect(blockNames_, &QListWidget::itemClicked, this, &DocumentWindow::showSectionLines);
+  connect(sectionLines_, &QListWidget::itemClicked, this, &DocumentWindow::showValueOfLine);
 
   // The PM writer's button lives, never shown, on the information page.
   savePm_ = new QPushButton(QStringLiteral("Сохранение PM"), views_.front());
   savePm_->hide();
+  connect(savePm_, &QPushButton::clicked, this, &DocumentWindow::savePm);
   tabs_->setCurrentIndex(0);
 }
 
@@ -186,24 +194,16 @@ void DocumentWindow::buildMenus() {
   exit->setShortcut(QKeySequence::Quit);
   connect(exit, &QAction::triggered, &frame_, &MainWindow::quit);
 
-  viewMenu_ = new QMenu(QStringLiteral("Вид"), this);
-  connect(viewMenu_->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this,
-          [this] {
-            frame_.setTileMode(MainWindow::TileMode::Horizontal);
-            frame_.tile();
-          });
-  connect(viewMenu_->addAction(QStringLiteral("Вертикальный")), &QAction::triggered, this, [this] {
-    frame_.setTileMode(MainWindow::TileMode::Vertical);
-    frame_.tile();
-  });
-  connect(viewMenu_->addAction(QStringLiteral("Каскад")), &QAction::triggered, &frame_,
-          &MainWindow::cascade);
+  viewMenu_ = frame_.makeArrangeMenu(this);
 
   editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
-  editMenu_->menuAction()->setVisible(false);
+  openExplorer_ = editMenu_->addAction(QStringLiteral("Обозреватель блоков"));
+  connect(openExplorer_, &QAction::triggered, this, &DocumentWindow::openBlockExplorer);
+  savePmAction_ = editMenu_->addAction(QStringLiteral("Сохранение PM"));
+  connect(savePmAction_, &QAction::triggered, this, &DocumentWindow::savePm);
 }
 
-QList<DocumentWindow::GroupMenu> DocumentWindow::menus() const {
+QList<GroupMenu> DocumentWindow::menus() const {
   return {{0, fileMenu_}, {0, viewMenu_}, {4, editMenu_}};
 }
 
@@ -220,7 +220,12 @@ void DocumentWindow::setCaption(const QString& caption) {
 }
 
 bool DocumentWindow::loadPm(const QString& fileName) {
+  showSectionsPage();
   return pm::loadDump(doc_, QFile::encodeName(fileName).toStdString());
+}
+
+void DocumentWindow::showSectionsPage() {
+  tabs_->setTabVisible(sectionsPage_, true);
 }
 
 void DocumentWindow::tablesAboutToChange() {
@@ -232,6 +237,14 @@ void DocumentWindow::tablesChanged() {
   for (ResultTableModel* model : models_)
     model->endTableChange();
   applyWidths();
+  showMemo();
+}
+
+void DocumentWindow::showMemo() {
+  QStringList lines;
+  for (const auto& line : doc_.memo)
+    lines << qs(line);
+  decodedText_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 void DocumentWindow::applyWidths() {
@@ -267,6 +280,7 @@ void DocumentWindow::commandsChanged() {
   exportToExcel_->setEnabled(doc_.exportToExcelEnabled());
   save_->setEnabled(doc_.saveEnabled());
   savePm_->setEnabled(doc_.savePmEnabled());
+  savePmAction_->setEnabled(doc_.savePmEnabled());
 }
 
 void DocumentWindow::blockListChanged() {

@@ -4,9 +4,11 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
+#include "ChildWindow.h"
 #include "Dialogs.h"
 #include "core/Document.h"
 
@@ -23,19 +25,14 @@ class QPlainTextEdit;
 
 namespace kestrel::app {
 
+class BlockExplorerWindow;
 class ResultTableModel;
 class MainWindow;
 class WindowSettings;
 
-class DocumentWindow : public QWidget, public DocumentView {
+class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   Q_OBJECT
  public:
-  // A menu of this window with its group number for merging into the frame's menu bar.
-  struct GroupMenu {
-    int group;
-    QMenu* menu;
-  };
-
   DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent = nullptr);
   ~DocumentWindow() override;
 
@@ -59,7 +56,21 @@ class DocumentWindow : public QWidget, public DocumentView {
   // "Печать": the section dialog, then the report on the default printer.
   void print();
 
-  QList<GroupMenu> menus() const;
+  // "Обозреватель блоков": a new block explorer on this document, which becomes its explorer.
+  BlockExplorerWindow* openBlockExplorer();
+  // The newest explorer still open, or none once that one is closed.
+  BlockExplorerWindow* explorer() const;
+  // "Сохранение PM": the marked blocks and records written as a PM dump, to a name the user
+  // chooses.
+  void savePm();
+  // Shows the raw-section page, for documents read from a PM dump or an EEPROM image.
+  void showSectionsPage();
+  // Clicks on the raw-section page: the lines of the selected section, and the decoded value of
+  // the selected line.
+  void showSectionLines();
+  void showValueOfLine();
+
+  QList<GroupMenu> menus() const override;
 
   // The widgets, for the frame and for tests.
   QTabWidget* tabs() const { return tabs_; }
@@ -72,7 +83,12 @@ class DocumentWindow : public QWidget, public DocumentView {
   QAction* saveAction() const { return save_; }
   QAction* printAction() const { return print_; }
   QPushButton* savePmButton() const { return savePm_; }
+  QAction* savePmAction() const { return savePmAction_; }
+  QAction* openExplorerAction() const { return openExplorer_; }
   QMenu* editMenu() const { return editMenu_; }
+  QListWidget* sectionLines() const { return sectionLines_; }
+  QPlainTextEdit* decodedText() const { return decodedText_; }
+  int sectionsPageIndex() const { return sectionsPage_; }
 
   // DocumentView
   void statusChanged(std::string_view text) override;
@@ -100,6 +116,7 @@ class DocumentWindow : public QWidget, public DocumentView {
   // Shows the document's status, progress and command states as they stand.
   void showState();
   void applyWidths();
+  void showMemo();
 
   MainWindow& frame_;
   AppServices services_;
@@ -112,7 +129,15 @@ class DocumentWindow : public QWidget, public DocumentView {
   QLabel* statusPanel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QListWidget* blockNames_ = nullptr;
+  QListWidget* sectionLines_ = nullptr;
+  // The texts of the section lines as the file holds them.
+  std::vector<std::string> sectionLineTexts_;
+  QPlainTextEdit* decodedText_ = nullptr;
+  int sectionsPage_ = -1;
   QPushButton* savePm_ = nullptr;
+  QPointer<BlockExplorerWindow> explorer_;
+  // Every explorer opened on this document: they close with it.
+  QList<QPointer<QWidget>> explorerFrames_;
   QElapsedTimer lastRepaint_;
 
   QMenu* fileMenu_ = nullptr;
@@ -121,6 +146,8 @@ class DocumentWindow : public QWidget, public DocumentView {
   QAction* exportToExcel_ = nullptr;
   QAction* save_ = nullptr;
   QAction* print_ = nullptr;
+  QAction* openExplorer_ = nullptr;
+  QAction* savePmAction_ = nullptr;
   // The placement every document window shares between runs.
   std::unique_ptr<WindowSettings> settings_;
 };

@@ -113,12 +113,13 @@ DocumentWindow* MainWindow::activeDocument() const {
 }
 
 void MainWindow::rebuildMenuBar() {
-  // A group that the active document brings replaces the frame's menus of that group.
+  // A group that the active window brings replaces the frame's menus of that group.
   QList<GroupEntry> entries;
-  DocumentWindow* doc = activeDocument();
+  QMdiSubWindow* sub = mdiArea_->activeSubWindow();
+  const auto* child = sub != nullptr ? dynamic_cast<const ChildWindow*>(sub->widget()) : nullptr;
   QList<int> docGroups;
-  if (doc) {
-    for (const auto& m : doc->menus()) {
+  if (child) {
+    for (const auto& m : child->menus()) {
       entries.append({m.group, m.menu->menuAction()});
       docGroups << m.group;
     }
@@ -140,16 +141,44 @@ QStringList MainWindow::ask(OpenDialog& dialog) {
   return files;
 }
 
-DocumentWindow* MainWindow::createDocument(const QString& caption) {
-  auto* form = new DocumentWindow(*this, services_);
-  QMdiSubWindow* sub = mdiArea_->addSubWindow(form);
+QMdiSubWindow* MainWindow::addSubWindow(QWidget* window) {
+  QMdiSubWindow* sub = mdiArea_->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   // The window's menus leave the menu bar with it.
-  connect(form, &QObject::destroyed, this, &MainWindow::rebuildMenuBar, Qt::QueuedConnection);
+  connect(window, &QObject::destroyed, this, &MainWindow::rebuildMenuBar, Qt::QueuedConnection);
+  return sub;
+}
+
+DocumentWindow* MainWindow::createDocument(const QString& caption) {
+  auto* form = new DocumentWindow(*this, services_);
+  QMdiSubWindow* sub = addSubWindow(form);
   form->setCaption(caption);
   sub->show();
   mdiArea_->setActiveSubWindow(sub);
   return form;
+}
+
+QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
+  QMdiSubWindow* sub = addSubWindow(window);
+  sub->resize(size);
+  sub->show();
+  mdiArea_->setActiveSubWindow(sub);
+  return sub;
+}
+
+QMenu* MainWindow::makeArrangeMenu(QWidget* owner) {
+  auto* menu = new QMenu(QStringLiteral("Вид"), owner);
+  connect(menu->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this, [this] {
+    setTileMode(TileMode::Horizontal);
+    tile();
+  });
+  connect(menu->addAction(QStringLiteral("Вертикальный")), &QAction::triggered, this, [this] {
+    setTileMode(TileMode::Vertical);
+    tile();
+  });
+  connect(menu->addAction(QStringLiteral("Каскад")), &QAction::triggered, this,
+          &MainWindow::cascade);
+  return menu;
 }
 
 void MainWindow::guarded(QWidget* parent, const std::function<void()>& command) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QSize>
 #include <functional>
 #include <memory>
 
@@ -59,6 +60,11 @@ class MainWindow : public QMainWindow {
   void tile();
   void cascade();
 
+  // The "Вид" menu of a child window: the arrangements of the frame's windows.
+  QMenu* makeArrangeMenu(QWidget* owner);
+  // Shows a window of the frame that is not a document (an explorer) at its own size.
+  QMdiSubWindow* addChildWindow(QWidget* window, QSize size);
+
   // Runs a command; a failure reaches the general error report instead of ending the program.
   void guarded(QWidget* parent, const std::function<void()>& command);
 
@@ -87,6 +93,8 @@ class MainWindow : public QMainWindow {
   };
   // Asks with the dialog; the chosen files, or none when the user cancelled.
   QStringList ask(OpenDialog& dialog);
+  // Puts the window into a sub-window of its own that closes for good.
+  QMdiSubWindow* addSubWindow(QWidget* window);
   // A new document window owned by the frame, captioned and shown.
   DocumentWindow* createDocument(const QString& caption);
 

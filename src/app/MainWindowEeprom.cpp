@@ -13,6 +13,7 @@ void MainWindow::openEeprom() {
   if (files.isEmpty()) return;
   guarded(this, [&] {
     DocumentWindow* form = createDocument(files.front());
+    form->showSectionsPage();
     eeprom::loadDump(form->document(), QFile::encodeName(files.front()).toStdString());
   });
 }

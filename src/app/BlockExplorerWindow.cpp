@@ -1,0 +1,214 @@
+#include "BlockExplorerWindow.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "DocumentWindow.h"
+#include "MainWindow.h"
+#include "ResultTableModel.h"
+#include "Text.h"
+#include "core/ColumnLetters.h"
+#include "export/SpreadsheetExport.h"
+
+namespace kestrel::app {
+
+namespace {
+constexpr int kPanelWidth = 129;
+constexpr int kBlockListWidth = 60;
+constexpr int kRecordListWidth = 68;
+constexpr int kGridFontPixels = 9;
+// The grid's columns by spreadsheet name: 416 reach past its 402 columns.
+constexpr int kGridLetterCount = 416;
+}  // namespace
+
+int ListWidgetCheckList::selected() const {
+  const QListWidgetItem* item = list_.currentItem();
+  return item != nullptr && item->isSelected() ? list_.row(item) : -1;
+}
+
+bool ListWidgetCheckList::checked(int item) const {
+  return list_.item(item)->checkState() == Qt::Checked;
+}
+
+void ListWidgetCheckList::setChecked(int item, bool on) {
+  const QScopedValueRollback guard(changing_, true);
+  list_.item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+void ListWidgetCheckList::clear() {
+  const QScopedValueRollback guard(changing_, true);
+  list_.clear();
+}
+
+int ListWidgetCheckList::append(const std::string& text) {
+  const QScopedValueRollback guard(changing_, true);
+  auto* item = new QListWidgetItem(qs(text));
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  item->setCheckState(Qt::Unchecked);
+  list_.addItem(item);
+  return list_.count() - 1;
+}
+
+BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, MainWindow& frame,
+                                         QWidget* parent)
+    : QWidget(parent), document_(document), frame_(frame), grid_(explorer::makeByteGrid()) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Ковыряем файл"));
+
+  auto* panel = new QWidget;
+  panel->setFixedWidth(kPanelWidth);
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->setSpacing(0);
+  panelLayout->addWidget(new QLabel(QStringLiteral("      Блок          Записи")));
+  auto* lists = new QHBoxLayout;
+  lists->setSpacing(0);
+  blockList_ = new QListWidget;
+  blockList_->setObjectName(QStringLiteral("blockList"));
+  blockList_->setFixedWidth(kBlockListWidth);
+  recordList_ = new QListWidget;
+  recordList_->setObjectName(QStringLiteral("recordList"));
+  recordList_->setFixedWidth(kRecordListWidth);
+  for (QListWidget* list : {blockList_, recordList_})
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+  lists->addWidget(blockList_);
+  lists->addWidget(recordList_);
+  panelLayout->addLayout(lists, 1);
+
+  gridModel_ = new ResultTableModel(grid_, this);
+  gridView_ = new QTableView;
+  gridView_->setObjectName(QStringLiteral("byteGrid"));
+  gridView_->setModel(gridModel_);
+  gridView_->setShowGrid(true);
+  gridView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  gridView_->verticalHeader()->hide();
+  gridView_->setWordWrap(false);
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(kGridFontPixels);
+  gridView_->setFont(font);
+  gridView_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+  gridView_->setToolTip(qs(grid_.hint()));
+  // A byte column is narrower than the style's smallest section.
+  gridView_->horizontalHeader()->setMinimumSectionSize(1);
+  gridModel_->applyWidths(*gridView_);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(panel);
+  layout->addWidget(gridView_, 1);
+
+  blocks_ = std::make_unique<ListWidgetCheckList>(*blockList_);
+  records_ = std::make_unique<ListWidgetCheckList>(*recordList_);
+  explorer_ =
+      std::make_unique<explorer::BlockExplorer>(document_.document(), *blocks_, *records_, grid_);
+  explorer_->open();
+
+  // A mouse click on a check box toggles it and then clicks the item, so the toggle's rule runs
+  // first and the selection's rule follows. The toggled item is the selected one: the rules act
+  // on the selection, so a box toggled elsewhere first selects its item.
+  connect(blockList_, &QListWidget::currentRowChanged, this, [this] {
+    if (!blocks_->changing()) selectBlock();
+  });
+  connect(blockList_, &QListWidget::itemClicked, this, &BlockExplorerWindow::selectBlock);
+  connect(blockList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    if (blocks_->changing()) return;
+    if (!item->isSelected()) blockList_->setCurrentItem(item);
+    toggleBlockMark();
+  });
+  connect(recordList_, &QListWidget::itemClicked, this, &BlockExplorerWindow::showRecord);
+  connect(recordList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    if (records_->changing()) return;
+    if (!item->isSelected()) recordList_->setCurrentItem(item);
+    showRecord();
+  });
+
+  blockList_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  QAction* unmark = new QAction(QStringLiteral("Убрать все"), blockList_);
+  connect(unmark, &QAction::triggered, this, &BlockExplorerWindow::unmarkAll);
+  QAction* mark = new QAction(QStringLiteral("Выбрать все"), blockList_);
+  connect(mark, &QAction::triggered, this, &BlockExplorerWindow::markAll);
+  blockList_->addActions({unmark, mark});
+
+  buildMenus();
+}
+
+BlockExplorerWindow::~BlockExplorerWindow() {
+  // The view refers to the grid: it goes first.
+  delete gridView_;
+  gridView_ = nullptr;
+}
+
+void BlockExplorerWindow::buildMenus() {
+  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
+  openPm->setShortcut(QKeySequence::Open);
+  connect(openPm, &QAction::triggered, &frame_, &MainWindow::openPm);
+  connect(fileMenu_->addAction(QStringLiteral("Открыть GDFS")), &QAction::triggered, &frame_,
+          &MainWindow::openGdfs);
+  fileMenu_->addAction(QStringLiteral("Открыть EEPROM"))->setEnabled(false);
+  fileMenu_->addSeparator();
+  QAction* exportToExcel = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
+  exportToExcel->setObjectName(QStringLiteral("exportToExcel"));
+  connect(exportToExcel, &QAction::triggered, this, &BlockExplorerWindow::exportToSpreadsheet);
+  fileMenu_->addAction(QStringLiteral("Печать"))->setEnabled(false);
+  fileMenu_->addSeparator();
+  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
+  exit->setShortcut(QKeySequence::Quit);
+  connect(exit, &QAction::triggered, &frame_, &MainWindow::quit);
+
+  viewMenu_ = frame_.makeArrangeMenu(this);
+  // The explorer has no editing commands of its own.
+  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
+  editMenu_->menuAction()->setVisible(false);
+}
+
+QList<GroupMenu> BlockExplorerWindow::menus() const {
+  return {{0, fileMenu_}, {0, viewMenu_}, {4, editMenu_}};
+}
+
+void BlockExplorerWindow::selectBlock() {
+  explorer_->selectBlock();
+}
+
+void BlockExplorerWindow::toggleBlockMark() {
+  explorer_->toggleBlockMark();
+}
+
+void BlockExplorerWindow::showRecord() {
+  // The view hears of the new rows also when filling the grid fails midway.
+  struct GridChange {
+    explicit GridChange(BlockExplorerWindow& w) : window(w) {
+      window.gridModel_->beginTableChange();
+    }
+    ~GridChange() {
+      window.gridModel_->endTableChange();
+      window.gridModel_->applyWidths(*window.gridView_);
+    }
+    BlockExplorerWindow& window;
+  } change(*this);
+  explorer_->showRecords();
+}
+
+void BlockExplorerWindow::unmarkAll() {
+  explorer_->setAllMarks(false);
+}
+
+void BlockExplorerWindow::markAll() {
+  explorer_->setAllMarks(true);
+}
+
+void BlockExplorerWindow::exportToSpreadsheet() {
+  static const std::vector<std::string> letters = makeColumnLetters(kGridLetterCount);
+  const ResultTable* tables[] = {&grid_};
+  frame_.guarded(this,
+                 [&] { output::exportTablesToSpreadsheet(tables, letters, frame_.spreadsheet()); });
+}
+
+}  // namespace kestrel::app

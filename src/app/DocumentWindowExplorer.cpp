@@ -1,0 +1,75 @@
+// The document window's commands on its block model: the block explorer, the PM writer and the
+// raw-section page.
+
+#include <QFile>
+#include <QListWidget>
+#include <QMdiSubWindow>
+
+#include "BlockExplorerWindow.h"
+#include "DocumentWindow.h"
+#include "MainWindow.h"
+#include "Text.h"
+#include "explorer/PmWriter.h"
+#include "explorer/RawSections.h"
+
+namespace kestrel::app {
+
+namespace {
+constexpr QSize kExplorerSize(596, 459);
+constexpr auto kPmFilter = ".pm|*.pm*";
+
+// The line selected in a list, as the document holds it; nothing when no line is selected.
+explorer::Selection selectedLine(const QListWidget& list, const std::vector<std::string>& texts) {
+  const QListWidgetItem* item = list.currentItem();
+  const int row = item != nullptr && item->isSelected() ? list.row(item) : -1;
+  if (row < 0 || static_cast<std::size_t>(row) >= texts.size()) return std::nullopt;
+  return texts[static_cast<std::size_t>(row)];
+}
+}  // namespace
+
+BlockExplorerWindow* DocumentWindow::openBlockExplorer() {
+  auto* window = new BlockExplorerWindow(*this, frame_);
+  explorer_ = window;
+  // Frames of explorers already closed are forgotten as the list grows.
+  explorerFrames_.removeAll(nullptr);
+  explorerFrames_ << frame_.addChildWindow(window, kExplorerSize);
+  return window;
+}
+
+BlockExplorerWindow* DocumentWindow::explorer() const {
+  return explorer_;
+}
+
+void DocumentWindow::savePm() {
+  const auto answer = services_.files->getSaveFileName(
+      this, FileDialogs::SaveRequest{QString::fromLatin1(kPmFilter), {}});
+  if (!answer) {
+    doc_.setStatus("");
+    doc_.setProgressPosition(0);
+    return;
+  }
+  // A file that cannot be written reaches the general error report with its name and reason.
+  frame_.guarded(this,
+                 [&] { pm::writeDump(doc_, QFile::encodeName(answer->fileName).toStdString()); });
+}
+
+void DocumentWindow::showSectionLines() {
+  frame_.guarded(this, [this] {
+    std::vector<std::string> lines =
+        explorer::sectionLines(doc_, selectedLine(*blockNames_, doc_.blockList()));
+    sectionLines_->clear();
+    for (const auto& line : lines)
+      sectionLines_->addItem(qs(line));
+    sectionLineTexts_ = std::move(lines);
+  });
+}
+
+void DocumentWindow::showValueOfLine() {
+  frame_.guarded(this, [this] {
+    explorer::showValueOfLine(doc_, selectedLine(*blockNames_, doc_.blockList()),
+                              selectedLine(*sectionLines_, sectionLineTexts_));
+    showMemo();
+  });
+}
+
+}  // namespace kestrel::app

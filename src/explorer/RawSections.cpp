@@ -54,7 +54,8 @@ ValueText decodeValue(std::string_view value) {
 
 void showValueOfLine(Document& doc, const Selection& section, const Selection& line) {
   const std::string_view name = selected(section);
-  const std::string_view key = selected(line).substr(0, selected(line).find('='));
+  const std::string_view whole = selected(line);
+  const std::string_view key = whole.substr(0, whole.find('='));
   std::string value = "NO";
   if (doc.pmIni) {
     for (const IniReader::Key& k : doc.pmIni->keys(name)) {

@@ -2,6 +2,8 @@
 // The small ASCII text helpers every reader and writer shares: hexadecimal digits, letter case,
 // two-digit numbers and name endings. Letters outside ASCII are left alone.
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,19 +13,67 @@ namespace kestrel {
 
 inline constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// The value of every byte as a hexadecimal digit of either case, -1 for any other character.
+inline constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
+  std::array<std::int8_t, 256> values{};
+  for (int c = 0; c < 256; ++c) {
+    if (c >= '0' && c <= '9') {
+      values[c] = static_cast<std::int8_t>(c - '0');
+    } else if (c >= 'A' && c <= 'F') {
+      values[c] = static_cast<std::int8_t>(c - 'A' + 10);
+    } else if (c >= 'a' && c <= 'f') {
+      values[c] = static_cast<std::int8_t>(c - 'a' + 10);
+    } else {
+      values[c] = -1;
+    }
+  }
+  return values;
+}();
+
 // The value of a hexadecimal digit of either case, or -1 for any other character.
 constexpr int hexDigitValue(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+  return kHexDigitValues[c];
 }
 constexpr int hexDigitValue(char c) {
   return hexDigitValue(static_cast<std::uint8_t>(c));
 }
 
+// The first position at or after `from` that holds either character, or npos. A plain scan:
+// find_first_of would search the pair anew for every byte of the text.
+constexpr std::size_t findEither(std::string_view text, char a, char b, std::size_t from = 0) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == a || text[i] == b) return i;
+  }
+  return std::string_view::npos;
+}
+
+// The next place of either of two characters (CR or LF, say) at or after a position that only
+// moves forward, found with a fast search for each character. Each search starts where the last
+// one for that character ended, so a whole text costs one pass however the two are spread.
+class EitherSearch {
+ public:
+  EitherSearch(std::string_view text, char a, char b) : text_(text), a_{a}, b_{b} {}
+  // The position of the first of the two at or after `from`, or the text's size when none follows.
+  std::size_t next(std::size_t from) {
+    return std::min(a_.next(text_, from), b_.next(text_, from));
+  }
+
+ private:
+  struct Found {
+    char c;
+    std::size_t at = static_cast<std::size_t>(-1);  // not searched yet
+    std::size_t next(std::string_view text, std::size_t from);
+  };
+
+  std::string_view text_;
+  Found a_;
+  Found b_;
+};
+
 // The bytes as upper-case hexadecimal digit pairs.
 std::string hexText(std::span<const std::uint8_t> bytes);
+// The same digits added to the end of out.
+void appendHexText(std::string& out, std::span<const std::uint8_t> bytes);
 
 constexpr char asciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

@@ -51,19 +51,31 @@ std::string toUtf8(std::string_view cp1251Text) {
   return out;
 }
 
-std::optional<std::string> fromUtf8(std::string_view utf8Text) {
-  std::string out;
-  out.reserve(utf8Text.size());
+bool fromUtf8InPlace(std::string& text) {
+  // Every character takes at least one byte of UTF-8 and gives exactly one byte here, so the
+  // result is written over the text as it is read and cut to its length at the end.
+  const std::string_view utf8Text(text);
+  std::size_t length = 0;
   std::size_t pos = 0;
   while (pos < utf8Text.size()) {
-    const auto cp = cp1251::nextUtf8(utf8Text, pos);
-    if (!cp) return std::nullopt;
-    if (const auto byte = cp1251::fromCodePoint(*cp)) {
-      out += static_cast<char>(*byte);
-    } else {
-      out += fallbackFor(*cp);
+    const auto lead = static_cast<std::uint8_t>(utf8Text[pos]);
+    if (lead < 0x80) {
+      text[length++] = static_cast<char>(lead);
+      ++pos;
+      continue;
     }
+    const auto cp = cp1251::nextUtf8(utf8Text, pos);
+    if (!cp) return false;
+    const auto byte = cp1251::fromCodePoint(*cp);
+    text[length++] = byte ? static_cast<char>(*byte) : fallbackFor(*cp);
   }
+  text.resize(length);
+  return true;
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8Text) {
+  std::string out(utf8Text);
+  if (!fromUtf8InPlace(out)) return std::nullopt;
   return out;
 }
 

@@ -79,6 +79,9 @@ std::string toUtf8(std::string_view cp1251Text);
 // page lacks becomes the first character of its compatibility decomposition when the code page
 // has that one (é → e), otherwise "?"; one output character per code point.
 std::optional<std::string> fromUtf8(std::string_view utf8Text);
+// The same conversion over the text itself; false, the text left unspecified, when it is not
+// well-formed UTF-8.
+bool fromUtf8InPlace(std::string& text);
 
 // For a code point the code page lacks: the first character of its compatibility
 // decomposition when windows-1251 has that one (é → e, Ѐ → Е, ﬁ → f), otherwise '?'.

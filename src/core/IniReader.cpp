@@ -8,10 +8,9 @@ IniReader::IniReader(std::span<const std::uint8_t> text) {
   const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
   std::size_t pos = 0;
   Section* current = nullptr;
+  EitherSearch breaks(all, '\r', '\n');
   while (pos < all.size()) {
-    std::size_t end = pos;
-    while (end < all.size() && all[end] != '\r' && all[end] != '\n')
-      ++end;
+    const std::size_t end = breaks.next(pos);
     const std::string_view line = trimSpacesAndTabs(all.substr(pos, end - pos));
     pos = end;
     if (pos < all.size() && all[pos] == '\r') ++pos;

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/Ascii.h"
 #include "core/Errors.h"
 #include "core/FileIo.h"
 
@@ -49,9 +51,20 @@ std::ptrdiff_t collectRun(ByteView image, std::ptrdiff_t i, std::string& text) {
   return j;
 }
 
-bool runStartsAt(ByteView image, std::ptrdiff_t i) {
-  return i + 2 < image.size() && image.at(i) == image.at(i + 2) && image.at(i) != image.at(i + 1);
-}
+// The places where a marker may start: its first character, "4" or "1".
+class MarkerStarts {
+ public:
+  explicit MarkerStarts(ByteView image)
+      : search_(std::string_view(reinterpret_cast<const char*>(image.span().data()),
+                                 image.span().size()),
+                '4', '1') {}
+  std::ptrdiff_t next(std::ptrdiff_t from) {
+    return static_cast<std::ptrdiff_t>(search_.next(static_cast<std::size_t>(from)));
+  }
+
+ private:
+  EitherSearch search_;
+};
 
 constexpr std::size_t kShortestMemoText = 6;
 
@@ -60,12 +73,17 @@ void readImage(Document& doc, ByteView image) {
 
   // Records per block number; wide enough that no block loses a record.
   std::array<std::size_t, 256> counts{};
+  MarkerStarts counting(image);
+  for (std::ptrdiff_t i = counting.next(0); i < n; i = counting.next(i + 1)) {
+    if (markerAt(image, i)) ++counts[image.at(i + kBlockOffset)];
+  }
+  // A run starts where a byte comes again after one other byte. Positions inside the previous
+  // run start no run of their own, which keeps the scan linear.
+  const std::uint8_t* raw = image.span().data();
   std::ptrdiff_t runEnd = 0;
   std::string text;
-  for (std::ptrdiff_t i = 0; i < n; ++i) {
-    if (markerAt(image, i)) ++counts[image.at(i + kBlockOffset)];
-    // Positions inside the previous run start no run of their own, which keeps the scan linear.
-    if (i <= runEnd || !runStartsAt(image, i)) continue;
+  for (std::ptrdiff_t i = 1; i + 2 < n; ++i) {
+    if (raw[i] != raw[i + 2] || raw[i] == raw[i + 1] || i <= runEnd) continue;
     text.clear();
     runEnd = collectRun(image, i, text);
     if (text.size() >= kShortestMemoText) doc.memo.push_back(text);
@@ -87,7 +105,8 @@ void readImage(Document& doc, ByteView image) {
   // failure of this reader, at a budget the image can justify.
   const std::size_t budget = 16 * static_cast<std::size_t>(n) + (std::size_t{1} << 20);
   std::size_t copied = 0;
-  for (std::ptrdiff_t j = 0; j < n; ++j) {
+  MarkerStarts filling(image);
+  for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {
     if (!markerAt(image, j)) continue;
     const std::size_t index = blockIndex[image.at(j + kBlockOffset)];
     const std::ptrdiff_t length =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "core/Ascii.h"
@@ -46,8 +47,13 @@ class TwoPass {
   void allocate() {
     for (std::size_t number = 0; number < counters_.size(); ++number) {
       if (counters_[number] > 0) {
-        index_[number] =
-            static_cast<std::ptrdiff_t>(model_.addBlock(static_cast<int>(number), true));
+        const std::size_t index = model_.addBlock(static_cast<int>(number), true);
+        index_[number] = static_cast<std::ptrdiff_t>(index);
+        // The filling pass appends at most the counted records.
+        Block& block = model_.blocks[index];
+        block.recordNumbers.reserve(counters_[number]);
+        block.recordMarks.reserve(counters_[number]);
+        block.records.reserve(counters_[number]);
       }
     }
   }
@@ -108,15 +114,34 @@ void readBin(ByteView image, TwoPass& passes) {
   }
 }
 
+// The first position at or after `from` that holds `c`, or the image's size.
+std::ptrdiff_t nextByte(ByteView image, std::ptrdiff_t from, std::uint8_t c) {
+  if (from >= image.size()) return image.size();
+  const std::uint8_t* base = image.span().data();
+  const void* hit = std::memchr(base + from, c, static_cast<std::size_t>(image.size() - from));
+  return hit != nullptr ? static_cast<const std::uint8_t*>(hit) - base : image.size();
+}
+
 // The hexadecimal record bytes of a text-form line from q on, up to the first CR or the end of
 // the file; `step` is 2 for bare digit pairs and 3 for pairs with a separator. A last lone
 // hexadecimal digit at the end of the file is left out; any other last lone character is a pair
 // that is no digit pair. Returns where the scan stopped.
 std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
                           std::vector<std::uint8_t>& bytes) {
-  while (q < image.size() && image.at(q) != kCr) {
-    if (!image.has(q + 1) && hexDigitValue(image.at(q)) >= 0) break;
-    bytes.push_back(hexPair(image, q));
+  const std::ptrdiff_t n = image.size();
+  const std::uint8_t* p = image.span().data();
+  // The run usually ends at its line's CR: room for that many bytes at once.
+  const std::ptrdiff_t lineEnd = nextByte(image, q, kCr);
+  if (lineEnd > q) bytes.reserve(static_cast<std::size_t>((lineEnd - q) / step + 1));
+  while (q < n && p[q] != kCr) {
+    if (q + 1 >= n) {
+      if (hexDigitValue(p[q]) >= 0) break;
+      throw FormatError("not a hexadecimal digit pair");
+    }
+    const int high = hexDigitValue(p[q]);
+    const int low = hexDigitValue(p[q + 1]);
+    if ((high | low) < 0) throw FormatError("not a hexadecimal digit pair");
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
     q += step;
   }
   return q;
@@ -132,11 +157,14 @@ bool gdfsTagAt(ByteView image, std::ptrdiff_t j) {
 }
 
 void readGdfs(ByteView image, TwoPass& passes) {
-  for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
+  const std::uint8_t first = static_cast<std::uint8_t>(kGdfsTag.front());
+  for (std::ptrdiff_t j = nextByte(image, 0, first); j < image.size();
+       j = nextByte(image, j + 1, first)) {
     if (gdfsTagAt(image, j)) passes.count(hexPair(image, j + 10));
   }
   passes.allocate();
-  for (std::ptrdiff_t j = 0; j < image.size(); ++j) {
+  for (std::ptrdiff_t j = nextByte(image, 0, first); j < image.size();
+       j = nextByte(image, j + 1, first)) {
     if (!gdfsTagAt(image, j)) continue;
     const std::uint8_t block = hexPair(image, j + 10);
     const std::uint8_t record = hexPair(image, j + 12);
@@ -156,11 +184,13 @@ bool gdfLineAt(ByteView image, std::ptrdiff_t i) {
 }
 
 void readGdf(ByteView image, TwoPass& passes) {
-  for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
+  for (std::ptrdiff_t i = nextByte(image, 0, '='); i < image.size();
+       i = nextByte(image, i + 1, '=')) {
     if (gdfLineAt(image, i)) passes.count(hexPair(image, i - 4));
   }
   passes.allocate();
-  for (std::ptrdiff_t i = 0; i < image.size(); ++i) {
+  for (std::ptrdiff_t i = nextByte(image, 0, '='); i < image.size();
+       i = nextByte(image, i + 1, '=')) {
     if (!gdfLineAt(image, i)) continue;
     const std::uint8_t block = hexPair(image, i - 4);
     const std::uint8_t record = hexPair(image, i - 2);

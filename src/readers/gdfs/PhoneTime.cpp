@@ -48,9 +48,25 @@ std::string formatPhoneTime(std::int64_t v) {
   const CivilDate d = civilFromDays(days - 25569);
   const int hour = static_cast<int>(timeOfDay / 3'600'000);
   const int minute = static_cast<int>(timeOfDay / 60'000 % 60);
-  char text[64];
-  std::snprintf(text, sizeof text, "%02d.%02d.%04lld %02d:%02d", d.day, d.month,
-                static_cast<long long>(d.year), hour, minute);
+  if (d.year < 0 || d.year > 9999) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04lld %02d:%02d", d.day, d.month,
+                  static_cast<long long>(d.year), hour, minute);
+    return text;
+  }
+  // "dd.mm.yyyy hh:mm", written directly: a dump holds hundreds of thousands of these.
+  const auto year = static_cast<int>(d.year);
+  std::string text = "00.00.0000 00:00";
+  const auto put = [&text](std::size_t at, int value) {
+    text[at] = static_cast<char>('0' + value / 10);
+    text[at + 1] = static_cast<char>('0' + value % 10);
+  };
+  put(0, d.day);
+  put(3, d.month);
+  put(6, year / 100);
+  put(8, year % 100);
+  put(11, hour);
+  put(14, minute);
   return text;
 }
 

@@ -29,7 +29,10 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
   const bool littleEndian = record.at(last) <= 4;
   // Positions before the record read as 0 bytes and yield nothing, so the walk ends at 0.
   const std::ptrdiff_t first = std::max<std::ptrdiff_t>(start, 0);
-  std::string reversed;
+  // The walk goes backward, one character per position at most: the text is written from the
+  // end of a buffer of that size, and the unused front is dropped at the end.
+  std::string text(static_cast<std::size_t>(last - first + 1), '\0');
+  std::size_t at = text.size();
   for (std::ptrdiff_t i = last; i >= first; --i) {
     std::uint8_t lo = littleEndian ? record.at(i - 1) : record.at(i);
     const std::uint8_t hi = littleEndian ? record.at(i) : record.at(i - 1);
@@ -41,14 +44,15 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
         lo = 32;
       else if (form == LatinForm::kGeneral && lo == '|')
         lo = ' ';
-      reversed += static_cast<char>(lo);
+      text[--at] = static_cast<char>(lo);
     } else if (hi == 4) {
       // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and was skipped above.
       if (lo == 0x51) lo = 0x35;
-      reversed += static_cast<char>(static_cast<std::uint8_t>(lo + 176));
+      text[--at] = static_cast<char>(static_cast<std::uint8_t>(lo + 176));
     }
   }
-  return {reversed.rbegin(), reversed.rend()};
+  text.erase(0, at);
+  return text;
 }
 
 bool isBlank(char c) {
@@ -96,9 +100,10 @@ PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n)
   } else {
     text = decodeTwoByte(record, start, n, LatinForm::kGeneral);
   }
-  const auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
   const auto end = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  if (begin < end) out.text.assign(begin, end);
+  text.erase(end, text.end());
+  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), isBlank));
+  out.text = std::move(text);
   return out;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <functional>
+#include <span>
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
@@ -16,11 +18,23 @@ namespace kestrel::pm {
 
 namespace {
 
-std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
+[[noreturn]] void notHexadecimal() {
+  throw FormatError("not a hexadecimal digit");
+}
+
+inline std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
   const int h = hexDigitValue(high);
   const int l = hexDigitValue(low);
-  if (h < 0 || l < 0) throw FormatError("not a hexadecimal digit");
+  if ((h | l) < 0) notHexadecimal();
   return static_cast<std::uint8_t>(h * 16 + l);
+}
+
+// The digit pairs from `digits` on into `bytes`, one byte each.
+void decodePairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes) {
+  for (std::uint8_t& b : bytes) {
+    b = hexPair(digits[0], digits[1]);
+    digits += 2;
+  }
 }
 
 // A section name or record key as a decimal integer.
@@ -73,7 +87,15 @@ class RecordScanner {
     std::size_t pos = pos_;
     std::size_t valueStart = 0;
     bool found = false;
-    // Walk the line: look for "key=" until it is found, and stop at the first CR.
+    if (lineStartsWithKey(key)) {
+      // The usual line: its key comes first, and the value runs to the first CR.
+      found = true;
+      valueStart = pos_ + key.size() + 1;
+      const auto* cr = static_cast<const std::uint8_t*>(
+          std::memchr(image_.data() + valueStart, '\r', size - valueStart));
+      pos = cr != nullptr ? static_cast<std::size_t>(cr - image_.data()) : size;
+    }
+    // Otherwise walk the line: look for "key=" until it is found, and stop at the first CR.
     while (pos < size && image_[pos] != '\r') {
       if (!found && image_[pos] == static_cast<std::uint8_t>(key.empty() ? '=' : key.front()) &&
           size - pos >= key.size() + 1 &&
@@ -95,20 +117,25 @@ class RecordScanner {
       // count reads the CR as a digit, which is a format error.
       if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
       bytes.resize(n / 2);
-      for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = hexPair(image_[valueStart + 2 * i], image_[valueStart + 2 * i + 1]);
+      decodePairs(image_.data() + valueStart, bytes);
       pos_ = std::min(pos + 2, size);
     } else {
       // The last line without a line break: a lone last digit leaves its byte 0.
       bytes.resize((n + 1) / 2);
-      for (std::size_t i = 0; i < n / 2; ++i)
-        bytes[i] = hexPair(image_[valueStart + 2 * i], image_[valueStart + 2 * i + 1]);
+      decodePairs(image_.data() + valueStart, std::span(bytes).first(n / 2));
       pos_ = size;
     }
     model.addRecord(block, recordNumber, true, std::move(bytes));
   }
 
  private:
+  bool lineStartsWithKey(std::string_view key) const {
+    const std::size_t size = image_.size();
+    return size - pos_ > key.size() &&
+           std::equal(key.begin(), key.end(), image_.begin() + static_cast<std::ptrdiff_t>(pos_)) &&
+           image_[pos_ + key.size()] == '=';
+  }
+
   const std::vector<std::uint8_t>& image_;
   std::size_t pos_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "readers/vcard/VcardReader.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "core/Ascii.h"
@@ -14,62 +15,56 @@ namespace {
 
 // The property name of a line: up to the first ";" or ":", without a group prefix.
 std::string_view propertyName(std::string_view line) {
-  std::string_view name = line.substr(0, line.find_first_of(";:"));
+  std::string_view name = line.substr(0, findEither(line, ';', ':'));
   if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
   return name;
 }
 
-// The parameters of a line: between the name and the first ":", each without its ";".
-std::vector<std::string_view> parameters(std::string_view line) {
-  std::vector<std::string_view> params;
+enum class Encoding { Plain, QuotedPrintable, Base64 };
+
+// The encoding a line's parameters name: they stand between the name and the first ":", each
+// after its ";".
+Encoding encodingOf(std::string_view line) {
   const std::size_t colon = line.find(':');
-  const std::size_t nameEnd = line.find_first_of(";:");
-  if (colon == std::string_view::npos || nameEnd == colon) return params;
+  const std::size_t nameEnd = findEither(line, ';', ':');
+  if (colon == std::string_view::npos || nameEnd == colon) return Encoding::Plain;
   std::string_view rest = line.substr(nameEnd + 1, colon - nameEnd - 1);
   for (;;) {
     const std::size_t semi = rest.find(';');
-    params.push_back(rest.substr(0, semi));
-    if (semi == std::string_view::npos) return params;
-    rest.remove_prefix(semi + 1);
-  }
-}
-
-enum class Encoding { Plain, QuotedPrintable, Base64 };
-
-Encoding encodingOf(std::string_view line) {
-  for (std::string_view p : parameters(line)) {
+    std::string_view p = rest.substr(0, semi);
     // QUOTED-PRINTABLE may stand alone; base64 counts only as the value of ENCODING.
     const bool named = p.size() > 9 && equalsNoCase(p.substr(0, 9), "ENCODING=");
     if (named) p.remove_prefix(9);
     if (equalsNoCase(p, "QUOTED-PRINTABLE")) return Encoding::QuotedPrintable;
     if (named && (equalsNoCase(p, "BASE64") || equalsNoCase(p, "B"))) return Encoding::Base64;
+    if (semi == std::string_view::npos) return Encoding::Plain;
+    rest.remove_prefix(semi + 1);
   }
-  return Encoding::Plain;
 }
 
-// "=XX" becomes the byte XX; an "=" that starts no such pair stays as it is.
-std::string decodeQuotedPrintable(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+// "=XX" becomes the byte XX; an "=" that starts no such pair stays as it is. The text only
+// shrinks, so it is decoded where it stands.
+void decodeQuotedPrintable(std::string& text) {
+  std::size_t out = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '=' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
         hexDigitValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
+      text[out++] = static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
       i += 2;
     } else {
-      out += text[i];
+      text[out++] = text[i];
     }
   }
-  return out;
+  text.resize(out);
 }
 
-std::string trimmed(std::string_view text) {
+std::string_view trimmed(std::string_view text) {
   const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!text.empty() && blank(text.front()))
     text.remove_prefix(1);
   while (!text.empty() && blank(text.back()))
     text.remove_suffix(1);
-  return std::string(text);
+  return text;
 }
 
 // The cell becomes old text + " " + value with the blanks at both ends removed, so repeated
@@ -129,14 +124,13 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
 }  // namespace
 
 void addVcardFile(Document& doc, std::string_view bytes) {
-  const std::vector<std::string> lines = vcardLogicalLines(bytes);
   doc.information.addRow("", 1);
   doc.information.addRow("", 1);
   ResultTable::Row* row = &addPhonebookRow(doc);
   bool cardEnded = false;
-  for (const std::string& line : lines) {
+  forEachLogicalLine(bytes, [&](std::string_view line) {
     if (encodingOf(line) == Encoding::Base64)
-      continue;  // a photo or a key: nothing a phonebook cell holds
+      return;  // a photo or a key: nothing a phonebook cell holds
     const int kind = propertyKind(line);
     const std::string value = propertyValue(line);
     const bool vcardValue = equalsNoCase(trimmed(value), "VCARD");
@@ -148,7 +142,7 @@ void addVcardFile(Document& doc, std::string_view bytes) {
       cardEnded = true;
     }
     applyLine(doc, *row, kind, value);
-  }
+  });
 }
 
 int propertyKind(std::string_view line) {
@@ -167,7 +161,7 @@ int propertyKind(std::string_view line) {
       {"VERSION", kVcfVersion},
   }};
   // A line with neither ";" nor ":" names no property.
-  if (line.find_first_of(";:") == std::string_view::npos) return kVcfOther;
+  if (findEither(line, ';', ':') == std::string_view::npos) return kVcfOther;
   const std::string_view name = propertyName(line);
   for (const auto& [known, kind] : kKinds) {
     if (equalsNoCase(name, known)) return kind;
@@ -184,44 +178,46 @@ std::string propertyValue(std::string_view line) {
     if (c == ';') c = ' ';
   }
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
-  if (encodingOf(line) == Encoding::QuotedPrintable) value = decodeQuotedPrintable(value);
-  if (cp1251) return value;
-  return fromUtf8(value).value_or(std::string());
+  if (encodingOf(line) == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
+  if (!cp1251 && !fromUtf8InPlace(value)) value.clear();
+  return value;
 }
 
-std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
+void forEachLogicalLine(std::string_view bytes,
+                        const std::function<void(std::string_view)>& visit) {
   if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
     bytes = bytes.substr(0, nul);
-  std::vector<std::string> lines;
+  // The logical line being joined; it is handed on once the next physical line starts another.
+  std::string line;
+  bool started = false;
   // Where the current logical line's first ":" is, once it has one; only then can it be a
   // quoted-printable value that continues after a soft break.
   std::optional<std::size_t> colon;
   bool quotedPrintable = false;
   bool softBreak = false;
+  EitherSearch breaks(bytes, '\r', '\n');
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    const std::size_t end = bytes.find_first_of("\r\n", pos);
-    const std::string_view physical =
-        bytes.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-    pos = end == std::string_view::npos ? bytes.size() : end + 1;
-    if (end != std::string_view::npos && bytes[end] == '\r' && pos < bytes.size() &&
-        bytes[pos] == '\n')
-      ++pos;
+    const std::size_t end = breaks.next(pos);
+    const std::string_view physical = bytes.substr(pos, end - pos);
+    pos = end < bytes.size() ? end + 1 : bytes.size();
+    if (end < bytes.size() && bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
 
     std::size_t searchFrom = 0;
-    if (!lines.empty() && softBreak) {
-      lines.back().pop_back();
-      searchFrom = lines.back().size();
-      lines.back() += physical;
-    } else if (!lines.empty() && !physical.empty() &&
+    if (started && softBreak) {
+      line.pop_back();
+      searchFrom = line.size();
+      line += physical;
+    } else if (started && !physical.empty() &&
                (physical.front() == ' ' || physical.front() == '\t')) {
-      searchFrom = lines.back().size();
-      lines.back() += physical.substr(1);
+      searchFrom = line.size();
+      line += physical.substr(1);
     } else {
-      lines.emplace_back(physical);
+      if (started) visit(line);
+      line.assign(physical);
+      started = true;
       colon.reset();
     }
-    std::string& line = lines.back();
     if (!colon) {
       // Only the newly joined part can hold the first ":"; the parameters end there.
       if (const auto at = line.find(':', searchFrom); at != std::string::npos) {
@@ -232,6 +228,12 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
     }
     softBreak = colon && quotedPrintable && !line.empty() && line.back() == '=';
   }
+  if (started) visit(line);
+}
+
+std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  forEachLogicalLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

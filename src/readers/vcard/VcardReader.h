@@ -1,6 +1,7 @@
 #pragma once
 // The vCard import: one or more vCard files into the phonebook of one document.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ std::string propertyValue(std::string_view line);
 // folded lines (a leading space or tab) and quoted-printable soft breaks ("=" at the end) are
 // joined.
 std::vector<std::string> vcardLogicalLines(std::string_view bytes);
+// The same lines handed on one at a time, so that a file is read without a copy of all its
+// lines: each line is valid only during its call.
+void forEachLogicalLine(std::string_view bytes, const std::function<void(std::string_view)>& visit);
 
 // Appends one file's contents: two information rows, and a phonebook row for every card.
 void addVcardFile(Document& doc, std::string_view bytes);

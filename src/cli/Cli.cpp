@@ -1,8 +1,6 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
@@ -315,17 +313,17 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   OpenedDocument opened(kind, o.files, err);
   Document& doc = opened.doc;
   MessageCollector& messages = opened.messages;
-  Json json =
-      o.summary ? summaryJson(doc, messages.messages) : documentJson(doc, messages.messages);
   // The caption is the path as given, also where windows-1251 lacks some of its characters.
-  json["caption"] = o.files.front();
-  out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
-  // A full disk or a closed pipe must not pass for a printed document.
-  errno = 0;
-  out.flush();
-  if (!out) {
-    err << "kestrel-cli: cannot write the standard output: "
-        << (errno != 0 ? std::strerror(errno) : "write error") << '\n';
+  const std::string& caption = o.files.front();
+  try {
+    if (o.summary) {
+      writeSummaryJson(out, doc, caption, messages.messages);
+    } else {
+      writeDocumentJson(out, doc, caption, messages.messages);
+    }
+  } catch (const OutputError& e) {
+    // A full disk or a closed pipe must not pass for a printed document.
+    err << "kestrel-cli: cannot write the standard output: " << e.what() << '\n';
     return 1;
   }
   return 0;

@@ -1,5 +1,14 @@
 #include "cli/DocumentJson.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <utility>
+
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
 
@@ -7,74 +16,203 @@ namespace kestrel::cli {
 
 namespace {
 
-Json textList(const std::vector<std::string>& texts) {
-  Json list = Json::array();
-  for (const auto& t : texts)
-    list.push_back(toUtf8(t));
-  return list;
-}
+// Compact JSON, byte for byte as nlohmann::json's dump(-1) writes it with UTF-8 kept as it is,
+// gathered in a buffer that goes to the output whenever it holds a chunk.
+class JsonOut {
+ public:
+  explicit JsonOut(std::ostream& out) : out_(out) { buffer_.reserve(2 * kChunk); }
 
-Json tableJson(const ResultTable& table) {
-  Json columns = Json::array();
+  // Punctuation and keys, which need no escapes.
+  JsonOut& raw(std::string_view text) {
+    buffer_ += text;
+    return spill();
+  }
+  JsonOut& boolean(bool value) { return raw(value ? "true" : "false"); }
+  template <typename Integer>
+  JsonOut& number(Integer value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    return raw({digits, static_cast<std::size_t>(end - digits)});
+  }
+  // A text of the program (windows-1251) as a JSON string in UTF-8.
+  JsonOut& text(std::string_view cp1251Text) {
+    buffer_ += '"';
+    for (const char c : toUtf8(cp1251Text))
+      appendEscaped(c);
+    buffer_ += '"';
+    return spill();
+  }
+  // A text that need not be UTF-8 at all, with the library's own replacement of what is not.
+  JsonOut& anyText(std::string_view bytes) {
+    return raw(nlohmann::json(std::string(bytes))
+                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  }
+  // Bytes as upper-case hexadecimal digit pairs, in slices so that a long record does not grow
+  // the buffer by its whole size.
+  JsonOut& hex(std::span<const std::uint8_t> bytes) {
+    buffer_ += '"';
+    for (std::size_t at = 0; at < bytes.size(); at += kChunk / 2) {
+      appendHexText(buffer_, bytes.subspan(at, std::min(kChunk / 2, bytes.size() - at)));
+      spill();
+    }
+    buffer_ += '"';
+    return spill();
+  }
+  template <typename Texts>
+  JsonOut& textList(const Texts& texts) {
+    raw("[");
+    bool first = true;
+    for (const auto& t : texts) {
+      if (!std::exchange(first, false)) raw(",");
+      text(t);
+    }
+    return raw("]");
+  }
+
+  // Ends the line and hands everything to the output.
+  void finish() {
+    buffer_ += '\n';
+    writeOut();
+    errno = 0;
+    out_.flush();
+    if (!out_) fail();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 64 * 1024;
+
+  JsonOut& spill() {
+    if (buffer_.size() >= kChunk) writeOut();
+    return *this;
+  }
+
+  void writeOut() {
+    errno = 0;
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+    if (!out_) fail();
+  }
+
+  [[noreturn]] void fail() { throw OutputError(errno != 0 ? std::strerror(errno) : "write error"); }
+
+  // The letter of the escape JSON names for a control character, or 0 where there is none.
+  static constexpr char shortEscape(char c) {
+    switch (c) {
+      case '\b':
+        return 'b';
+      case '\t':
+        return 't';
+      case '\n':
+        return 'n';
+      case '\f':
+        return 'f';
+      case '\r':
+        return 'r';
+      default:
+        return '\0';
+    }
+  }
+
+  // A byte of UTF-8 text as the library writes it: quotes and backslashes escaped, control
+  // characters by the escape JSON names or else as \u and four lower-case digits.
+  void appendEscaped(char c) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    if (c == '"' || c == '\\') {
+      buffer_ += '\\';
+      buffer_ += c;
+    } else if (byte >= 0x20) {
+      buffer_ += c;
+    } else if (const char letter = shortEscape(c); letter != '\0') {
+      buffer_ += '\\';
+      buffer_ += letter;
+    } else {
+      buffer_ += "\\u00";
+      constexpr char kLowerHexDigits[] = "0123456789abcdef";
+      buffer_ += kLowerHexDigits[byte >> 4];
+      buffer_ += kLowerHexDigits[byte & 0x0F];
+    }
+  }
+
+  std::ostream& out_;
+  std::string buffer_;
+};
+
+void writeTable(JsonOut& json, const ResultTable& table) {
+  json.raw(R"({"columns":[)");
+  bool first = true;
   for (const auto& c : table.columns()) {
-    columns.push_back(Json{{"caption", toUtf8(c.caption)}, {"width", c.width}});
+    if (!std::exchange(first, false)) json.raw(",");
+    json.raw(R"({"caption":)").text(c.caption).raw(R"(,"width":)").number(c.width).raw("}");
   }
-  Json rows = Json::array();
+  json.raw(R"(],"rows":[)");
+  first = true;
   for (const auto& r : table.rows()) {
-    Json row = Json::array();
-    row.push_back(toUtf8(r.caption));
+    if (!std::exchange(first, false)) json.raw(",");
+    json.raw("[").text(r.caption);
     for (const auto& cell : r.subItems)
-      row.push_back(toUtf8(cell));
-    rows.push_back(std::move(row));
+      json.raw(",").text(cell);
+    json.raw("]");
   }
-  return Json{{"columns", std::move(columns)}, {"rows", std::move(rows)}};
+  json.raw("]}");
 }
 
-Json commandsJson(const Document& doc) {
-  return Json{{"exportToExcel", doc.exportToExcelEnabled()},
-              {"save", doc.saveEnabled()},
-              {"savePm", doc.savePmEnabled()}};
+// The opening shared by both forms, up to the commands.
+void writeHead(JsonOut& json, const Document& doc, std::string_view caption,
+               const std::vector<std::string>& messages) {
+  json.raw(R"({"caption":)").anyText(caption);
+  json.raw(R"(,"messages":)").textList(messages);
+  json.raw(R"(,"commands":{"exportToExcel":)").boolean(doc.exportToExcelEnabled());
+  json.raw(R"(,"save":)").boolean(doc.saveEnabled());
+  json.raw(R"(,"savePm":)").boolean(doc.savePmEnabled()).raw("}");
 }
 
 }  // namespace
 
-Json documentJson(const Document& doc, const std::vector<std::string>& messages) {
-  Json blocks = Json::array();
+void writeDocumentJson(std::ostream& out, const Document& doc, std::string_view caption,
+                       const std::vector<std::string>& messages) {
+  JsonOut json(out);
+  writeHead(json, doc, caption, messages);
+  json.raw(R"(,"tables":{"information":)");
+  writeTable(json, doc.information);
+  json.raw(R"(,"phonebook":)");
+  writeTable(json, doc.phonebook);
+  json.raw(R"(,"calls":)");
+  writeTable(json, doc.calls);
+  json.raw(R"(,"calendar":)");
+  writeTable(json, doc.calendar);
+  json.raw(R"(},"blockList":)").textList(doc.blockList());
+  json.raw(R"(,"memo":)").textList(doc.memo);
+  json.raw(R"(,"blocks":[)");
   const BlockModel& m = doc.model;
   for (std::size_t g = 0; g < m.blocks.size(); ++g) {
+    if (g > 0) json.raw(",");
+    json.raw(R"({"number":)").number(m.blockNumbers[g]);
+    json.raw(R"(,"mark":)").boolean(m.blockMarks[g]).raw(R"(,"records":[)");
     const Block& b = m.blocks[g];
-    Json records = Json::array();
     for (std::size_t i = 0; i < b.records.size(); ++i) {
-      records.push_back(Json{{"number", b.recordNumbers[i]},
-                             {"mark", static_cast<bool>(b.recordMarks[i])},
-                             {"hex", hexText(b.records[i].bytes)}});
+      if (i > 0) json.raw(",");
+      json.raw(R"({"number":)").number(b.recordNumbers[i]);
+      json.raw(R"(,"mark":)").boolean(b.recordMarks[i]);
+      json.raw(R"(,"hex":)").hex(b.records[i].bytes).raw("}");
     }
-    blocks.push_back(Json{{"number", m.blockNumbers[g]},
-                          {"mark", static_cast<bool>(m.blockMarks[g])},
-                          {"records", std::move(records)}});
+    json.raw("]}");
   }
-  return Json{{"caption", toUtf8(doc.caption)},
-              {"messages", textList(messages)},
-              {"commands", commandsJson(doc)},
-              {"tables", Json{{"information", tableJson(doc.information)},
-                              {"phonebook", tableJson(doc.phonebook)},
-                              {"calls", tableJson(doc.calls)},
-                              {"calendar", tableJson(doc.calendar)}}},
-              {"blockList", textList(doc.blockList())},
-              {"memo", textList(doc.memo)},
-              {"blocks", std::move(blocks)}};
+  json.raw("]}");
+  json.finish();
 }
 
-Json summaryJson(const Document& doc, const std::vector<std::string>& messages) {
-  return Json{{"caption", toUtf8(doc.caption)},
-              {"messages", textList(messages)},
-              {"commands", commandsJson(doc)},
-              {"rows", Json{{"information", doc.information.rowCount()},
-                            {"phonebook", doc.phonebook.rowCount()},
-                            {"calls", doc.calls.rowCount()},
-                            {"calendar", doc.calendar.rowCount()}}},
-              {"blocks", doc.model.blockCount()},
-              {"records", doc.model.recordCount()}};
+void writeSummaryJson(std::ostream& out, const Document& doc, std::string_view caption,
+                      const std::vector<std::string>& messages) {
+  JsonOut json(out);
+  writeHead(json, doc, caption, messages);
+  json.raw(R"(,"rows":{"information":)").number(doc.information.rowCount());
+  json.raw(R"(,"phonebook":)").number(doc.phonebook.rowCount());
+  json.raw(R"(,"calls":)").number(doc.calls.rowCount());
+  json.raw(R"(,"calendar":)").number(doc.calendar.rowCount());
+  json.raw(R"(},"blocks":)").number(doc.model.blockCount());
+  json.raw(R"(,"records":)").number(doc.model.recordCount());
+  json.raw("}");
+  json.finish();
 }
 
 }  // namespace kestrel::cli

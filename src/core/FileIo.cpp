@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -120,9 +121,48 @@ int writeAll(int fd, std::string_view bytes) {
   return 0;
 }
 
+void produceInto(int fd, const std::string& fileName,
+                 const std::function<void(FileSink&)>& produce) {
+  FileSink sink(fd, fileName);
+  produce(sink);
+  sink.flush();
+}
+
+// An unnamed file that holds the bytes of an in-place write until all of them exist: in the
+// target's folder where it takes one (the same disk), else in the temporary folder. Having no
+// name, it is gone however the process ends. -1 when no place takes one.
+UniqueFd openStagingFile(const OpenFolder& folder) {
+  const int beside = ::openat(folder.fd.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (beside >= 0) return UniqueFd(beside);
+  const char* tmpDir = std::getenv("TMPDIR");
+  for (const char* place : {tmpDir, "/tmp"}) {
+    if (place == nullptr || place[0] != '/') continue;
+    const int fd = ::open(place, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return UniqueFd(fd);
+  }
+  return UniqueFd(-1);
+}
+
+void copyStagedBytes(const std::string& fileName, int from, int to) {
+  if (::lseek(from, 0, SEEK_SET) != 0) fail(fileName, errno);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(FileSink::kBufferSize);
+  for (;;) {
+    const ssize_t n = ::read(from, buffer.get(), FileSink::kBufferSize);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(fileName, errno);
+    }
+    if (n == 0) return;
+    if (const int err = writeAll(to, {buffer.get(), static_cast<std::size_t>(n)})) {
+      fail(fileName, err);
+    }
+  }
+}
+
 // Not all or nothing, but it keeps the file's other names and needs no new entry in the folder.
 void writeInPlace(const std::string& fileName, const OpenFolder& folder, const std::string& name,
-                  std::string_view bytes, std::span<const std::string> sourceFiles) {
+                  const std::function<void(FileSink&)>& produce,
+                  std::span<const std::string> sourceFiles) {
   UniqueFd fd(
       ::openat(folder.fd.get(), name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
   if (fd.get() < 0) fail(fileName, errno);
@@ -131,17 +171,30 @@ void writeInPlace(const std::string& fileName, const OpenFolder& folder, const s
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
   if (isSourceFile(st, sourceFiles)) throw IoError(fileName, kOwnSourceReason);
-  const bool regular = S_ISREG(st.st_mode);
-  if (regular && ::ftruncate(fd.get(), 0) != 0) fail(fileName, errno);
-  if (const int err = writeAll(fd.get(), bytes)) fail(fileName, err);
-  if (regular && ::fsync(fd.get()) != 0) fail(fileName, errno);
+  if (!S_ISREG(st.st_mode)) {
+    // A device or a pipe holds nothing that could be kept: the bytes go to it as they come.
+    produceInto(fd.get(), fileName, produce);
+  } else {
+    // The file is emptied only once every byte exists, so that a producer that fails or a full
+    // disk midway leaves it as it was. Without any place for the bytes meanwhile, they go
+    // straight into the emptied file.
+    const UniqueFd staged = openStagingFile(folder);
+    if (staged.get() >= 0) produceInto(staged.get(), fileName, produce);
+    if (::ftruncate(fd.get(), 0) != 0) fail(fileName, errno);
+    if (staged.get() >= 0) {
+      copyStagedBytes(fileName, staged.get(), fd.get());
+    } else {
+      produceInto(fd.get(), fileName, produce);
+    }
+    if (::fsync(fd.get()) != 0) fail(fileName, errno);
+  }
   if (::close(fd.release()) != 0) fail(fileName, errno);
 }
 
 // Returns false, having changed nothing, when the folder takes no new file after all.
 bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
                       const std::string& name, const struct stat* existing,
-                      std::string_view bytes) {
+                      const std::function<void(FileSink&)>& produce) {
   Temporary temp(folder.fd.get(), TemporaryKind::File);
   UniqueFd fd(temp.create());
   if (fd.get() < 0) {
@@ -149,7 +202,7 @@ bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
     if (existing != nullptr && (err == EACCES || err == EPERM || err == EROFS)) return false;
     fail(fileName, err);
   }
-  if (const int err = writeAll(fd.get(), bytes)) fail(fileName, err);
+  produceInto(fd.get(), fileName, produce);
   if (existing != nullptr) {
     // Owner before mode: a change of owner clears the set-id bits the mode may carry. A process
     // may not give a file away, but it may still set a group it belongs to.
@@ -195,8 +248,31 @@ std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
   return data;
 }
 
-void writeWholeFile(const std::string& fileName, std::string_view bytes,
-                    std::span<const std::string> sourceFiles) {
+FileSink::FileSink(int fd, std::string fileName)
+    : fd_(fd),
+      fileName_(std::move(fileName)),
+      buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
+
+void FileSink::write(std::string_view bytes) {
+  if (bytes.size() > kBufferSize - used_) {
+    flush();
+    // A piece as large as the buffer gains nothing from being copied into it first.
+    if (bytes.size() >= kBufferSize) {
+      if (const int err = writeAll(fd_, bytes)) fail(fileName_, err);
+      return;
+    }
+  }
+  if (!bytes.empty()) std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void FileSink::flush() {
+  const std::size_t size = std::exchange(used_, 0);
+  if (const int err = writeAll(fd_, {buffer_.get(), size})) fail(fileName_, err);
+}
+
+void writeWholeFileFrom(const std::string& fileName, const std::function<void(FileSink&)>& produce,
+                        std::span<const std::string> sourceFiles) {
   // The temporary file lies in the target's folder, so the rename cannot cross file systems, and
   // its name is short, so a target name at the length limit still works.
   const Place place = splitPath(followLinks(fileName));
@@ -215,7 +291,7 @@ void writeWholeFile(const std::string& fileName, std::string_view bytes,
     // A device or a pipe is written to, never replaced by a file; a file with other names
     // would lose them to a replacement.
     if (!S_ISREG(st.st_mode) || st.st_nlink > 1) {
-      writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
+      writeInPlace(fileName, folder, place.name, produce, sourceFiles);
       return;
     }
   }
@@ -224,12 +300,18 @@ void writeWholeFile(const std::string& fileName, std::string_view bytes,
   if (::fstat(folder.fd.get(), &folderSt) != 0) fail(fileName, errno);
   if (const int err = writeDenied(folder.fd.get(), ".", folderSt, W_OK | X_OK)) {
     if (!exists) fail(fileName, err);
-    writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
+    writeInPlace(fileName, folder, place.name, produce, sourceFiles);
     return;
   }
-  if (!writeByReplacing(fileName, folder, place.name, exists ? &st : nullptr, bytes)) {
-    writeInPlace(fileName, folder, place.name, bytes, sourceFiles);
+  if (!writeByReplacing(fileName, folder, place.name, exists ? &st : nullptr, produce)) {
+    writeInPlace(fileName, folder, place.name, produce, sourceFiles);
   }
+}
+
+void writeWholeFile(const std::string& fileName, std::string_view bytes,
+                    std::span<const std::string> sourceFiles) {
+  writeWholeFileFrom(
+      fileName, [bytes](FileSink& sink) { sink.write(bytes); }, sourceFiles);
 }
 
 bool writeNewFolder(const std::string& folder, std::size_t count,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,14 +15,45 @@ namespace kestrel {
 // Reads a whole file. Throws IoError with the file name and the system's reason.
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName);
 
-// Writes a file completely or not at all: the bytes go to a temporary file beside it, which then
-// replaces the target, keeping its mode, owner and group. A symbolic link is followed and stays
-// a link. A target with other hard links, or one in a folder that takes no new files, is
-// rewritten in place instead, so that the links and the write survive.
+// Where a streaming write puts its bytes: they gather in a buffer of a few hundred KB and reach
+// the file in large pieces. A piece the file does not take (a full disk, an I/O error) throws
+// IoError with the name of the file being written and the system's reason.
+class FileSink {
+ public:
+  static constexpr std::size_t kBufferSize = 256 * 1024;
+
+  // The sink writes to fd, which stays the caller's; fileName is what its errors name.
+  FileSink(int fd, std::string fileName);
+  FileSink(const FileSink&) = delete;
+  FileSink& operator=(const FileSink&) = delete;
+
+  void write(std::string_view bytes);
+  // Hands what the buffer holds to the file.
+  void flush();
+
+ private:
+  int fd_;
+  std::string fileName_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+};
+
+// Writes a file completely or not at all: produce writes the bytes into the sink, which takes
+// them to a temporary file beside the target; only when everything is written and on the disk
+// does it replace the target, keeping its mode, owner and group. A symbolic link is followed and
+// stays a link. A target with other hard links, or one in a folder that takes no new files, is
+// rewritten in place instead, so that the links and the write survive; the bytes are first
+// gathered in an unnamed temporary file, so that a failure while producing them still leaves the
+// target as it was. A device or a pipe gets the bytes as they come.
 //
 // Never touches a file that is one of sourceFiles under any name, nor a file that may not be
 // written. Throws IoError with the file name and the system's reason (or "is the file the
-// document was read from").
+// document was read from"), or what produce throws; the target is then unchanged and no
+// temporary file is left. produce runs once, and not at all when the target is refused.
+void writeWholeFileFrom(const std::string& fileName, const std::function<void(FileSink&)>& produce,
+                        std::span<const std::string> sourceFiles = {});
+
+// The same for bytes already in memory.
 void writeWholeFile(const std::string& fileName, std::string_view bytes,
                     std::span<const std::string> sourceFiles = {});
 

@@ -1,5 +1,8 @@
 #include "explorer/PmWriter.h"
 
+#include <functional>
+#include <string_view>
+
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/FileIo.h"
@@ -8,14 +11,17 @@ namespace kestrel::pm {
 
 namespace {
 
-void appendBlock(std::string& out, const BlockModel& model, std::size_t g) {
-  out += '[' + std::to_string(model.blockNumbers[g]) + "]\r\n";
+// Hands the lines of block g (its header, then its marked records) to `line`, without line ends.
+void blockLines(const BlockModel& model, std::size_t g,
+                const std::function<void(std::string_view)>& line) {
+  std::string text = '[' + std::to_string(model.blockNumbers[g]) + ']';
+  line(text);
   const Block& block = model.blocks[g];
   for (std::size_t i = 0; i < block.records.size(); ++i) {
     if (!block.recordMarks[i]) continue;
-    out += std::to_string(block.recordNumbers[i]) + '=';
-    out += hexText(block.records[i].bytes);
-    out += "\r\n";
+    text.assign(std::to_string(block.recordNumbers[i])).append(1, '=');
+    appendHexText(text, block.records[i].bytes);
+    line(text);
   }
 }
 
@@ -24,7 +30,8 @@ void appendBlock(std::string& out, const BlockModel& model, std::size_t g) {
 std::string dumpText(const BlockModel& model) {
   std::string out;
   for (std::size_t g = 0; g < model.blocks.size(); ++g) {
-    if (model.blockMarks[g]) appendBlock(out, model, g);
+    if (!model.blockMarks[g]) continue;
+    blockLines(model, g, [&](std::string_view line) { out.append(line).append("\r\n"); });
   }
   return out;
 }
@@ -32,14 +39,23 @@ std::string dumpText(const BlockModel& model) {
 void writeDump(Document& doc, const std::string& chosenName) {
   const BlockModel& model = doc.model;
   doc.setProgressMaximum(model.lastBlock());
-  std::string text;
-  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
-    // The position in the model, not the block's number: every block is named, marked or not.
-    doc.setStatus(std::string("Сохранение блока "_cp) + std::to_string(g));
-    if (model.blockMarks[g]) appendBlock(text, model, g);
-    doc.setProgressPosition(static_cast<int>(g));
-  }
-  writeWholeFile(chosenName + ".pm", text, doc.sourceFiles);
+  // Block by block into the file: the dump of a large model is never held whole in memory.
+  writeWholeFileFrom(
+      chosenName + ".pm",
+      [&](FileSink& file) {
+        const std::function<void(std::string_view)> line = [&](std::string_view text) {
+          file.write(text);
+          file.write("\r\n");
+        };
+        for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+          // The position in the model, not the block's number: every block is named, marked or
+          // not.
+          doc.setStatus(std::string("Сохранение блока "_cp) + std::to_string(g));
+          if (model.blockMarks[g]) blockLines(model, g, line);
+          doc.setProgressPosition(static_cast<int>(g));
+        }
+      },
+      doc.sourceFiles);
   doc.setStatus("");
   doc.setProgressPosition(0);
 }

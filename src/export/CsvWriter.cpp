@@ -4,47 +4,72 @@ namespace kestrel::output {
 
 namespace {
 
-void addTable(std::vector<std::string>& lines, const ResultTable& table, char separator) {
-  std::string header = csvField(table.columnCaption(0), separator);
+// Unquoted, a separator or line break inside a value would shift every later column.
+bool needsQuotes(std::string_view text, char separator) {
+  for (const char c : text) {
+    if (c == separator || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
+void appendField(std::string& out, std::string_view text, char separator) {
+  if (!needsQuotes(text, separator)) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+void tableLines(const ResultTable& table, char separator,
+                const std::function<void(std::string_view)>& line) {
+  // One text for every line of the table, so that a long table costs no allocation per line.
+  std::string text;
+  appendField(text, table.columnCaption(0), separator);
   for (std::size_t c = 1; c < table.columnCount(); ++c) {
     if (table.columnWidth(c) > 0) {
-      header += separator;
-      header += csvField(table.columnCaption(c), separator);
+      text += separator;
+      appendField(text, table.columnCaption(c), separator);
     }
   }
-  lines.push_back(std::move(header));
+  line(text);
   for (std::size_t r = 0; r < table.rowCount(); ++r) {
-    std::string line = csvField(table.cell(r, 0), separator);
+    text.clear();
+    appendField(text, table.cell(r, 0), separator);
     for (std::size_t c = 1; c < table.columnCount(); ++c) {
       if (table.columnWidth(c) > 0) {
-        line += separator;
-        line += csvField(table.cell(r, c), separator);
+        text += separator;
+        appendField(text, table.cell(r, c), separator);
       }
     }
-    lines.push_back(std::move(line));
+    line(text);
   }
 }
 
 }  // namespace
 
 std::string csvField(const std::string& text, char separator) {
-  // Unquoted, a separator or line break inside a value would shift every later column.
-  if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
+  std::string out;
+  appendField(out, text, separator);
   return out;
+}
+
+void forEachCsvLine(const Document& doc, Sections sections, char separator,
+                    const std::function<void(std::string_view)>& line) {
+  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
+    tableLines(doc.phonebook, separator, line);
+  if (sections.calls && doc.calls.rowCount() >= 2) tableLines(doc.calls, separator, line);
+  if (sections.calendar && doc.calendar.rowCount() >= 2) tableLines(doc.calendar, separator, line);
 }
 
 std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator) {
   std::vector<std::string> lines;
-  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
-    addTable(lines, doc.phonebook, separator);
-  if (sections.calls && doc.calls.rowCount() >= 2) addTable(lines, doc.calls, separator);
-  if (sections.calendar && doc.calendar.rowCount() >= 2) addTable(lines, doc.calendar, separator);
+  forEachCsvLine(doc, sections, separator,
+                 [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

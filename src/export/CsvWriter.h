@@ -2,7 +2,9 @@
 // CSV of a document's phonebook, call log and calendar: shown columns only, one header line
 // per table, windows-1251.
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Document.h"
@@ -10,8 +12,12 @@
 
 namespace kestrel::output {
 
-// The CSV lines (without line ends) with `separator` (';' or ','). A table takes part only when
-// its section is chosen and it holds at least two rows.
+// Hands the CSV lines (without line ends) with `separator` (';' or ',') to `line` one at a time,
+// in order. A table takes part only when its section is chosen and it holds at least two rows.
+void forEachCsvLine(const Document& doc, Sections sections, char separator,
+                    const std::function<void(std::string_view)>& line);
+
+// The same lines gathered.
 std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator);
 
 // A field as CSV writes it: unchanged, or in double quotes with inner quotes doubled when it

@@ -6,34 +6,45 @@ namespace kestrel::output {
 
 namespace {
 
-void addSection(std::vector<std::string>& lines, const ResultTable& table, std::string_view title) {
-  lines.emplace_back(title);
+void sectionLines(const ResultTable& table, std::string_view title,
+                  const std::function<void(std::string_view)>& line) {
+  line(title);
+  // One text for every line of the section, so that a long table costs no allocation per line.
+  std::string text;
   for (std::size_t r = 0; r < table.rowCount(); ++r) {
-    lines.push_back("----------" + std::to_string(r + 1) + "----------");
+    text.assign("----------").append(std::to_string(r + 1)).append("----------");
+    line(text);
     // The caption (column 0) is the row's running number and is left out; hidden columns are
     // written like shown ones, only empty cells are skipped.
     for (std::size_t c = 1; c < table.columnCount(); ++c) {
-      const std::string& text = table.cell(r, c);
-      if (!text.empty()) lines.push_back(table.columnCaption(c) + ": " + text);
+      const std::string& cell = table.cell(r, c);
+      if (cell.empty()) continue;
+      text.assign(table.columnCaption(c)).append(": ").append(cell);
+      line(text);
     }
   }
 }
 
 }  // namespace
 
-std::vector<std::string> reportLines(const Document& doc, Sections sections) {
-  std::vector<std::string> lines;
+void forEachReportLine(const Document& doc, Sections sections,
+                       const std::function<void(std::string_view)>& line) {
   // A table of a single row is left out: only two rows or more make a section.
   if (sections.phonebook && doc.phonebook.rowCount() >= 2)
-    addSection(lines, doc.phonebook, "ЗАПИСНАЯ КНИЖКА"_cp);
+    sectionLines(doc.phonebook, "ЗАПИСНАЯ КНИЖКА"_cp, line);
   if (sections.calls && doc.calls.rowCount() >= 2) {
-    lines.emplace_back("      ");
-    addSection(lines, doc.calls, "ВЫЗОВЫ"_cp);
+    line("      ");
+    sectionLines(doc.calls, "ВЫЗОВЫ"_cp, line);
   }
   if (sections.calendar && doc.calendar.rowCount() >= 2) {
-    lines.emplace_back("      ");
-    addSection(lines, doc.calendar, "КАЛЕНДАРЬ"_cp);
+    line("      ");
+    sectionLines(doc.calendar, "КАЛЕНДАРЬ"_cp, line);
   }
+}
+
+std::vector<std::string> reportLines(const Document& doc, Sections sections) {
+  std::vector<std::string> lines;
+  forEachReportLine(doc, sections, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

@@ -2,6 +2,7 @@
 // The readable report of a document's phonebook, call log and calendar: what the text format
 // writes and what printing prints.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,13 @@
 
 namespace kestrel::output {
 
-// The report's lines (windows-1251, without line ends). A table takes part only when its
-// section is chosen and it holds at least two rows.
+// Hands the report's lines (windows-1251, without line ends) to `line` one at a time, in order,
+// so that a report larger than memory allows is never held whole. A table takes part only when
+// its section is chosen and it holds at least two rows.
+void forEachReportLine(const Document& doc, Sections sections,
+                       const std::function<void(std::string_view)>& line);
+
+// The same lines gathered, for printing.
 std::vector<std::string> reportLines(const Document& doc, Sections sections);
 
 // The lines joined into file bytes: every line, the last one included, ended by CR LF.

@@ -9,6 +9,22 @@ namespace kestrel::output {
 
 namespace {
 
+using LineProducer = std::function<void(const std::function<void(std::string_view)>&)>;
+
+// The lines go to the file one at a time, each ended by CR LF: a report of a large dump is
+// never held whole in memory.
+void writeLines(const std::string& fileName, const Document& doc, const LineProducer& lines) {
+  writeWholeFileFrom(
+      fileName,
+      [&](FileSink& file) {
+        lines([&](std::string_view line) {
+          file.write(line);
+          file.write("\r\n");
+        });
+      },
+      doc.sourceFiles);
+}
+
 // One card per phonebook row in a new directory; the section choice does not apply here.
 std::optional<std::string> saveVcards(const Document& doc, const std::string& directory,
                                       VcardCharset charset) {
@@ -38,17 +54,16 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
   // The extension is appended whatever the name already ends with: list.txt → list.txt.txt.
   switch (*format) {
     case SaveFormat::Text:
-      writeWholeFile(target.fileName + ".txt", joinLines(reportLines(doc, sections)),
-                     doc.sourceFiles);
+      writeLines(target.fileName + ".txt", doc,
+                 [&](const auto& line) { forEachReportLine(doc, sections, line); });
       return std::nullopt;
     case SaveFormat::CsvSemicolon:
-      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ';')),
-                     doc.sourceFiles);
+    case SaveFormat::CsvComma: {
+      const char separator = *format == SaveFormat::CsvSemicolon ? ';' : ',';
+      writeLines(target.fileName + ".csv", doc,
+                 [&](const auto& line) { forEachCsvLine(doc, sections, separator, line); });
       return std::nullopt;
-    case SaveFormat::CsvComma:
-      writeWholeFile(target.fileName + ".csv", joinLines(csvLines(doc, sections, ',')),
-                     doc.sourceFiles);
-      return std::nullopt;
+    }
     case SaveFormat::VcardUtf8:
       return saveVcards(doc, target.fileName, VcardCharset::Utf8);
     case SaveFormat::Vcard1251:

@@ -82,16 +82,67 @@ TEST(CliShow, UnreadableFilesNameTheFileAndTheReason) {
   }
 }
 
-// A standard output that fails (a full disk, a closed pipe) is a failed command.
-TEST(CliShow, AFailingStandardOutputExitsWithOne) {
-  struct FullDisk : std::streambuf {
-    int overflow(int) override { return traits_type::eof(); }
-  } full;
-  std::ostream out(&full);
-  std::ostringstream err;
+// A PM dump whose JSON is many times the size of the output buffer.
+std::string largeDump() {
+  PmBuilder dump;
+  dump.block(4);
+  for (int record = 0; record < 3000; ++record)
+    dump.record(record, std::vector<std::uint8_t>(100, static_cast<std::uint8_t>(record)));
+  return dump.text();
+}
+
+// The output is byte for byte what the JSON library writes for the same value, however many
+// pieces it goes out in and whatever the texts hold: control characters, quotes, backslashes,
+// a path that is not UTF-8.
+TEST(CliShow, PrintsCompactJsonAsTheLibraryWritesIt) {
   test::TempDir dir;
-  EXPECT_EQ(run({"show", dir.write("a.pm", PmBuilder().block(4).text())}, out, err), 1);
-  EXPECT_NE(err.str().find("cannot write the standard output"), std::string::npos) << err.str();
+  const std::string cards =
+      dir.write("cards.vcf",
+                "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+                "N;ENCODING=QUOTED-PRINTABLE:c=01=08=09=0A=0C=0D=1B=7F\"\\\r\n"
+                "END:VCARD\r\n");
+  const std::string notUtf8 = dir.write("x\xFF\xC3.pm", PmBuilder().block(4).text());
+  const std::string large = dir.write("large.pm", largeDump());
+  // The JSON printed, checked to be the library's own form, and its size.
+  const auto shown = [](const std::vector<std::string>& args) {
+    const Result r = runCli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto json = nlohmann::ordered_json::parse(r.out);
+    EXPECT_TRUE(r.out == json.dump() + "\n") << args.back();
+    return std::pair{json, r.out.size()};
+  };
+  EXPECT_EQ(shown({"show", cards}).first["tables"]["phonebook"]["rows"][0][1],
+            "c\x01\b\t\n\f\r\x1b\x7f\"\\");
+  EXPECT_EQ(shown({"show", notUtf8}).first["caption"], dir.file("x\uFFFD\uFFFD.pm"));
+  EXPECT_EQ(shown({"show", "--summary", notUtf8}).first["caption"], dir.file("x\uFFFD\uFFFD.pm"));
+  EXPECT_GT(shown({"show", large}).second, 500'000u);
+}
+
+// An output that fails (a full disk, a closed pipe) at once, midway through a large document or
+// only when it is flushed makes a failed command.
+TEST(CliShow, AFailingStandardOutputExitsWithOne) {
+  struct FailingOutput : std::streambuf {
+    FailingOutput(std::size_t room, bool syncFails) : room(room), syncFails(syncFails) {}
+    int overflow(int c) override { return room > 0 ? (--room, c) : traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize n) override {
+      const auto taken = std::min(room, static_cast<std::size_t>(n));
+      room -= taken;
+      return static_cast<std::streamsize>(taken);
+    }
+    int sync() override { return syncFails ? -1 : 0; }
+    std::size_t room;
+    bool syncFails;
+  };
+  test::TempDir dir;
+  const std::string large = dir.write("large.pm", largeDump());
+  for (const auto& [room, syncFails] :
+       {std::pair<std::size_t, bool>{0, false}, {100'000, false}, {SIZE_MAX, true}}) {
+    FailingOutput failing(room, syncFails);
+    std::ostream out(&failing);
+    std::ostringstream err;
+    EXPECT_EQ(run({"show", large}, out, err), 1) << room;
+    EXPECT_NE(err.str().find("cannot write the standard output"), std::string::npos) << err.str();
+  }
 }
 
 // Every line kestrel-cli prints is one line of UTF-8, whatever the file name holds.

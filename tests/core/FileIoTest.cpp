@@ -1,6 +1,7 @@
 #include "core/FileIo.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 #include <set>
 #include <stdexcept>
 
@@ -88,11 +90,111 @@ TEST(FileIo, WritesCompletelyOrNotAtAll) {
   EXPECT_THROW(writeWholeFile(target, "lost"), IoError);
   detail::setBeforeReplaceHook(nullptr);
   EXPECT_EQ(test::readFile(target), "new text");
-  // A place that cannot hold the file leaves nothing behind.
-  EXPECT_THROW(writeWholeFile(dir.file("out.txt/inner"), "x"), IoError);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                          std::filesystem::directory_iterator()),
-            1);
+}
+
+// Pieces of every size, some larger than the sink's buffer, arrive in order and complete, whether
+// the file is new, replaced or rewritten in place.
+TEST(FileIo, StreamedPiecesArriveExactly) {
+  test::TempDir dir;
+  const std::size_t sizes[] = {0, 1, FileSink::kBufferSize - 3, 7, 2 * FileSink::kBufferSize + 1};
+  std::string all(std::accumulate(std::begin(sizes), std::end(sizes), std::size_t{0}), ' ');
+  for (std::size_t i = 0; i < all.size(); ++i)
+    all[i] = static_cast<char>('a' + i % 23);
+  const auto produce = [&](FileSink& sink) {
+    std::size_t at = 0;
+    for (const std::size_t size : sizes)
+      sink.write(std::string_view(all).substr(std::exchange(at, at + size), size));
+  };
+  const std::string shared = dir.write("shared.txt", "old");
+  ASSERT_EQ(::link(shared.c_str(), dir.file("shared-too.txt").c_str()), 0);
+  for (const std::string& target : {dir.file("new.txt"), dir.write("old.txt", "old"), shared}) {
+    writeWholeFileFrom(target, produce);
+    EXPECT_TRUE(test::readFile(target) == all) << target;
+  }
+  EXPECT_TRUE(test::readFile(dir.file("shared-too.txt")) == all);
+}
+
+// Limits the size of the files this process writes, so that a write stops short as on a full
+// disk; the signal such a write raises is ignored meanwhile.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    const rlimit limited{bytes, previous_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~ScopedFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, signal_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*signal_)(int);
+};
+
+// Whatever stops a streamed write (the disk, the place, the target or the producer itself), the
+// target stays as it was and no temporary file is left. A file error names the file as given,
+// and a target refused at once is refused before anything is produced.
+TEST(FileIo, FailedStreamedWriteLeavesTheTargetAsItWas) {
+  test::TempDir dir;
+  dir.write("plain", "x");
+  fs::create_directory(dir.path() / "folder.txt");
+  const std::string kept = dir.write("kept.txt", "old");
+  const std::string shared = dir.write("shared.txt", "old");
+  ASSERT_EQ(::link(shared.c_str(), dir.file("shared-too.txt").c_str()), 0);
+  const std::string closed = dir.file("closed");
+  fs::create_directory(closed);
+  const std::string closedKept = dir.write("closed/kept.txt", "old");
+  ASSERT_EQ(::chmod(closed.c_str(), 0555), 0);
+  const bool fullDevice = ::access("/dev/full", W_OK) == 0;
+  if (fullDevice) {
+    ASSERT_EQ(::symlink("/dev/full", dir.file("full.txt").c_str()), 0);
+  }
+
+  struct Case {
+    std::string name;
+    std::string target;
+    std::string reason;  // empty: the producer gives up midway
+    int produced;
+    rlim_t sizeLimit = RLIM_INFINITY;
+  };
+  std::vector<Case> cases = {
+      {"file size limit", kept, std::strerror(EFBIG), 1, FileSink::kBufferSize},
+      {"folder that takes no new file", closed + "/new.txt", std::strerror(EACCES), 0},
+      {"parent that is a file", dir.file("plain/inner.txt"), std::strerror(ENOTDIR), 0},
+      {"target that is a folder", dir.file("folder.txt"), std::strerror(EISDIR), 0},
+      {"producer gives up", kept, "", 1},
+      {"producer gives up on a file with two names", shared, "", 1},
+      {"producer gives up in a folder that takes no new file", closedKept, "", 1},
+  };
+  if (fullDevice) cases.push_back({"full disk", dir.file("full.txt"), std::strerror(ENOSPC), 1});
+  const std::set<std::string> names = namesIn(dir.path());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int produced = 0;
+    const auto produce = [&](FileSink& sink) {
+      ++produced;
+      sink.write(std::string(3 * FileSink::kBufferSize, 'n'));
+      if (c.reason.empty()) throw std::runtime_error("gave up");
+    };
+    try {
+      const ScopedFileSizeLimit limit(c.sizeLimit);
+      writeWholeFileFrom(c.target, produce);
+      ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.fileName(), c.target);
+      EXPECT_EQ(e.reason(), c.reason);
+    } catch (const std::runtime_error& e) {
+      EXPECT_TRUE(c.reason.empty()) << e.what();
+    }
+    EXPECT_EQ(produced, c.produced);
+    for (const std::string& file : {kept, shared, closedKept})
+      EXPECT_TRUE(test::readFile(file) == "old") << file;
+    EXPECT_EQ(namesIn(dir.path()), names);
+    EXPECT_EQ(namesIn(closed), std::set<std::string>{"kept.txt"});
+  }
+  ::chmod(closed.c_str(), 0755);
 }
 
 TEST(FileIo, ReplacementKeepsModeAndOwner) {

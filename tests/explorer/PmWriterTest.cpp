@@ -61,6 +61,7 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   EXPECT_EQ(view.statuses[doc.model.blockCount()], "");
   EXPECT_EQ(view.maximum, doc.model.lastBlock());
   EXPECT_EQ(test::readFile(dir.file("again.pm.pm")), test::readFile(dir.file("copy.pm")));
+  EXPECT_EQ(test::readFile(dir.file("copy.pm")), dumpText(doc.model));
   Document copy;
   ASSERT_TRUE(loadDump(copy, dir.file("copy.pm")));
   EXPECT_EQ(shapeOf(copy.model), shapeOf(doc.model));

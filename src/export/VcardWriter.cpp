@@ -29,7 +29,7 @@ std::string quotedPrintable(std::string_view value) {
 // One property line: `prefix` ends with ':'. A value holding a line break would cut the card,
 // so such a value is written quoted-printable and its parameters say so.
 std::string propertyLine(std::string_view prefix, std::string_view value) {
-  if (value.find_first_of("\r\n") == std::string_view::npos)
+  if (findEither(value, '\r', '\n') == std::string_view::npos)
     return std::string(prefix) + std::string(value);
   std::string params(prefix.substr(0, prefix.size() - 1));
   if (const auto at = params.find(k8BitParameter); at != std::string::npos) {

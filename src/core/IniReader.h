@@ -1,9 +1,11 @@
 #pragma once
 // An index over INI-style text ("[section]" lines and "key=value" lines): section names and key
 // names in file order and the value text of a key, matched regardless of ASCII letter case.
-// Built in one pass; no limit on the number of sections, keys or value length. It does not copy
-// the text: the bytes it is built on must outlive it (a document keeps its file image for as
-// long as its index). A line that starts with "[" but holds no "]" is no section header.
+// Built in one pass that notes where each section's lines lie; a section's keys are read from
+// its lines when asked for, so the index stays small however many keys the text holds. No limit
+// on the number of sections, keys or value length. It does not copy the text: the bytes it is
+// built on must outlive it (a document keeps its file image for as long as its index). A line
+// that starts with "[" but holds no "]" is no section header.
 
 #include <cstdint>
 #include <span>
@@ -28,7 +30,7 @@ class IniReader {
   std::size_t sectionCount() const { return sections_.size(); }
   std::vector<std::string> sectionNames() const;
   // The keys of the first section of that name, in file order; empty when there is none.
-  std::span<const Key> keys(std::string_view section) const;
+  std::vector<Key> keys(std::string_view section) const;
   std::vector<std::string> keyNames(std::string_view section) const;
   // The value of the key in the section; an empty text when either is absent.
   std::string value(std::string_view section, std::string_view key) const;
@@ -36,13 +38,13 @@ class IniReader {
  private:
   struct Section {
     std::string_view name;
-    std::size_t firstKey = 0;
-    std::size_t keyCount = 0;
+    std::size_t begin = 0;  // the section's lines: after its header up to the next one
+    std::size_t end = 0;
   };
   const Section* find(std::string_view section) const;
 
+  std::string_view text_;
   std::vector<Section> sections_;
-  std::vector<Key> keys_;
   std::unordered_map<std::string, std::size_t> firstByName_;  // lower-case name → section
 };
 

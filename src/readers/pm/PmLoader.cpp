@@ -178,7 +178,12 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
     const int number = parseDecimal(name);
     scanner.findBlockHeader(name);
     const std::size_t block = doc.model.addBlock(number, true);
-    for (const IniReader::Key& key : doc.pmIni->keys(name)) {
+    const auto keys = doc.pmIni->keys(name);
+    Block& records = doc.model.blocks[block];
+    records.recordNumbers.reserve(keys.size());
+    records.recordMarks.reserve(keys.size());
+    records.records.reserve(keys.size());
+    for (const IniReader::Key& key : keys) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
     }
     doc.setProgressPosition(static_cast<int>(g));

@@ -1,5 +1,6 @@
 #include "readers/vcard/VcardReader.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
@@ -13,22 +14,43 @@ namespace kestrel::vcard {
 
 namespace {
 
-// The property name of a line: up to the first ";" or ":", without a group prefix.
-std::string_view propertyName(std::string_view line) {
-  std::string_view name = line.substr(0, findEither(line, ';', ':'));
-  if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name.remove_prefix(dot + 1);
-  return name;
+// A logical line taken apart once: "group.NAME;PARAM;PARAM:value".
+struct Property {
+  std::string_view name;    // up to the first ";" or ":", without a group prefix
+  std::string_view head;    // everything before the first ":" (the whole line without one)
+  std::string_view params;  // between the name and the first ":"
+  std::string_view value;   // after the first ":"
+  bool hasColon = false;
+  bool named = false;  // the line holds a ";" or a ":"
+};
+
+Property split(std::string_view line) {
+  Property p;
+  const std::size_t nameEnd = findEither(line, ';', ':');
+  p.named = nameEnd != std::string_view::npos;
+  p.name = line.substr(0, nameEnd);
+  if (const auto dot = p.name.rfind('.'); dot != std::string_view::npos)
+    p.name.remove_prefix(dot + 1);
+  if (!p.named) {
+    p.head = line;
+    return p;
+  }
+  const std::size_t colon = line[nameEnd] == ':' ? nameEnd : line.find(':', nameEnd + 1);
+  p.hasColon = colon != std::string_view::npos;
+  p.head = line.substr(0, colon);
+  if (p.hasColon) {
+    if (colon != nameEnd) p.params = line.substr(nameEnd + 1, colon - nameEnd - 1);
+    p.value = line.substr(colon + 1);
+  }
+  return p;
 }
 
 enum class Encoding { Plain, QuotedPrintable, Base64 };
 
-// The encoding a line's parameters name: they stand between the name and the first ":", each
-// after its ";".
-Encoding encodingOf(std::string_view line) {
-  const std::size_t colon = line.find(':');
-  const std::size_t nameEnd = findEither(line, ';', ':');
-  if (colon == std::string_view::npos || nameEnd == colon) return Encoding::Plain;
-  std::string_view rest = line.substr(nameEnd + 1, colon - nameEnd - 1);
+// The encoding the parameters name, each after its ";".
+Encoding encodingOf(const Property& property) {
+  std::string_view rest = property.params;
+  if (rest.empty()) return Encoding::Plain;
   for (;;) {
     const std::size_t semi = rest.find(';');
     std::string_view p = rest.substr(0, semi);
@@ -121,31 +143,7 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
   }
 }
 
-}  // namespace
-
-void addVcardFile(Document& doc, std::string_view bytes) {
-  doc.information.addRow("", 1);
-  doc.information.addRow("", 1);
-  ResultTable::Row* row = &addPhonebookRow(doc);
-  bool cardEnded = false;
-  forEachLogicalLine(bytes, [&](std::string_view line) {
-    if (encodingOf(line) == Encoding::Base64)
-      return;  // a photo or a key: nothing a phonebook cell holds
-    const int kind = propertyKind(line);
-    const std::string value = propertyValue(line);
-    const bool vcardValue = equalsNoCase(trimmed(value), "VCARD");
-    if (kind == kVcfBegin && vcardValue && cardEnded) {
-      // The next card of the same file gets a row of its own.
-      row = &addPhonebookRow(doc);
-      cardEnded = false;
-    } else if (vcardValue && equalsNoCase(propertyName(line), "END")) {
-      cardEnded = true;
-    }
-    applyLine(doc, *row, kind, value);
-  });
-}
-
-int propertyKind(std::string_view line) {
+int kindOf(const Property& property) {
   static constexpr std::array<std::pair<std::string_view, int>, 12> kKinds = {{
       {"N", kVcfName},
       {"FN", kVcfFormalName},
@@ -161,26 +159,56 @@ int propertyKind(std::string_view line) {
       {"VERSION", kVcfVersion},
   }};
   // A line with neither ";" nor ":" names no property.
-  if (findEither(line, ';', ':') == std::string_view::npos) return kVcfOther;
-  const std::string_view name = propertyName(line);
+  if (!property.named) return kVcfOther;
   for (const auto& [known, kind] : kKinds) {
-    if (equalsNoCase(name, known)) return kind;
+    if (equalsNoCase(property.name, known)) return kind;
   }
   return kVcfOther;
 }
 
-std::string propertyValue(std::string_view line) {
-  const std::size_t colon = line.find(':');
-  if (colon == std::string_view::npos) return {};
-  const bool cp1251 = line.substr(0, colon).find("1251") != std::string_view::npos;
-  std::string value(line.substr(colon + 1));
-  for (char& c : value) {
-    if (c == ';') c = ' ';
-  }
+std::string valueOf(const Property& property, Encoding encoding) {
+  if (!property.hasColon) return {};
+  const bool cp1251 = property.head.find("1251") != std::string_view::npos;
+  std::string value(property.value);
+  std::replace(value.begin(), value.end(), ';', ' ');
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
-  if (encodingOf(line) == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
+  if (encoding == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
   if (!cp1251 && !fromUtf8InPlace(value)) value.clear();
   return value;
+}
+
+}  // namespace
+
+void addVcardFile(Document& doc, std::string_view bytes) {
+  doc.information.addRow("", 1);
+  doc.information.addRow("", 1);
+  ResultTable::Row* row = &addPhonebookRow(doc);
+  bool cardEnded = false;
+  forEachLogicalLine(bytes, [&](std::string_view line) {
+    const Property property = split(line);
+    const Encoding encoding = encodingOf(property);
+    if (encoding == Encoding::Base64) return;  // a photo or a key: nothing a phonebook cell holds
+    const int kind = kindOf(property);
+    const std::string value = valueOf(property, encoding);
+    const bool vcardValue = equalsNoCase(trimmed(value), "VCARD");
+    if (kind == kVcfBegin && vcardValue && cardEnded) {
+      // The next card of the same file gets a row of its own.
+      row = &addPhonebookRow(doc);
+      cardEnded = false;
+    } else if (vcardValue && equalsNoCase(property.name, "END")) {
+      cardEnded = true;
+    }
+    applyLine(doc, *row, kind, value);
+  });
+}
+
+int propertyKind(std::string_view line) {
+  return kindOf(split(line));
+}
+
+std::string propertyValue(std::string_view line) {
+  const Property property = split(line);
+  return valueOf(property, encodingOf(property));
 }
 
 void forEachLogicalLine(std::string_view bytes,
@@ -222,8 +250,8 @@ void forEachLogicalLine(std::string_view bytes,
       // Only the newly joined part can hold the first ":"; the parameters end there.
       if (const auto at = line.find(':', searchFrom); at != std::string::npos) {
         colon = at;
-        quotedPrintable =
-            encodingOf(std::string_view(line).substr(0, at + 1)) == Encoding::QuotedPrintable;
+        quotedPrintable = encodingOf(split(std::string_view(line).substr(0, at + 1))) ==
+                          Encoding::QuotedPrintable;
       }
     }
     softBreak = colon && quotedPrintable && !line.empty() && line.back() == '=';

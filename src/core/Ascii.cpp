@@ -31,14 +31,6 @@ std::string asciiLower(std::string_view text) {
   return out;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 std::string twoDigits(int value) {
   return (value >= 0 && value < 10 ? "0" : "") + std::to_string(value);
 }

@@ -81,7 +81,13 @@ constexpr char asciiLower(char c) {
 std::string asciiLower(std::string_view text);
 
 // Equal apart from the letter case of ASCII letters.
-bool equalsNoCase(std::string_view a, std::string_view b);
+constexpr bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
 
 // "07" for 7, "12" for 12, "123" for 123.
 std::string twoDigits(int value);

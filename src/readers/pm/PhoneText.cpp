@@ -33,9 +33,13 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
   // end of a buffer of that size, and the unused front is dropped at the end.
   std::string text(static_cast<std::size_t>(last - first + 1), '\0');
   std::size_t at = text.size();
+  // Every position from first to last lies inside the record; the byte before the first one
+  // may not, and reads as 0.
+  const std::uint8_t* bytes = record.span().data();
   for (std::ptrdiff_t i = last; i >= first; --i) {
-    std::uint8_t lo = littleEndian ? record.at(i - 1) : record.at(i);
-    const std::uint8_t hi = littleEndian ? record.at(i) : record.at(i - 1);
+    const std::uint8_t before = i > 0 ? bytes[i - 1] : 0;
+    std::uint8_t lo = littleEndian ? before : bytes[i];
+    const std::uint8_t hi = littleEndian ? bytes[i] : before;
     if (lo <= 9) continue;
     if (hi == 0) {
       if (lo == 0xA1)

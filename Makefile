@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR ?= build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan clean format
+.PHONY: deps configure build run test asan bench clean format
 
 deps:
 	@./scripts/install-deps
@@ -22,6 +22,23 @@ test: build
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+# The benchmark report, from an optimised build of its own over large generated dumps. The inputs
+# are written once, and again only when their generator has changed.
+BENCH_BUILD := build/release
+BENCH_DATA := $(BENCH_BUILD)/bench-data
+BENCH_RUNS ?= 3
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target make-dumps kestrel-bench
+	@generator="$$(md5sum < $(BENCH_BUILD)/bench/make-dumps)"; \
+	if [ "$$(cat $(BENCH_DATA)/generator.md5 2>/dev/null)" != "$$generator" ]; then \
+	  echo "Writing the benchmark inputs into $(BENCH_DATA)"; \
+	  $(BENCH_BUILD)/bench/make-dumps $(BENCH_DATA) >/dev/null && \
+	  echo "$$generator" > $(BENCH_DATA)/generator.md5; \
+	fi
+	@$(BENCH_BUILD)/bench/kestrel-bench $(BENCH_DATA) --runs $(BENCH_RUNS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,188 @@
+#include "ChildRun.h"
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fstream>
+
+// mimalloc's collection of freed memory; null when the program was linked without mimalloc.
+extern "C" [[gnu::weak]] void mi_collect(bool force);
+
+namespace kestrel::bench {
+
+namespace {
+
+long statusKb(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  const std::size_t n = std::strlen(field);
+  while (std::getline(in, line)) {
+    if (line.compare(0, n, field) == 0 && line.size() > n && line[n] == ':')
+      return std::atol(line.c_str() + n + 1);
+  }
+  return -1;
+}
+
+// The child's report, sent through the pipe as it lies in memory.
+struct Report {
+  double seconds = -1;
+  long setupKb = -1;
+  long workPeakKb = -1;
+  long items = -1;
+  char failure[240] = {};
+};
+
+void writeAll(int fd, const void* data, std::size_t size) {
+  const auto* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+bool readAll(int fd, void* data, std::size_t size) {
+  auto* p = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::read(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string exitText(int status) {
+  if (WIFSIGNALED(status))
+    return "killed by signal " + std::to_string(WTERMSIG(status)) + " (" +
+           strsignal(WTERMSIG(status)) + ")";
+  if (WIFEXITED(status)) return "exited with " + std::to_string(WEXITSTATUS(status));
+  return "ended abnormally";
+}
+
+}  // namespace
+
+void Probe::setupDone() {
+  // Memory the set-up freed would otherwise stay resident and hide what the work itself takes:
+  // it goes back to the system first, so that the figure is the set-up's live memory. The
+  // programs allocate with mimalloc where it was built in, and the system's allocator otherwise.
+  if (mi_collect != nullptr) mi_collect(true);
+  ::malloc_trim(0);
+  setupKb_ = residentKb();
+  // Writing 5 to clear_refs starts the peak (VmHWM) afresh at the present resident size.
+  if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
+long residentKb() {
+  return statusKb("VmRSS");
+}
+
+long peakResidentKb() {
+  return statusKb("VmHWM");
+}
+
+Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds) {
+  Sample sample;
+  int fds[2];
+  if (::pipe(fds) != 0) {
+    sample.failure = std::string("pipe: ") + std::strerror(errno);
+    return sample;
+  }
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    sample.failure = std::string("fork: ") + std::strerror(errno);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return sample;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(limitSeconds);
+    Report report;
+    try {
+      Probe probe;
+      work(probe);
+      report.seconds = probe.seconds();
+      report.setupKb = probe.setupKb();
+      report.workPeakKb = probe.setupKb() >= 0 ? peakResidentKb() : -1;
+      report.items = probe.items();
+    } catch (const std::exception& e) {
+      std::snprintf(report.failure, sizeof report.failure, "%s", e.what());
+    } catch (...) {
+      std::snprintf(report.failure, sizeof report.failure, "unknown exception");
+    }
+    writeAll(fds[1], &report, sizeof report);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  Report report;
+  const bool got = readAll(fds[0], &report, sizeof report);
+  ::close(fds[0]);
+  int status = 0;
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  }
+  sample.peakKb = usage.ru_maxrss;
+  if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    sample.failure = exitText(status);
+  } else if (report.failure[0] != '\0') {
+    sample.failure = report.failure;
+  } else if (report.seconds < 0) {
+    sample.failure = "the work timed nothing";
+  } else {
+    sample.ok = true;
+    sample.seconds = report.seconds;
+    sample.setupKb = report.setupKb;
+    sample.workPeakKb = report.workPeakKb;
+    sample.items = report.items;
+  }
+  return sample;
+}
+
+double timeCommand(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv)
+    args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::fflush(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) ::dup2(null, STDOUT_FILENO);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+}  // namespace kestrel::bench

@@ -1,0 +1,408 @@
+// The benchmark report: kestrel-bench DIR [--runs N] [--only TEXT].
+//
+// Times the readers and exporters over the inputs make-dumps wrote into DIR/full and DIR/half,
+// each run in a process of its own, and prints one line per figure: the median time, the peak
+// memory, the baseline program's median time over the same input, their ratio and the goal with
+// PASS or FAIL; then, per figure, how the time grows from half to full size. The desktop's
+// figure follows when app-open-bench lies beside this program. The exit status is 0 whatever
+// the verdicts: this is a report, not a test.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ChildRun.h"
+#include "ReportLine.h"
+#include "core/Document.h"
+#include "explorer/PmWriter.h"
+#include "export/SaveCommand.h"
+#include "export/SpreadsheetExport.h"
+#include "export/XlsxSpreadsheet.h"
+#include "readers/eeprom/EepromReader.h"
+#include "readers/gdfs/GdfsReader.h"
+#include "readers/pm/PmDecoder.h"
+#include "readers/pm/PmLoader.h"
+#include "readers/vcard/VcardReader.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kestrel::Document;
+using kestrel::bench::formatted;
+using kestrel::bench::kbToMb;
+using kestrel::bench::Probe;
+using kestrel::bench::ReportLine;
+using kestrel::bench::Sample;
+
+constexpr long kSlackKb = 64 * 1024;
+constexpr double kScalingGoal = 2.2;
+
+// What a figure's peak memory is held to.
+enum class PeakGoal {
+  None,
+  TwiceFile,         // the process at most 2 × the file + 64 MB
+  FileAndHalf,       // the process at most 1.5 × the file + 64 MB
+  DocumentPlusSlack  // the work at most 64 MB above the loaded document
+};
+
+struct Figure {
+  std::string name{};
+  std::string file{};  // the input inside the size's folder
+  // The work; `scratch` is an empty folder for what it writes.
+  std::function<void(Probe&, const std::string& input, const fs::path& scratch)> work{};
+  std::string itemsLabel{};  // what Probe::setItems counts; empty when nothing
+  // The baseline program and its arguments, the input last; empty for none.
+  std::vector<std::string> baseline{};
+  std::string baselineFile{};  // its input, when not `file`
+  double ratioGoal = 0;        // 0: no goal on the ratio
+  PeakGoal peakGoal = PeakGoal::None;
+  // The work's set-up is a loaded document: its peak is shown above the document's memory.
+  bool aboveDocument = false;
+};
+
+long rowsOf(const Document& doc) {
+  return static_cast<long>(doc.phonebook.rowCount() + doc.calls.rowCount() +
+                           doc.calendar.rowCount());
+}
+
+// The document of the PM dump, loaded as the set-up of an export.
+void loadPmSetup(Probe& probe, Document& doc, const std::string& input) {
+  if (!kestrel::pm::loadDump(doc, input)) throw std::runtime_error("the PM dump did not load");
+  probe.setupDone();
+}
+
+void saveAs(Probe& probe, const std::string& input, const fs::path& target, int filterIndex) {
+  Document doc;
+  loadPmSetup(probe, doc, input);
+  probe.start();
+  const auto warning =
+      kestrel::output::saveDocument(doc, {true, true, true}, {target.string(), filterIndex});
+  probe.stop();
+  if (warning) throw std::runtime_error("the save warned");
+}
+
+std::vector<Figure> figures() {
+  using kestrel::output::SaveFormat;
+  std::vector<Figure> list;
+  const std::vector<std::string> xxd = {"xxd", "-r", "-p"};
+  const std::vector<std::string> md5sum = {"md5sum"};
+
+  list.push_back({.name = "pm load+decode",
+                  .file = "dump.pm",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path&) {
+                        Document doc;
+                        probe.start();
+                        const bool ok = kestrel::pm::loadDump(doc, input);
+                        probe.stop();
+                        if (!ok) throw std::runtime_error("the PM dump did not load");
+                        probe.setItems(rowsOf(doc));
+                      },
+                  .itemsLabel = "rows",
+                  .baseline = xxd,
+                  .baselineFile = "dump.pm.payload",
+                  .ratioGoal = 0.40,
+                  .peakGoal = PeakGoal::TwiceFile});
+  // The loader runs the contents decoder itself; its share is timed again over the loaded
+  // block model with the tables emptied.
+  list.push_back(
+      {.name = "pm decode",
+       .file = "dump.pm",
+       .work =
+           [](Probe& probe, const std::string& input, const fs::path&) {
+             Document doc;
+             if (!kestrel::pm::loadDump(doc, input))
+               throw std::runtime_error("the PM dump did not load");
+             for (kestrel::ResultTable* table : {&doc.phonebook, &doc.calls, &doc.calendar})
+               table->clear();
+             probe.setupDone();
+             probe.start();
+             kestrel::pm::decodeContents(doc);
+             probe.stop();
+             probe.setItems(rowsOf(doc));
+           },
+       .itemsLabel = "rows",
+       .aboveDocument = true});
+  const auto gdfs = [](Probe& probe, const std::string& input, const fs::path&) {
+    Document doc;
+    probe.start();
+    kestrel::gdfs::loadDump(doc, input);
+    probe.stop();
+    probe.setItems(rowsOf(doc));
+  };
+  list.push_back({.name = "gdfs .gdfs load",
+                  .file = "dump.gdfs",
+                  .work = gdfs,
+                  .itemsLabel = "rows",
+                  .baseline = xxd,
+                  .ratioGoal = 1.5});
+  list.push_back({.name = "gdfs .gdf load",
+                  .file = "dump.gdf",
+                  .work = gdfs,
+                  .itemsLabel = "rows",
+                  .baseline = xxd,
+                  .ratioGoal = 1.5});
+  list.push_back({.name = "gdfs .bin load",
+                  .file = "dump.bin",
+                  .work = gdfs,
+                  .itemsLabel = "rows",
+                  .baseline = md5sum,
+                  .ratioGoal = 6,
+                  .peakGoal = PeakGoal::FileAndHalf});
+  list.push_back({.name = "eeprom load",
+                  .file = "eeprom.img",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path&) {
+                        Document doc;
+                        probe.start();
+                        kestrel::eeprom::loadDump(doc, input);
+                        probe.stop();
+                        probe.setItems(static_cast<long>(doc.model.recordCount()));
+                      },
+                  .itemsLabel = "records",
+                  .baseline = md5sum,
+                  .ratioGoal = 2});
+  list.push_back({.name = "vcard import",
+                  .file = "cards.vcf",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path&) {
+                        Document doc;
+                        probe.start();
+                        const bool ok = kestrel::vcard::readVcardFiles(doc, {input});
+                        probe.stop();
+                        if (!ok) throw std::runtime_error("the vCard file was not read");
+                        probe.setItems(rowsOf(doc));
+                      },
+                  .itemsLabel = "rows",
+                  .baseline = {"iconv", "-f", "UTF-8", "-t", "WINDOWS-1251//TRANSLIT"},
+                  .ratioGoal = 2});
+
+  // The exporters, each over the document of the PM dump.
+  const auto saving = [](const char* name, SaveFormat format, PeakGoal goal) {
+    return Figure{.name = name,
+                  .file = "dump.pm",
+                  .work =
+                      [format](Probe& probe, const std::string& input, const fs::path& scratch) {
+                        saveAs(probe, input, scratch / "out", static_cast<int>(format));
+                      },
+                  .peakGoal = goal,
+                  .aboveDocument = true};
+  };
+  list.push_back(saving("export text report", SaveFormat::Text, PeakGoal::DocumentPlusSlack));
+  list.push_back(saving("export csv (;)", SaveFormat::CsvSemicolon, PeakGoal::DocumentPlusSlack));
+  list.push_back(saving("export vcard utf-8", SaveFormat::VcardUtf8, PeakGoal::None));
+  list.push_back(saving("export vcard 1251", SaveFormat::Vcard1251, PeakGoal::None));
+  list.push_back({.name = "export xlsx",
+                  .file = "dump.pm",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path& scratch) {
+                        Document doc;
+                        loadPmSetup(probe, doc, input);
+                        bool written = false;
+                        kestrel::output::XlsxSpreadsheet book(
+                            [&](kestrel::output::XlsxSpreadsheet& b) {
+                              b.writeWorkbook((scratch / "book.xlsx").string(), doc.sourceFiles);
+                              written = true;
+                              return true;
+                            });
+                        probe.start();
+                        kestrel::output::exportToSpreadsheet(doc, book);
+                        probe.stop();
+                        if (!written) throw std::runtime_error("the workbook was not written");
+                      },
+                  .aboveDocument = true});
+  list.push_back({.name = "pm writer",
+                  .file = "dump.pm",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path& scratch) {
+                        Document doc;
+                        if (!kestrel::pm::loadDump(doc, input))
+                          throw std::runtime_error("the PM dump did not load");
+                        // Every block and record marked: the whole model is written.
+                        kestrel::BlockModel& model = doc.model;
+                        std::fill(model.blockMarks.begin(), model.blockMarks.end(), true);
+                        for (kestrel::Block& block : model.blocks)
+                          std::fill(block.recordMarks.begin(), block.recordMarks.end(), true);
+                        probe.setupDone();
+                        probe.start();
+                        kestrel::pm::writeDump(doc, (scratch / "copy").string());
+                        probe.stop();
+                      },
+                  .peakGoal = PeakGoal::DocumentPlusSlack,
+                  .aboveDocument = true});
+  return list;
+}
+
+void emptyFolder(const fs::path& folder) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    fs::remove_all(entry.path());
+}
+
+struct Measured {
+  bool ok = false;
+  double seconds = 0;
+};
+
+std::string baselineLabel(const Figure& f) {
+  std::string label;
+  for (const std::string& a : f.baseline)
+    label += a + " ";
+  return label + (f.baselineFile.empty() ? f.file : f.baselineFile);
+}
+
+// The peak a figure shows: the process's, or what the work took above its document (the
+// document's resident size can shrink a little while the work runs: that counts as nothing).
+long shownPeak(const Figure& f, const Sample& s) {
+  return f.aboveDocument ? std::max(0L, s.workPeakKb - s.setupKb) : s.peakKb;
+}
+
+// One figure at one size: its line, and the line of its memory goal where it has one.
+Measured measure(const Figure& f, const fs::path& folder, const std::string& size, int runs,
+                 const fs::path& scratch) {
+  const std::string input = (folder / f.file).string();
+  ReportLine line(f.name, size);
+  std::vector<double> times;
+  Sample worst;  // the run of the highest peak
+  for (int r = 0; r < runs; ++r) {
+    const Sample s =
+        kestrel::bench::runInChild([&](Probe& probe) { f.work(probe, input, scratch); });
+    emptyFolder(scratch);
+    if (!s.ok) {
+      line.add("FAILED: " + s.failure).print();
+      return {};
+    }
+    times.push_back(s.seconds);
+    if (r == 0 || shownPeak(f, s) > shownPeak(f, worst)) worst = s;
+  }
+  const double seconds = kestrel::bench::median(times);
+  line.seconds(seconds);
+  if (f.aboveDocument) {
+    line.add(formatted("peak +%.0f MB over the document's %.0f MB", kbToMb(shownPeak(f, worst)),
+                       kbToMb(worst.setupKb)));
+  } else {
+    line.peak(worst.peakKb);
+  }
+
+  if (!f.baseline.empty()) {
+    std::vector<std::string> argv = f.baseline;
+    argv.push_back((folder / (f.baselineFile.empty() ? f.file : f.baselineFile)).string());
+    std::vector<double> baseTimes;
+    for (int r = 0; r < runs; ++r)
+      baseTimes.push_back(kestrel::bench::timeCommand(argv));
+    const bool baseOk =
+        std::all_of(baseTimes.begin(), baseTimes.end(), [](double t) { return t >= 0; });
+    if (!baseOk) {
+      line.add("baseline " + baselineLabel(f) + ": could not be run");
+    } else {
+      const double base = kestrel::bench::median(baseTimes);
+      const double ratio = seconds / base;
+      line.add(formatted("baseline %s %.3f s  ratio %.2f", baselineLabel(f).c_str(), base, ratio));
+      if (f.ratioGoal > 0) line.goal(formatted("<= %.2f", f.ratioGoal), ratio <= f.ratioGoal);
+    }
+  }
+  if (f.peakGoal == PeakGoal::DocumentPlusSlack)
+    line.goal("<= document + 64 MB", shownPeak(f, worst) <= kSlackKb);
+  if (!f.itemsLabel.empty()) line.add(formatted("(%ld %s)", worst.items, f.itemsLabel.c_str()));
+  line.print();
+
+  if (f.peakGoal == PeakGoal::TwiceFile || f.peakGoal == PeakGoal::FileAndHalf) {
+    const bool twice = f.peakGoal == PeakGoal::TwiceFile;
+    const long fileKb = static_cast<long>(fs::file_size(input) / 1024);
+    const long limitKb = (twice ? 2 * fileKb : fileKb * 3 / 2) + kSlackKb;
+    ReportLine(f.name + " peak", size)
+        .peak(worst.peakKb)
+        .add(formatted("file %.0f MB", kbToMb(fileKb)))
+        .goal(formatted("<= %s × file + 64 MB = %.0f MB", twice ? "2" : "1.5", kbToMb(limitKb)),
+              worst.peakKb <= limitKb)
+        .print();
+  }
+  return {true, seconds};
+}
+
+// The desktop's figure, when its program was built beside this one.
+void runAppOpenBench(const fs::path& dir, int runs) {
+  std::error_code ec;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  const fs::path program = self.parent_path() / "app-open-bench";
+  if (ec || !fs::exists(program)) return;
+  const std::string path = program.string();
+  const std::string data = dir.string();
+  const std::string count = std::to_string(runs);
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::execl(path.c_str(), path.c_str(), data.c_str(), "--runs", count.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  if (pid > 0) ::waitpid(pid, &status, 0);
+}
+
+int usage() {
+  std::cerr << "usage: kestrel-bench DIR [--runs N] [--only TEXT]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir;
+  int runs = 3;
+  std::string only;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--runs" && i + 1 < argc) {
+      const std::string_view value = argv[++i];
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), runs);
+      if (ec != std::errc() || end != value.data() + value.size() || runs < 1) return usage();
+    } else if (arg == "--only" && i + 1 < argc) {
+      only = argv[++i];
+    } else if (dir.empty() && !arg.starts_with("-")) {
+      dir = arg;
+    } else {
+      return usage();
+    }
+  }
+  if (dir.empty()) return usage();
+  const std::vector<std::string> sizes = {"full", "half"};
+  if (!fs::exists(fs::path(dir) / "full" / "dump.pm")) {
+    std::cerr << "kestrel-bench: " << dir << " holds no inputs; write them with make-dumps\n";
+    return 1;
+  }
+
+  std::printf("Kestrel benchmarks over %s, median of %d runs\n", dir.c_str(), runs);
+  const kestrel::test::TempDir scratch;
+  for (const Figure& f : figures()) {
+    if (!only.empty() && f.name.find(only) == std::string::npos) continue;
+    std::vector<Measured> results;
+    for (const std::string& size : sizes) {
+      const fs::path folder = fs::path(dir) / size;
+      if (fs::exists(folder / f.file))
+        results.push_back(measure(f, folder, size, runs, scratch.path()));
+    }
+    if (results.size() == 2 && results[0].ok && results[1].ok) {
+      const double growth = results[0].seconds / results[1].seconds;
+      ReportLine(f.name, "full/half")
+          .add(formatted("ratio %.2f", growth))
+          .goal(formatted("<= %.1f", kScalingGoal), growth <= kScalingGoal)
+          .print();
+    }
+  }
+  if (only.empty() || std::string_view("app open").find(only) != std::string_view::npos)
+    runAppOpenBench(dir, runs);
+  return 0;
+}

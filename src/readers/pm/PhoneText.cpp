@@ -1,6 +1,7 @@
 #include "readers/pm/PhoneText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "core/Ascii.h"
@@ -118,18 +119,20 @@ std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
   // Walk back over the payload (cut at the record's end) and collect the bytes as hexadecimal
   // digits until a byte equals the number of digits collected so far, rounded up to even: that
   // byte is the digit count in front of the packed digits.
-  std::string reversed;
+  // At most two digits for each of at most 255 bytes.
+  std::array<char, 512> reversed;
+  std::size_t count = 0;
   const std::ptrdiff_t last = lastInside(record, payload, length);
   for (std::ptrdiff_t i = last; i >= payload && i >= 0; --i) {
     const std::uint8_t v = record.at(i);
     const std::size_t even = static_cast<std::size_t>(v) + (v % 2);
-    if (even == reversed.size()) break;
-    reversed += kHexDigits[v & 0x0F];
-    if (v >= 0x10) reversed += kHexDigits[v >> 4];
+    if (even == count) break;
+    reversed[count++] = kHexDigits[v & 0x0F];
+    if (v >= 0x10) reversed[count++] = kHexDigits[v >> 4];
   }
   std::string number;
-  for (auto it = reversed.rbegin(); it != reversed.rend() && number.size() < 20; ++it) {
-    const char c = numberCharacter(*it);
+  for (std::size_t k = count; k > 0 && number.size() < 20; --k) {
+    const char c = numberCharacter(reversed[k - 1]);
     if (c == 0) break;
     number += c;
   }

@@ -1,6 +1,24 @@
 #include "core/Ascii.h"
 
+#include <memory>
+
 namespace kestrel {
+
+const std::array<std::int16_t, 65536>& HexPairs::table() {
+  static const auto values = [] {
+    auto t = std::make_unique<std::array<std::int16_t, 65536>>();
+    for (int high = 0; high < 256; ++high) {
+      for (int low = 0; low < 256; ++low) {
+        const int h = hexDigitValue(static_cast<std::uint8_t>(high));
+        const int l = hexDigitValue(static_cast<std::uint8_t>(low));
+        (*t)[static_cast<std::size_t>(high << 8 | low)] =
+            static_cast<std::int16_t>((h | l) < 0 ? -1 : h * 16 + l);
+      }
+    }
+    return t;
+  }();
+  return *values;
+}
 
 std::size_t EitherSearch::Found::next(std::string_view text, std::size_t from) {
   if (at == static_cast<std::size_t>(-1) || at < from) {

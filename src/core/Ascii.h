@@ -38,6 +38,20 @@ constexpr int hexDigitValue(char c) {
   return hexDigitValue(static_cast<std::uint8_t>(c));
 }
 
+// The byte two hexadecimal digits of either case stand for, or -1 when either is no digit: one
+// look-up in a table of all 65 536 pairs, for readers that decode millions of them.
+class HexPairs {
+ public:
+  HexPairs() : values_(table()) {}
+  int value(std::uint8_t high, std::uint8_t low) const {
+    return values_[static_cast<std::size_t>(high) << 8 | low];
+  }
+
+ private:
+  static const std::array<std::int16_t, 65536>& table();
+  const std::array<std::int16_t, 65536>& values_;
+};
+
 // The first position at or after `from` that holds either character, or npos. A plain scan:
 // find_first_of would search the pair anew for every byte of the text.
 constexpr std::size_t findEither(std::string_view text, char a, char b, std::size_t from = 0) {

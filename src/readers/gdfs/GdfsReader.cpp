@@ -133,15 +133,15 @@ std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
   // The run usually ends at its line's CR: room for that many bytes at once.
   const std::ptrdiff_t lineEnd = nextByte(image, q, kCr);
   if (lineEnd > q) bytes.reserve(static_cast<std::size_t>((lineEnd - q) / step + 1));
+  const HexPairs pairs;
   while (q < n && p[q] != kCr) {
     if (q + 1 >= n) {
       if (hexDigitValue(p[q]) >= 0) break;
       throw FormatError("not a hexadecimal digit pair");
     }
-    const int high = hexDigitValue(p[q]);
-    const int low = hexDigitValue(p[q + 1]);
-    if ((high | low) < 0) throw FormatError("not a hexadecimal digit pair");
-    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    const int value = pairs.value(p[q], p[q + 1]);
+    if (value < 0) throw FormatError("not a hexadecimal digit pair");
+    bytes.push_back(static_cast<std::uint8_t>(value));
     q += step;
   }
   return q;

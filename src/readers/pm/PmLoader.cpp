@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <span>
 
 #include "core/Ascii.h"
@@ -30,29 +29,11 @@ inline std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
   return static_cast<std::uint8_t>(h * 16 + l);
 }
 
-// The byte of every pair of characters (first character in the high 8 bits), or -1 when either
-// is no hexadecimal digit: one look-up per pair of a record's value.
-const std::array<std::int16_t, 65536>& pairValues() {
-  static const auto table = [] {
-    auto values = std::make_unique<std::array<std::int16_t, 65536>>();
-    for (int high = 0; high < 256; ++high) {
-      for (int low = 0; low < 256; ++low) {
-        const int h = hexDigitValue(static_cast<std::uint8_t>(high));
-        const int l = hexDigitValue(static_cast<std::uint8_t>(low));
-        (*values)[static_cast<std::size_t>(high * 256 + low)] =
-            static_cast<std::int16_t>((h | l) < 0 ? -1 : h * 16 + l);
-      }
-    }
-    return values;
-  }();
-  return *table;
-}
-
 // The digit pairs from `digits` on into `bytes`, one byte each.
 void decodePairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes) {
-  const auto& values = pairValues();
+  const HexPairs pairs;
   for (std::uint8_t& b : bytes) {
-    const std::int16_t v = values[static_cast<std::size_t>(digits[0] << 8 | digits[1])];
+    const int v = pairs.value(digits[0], digits[1]);
     if (v < 0) notHexadecimal();
     b = static_cast<std::uint8_t>(v);
     digits += 2;

@@ -14,7 +14,6 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -193,21 +192,10 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dir;
-  int runs = 3;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--runs" && i + 1 < argc) {
-      const std::string_view value = argv[++i];
-      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), runs);
-      if (ec != std::errc() || end != value.data() + value.size() || runs < 1) return usage();
-    } else if (dir.empty() && !arg.starts_with("-")) {
-      dir = arg;
-    } else {
-      return usage();
-    }
-  }
-  if (dir.empty()) return usage();
+  const auto arguments = kestrel::bench::parseArguments(argc, argv, false);
+  if (!arguments) return usage();
+  const std::string& dir = arguments->dir;
+  const int runs = arguments->runs;
   const std::string dump = (std::filesystem::path(dir) / "full" / "dump.pm").string();
   if (!std::filesystem::exists(dump)) {
     std::cerr << "app-open-bench: " << dump << " does not exist; write it with make-dumps\n";

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <string_view>
 
 // mimalloc's collection of freed memory; null when the program was linked without mimalloc.
 extern "C" [[gnu::weak]] void mi_collect(bool force);
@@ -183,6 +185,27 @@ double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t mid = values.size() / 2;
   return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+std::optional<Arguments> parseArguments(int argc, char** argv, bool acceptOnly) {
+  Arguments a;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--runs" && i + 1 < argc) {
+      const std::string_view value = argv[++i];
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), a.runs);
+      if (ec != std::errc() || end != value.data() + value.size() || a.runs < 1)
+        return std::nullopt;
+    } else if (acceptOnly && arg == "--only" && i + 1 < argc) {
+      a.only = argv[++i];
+    } else if (a.dir.empty() && !arg.starts_with("-")) {
+      a.dir = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (a.dir.empty()) return std::nullopt;
+  return a;
 }
 
 }  // namespace kestrel::bench

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,15 @@ double timeCommand(const std::vector<std::string>& argv);
 
 // The middle value (the mean of the two middle ones for an even count); 0 for none.
 double median(std::vector<double> values);
+
+// The benchmark programs' command line: DIR [--runs N], and [--only TEXT] where `only` is
+// accepted; nothing when the arguments are not of that form.
+struct Arguments {
+  std::string dir;
+  int runs = 3;
+  std::string only;
+};
+std::optional<Arguments> parseArguments(int argc, char** argv, bool acceptOnly);
 
 // Resident memory of this process now and at its peak, in KiB (from /proc/self/status).
 long residentKb();

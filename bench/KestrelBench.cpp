@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -360,24 +359,11 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dir;
-  int runs = 3;
-  std::string only;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--runs" && i + 1 < argc) {
-      const std::string_view value = argv[++i];
-      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), runs);
-      if (ec != std::errc() || end != value.data() + value.size() || runs < 1) return usage();
-    } else if (arg == "--only" && i + 1 < argc) {
-      only = argv[++i];
-    } else if (dir.empty() && !arg.starts_with("-")) {
-      dir = arg;
-    } else {
-      return usage();
-    }
-  }
-  if (dir.empty()) return usage();
+  const auto arguments = kestrel::bench::parseArguments(argc, argv, true);
+  if (!arguments) return usage();
+  const std::string& dir = arguments->dir;
+  const int runs = arguments->runs;
+  const std::string& only = arguments->only;
   const std::vector<std::string> sizes = {"full", "half"};
   if (!fs::exists(fs::path(dir) / "full" / "dump.pm")) {
     std::cerr << "kestrel-bench: " << dir << " holds no inputs; write them with make-dumps\n";

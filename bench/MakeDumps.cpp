@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "support/DemoDump.h"
 #include "support/GdfsBuilder.h"
 #include "support/PhoneRecords.h"
 #include "support/PmBuilder.h"
@@ -263,13 +264,6 @@ class PmFiles {
   OutputFile payload_;
 };
 
-// An information value: the text and the 0 byte the phone ends it with.
-Bytes info(const std::string& s) {
-  Bytes out(s.begin(), s.end());
-  out.push_back(0x00);
-  return out;
-}
-
 Bytes contactRecord(Rng& rng) {
   using namespace kestrel::test::phone;
   const Person p = person(rng);
@@ -344,20 +338,9 @@ void writePm(const fs::path& folder, const Counts& counts, std::uint64_t seed) {
   PmFiles files(folder);
   {
     PmBuilder b;
-    b.block(4)
-        .record(3, info(digits(rng, 10)))
-        .record(4, info("0512345"))
-        .record(5, info("0500001"))
-        .record(6, info("0201234"))
-        .record(9, info("1000"))
-        .record(18, info("35" + digits(rng, 13)))
-        .blankLine()
-        .block(31)
-        .record(4, info("DSP 3.10"))
-        .blankLine()
-        .block(35)
-        .record(0, info("0"))
-        .blankLine();
+    const std::string serial = digits(rng, 10);
+    const std::string imei = "35" + digits(rng, 13);
+    addInformationBlocks(b, serial, imei);
     files.add(b);
   }
   // The user's data, in the blocks the phone keeps it in.

@@ -27,9 +27,13 @@ constexpr int kGridFontPixels = 9;
 constexpr int kGridLetterCount = 416;
 }  // namespace
 
+int selectedRow(const QListWidget& list) {
+  const QListWidgetItem* item = list.currentItem();
+  return item != nullptr && item->isSelected() ? list.row(item) : -1;
+}
+
 int ListWidgetCheckList::selected() const {
-  const QListWidgetItem* item = list_.currentItem();
-  return item != nullptr && item->isSelected() ? list_.row(item) : -1;
+  return selectedRow(list_);
 }
 
 bool ListWidgetCheckList::checked(int item) const {

@@ -19,6 +19,9 @@ class DocumentWindow;
 class MainWindow;
 class ResultTableModel;
 
+// The row of a list's selected item, or -1 when no item is selected.
+int selectedRow(const QListWidget& list);
+
 // A list widget as the explorer's check list. Changes made through it are not taken for the
 // user's: they raise none of the handlers.
 class ListWidgetCheckList : public explorer::CheckList {

@@ -20,8 +20,7 @@ constexpr auto kPmFilter = ".pm|*.pm*";
 
 // The line selected in a list, as the document holds it; nothing when no line is selected.
 explorer::Selection selectedLine(const QListWidget& list, const std::vector<std::string>& texts) {
-  const QListWidgetItem* item = list.currentItem();
-  const int row = item != nullptr && item->isSelected() ? list.row(item) : -1;
+  const int row = selectedRow(list);
   if (row < 0 || static_cast<std::size_t>(row) >= texts.size()) return std::nullopt;
   return texts[static_cast<std::size_t>(row)];
 }

@@ -57,14 +57,14 @@ std::vector<std::string> IniReader::sectionNames() const {
   return out;
 }
 
-const IniReader::Section* IniReader::find(std::string_view section) const {
+const IniReader::Section* IniReader::sectionNamed(std::string_view section) const {
   const auto it = firstByName_.find(asciiLower(section));
   return it == firstByName_.end() ? nullptr : &sections_[it->second];
 }
 
 std::vector<IniReader::Key> IniReader::keys(std::string_view section) const {
   std::vector<Key> out;
-  const Section* s = find(section);
+  const Section* s = sectionNamed(section);
   if (s == nullptr) return out;
   forEachLine(text_, s->begin, s->end, [&out](std::string_view line, std::size_t, std::size_t) {
     if (const std::size_t eq = line.find('='); eq != std::string_view::npos)
@@ -82,11 +82,16 @@ std::vector<std::string> IniReader::keyNames(std::string_view section) const {
   return out;
 }
 
-std::string IniReader::value(std::string_view section, std::string_view key) const {
+std::optional<std::string_view> IniReader::find(std::string_view section,
+                                                std::string_view key) const {
   for (const Key& k : keys(section)) {
-    if (equalsNoCase(k.name, key)) return std::string(k.value);
+    if (equalsNoCase(k.name, key)) return k.value;
   }
-  return {};
+  return std::nullopt;
+}
+
+std::string IniReader::value(std::string_view section, std::string_view key) const {
+  return std::string(find(section, key).value_or(std::string_view()));
 }
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 // that starts with "[" but holds no "]" is no section header.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,7 +33,9 @@ class IniReader {
   // The keys of the first section of that name, in file order; empty when there is none.
   std::vector<Key> keys(std::string_view section) const;
   std::vector<std::string> keyNames(std::string_view section) const;
-  // The value of the key in the section; an empty text when either is absent.
+  // The value of the first key of that name in the section; nothing when either is absent.
+  std::optional<std::string_view> find(std::string_view section, std::string_view key) const;
+  // The same value as text; an empty text when either is absent.
   std::string value(std::string_view section, std::string_view key) const;
 
  private:
@@ -41,7 +44,7 @@ class IniReader {
     std::size_t begin = 0;  // the section's lines: after its header up to the next one
     std::size_t end = 0;
   };
-  const Section* find(std::string_view section) const;
+  const Section* sectionNamed(std::string_view section) const;
 
   std::string_view text_;
   std::vector<Section> sections_;

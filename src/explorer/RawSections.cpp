@@ -56,16 +56,10 @@ void showValueOfLine(Document& doc, const Selection& section, const Selection& l
   const std::string_view name = selected(section);
   const std::string_view whole = selected(line);
   const std::string_view key = whole.substr(0, whole.find('='));
-  std::string value = "NO";
-  if (doc.pmIni) {
-    for (const IniReader::Key& k : doc.pmIni->keys(name)) {
-      if (equalsNoCase(k.name, key)) {
-        value = std::string(k.value);
-        break;
-      }
-    }
-  }
-  ValueText text = decodeValue(value);
+  // A key the section lacks reads as "NO".
+  const std::optional<std::string_view> found =
+      doc.pmIni ? doc.pmIni->find(name, key) : std::nullopt;
+  ValueText text = decodeValue(found.value_or("NO"));
   doc.memo = {std::move(text.shifted), std::move(text.plain)};
 }
 

@@ -18,15 +18,14 @@ Bytes info(const std::string& s) {
 
 }  // namespace
 
-std::string demoPmText() {
-  PmBuilder pm;
+void addInformationBlocks(PmBuilder& pm, const std::string& serial, const std::string& imei) {
   pm.block(4)
-      .record(3, info("0123456789"))
+      .record(3, info(serial))
       .record(4, info("0512345"))
       .record(5, info("0500001"))
       .record(6, info("0201234"))
       .record(9, info("1000"))
-      .record(18, info("353456789012345"))
+      .record(18, info(imei))
       .blankLine()
       .block(31)
       .record(4, info("DSP 3.10"))
@@ -34,6 +33,11 @@ std::string demoPmText() {
       .block(35)
       .record(0, info("0"))
       .blankLine();
+}
+
+std::string demoPmText() {
+  PmBuilder pm;
+  addInformationBlocks(pm, "0123456789", "353456789012345");
 
   pm.block(51)
       .record(0, calendarRecord({.year = 2012, .month = 3, .day = 8, .title = u"Купить цветы"}))

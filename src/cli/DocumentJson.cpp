@@ -149,8 +149,8 @@ void writeTable(JsonOut& json, const ResultTable& table) {
   for (const auto& r : table.rows()) {
     if (!std::exchange(first, false)) json.raw(",");
     json.raw("[").text(r.caption);
-    for (const auto& cell : r.subItems)
-      json.raw(",").text(cell);
+    for (std::size_t k = 0; k < r.subItemCount(); ++k)
+      json.raw(",").text(r.subItem(k));
     json.raw("]");
   }
   json.raw("]}");

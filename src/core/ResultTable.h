@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,19 +18,53 @@ class ResultTable {
     std::string caption;
     int width = 0;
   };
-  struct Row {
+
+  // A row's sub-items live in one of two forms. The row being filled keeps one text per
+  // sub-item, so cells may be set and appended to in any order at the cost of their length.
+  // Once a later row is added, the table packs it: every sub-item one after another in one
+  // block behind their end offsets, which costs a fraction of the memory of separate texts on
+  // tables of hundreds of thousands of rows. Changing a packed row unpacks it first.
+  class Row {
+   public:
     std::string caption;
-    std::vector<std::string> subItems;
+
+    Row() = default;
+    Row(const Row& other);
+    Row& operator=(const Row& other);
+    Row(Row&&) noexcept = default;
+    Row& operator=(Row&&) noexcept = default;
+    ~Row() = default;
 
     void setCaption(std::string text) { caption = std::move(text); }
-    void addSubItem(std::string text) { subItems.push_back(std::move(text)); }
-    // Sub-item k, or an empty text when the row holds fewer.
-    const std::string& subItem(std::size_t k) const;
+    std::size_t subItemCount() const;
+    // Sub-item k, or an empty text when the row holds fewer. The view stays valid until the
+    // row is changed or packed.
+    std::string_view subItem(std::size_t k) const;
+    void addSubItem(std::string_view text);
     // Replaces sub-item k; a row holding fewer sub-items is first filled up with empty ones.
-    void setSubItem(std::size_t k, std::string text);
+    void setSubItem(std::size_t k, std::string_view text);
     // Appends to sub-item k in place (filling up like setSubItem), so a cell built of many
     // pieces costs no more than its length.
     void appendToSubItem(std::size_t k, std::string_view piece);
+
+   private:
+    friend class ResultTable;
+    using Texts = std::vector<std::string>;
+
+    // Packs the sub-items and hands their emptied texts to `spare`, whose capacity the next
+    // row reuses.
+    void pack(Texts& spare);
+    Texts& unpack();
+    std::size_t offsetAt(std::size_t k) const;
+    std::size_t packedSize() const;
+
+    // The sub-items of a row being filled; none once packed.
+    std::unique_ptr<Texts> open_;
+    // The end offset of each sub-item (2 bytes each, or 4 when the texts are longer than
+    // 65535 bytes), then the texts.
+    std::unique_ptr<char[]> packed_;
+    std::uint32_t packedCount_ = 0;
+    bool wideOffsets_ = false;
   };
 
   ResultTable(std::string_view hint, std::vector<Column> columns, bool visible = true);
@@ -57,13 +93,14 @@ class ResultTable {
   const std::vector<Column>& columns() const { return columns_; }
 
   // The text of a cell: column 0 is the caption, column c > 0 sub-item c - 1.
-  const std::string& cell(std::size_t r, std::size_t c) const;
+  std::string_view cell(std::size_t r, std::size_t c) const;
 
  private:
   std::string hint_;
   std::vector<Column> columns_;
   std::vector<Column> initialColumns_;
   std::deque<Row> rows_;
+  Row::Texts spare_;
   bool visible_ = true;
 };
 

@@ -39,15 +39,16 @@ ResultTable makeByteGrid() {
 void addRecordRows(ResultTable& grid, int number, const Record& record) {
   const std::size_t shown = std::min<std::size_t>(record.bytes.size(), kGridByteColumns);
   const std::string caption = std::to_string(number);
+  // One row after another, so that each is complete before the next is added.
   ResultTable::Row& hex = grid.addRow(caption, 0);
+  for (std::size_t k = 0; k < shown; ++k)
+    hex.addSubItem(hexWithoutLeadingZero(record.bytes[k]));
   ResultTable::Row& plain = grid.addRow(caption, 0);
+  for (std::size_t k = 0; k < shown; ++k)
+    plain.addSubItem(std::string(1, static_cast<char>(record.bytes[k])));
   ResultTable::Row& shifted = grid.addRow(caption, 0);
-  for (std::size_t k = 0; k < shown; ++k) {
-    const std::uint8_t byte = record.bytes[k];
-    hex.addSubItem(hexWithoutLeadingZero(byte));
-    plain.addSubItem(std::string(1, static_cast<char>(byte)));
-    shifted.addSubItem(std::string(1, static_cast<char>((byte + kShift) % 256)));
-  }
+  for (std::size_t k = 0; k < shown; ++k)
+    shifted.addSubItem(std::string(1, static_cast<char>((record.bytes[k] + kShift) % 256)));
 }
 
 BlockExplorer::BlockExplorer(Document& doc, CheckList& blocks, CheckList& records,

@@ -17,7 +17,7 @@ void sectionLines(const ResultTable& table, std::string_view title,
     // The caption (column 0) is the row's running number and is left out; hidden columns are
     // written like shown ones, only empty cells are skipped.
     for (std::size_t c = 1; c < table.columnCount(); ++c) {
-      const std::string& cell = table.cell(r, c);
+      const std::string_view cell = table.cell(r, c);
       if (cell.empty()) continue;
       text.assign(table.columnCaption(c)).append(": ").append(cell);
       line(text);

@@ -54,10 +54,10 @@ void exportTable(const ResultTable& table, std::span<const std::string> letters,
     k = 1;
     // Column A takes the caption whether or not column 0 is shown.
     app.setCellText(sheet, cellName(letters, 1, r), row.caption);
-    for (std::size_t j = 0; j < row.subItems.size(); ++j) {
+    for (std::size_t j = 0; j < row.subItemCount(); ++j) {
       if (j + 1 >= table.columnCount() || table.columnWidth(j + 1) <= 0) continue;
       ++k;
-      app.setCellText(sheet, cellName(letters, k, r), row.subItems[j]);
+      app.setCellText(sheet, cellName(letters, k, r), row.subItem(j));
     }
   }
 

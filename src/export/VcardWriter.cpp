@@ -41,7 +41,7 @@ std::string propertyLine(std::string_view prefix, std::string_view value) {
 }
 
 template <std::size_t N>
-void addSlotLines(std::vector<std::string>& lines, const std::string& cell,
+void addSlotLines(std::vector<std::string>& lines, std::string_view cell,
                   const std::array<std::string_view, N>& slots, std::string_view extraPrefix) {
   if (cell.empty()) return;
   const std::vector<std::string> pieces = splitPieces(cell);
@@ -54,23 +54,23 @@ void addSlotLines(std::vector<std::string>& lines, const std::string& cell,
 
 }  // namespace
 
-std::vector<std::string> splitPieces(const std::string& cell) {
+std::vector<std::string> splitPieces(std::string_view cell) {
   std::vector<std::string> pieces;
   std::size_t start = 0;
   for (;;) {
     const std::size_t space = cell.find(' ', start);
-    if (space == std::string::npos) {
-      pieces.push_back(cell.substr(start));
+    if (space == std::string_view::npos) {
+      pieces.emplace_back(cell.substr(start));
       return pieces;
     }
-    pieces.push_back(cell.substr(start, space - start));
+    pieces.emplace_back(cell.substr(start, space - start));
     start = space + 1;
   }
 }
 
-std::string birthdayValue(const std::string& cell) {
+std::string birthdayValue(std::string_view cell) {
   const auto part = [&](std::size_t from, std::size_t count) {
-    return from < cell.size() ? cell.substr(from, count) : std::string();
+    return from < cell.size() ? std::string(cell.substr(from, count)) : std::string();
   };
   return part(6, 4) + part(3, 2) + part(0, 2);
 }
@@ -79,12 +79,12 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   const bool utf8 = charset == VcardCharset::Utf8;
   const std::string_view charsetParam = utf8 ? "CHARSET=UTF-8" : "CHARSET=windows-1251";
   // Only the texts a person reads are converted; numbers, addresses and dates go byte for byte.
-  const auto text = [&](const std::string& v) { return utf8 ? toUtf8(v) : v; };
-  const auto cell = [&](int column) -> const std::string& { return row.subItem(column - 1); };
+  const auto text = [&](std::string_view v) { return utf8 ? toUtf8(v) : std::string(v); };
+  const auto cell = [&](int column) { return row.subItem(column - 1); };
   std::vector<std::string> lines{"BEGIN:VCARD", "VERSION:2.1"};
   const auto add = [&](std::string_view name, std::string_view tail, int column,
                        std::string_view lead = {}) {
-    const std::string& value = cell(column);
+    const std::string_view value = cell(column);
     if (value.empty()) return;
     const std::string prefix =
         std::string(name) + ';' + std::string(charsetParam) + std::string(tail) + ':';

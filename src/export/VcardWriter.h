@@ -23,10 +23,10 @@ inline constexpr std::string_view kExtraPhonePrefix = "TEL;VOICE:";
 inline constexpr std::string_view kExtraEmailPrefix = "EMAIL;INTERNET:";
 
 // A cell cut at every single space; doubled, leading and trailing spaces give empty pieces.
-std::vector<std::string> splitPieces(const std::string& cell);
+std::vector<std::string> splitPieces(std::string_view cell);
 
 // "dd.mm.yyyy" → "yyyymmdd": characters 7–10, 4–5 and 1–2, as far as the text reaches.
-std::string birthdayValue(const std::string& cell);
+std::string birthdayValue(std::string_view cell);
 
 // The lines of the card of one phonebook row (without line ends), in the charset's bytes.
 std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset charset);

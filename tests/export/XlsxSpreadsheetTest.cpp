@@ -189,7 +189,7 @@ TEST(XlsxSpreadsheet, LoadedDumpRoundTripsEveryShownCell) {
     if (table->rowCount() == 0) continue;
     expectedNames.push_back(toUtf8(table->hint()));
     Cells cells;
-    const auto put = [&](std::size_t column, std::size_t row, const std::string& text) {
+    const auto put = [&](std::size_t column, std::size_t row, std::string_view text) {
       if (!text.empty())
         cells[std::string(1, static_cast<char>('A' + column - 1)) + std::to_string(row)] =
             toUtf8(text);

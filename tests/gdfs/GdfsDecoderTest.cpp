@@ -10,6 +10,7 @@
 #include "core/Cp1251.h"
 #include "readers/gdfs/PhoneTime.h"
 #include "support/GdfsBuilder.h"
+#include "support/PhonebookRows.h"
 
 namespace kestrel::gdfs {
 namespace {
@@ -124,7 +125,8 @@ TEST(GdfsDecoder, Calls) {
     ASSERT_EQ(doc->calls.rowCount(), 1u) << c.name;
     const auto& row = doc->calls.row(0);
     EXPECT_EQ(row.caption, "1") << c.name;
-    EXPECT_EQ(row.subItems, (std::vector<std::string>{c.status, c.number, "", c.date})) << c.name;
+    EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.status, c.number, "", c.date}))
+        << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallStatus), 100) << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallPhone), c.number.empty() ? 0 : 100) << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallName), 0) << c.name;
@@ -172,7 +174,8 @@ TEST(GdfsDecoder, NotesAndEvents) {
     ASSERT_EQ(doc->calendar.rowCount(), 1u) << c.name;
     const auto& row = doc->calendar.row(0);
     EXPECT_EQ(row.caption, "1") << c.name;
-    EXPECT_EQ(row.subItems, (std::vector<std::string>{c.date, c.kind, c.title, c.text})) << c.name;
+    EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.date, c.kind, c.title, c.text}))
+        << c.name;
   }
 }
 
@@ -229,7 +232,7 @@ TEST(GdfsDecoder, Contacts) {
     const auto doc = decodedRecord(15, c.record);
     ASSERT_EQ(doc->phonebook.rowCount(), 1u) << c.name;
     EXPECT_EQ(doc->phonebook.cell(0, 0), "1") << c.name;
-    ASSERT_EQ(doc->phonebook.row(0).subItems.size(), 13u) << c.name;
+    ASSERT_EQ(doc->phonebook.row(0).subItemCount(), 13u) << c.name;
     for (std::size_t col = 1; col < doc->phonebook.columnCount(); ++col) {
       const auto it = c.cells.find(col);
       EXPECT_EQ(doc->phonebook.cell(0, col), it == c.cells.end() ? "" : it->second)

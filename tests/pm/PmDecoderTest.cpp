@@ -58,7 +58,7 @@ TEST(PmPhonebook, WorkedExampleInBothByteOrders) {
     EXPECT_EQ(cell(t, r, 0), std::to_string(r));
     EXPECT_EQ(cell(t, r, kPbName), "Iva ");
     EXPECT_EQ(cell(t, r, kPbNumbers), "+123 ");
-    EXPECT_EQ(t.row(r).subItems.size(), 13u);
+    EXPECT_EQ(t.row(r).subItemCount(), 13u);
   }
   EXPECT_EQ(widths(t), (std::vector<int>{50, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(doc->calendar.rowCount() + doc->calls.rowCount(), 0u);
@@ -314,7 +314,7 @@ TEST(PmCalendar, DatesKindsAndTitles) {
     EXPECT_EQ(cell(t, 0, kCalDate), c.date) << c.name;
     EXPECT_EQ(cell(t, 0, kCalKind), c.kind) << c.name;
     EXPECT_EQ(cell(t, 0, kCalTitle), c.title) << c.name;
-    EXPECT_EQ(t.row(0).subItems.size(), 4u) << c.name;
+    EXPECT_EQ(t.row(0).subItemCount(), 4u) << c.name;
     EXPECT_EQ(cell(t, 0, kCalText), "") << c.name;
   }
 }

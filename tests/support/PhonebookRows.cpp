@@ -21,4 +21,11 @@ ResultTable::Row& addTableRow(ResultTable& table, std::string caption,
   return row;
 }
 
+std::vector<std::string> subItemsOf(const ResultTable::Row& row) {
+  std::vector<std::string> texts;
+  for (std::size_t k = 0; k < row.subItemCount(); ++k)
+    texts.emplace_back(row.subItem(k));
+  return texts;
+}
+
 }  // namespace kestrel::test

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/Document.h"
 
@@ -18,5 +19,8 @@ ResultTable::Row& addPhonebookRow(Document& doc,
 // Appends a row of `table` with the caption and one cell per further column.
 ResultTable::Row& addTableRow(ResultTable& table, std::string caption,
                               std::initializer_list<std::string_view> cells);
+
+// Every sub-item of a row, in order.
+std::vector<std::string> subItemsOf(const ResultTable::Row& row);
 
 }  // namespace kestrel::test

@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string cell(const Document& doc, std::size_t row, int column) {
-  return doc.phonebook.cell(row, static_cast<std::size_t>(column));
+  return std::string(doc.phonebook.cell(row, static_cast<std::size_t>(column)));
 }
 
 TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
@@ -33,7 +33,7 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   for (std::size_t r = 0; r < 3; ++r) {
     EXPECT_EQ(doc.phonebook.row(r).caption, std::to_string(r + 1));
-    EXPECT_EQ(doc.phonebook.row(r).subItems.size(), 13u);
+    EXPECT_EQ(doc.phonebook.row(r).subItemCount(), 13u);
   }
   EXPECT_EQ(cell(doc, 0, kPbNumbers), "1");
   EXPECT_EQ(cell(doc, 2, kPbName), "C");

@@ -88,7 +88,7 @@ struct CellWriter {
   ResultTable& table;
   ResultTable::Row& row;
 
-  const std::string& cell(int column) const {
+  std::string_view cell(int column) const {
     return row.subItem(static_cast<std::size_t>(column - 1));
   }
   void set(int column, std::string value, int width) const {
@@ -134,7 +134,7 @@ void addPhonebookRows(Document& doc, const Block& block,
         case 7:
         case 70:
         case 71:
-          w.set(kPbName, text() + " " + w.cell(kPbName), 100);
+          w.set(kPbName, text() + " " + std::string(w.cell(kPbName)), 100);
           break;
         case 11:
           w.append(kPbNumbers, decodeNumber(bytes, f.pos) + " ", 100);
@@ -194,7 +194,8 @@ void addCallRows(Document& doc, const Block& block, std::string_view status) {
         case 7:
         case 70:
         case 71:
-          w.set(kCallName, readWideText(bytes, f.payload(), f.length) + " " + w.cell(kCallName),
+          w.set(kCallName,
+                readWideText(bytes, f.payload(), f.length) + " " + std::string(w.cell(kCallName)),
                 200);
           break;
         case 11:

@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR ?= build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan bench clean format
+.PHONY: deps configure build run test asan fuzz bench clean format
 
 deps:
 	@./scripts/install-deps
@@ -22,6 +22,15 @@ test: build
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+# Every fuzz target for SECONDS seconds on its seed inputs (clang, sanitizers); fails on any
+# finding, whose input is left under build/fuzz/findings.
+SECONDS ?= 60
+fuzz:
+	@./scripts/install-deps --fuzz
+	@cmake --preset fuzz >/dev/null
+	@cmake --build build/fuzz -j $(JOBS) --target fuzz-targets
+	@./scripts/run-fuzz build/fuzz $(SECONDS) $(JOBS)
 
 # The benchmark report, from an optimised build of its own over large generated dumps. The inputs
 # are written once, and again only when their generator has changed.

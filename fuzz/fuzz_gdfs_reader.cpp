@@ -1,23 +1,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/Document.h"
-#include "core/Errors.h"
-#include "readers/gdfs/GdfsDecoder.h"
-#include "readers/gdfs/GdfsReader.h"
+#include "FuzzDocument.h"
 
-// The first byte chooses the container form; the rest is the file. What was read is decoded,
-// as after a failure in the desktop program.
+// A GDFS dump: the first byte chooses the container form (.bin, .gdfs, .gdf), the rest is the
+// file; what was read is decoded.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using kestrel::fuzz::Reader;
   if (size == 0) return 0;
-  using kestrel::gdfs::Form;
-  const Form forms[] = {Form::Bin, Form::Gdfs, Form::Gdf};
+  const Reader forms[] = {Reader::Bin, Reader::Gdfs, Reader::Gdf};
   kestrel::Document doc;
-  try {
-    kestrel::gdfs::readImage(doc.model, kestrel::ByteView({data + 1, size - 1}),
-                             forms[data[0] % 3]);
-  } catch (const kestrel::FormatError&) {
-  }
-  kestrel::gdfs::decodeContents(doc);
+  kestrel::fuzz::read(doc, forms[data[0] % 3], data + 1, size - 1);
   return 0;
 }

@@ -1,12 +1,11 @@
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "core/Document.h"
-#include "readers/pm/PmLoader.h"
+#include "FuzzDocument.h"
 
+// A PM dump: load, block model and decoded tables.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kestrel::Document doc;
-  kestrel::pm::loadImage(doc, std::vector<std::uint8_t>(data, data + size));
+  kestrel::fuzz::read(doc, kestrel::fuzz::Reader::Pm, data, size);
   return 0;
 }

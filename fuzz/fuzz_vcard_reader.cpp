@@ -1,12 +1,11 @@
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
-#include "core/Document.h"
-#include "readers/vcard/VcardReader.h"
+#include "FuzzDocument.h"
 
+// One or more vCard files (separated by two zero bytes) into one document.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kestrel::Document doc;
-  kestrel::vcard::addVcardFile(doc, std::string_view(reinterpret_cast<const char*>(data), size));
+  kestrel::fuzz::read(doc, kestrel::fuzz::Reader::Vcard, data, size);
   return 0;
 }

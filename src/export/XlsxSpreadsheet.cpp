@@ -182,6 +182,9 @@ struct WorkbookHandle {
 
 }  // namespace
 
+// The default sheet names, "Лист" and a number.
+constexpr std::string_view kSheetNamePrefix = "Лист"_cp;
+
 struct XlsxSpreadsheet::Workbook {
   std::vector<Sheet> sheets;
   std::size_t active = 0;
@@ -192,7 +195,7 @@ struct XlsxSpreadsheet::Workbook {
   // "ЛистN" with the next number that no sheet carries.
   std::string freshName() {
     for (;;) {
-      std::string name = std::string("Лист"_cp) + std::to_string(nextSheetNumber++);
+      std::string name = std::string(kSheetNamePrefix) + std::to_string(nextSheetNumber++);
       if (!find(name)) return name;
     }
   }

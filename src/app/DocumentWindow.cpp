@@ -1,4 +1,5 @@
 #include "DocumentWindow.h"
+#include "FileNames.h"
 
 #include <QAction>
 #include <QApplication>
@@ -221,7 +222,7 @@ void DocumentWindow::setCaption(const QString& caption) {
 
 bool DocumentWindow::loadPm(const QString& fileName) {
   showSectionsPage();
-  return pm::loadDump(doc_, QFile::encodeName(fileName).toStdString());
+  return pm::loadDump(doc_, systemFileName(fileName));
 }
 
 void DocumentWindow::showSectionsPage() {

@@ -1,8 +1,7 @@
 // Opening GDFS dumps: the frame's command and the document window's load.
 
-#include <QFile>
-
 #include "DocumentWindow.h"
+#include "FileNames.h"
 #include "MainWindow.h"
 #include "readers/gdfs/GdfsReader.h"
 
@@ -16,7 +15,7 @@ void MainWindow::openGdfs() {
 
 void DocumentWindow::loadGdfs(const QString& fileName) {
   // A failure of decoding reaches the general error report; the rows decoded before it show.
-  gdfs::loadDump(doc_, QFile::encodeName(fileName).toStdString());
+  gdfs::loadDump(doc_, systemFileName(fileName));
 }
 
 }  // namespace kestrel::app

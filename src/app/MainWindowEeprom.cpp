@@ -1,8 +1,7 @@
 // The main window's command "Открыть EEPROM".
 
-#include <QFile>
-
 #include "DocumentWindow.h"
+#include "FileNames.h"
 #include "MainWindow.h"
 #include "readers/eeprom/EepromReader.h"
 
@@ -14,7 +13,7 @@ void MainWindow::openEeprom() {
   guarded(this, [&] {
     DocumentWindow* form = createDocument(files.front());
     form->showSectionsPage();
-    eeprom::loadDump(form->document(), QFile::encodeName(files.front()).toStdString());
+    eeprom::loadDump(form->document(), systemFileName(files.front()));
   });
 }
 

@@ -1,10 +1,10 @@
 // The main window's command "Открыть VCF": every chosen vCard file into one new document.
 
-#include <QFile>
 #include <string>
 #include <vector>
 
 #include "DocumentWindow.h"
+#include "FileNames.h"
 #include "MainWindow.h"
 #include "readers/vcard/VcardReader.h"
 
@@ -17,7 +17,7 @@ void MainWindow::openVcf() {
     DocumentWindow* form = createDocument(files.front());
     std::vector<std::string> names;
     for (const QString& file : files)
-      names.push_back(QFile::encodeName(file).toStdString());
+      names.push_back(systemFileName(file));
     // The import fails silently; "Сохранить" stays disabled unless every file was read.
     vcard::readVcardFiles(form->document(), names);
   });

@@ -1,8 +1,10 @@
+#include <sys/stat.h>
 #include <QAction>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QTableView>
 #include <QtTest>
+
 #include <random>
 
 #include "BlockExplorerWindow.h"
@@ -109,16 +111,19 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
     QVERIFY(opened > 50);
   }
 
-  void foldersAndOddNamesAreToldAndLeaveNothingBroken() {
+  void foldersOddNamesAndLockedFilesAreToldAndLeaveNothingBroken() {
     MainWindow frame(services());
     frame.show();
-    // A name whose bytes are not UTF-8, and a folder where a file is expected.
-    const QString oddName = QFile::decodeName(
-        QByteArray::fromStdString(dir.write("odd\xFF\xFE.pm", "[4]\r\n3=41\r\n")));
+    // A name whose bytes are not UTF-8, a folder where a file is expected, and a file that may
+    // not be read (which the superuser reads all the same).
+    const std::string oddBytes = dir.write("odd\xFF\xFE.pm", "[4]\r\n3=41\r\n");
+    const QString oddName = QFile::decodeName(QByteArray::fromStdString(oddBytes));
     const QString folder = QString::fromStdString(dir.path().string());
+    const std::string locked = dir.write("locked.pm", sample("demo.pm"));
+    QCOMPARE(::chmod(locked.c_str(), 0), 0);
     for (const auto open : {&MainWindow::openPm, &MainWindow::openGdfs, &MainWindow::openEeprom,
                             &MainWindow::openVcf}) {
-      for (const QString& path : {oddName, folder}) {
+      for (const QString& path : {oddName, folder, QString::fromStdString(locked)}) {
         files.openAnswers = {{path}};
         messages.reset();
         (frame.*open)();
@@ -131,6 +136,15 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
         frame.mdiArea()->closeAllSubWindows();
       }
     }
+
+    // The odd name reaches its file, which reads without a word.
+    files.openAnswers = {{oddName}};
+    messages.reset();
+    frame.openPm();
+    QVERIFY2(messages.informations.isEmpty(), qPrintable(messages.informations.join('\n')));
+    QVERIFY(frame.activeDocument());
+    QCOMPARE(frame.activeDocument()->document().sourceFiles, std::vector<std::string>{oddBytes});
+    QCOMPARE(frame.activeDocument()->document().model.recordCount(), std::size_t{1});
   }
 };
 

@@ -157,6 +157,7 @@ void BlockExplorerWindow::buildMenus() {
   connect(fileMenu_->addAction(QStringLiteral("Открыть GDFS")), &QAction::triggered, &frame_,
           &MainWindow::openGdfs);
   fileMenu_->addAction(QStringLiteral("Открыть EEPROM"))->setEnabled(false);
+  frame_.addRecentFilesMenu(fileMenu_);
   fileMenu_->addSeparator();
   QAction* exportToExcel = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
   exportToExcel->setObjectName(QStringLiteral("exportToExcel"));

@@ -180,6 +180,7 @@ void DocumentWindow::buildMenus() {
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf->setObjectName(QStringLiteral("openVcf"));
   connect(openVcf, &QAction::triggered, &frame_, &MainWindow::openVcf);
+  frame_.addRecentFilesMenu(fileMenu_);
   fileMenu_->addSeparator();
   exportToExcel_ = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
   connect(exportToExcel_, &QAction::triggered, this, &DocumentWindow::exportToSpreadsheet);

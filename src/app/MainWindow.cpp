@@ -27,6 +27,9 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdiArea_);
+  setAcceptDrops(true);
+  recentFiles_ = std::make_unique<RecentFiles>();
+  recentFiles_->load();
   connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::rebuildMenuBar);
 
   fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
@@ -42,6 +45,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf->setObjectName(QStringLiteral("openVcf"));
   connect(openVcf, &QAction::triggered, this, &MainWindow::openVcf);
+  addRecentFilesMenu(fileMenu_);
   fileMenu_->addSeparator();
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
   exit->setShortcut(QKeySequence::Quit);
@@ -187,12 +191,6 @@ void MainWindow::guarded(QWidget* parent, const std::function<void()>& command) 
   } catch (const std::exception& e) {
     services_.messages->error(parent, QString::fromStdString(e.what()));
   }
-}
-
-void MainWindow::openPm() {
-  const QStringList files = ask(openPmDialog);
-  if (files.isEmpty()) return;
-  guarded(this, [&] { createDocument(files.front())->loadPm(files.front()); });
 }
 
 void MainWindow::about() {

@@ -9,11 +9,15 @@
 #include <memory>
 
 #include "Dialogs.h"
+#include "RecentFiles.h"
 #include "export/XlsxSpreadsheet.h"
+#include "readers/kind/FileKind.h"
 
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QDragEnterEvent;
+class QDropEvent;
 class QMenu;
 
 namespace kestrel::app {
@@ -68,6 +72,18 @@ class MainWindow : public QMainWindow {
   // Runs a command; a failure reaches the general error report instead of ending the program.
   void guarded(QWidget* parent, const std::function<void()>& command);
 
+  // Opens files as the open command of their kind does once they are chosen: a PM dump, a GDFS
+  // dump or an EEPROM image in a new document window, any number of vCard files together in
+  // one. Each file goes to the top of the recent files.
+  void openFiles(FileKind kind, const QStringList& files);
+  // Files named on the command line or dropped onto the window: each kind told by the name's
+  // ending, all vCard files together in one document; a file of no known kind is named in a
+  // warning.
+  void openByName(const QStringList& files);
+  // Adds the submenu of the files opened last to a "Файл" menu.
+  void addRecentFilesMenu(QMenu* fileMenu);
+  const RecentFiles& recentFiles() const { return *recentFiles_; }
+
  public slots:
   void openPm();
   // "Открыть GDFS": a GDFS dump in a new document window.
@@ -85,6 +101,8 @@ class MainWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   struct GroupEntry {
@@ -97,6 +115,9 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* addSubWindow(QWidget* window);
   // A new document window owned by the frame, captioned and shown.
   DocumentWindow* createDocument(const QString& caption);
+  void fillRecentFilesMenu(QMenu* menu);
+  // Opens a file of the recent list; a file that is gone is told and leaves the list.
+  void openRecentFile(const RecentFiles::Entry& entry);
 
   AppServices services_;
   QMdiArea* mdiArea_ = nullptr;
@@ -110,6 +131,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<output::XlsxSpreadsheet> spreadsheet_;
   // The placement and the open dialogs' files, kept between runs.
   std::unique_ptr<WindowSettings> settings_;
+  std::unique_ptr<RecentFiles> recentFiles_;
 };
 
 }  // namespace kestrel::app

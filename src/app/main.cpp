@@ -16,5 +16,7 @@ int main(int argc, char** argv) {
   kestrel::app::QtDesktop desktop;
   kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
   frame.show();
+  // Files named on the command line open as if dropped onto the window.
+  frame.openByName(QApplication::arguments().mid(1));
   return app.exec();
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -18,6 +17,7 @@
 #include "export/XlsxSpreadsheet.h"
 #include "readers/eeprom/EepromReader.h"
 #include "readers/gdfs/GdfsReader.h"
+#include "readers/kind/FileKind.h"
 #include "readers/pm/PmLoader.h"
 #include "readers/vcard/VcardReader.h"
 
@@ -31,7 +31,7 @@ namespace kestrel::cli {
 
 namespace {
 
-enum class Kind { Pm, Gdfs, Eeprom, Vcf };
+using Kind = FileKind;
 
 struct Options {
   std::string command;
@@ -123,21 +123,11 @@ Options parse(const std::vector<std::string>& args) {
 
 Kind kindOf(const Options& o) {
   if (o.kind) {
-    static const std::map<std::string, Kind> kKinds = {
-        {"pm", Kind::Pm}, {"gdfs", Kind::Gdfs}, {"eeprom", Kind::Eeprom}, {"vcf", Kind::Vcf}};
-    const auto it = kKinds.find(*o.kind);
-    if (it == kKinds.end()) throw UsageError("unknown kind: " + *o.kind);
-    return it->second;
+    const auto kind = fileKindNamed(*o.kind);
+    if (!kind) throw UsageError("unknown kind: " + *o.kind);
+    return *kind;
   }
-  // Endings are compared with their letter case, as the GDFS reader compares them.
-  const std::string& name = o.files.front();
-  const std::size_t slash = name.find_last_of('/');
-  const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
-  const std::size_t dot = base.find_last_of('.');
-  const std::string ext = dot == std::string::npos ? "" : base.substr(dot);
-  if (ext == ".vcf") return Kind::Vcf;
-  if (gdfs::formOfName(name) != gdfs::Form::None) return Kind::Gdfs;
-  if (ext.rfind(".pm", 0) == 0) return Kind::Pm;
+  if (const auto kind = fileKindOfName(o.files.front())) return *kind;
   throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
 }
 

@@ -1,0 +1,144 @@
+// The main window's open commands, the files named on the command line or dropped onto the
+// window, and the list of files opened last.
+
+#include <sys/stat.h>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <string>
+#include <vector>
+
+#include "DocumentWindow.h"
+#include "FileNames.h"
+#include "MainWindow.h"
+#include "RecentFiles.h"
+#include "readers/eeprom/EepromReader.h"
+#include "readers/vcard/VcardReader.h"
+
+namespace kestrel::app {
+
+namespace {
+
+// The local files among dropped URLs.
+QStringList localFiles(const QMimeData* data) {
+  QStringList files;
+  if (data == nullptr || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) files << url.toLocalFile();
+  }
+  return files;
+}
+
+}  // namespace
+
+void MainWindow::openPm() {
+  openFiles(FileKind::Pm, ask(openPmDialog));
+}
+
+void MainWindow::openGdfs() {
+  openFiles(FileKind::Gdfs, ask(openGdfsDialog));
+}
+
+void MainWindow::openEeprom() {
+  openFiles(FileKind::Eeprom, ask(openEepromDialog));
+}
+
+void MainWindow::openVcf() {
+  openFiles(FileKind::Vcf, ask(openVcfDialog));
+}
+
+void MainWindow::openFiles(FileKind kind, const QStringList& files) {
+  if (files.isEmpty()) return;
+  guarded(this, [&] {
+    DocumentWindow* form = createDocument(files.front());
+    switch (kind) {
+      case FileKind::Pm:
+        form->loadPm(files.front());
+        break;
+      case FileKind::Gdfs:
+        form->loadGdfs(files.front());
+        break;
+      case FileKind::Eeprom:
+        form->showSectionsPage();
+        eeprom::loadDump(form->document(), systemFileName(files.front()));
+        break;
+      case FileKind::Vcf: {
+        std::vector<std::string> names;
+        for (const QString& file : files)
+          names.push_back(systemFileName(file));
+        // The import fails silently; "Сохранить" stays disabled unless every file was read.
+        vcard::readVcardFiles(form->document(), names);
+        break;
+      }
+    }
+  });
+  // Remembered newest first: the first chosen file ends up at the top.
+  for (auto file = files.crbegin(); file != files.crend(); ++file)
+    recentFiles_->add(kind, systemFileName(*file));
+  if (!recentFiles_->lastError().isEmpty())
+    services_.messages->warning(this, recentFiles_->lastError());
+}
+
+void MainWindow::openByName(const QStringList& files) {
+  QStringList vcards;
+  for (const QString& file : files) {
+    const auto kind = fileKindOfName(systemFileName(file));
+    if (!kind) {
+      services_.messages->warning(
+          this, QStringLiteral("Тип файла не распознан по его имени: %1").arg(file));
+    } else if (*kind == FileKind::Vcf) {
+      vcards << file;
+    } else {
+      openFiles(*kind, {file});
+    }
+  }
+  // Several vCard files make one document, as when chosen together.
+  openFiles(FileKind::Vcf, vcards);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!localFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QStringList files = localFiles(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  openByName(files);
+}
+
+void MainWindow::addRecentFilesMenu(QMenu* fileMenu) {
+  QMenu* recent = fileMenu->addMenu(QStringLiteral("Последние файлы"));
+  recent->setObjectName(QStringLiteral("recentFiles"));
+  // Filled as it opens, so that every window's menu shows the list as it stands.
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentFilesMenu(recent); });
+  fillRecentFilesMenu(recent);
+}
+
+void MainWindow::fillRecentFilesMenu(QMenu* menu) {
+  menu->clear();
+  int number = 0;
+  for (const RecentFiles::Entry& entry : recentFiles_->entries()) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(entry.fileName));
+    QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(name));
+    connect(action, &QAction::triggered, this, [this, entry] { openRecentFile(entry); });
+  }
+  menu->setEnabled(!recentFiles_->entries().empty());
+}
+
+void MainWindow::openRecentFile(const RecentFiles::Entry& entry) {
+  const QString name = QFile::decodeName(QByteArray::fromStdString(entry.fileName));
+  struct stat info;
+  if (::stat(entry.fileName.c_str(), &info) != 0) {
+    services_.messages->information(this, QStringLiteral("Файл не найден: %1").arg(name));
+    recentFiles_->remove(entry.fileName);
+    return;
+  }
+  openFiles(entry.kind, {name});
+}
+
+}  // namespace kestrel::app

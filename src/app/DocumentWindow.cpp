@@ -3,12 +3,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -22,6 +24,7 @@
 
 #include "MainWindow.h"
 #include "ResultTableModel.h"
+#include "TableFilterModel.h"
 #include "Text.h"
 #include "WindowPlacementQt.h"
 #include "readers/pm/PmLoader.h"
@@ -86,22 +89,69 @@ void DocumentWindow::closeEvent(QCloseEvent* event) {
   if (event->isAccepted()) settings_->save();
 }
 
-QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& caption) {
+QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& caption,
+                                         bool filtered) {
   auto* model = new ResultTableModel(table, this);
   auto* view = new QTableView;
-  view->setModel(model);
+  // The view's own order and filter; it goes with the view, before the model.
+  auto* shown = new TableFilterModel(*model, view);
+  view->setModel(shown);
   view->setShowGrid(true);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->verticalHeader()->hide();
   view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-  view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QHeaderView* header = view->horizontalHeader();
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // Rows come in the table's order until a header is clicked; a third click restores it.
+  header->setSortIndicator(-1, Qt::AscendingOrder);
+  header->setSortIndicatorClearable(true);
+  view->setSortingEnabled(true);
   view->setToolTip(qs(table.hint()));
   view->setWordWrap(false);
-  tabs_->addTab(view, caption);
+
+  auto* copy = new QAction(view);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, view,
+          [view] { QGuiApplication::clipboard()->setText(selectedRowsText(*view)); });
+  view->addAction(copy);
+
+  QWidget* page = view;
+  if (filtered) {
+    page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    auto* filter = new QLineEdit;
+    filter->setObjectName(QStringLiteral("filter"));
+    filter->setPlaceholderText(QStringLiteral("Фильтр (Ctrl+F)"));
+    filter->setClearButtonEnabled(true);
+    connect(filter, &QLineEdit::textChanged, shown, &TableFilterModel::setFilterText);
+    layout->addWidget(filter);
+    layout->addWidget(view, 1);
+  }
+  tabs_->addTab(page, caption);
   views_ << view;
   models_ << model;
   return view;
+}
+
+QLineEdit* DocumentWindow::filterField(const ResultTable& table) const {
+  QTableView* shown = view(table);
+  if (shown == nullptr || shown->parentWidget() == nullptr) return nullptr;
+  return shown->parentWidget()->findChild<QLineEdit*>(QStringLiteral("filter"),
+                                                      Qt::FindDirectChildrenOnly);
+}
+
+void DocumentWindow::focusFilter() {
+  if (QWidget* page = tabs_->currentWidget()) {
+    if (auto* filter =
+            page->findChild<QLineEdit*>(QStringLiteral("filter"), Qt::FindDirectChildrenOnly)) {
+      filter->setFocus(Qt::ShortcutFocusReason);
+      filter->selectAll();
+    }
+  }
 }
 
 void DocumentWindow::buildTabs() {
@@ -109,9 +159,14 @@ void DocumentWindow::buildTabs() {
   addTablePage(doc_.information, QStringLiteral("Информация"));
   addTablePage(doc_.sms, QStringLiteral("SMS"));
   tabs_->setTabVisible(1, false);
-  addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"));
-  addTablePage(doc_.calls, QStringLiteral("Вызовы"));
-  addTablePage(doc_.calendar, QStringLiteral("Календарь"));
+  addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"), true);
+  addTablePage(doc_.calls, QStringLiteral("Вызовы"), true);
+  addTablePage(doc_.calendar, QStringLiteral("Календарь"), true);
+  auto* find = new QAction(this);
+  find->setShortcut(QKeySequence::Find);
+  find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(find, &QAction::triggered, this, &DocumentWindow::focusFilter);
+  addAction(find);
 
   // The raw-section page: the section names along the left edge, the lines of the selected
   // section, and the text of the selected line's value. Shown for the dumps that have sections.

@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QProgressBar;
@@ -75,6 +76,10 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   // The widgets, for the frame and for tests.
   QTabWidget* tabs() const { return tabs_; }
   QTableView* view(const ResultTable& table) const;
+  // The filter field above a table's view (phonebook, calls, calendar), or none.
+  QLineEdit* filterField(const ResultTable& table) const;
+  // Ctrl+F: the filter field of the page shown, ready for typing.
+  void focusFilter();
   QStatusBar* statusBar() const { return statusBar_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
@@ -111,7 +116,8 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   void buildTabs();
   void buildStatusBar();
   void buildMenus();
-  QTableView* addTablePage(ResultTable& table, const QString& caption);
+  // A tab page with the table's view; a filtered page has a filter field above the view.
+  QTableView* addTablePage(ResultTable& table, const QString& caption, bool filtered = false);
   void placeProgressBar();
   // Shows the document's status, progress and command states as they stand.
   void showState();

@@ -1,0 +1,41 @@
+#pragma once
+// What a document table's view shows of its model: the rows sorted by a clicked column and
+// narrowed by a filter text. The core table keeps its own order, so the exports, printing and
+// the spreadsheet are not affected.
+
+#include <QSortFilterProxyModel>
+
+#include "core/ResultTable.h"
+
+class QTableView;
+
+namespace kestrel::app {
+
+class ResultTableModel;
+
+class TableFilterModel : public QSortFilterProxyModel {
+  Q_OBJECT
+ public:
+  TableFilterModel(ResultTableModel& source, QObject* parent = nullptr);
+
+  // Shows only the rows with the text in any shown cell, letter case aside (Cyrillic
+  // included); an empty text shows every row.
+  void setFilterText(const QString& text);
+  const QString& filterText() const { return text_; }
+
+ protected:
+  bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+  // Texts in alphabetical order, letter case aside, numbers inside them by their value, so
+  // that row 10 follows row 9.
+  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+ private:
+  const ResultTable& table_;
+  QString text_;
+};
+
+// The selected rows of a table view as the view shows them: the shown cells of each row joined
+// by tabs, rows by line breaks, a tab or line break inside a cell made a space.
+QString selectedRowsText(const QTableView& view);
+
+}  // namespace kestrel::app

@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR ?= build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan fuzz bench clean format
+.PHONY: deps configure build run test asan fuzz install bench clean format
 
 deps:
 	@./scripts/install-deps
@@ -22,6 +22,11 @@ test: build
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+# Installs the programs, the desktop entry, the icon and the file types under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # Every fuzz target for SECONDS seconds on its seed inputs (clang, sanitizers); fails on any
 # finding, whose input is left under build/fuzz/findings.

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "Dialogs.h"
 #include "MainWindow.h"
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   kestrel::app::QtMessageBoxes messages;
   kestrel::app::QtModalDialogs dialogs;
   kestrel::app::QtDesktop desktop;
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrel")));
   kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
   frame.show();
   // Files named on the command line open as if dropped onto the window.

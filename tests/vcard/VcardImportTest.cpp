@@ -51,6 +51,21 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
   EXPECT_TRUE(doc.exportToExcelEnabled());
 }
 
+// A file that begins with the UTF-8 byte-order mark reads as if the mark were not there.
+TEST(VcardImport, ByteOrderMarkIsSkipped) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string anna = "BEGIN:VCARD\r\nN:Anna\r\nEND:VCARD\r\n";
+  Document one;
+  addVcardFile(one, bom + anna);
+  ASSERT_EQ(one.phonebook.rowCount(), 1u);
+  EXPECT_EQ(one.information.cell(0, 1), "VCARD") << "the first BEGIN line is recognised";
+  EXPECT_EQ(cell(one, 0, kPbName), "Anna");
+  Document two;
+  addVcardFile(two, bom + anna + "BEGIN:VCARD\r\nN:Bob\r\nEND:VCARD\r\n");
+  ASSERT_EQ(two.phonebook.rowCount(), 2u);
+  EXPECT_EQ(cell(two, 1, kPbName), "Bob");
+}
+
 TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
   test::TempDir dir;
   const std::vector<std::string> files = {dir.write("a.vcf", "BEGIN:VCARD\nN;X:A\nEND:VCARD\n"),
@@ -332,19 +347,35 @@ TEST_P(CorpusCells, AreReadable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, CorpusCells,
-    testing::Values(CorpusCase{"QuotedPrintableCyrillic", "gammu/quoted-printable-new-line.vcf", 0,
-                               kPbName, std::string("- PRIMA ПОРКС"_cp)},
-                    CorpusCase{"LowerCaseTypes", "gammu/type_lowercase.vcf", 0, kPbNumbers,
-                               "+349869999 +349869998 +34669499997"},
-                    CorpusCase{"PhotoIsSkipped", "gammu/photo.vcf", 0, kPbBirthday, "24.03.1977"},
-                    CorpusCase{"Utf8Version3", "gammu/vcard3-utf-8.vcf", 0, kPbEmail,
-                               "bodo.lk@skatteetaten.no"},
-                    CorpusCase{"AndroidSecondCard", "ez-vcard/John_Doe_ANDROID.vcf", 1, kPbEmail,
-                               "jane.doe@company.com"},
-                    CorpusCase{"GmailListThirdCard", "ez-vcard/gmail-list.vcf", 2, kPbName,
-                               "White Doug"},
-                    CorpusCase{"IphoneGroupedEmail", "ez-vcard/John_Doe_IPHONE.vcf", 0, kPbEmail,
-                               "john.doe@ibm.com"}),
+    testing::Values(
+        CorpusCase{"QuotedPrintableCyrillic", "gammu/quoted-printable-new-line.vcf", 0, kPbName,
+                   std::string("- PRIMA ПОРКС"_cp)},
+        CorpusCase{"LowerCaseTypes", "gammu/type_lowercase.vcf", 0, kPbNumbers,
+                   "+349869999 +349869998 +34669499997"},
+        CorpusCase{"PhotoIsSkipped", "gammu/photo.vcf", 0, kPbBirthday, "24.03.1977"},
+        CorpusCase{"Utf8Version3", "gammu/vcard3-utf-8.vcf", 0, kPbEmail,
+                   "bodo.lk@skatteetaten.no"},
+        CorpusCase{"AndroidSecondCard", "ez-vcard/John_Doe_ANDROID.vcf", 1, kPbEmail,
+                   "jane.doe@company.com"},
+        CorpusCase{"GmailListThirdCard", "ez-vcard/gmail-list.vcf", 2, kPbName, "White Doug"},
+        CorpusCase{"IphoneGroupedEmail", "ez-vcard/John_Doe_IPHONE.vcf", 0, kPbEmail,
+                   "john.doe@ibm.com"},
+        // Escapes, as phones and address books write them.
+        CorpusCase{"EscapesOfEveryKind", "gammu/char-escaping.vcf", 0, kPbNotes,
+                   "text with two\r\nlines text with\\slash some escaped char "
+                   "with;two\r\n\r\nextra new lines random text with slash at the "
+                   "end, this is probably invalid vcard\\ let's try also some "
+                   "invalid escape sequence\\M\r\n\\"},
+        CorpusCase{"EscapedCommaInAName", "ez-vcard/John_Doe_GMAIL.vcf", 0, kPbName,
+                   "Doe John Richter, James Mr. Sr."},
+        CorpusCase{"AddressOverSeveralLines", "ez-vcard/John_Doe_GMAIL.vcf", 0, kPbAddress,
+                   "Crescent moon drive\r\n555-asd\r\nNice Area, Albaney, New York "
+                   "12345\r\nUnited States of America"},
+        CorpusCase{"EscapedColonStays", "ez-vcard/John_Doe_GMAIL.vcf", 0, kPbWebSite,
+                   "http\\://www.ibm.com"},
+        CorpusCase{"FoldedNoteWithEscapes", "gammu/vcard3-utf-8.vcf", 0, kPbNotes,
+                   "Telefonhenvendelser til saksbehandler\\: \r\nMan 08\\:00-15\\:30, "
+                   "tir-fre 12\\:00-15\\:30"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "readers/vcard/VcardReader.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <functional>
 #include <optional>
 
@@ -166,20 +169,106 @@ int kindOf(const Property& property) {
   return kVcfOther;
 }
 
+// The value with its escapes undone and every unescaped ";" made a space, in one pass: "\\" is
+// a backslash, "\," a comma, "\;" a semicolon that stays one, "\n" or "\N" a line break
+// (CR LF); a backslash before any other character, or at the end, stays as it is.
+std::string unescaped(std::string_view raw) {
+  std::string value;
+  value.reserve(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const char c = raw[i];
+    if (c == '\\' && i + 1 < raw.size()) {
+      const char next = raw[i + 1];
+      if (next == '\\' || next == ',' || next == ';') {
+        value += next;
+        ++i;
+        continue;
+      }
+      if (next == 'n' || next == 'N') {
+        value += "\r\n";
+        ++i;
+        continue;
+      }
+    }
+    value += c == ';' ? ' ' : c;
+  }
+  return value;
+}
+
+// The CHARSET parameter's value in capitals, quotes removed; empty without one.
+std::string charsetOf(const Property& property) {
+  std::string_view rest = property.params;
+  while (!rest.empty()) {
+    const std::size_t semi = rest.find(';');
+    const std::string_view p = rest.substr(0, semi);
+    if (p.size() > 8 && equalsNoCase(p.substr(0, 8), "CHARSET=")) {
+      std::string name;
+      for (const char c : p.substr(8)) {
+        if (c != '"' && c != '\'')
+          name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      return name;
+    }
+    if (semi == std::string_view::npos) break;
+    rest.remove_prefix(semi + 1);
+  }
+  return {};
+}
+
+// The single-byte code pages a value may name besides windows-1251 and UTF-8.
+bool isKnownSingleByteCharset(std::string_view name) {
+  static const std::array<std::string_view, 28> kNames = {
+      "US-ASCII",     "ISO-8859-1",   "ISO-8859-2",   "ISO-8859-3",   "ISO-8859-4",
+      "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",   "ISO-8859-9",
+      "ISO-8859-10",  "ISO-8859-11",  "ISO-8859-13",  "ISO-8859-14",  "ISO-8859-15",
+      "ISO-8859-16",  "KOI8-R",       "KOI8-U",       "CP866",        "IBM866",
+      "WINDOWS-1250", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
+      "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258"};
+  return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
+}
+
+// Converts a text of the named code page to UTF-8 in place with the system's converter; false,
+// leaving the text undefined, when a byte has no character there.
+bool toUtf8From(std::string& text, const std::string& charset) {
+  const iconv_t converter = ::iconv_open("UTF-8", charset.c_str());
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  // A character of a single-byte code page takes at most 3 bytes of UTF-8.
+  std::string out(text.size() * 3, '\0');
+  char* in = text.data();
+  std::size_t inLeft = text.size();
+  char* to = out.data();
+  std::size_t outLeft = out.size();
+  // Converters that combine characters hold the last one back until they are flushed.
+  const bool whole =
+      ::iconv(converter, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1) &&
+      inLeft == 0 &&
+      ::iconv(converter, nullptr, nullptr, &to, &outLeft) != static_cast<std::size_t>(-1);
+  ::iconv_close(converter);
+  if (!whole) return false;
+  out.resize(out.size() - outLeft);
+  text = std::move(out);
+  return true;
+}
+
 std::string valueOf(const Property& property, Encoding encoding) {
   if (!property.hasColon) return {};
   const bool cp1251 = property.head.find("1251") != std::string_view::npos;
-  std::string value(property.value);
-  std::replace(value.begin(), value.end(), ';', ' ');
+  std::string value = unescaped(property.value);
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
   if (encoding == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
-  if (!cp1251 && !fromUtf8InPlace(value)) value.clear();
+  if (cp1251) return value;
+  // A value of another single-byte code page goes the way of a UTF-8 one.
+  const std::string charset = charsetOf(property);
+  if (isKnownSingleByteCharset(charset) && !toUtf8From(value, charset)) return {};
+  if (!fromUtf8InPlace(value)) value.clear();
   return value;
 }
 
 }  // namespace
 
 void addVcardFile(Document& doc, std::string_view bytes) {
+  // A byte-order mark in front of the first line is no part of it.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   doc.information.addRow("", 1);
   doc.information.addRow("", 1);
   ResultTable::Row* row = &addPhonebookRow(doc);

@@ -1,4 +1,5 @@
 #include "DocumentWindow.h"
+#include "FileInfoDialog.h"
 #include "FileNames.h"
 
 #include <QAction>
@@ -245,6 +246,8 @@ void DocumentWindow::buildMenus() {
   print_ = fileMenu_->addAction(QStringLiteral("Печать"));
   print_->setShortcut(QKeySequence::Print);
   connect(print_, &QAction::triggered, this, &DocumentWindow::print);
+  fileInfo_ = fileMenu_->addAction(QStringLiteral("Сведения о файле"));
+  connect(fileInfo_, &QAction::triggered, this, &DocumentWindow::showFileInfo);
   fileMenu_->addSeparator();
   // The document's exit stands in the frame's place in the merged menu, so it does the same.
   QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
@@ -365,6 +368,11 @@ void DocumentWindow::showMessage(std::string_view text, const IoError& cause) {
 
 void DocumentWindow::showFileError(const IoError& cause) {
   services_.messages->warning(this, fileErrorText(cause));
+}
+
+void DocumentWindow::showFileInfo() {
+  FileInfoDialog dialog(doc_.sourceFiles, this);
+  services_.dialogs->run(dialog);
 }
 
 }  // namespace kestrel::app

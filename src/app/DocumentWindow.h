@@ -56,6 +56,9 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
 
   // "Печать": the section dialog, then the report on the default printer.
   void print();
+  // "Сведения о файле": the name, size, time and digests of the files the document was read
+  // from.
+  void showFileInfo();
 
   // "Обозреватель блоков": a new block explorer on this document, which becomes its explorer.
   BlockExplorerWindow* openBlockExplorer();
@@ -87,6 +90,7 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   QAction* exportToExcelAction() const { return exportToExcel_; }
   QAction* saveAction() const { return save_; }
   QAction* printAction() const { return print_; }
+  QAction* fileInfoAction() const { return fileInfo_; }
   QPushButton* savePmButton() const { return savePm_; }
   QAction* savePmAction() const { return savePmAction_; }
   QAction* openExplorerAction() const { return openExplorer_; }
@@ -152,6 +156,7 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   QAction* exportToExcel_ = nullptr;
   QAction* save_ = nullptr;
   QAction* print_ = nullptr;
+  QAction* fileInfo_ = nullptr;
   QAction* openExplorer_ = nullptr;
   QAction* savePmAction_ = nullptr;
   // The placement every document window shares between runs.

@@ -205,8 +205,8 @@ output::Sections sectionsOf(const std::string& letters) {
 
 int formatOf(const std::optional<std::string>& format) {
   if (!format) throw UsageError("--format is required");
-  if (format->size() != 1 || (*format)[0] < '1' || (*format)[0] > '5')
-    throw UsageError("--format must be 1 to 5");
+  if (format->size() != 1 || (*format)[0] < '1' || (*format)[0] > '8')
+    throw UsageError("--format must be 1 to 8");
   return (*format)[0] - '0';
 }
 

@@ -1,7 +1,9 @@
 #include "export/SaveCommand.h"
 
 #include "core/FileIo.h"
+#include "export/CalendarWriter.h"
 #include "export/CsvWriter.h"
+#include "export/HtmlReport.h"
 #include "export/ReportLines.h"
 #include "export/VcardWriter.h"
 
@@ -42,8 +44,17 @@ std::optional<std::string> saveVcards(const Document& doc, const std::string& di
 
 }  // namespace
 
+std::string nameWithEnding(const std::string& chosen, std::string_view ending) {
+  const std::size_t slash = chosen.find_last_of('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  // A dot that begins the name ("/tmp/.cards") makes no extension.
+  const std::size_t dot = chosen.find_last_of('.');
+  if (dot != std::string::npos && dot > base) return chosen;
+  return chosen + std::string(ending);
+}
+
 std::optional<SaveFormat> saveFormatOf(int filterIndex) {
-  if (filterIndex < 1 || filterIndex > 5) return std::nullopt;
+  if (filterIndex < 1 || filterIndex > 8) return std::nullopt;
   return static_cast<SaveFormat>(filterIndex);
 }
 
@@ -68,6 +79,29 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
       return saveVcards(doc, target.fileName, VcardCharset::Utf8);
     case SaveFormat::Vcard1251:
       return saveVcards(doc, target.fileName, VcardCharset::Cp1251);
+    case SaveFormat::VcardFile:
+      // Every card as the UTF-8 folder writes it, one after another in row order.
+      writeWholeFileFrom(
+          nameWithEnding(target.fileName, ".vcf"),
+          [&](FileSink& file) {
+            for (std::size_t r = 0; r < doc.phonebook.rowCount(); ++r)
+              file.write(joinLines(vcardLines(doc.phonebook.row(r), VcardCharset::Utf8)));
+          },
+          doc.sourceFiles);
+      return std::nullopt;
+    case SaveFormat::Calendar: {
+      std::size_t leftOut = 0;
+      writeLines(nameWithEnding(target.fileName, ".ics"), doc, [&](const auto& line) {
+        leftOut = forEachCalendarLine(doc, std::time(nullptr), line);
+      });
+      if (leftOut == 0) return std::nullopt;
+      return std::string(kRowsLeftOut) + std::to_string(leftOut);
+    }
+    case SaveFormat::HtmlReport:
+      writeLines(nameWithEnding(target.fileName, ".html"), doc, [&](const auto& line) {
+        forEachHtmlReportLine(doc, sections, std::time(nullptr), line);
+      });
+      return std::nullopt;
   }
   return std::nullopt;
 }

@@ -154,7 +154,7 @@ TEST(CliExport, UsageErrors) {
   const std::string a = dir.write("a.vcf", kCard1);
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"export", "--to", dir.file("x"), a},
-        {"export", "--format", "6", "--to", dir.file("x"), a},
+        {"export", "--format", "9", "--to", dir.file("x"), a},
         {"export", "--format", "x", "--to", dir.file("x"), a},
         {"export", "--format", "1", "--sections", "pq", "--to", dir.file("x"), a},
         {"export", "--format", "1", a}}) {

@@ -1,0 +1,31 @@
+#pragma once
+// "Сведения о файле": the name, size, modification time and digests of the files a document
+// was read from, as text the user can select and copy.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kestrel::app {
+
+class FileInfoDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit FileInfoDialog(const std::vector<std::string>& files, QWidget* parent = nullptr);
+
+  QPlainTextEdit* facts() const { return facts_; }
+  QPushButton* copyButton() const { return copy_; }
+
+ private:
+  QPlainTextEdit* facts_ = nullptr;
+  QPushButton* copy_ = nullptr;
+};
+
+// The facts of the files as the dialog shows them, a block of lines per file; a file that
+// cannot be read shows the system's reason.
+QString fileFactsText(const std::vector<std::string>& files);
+
+}  // namespace kestrel::app

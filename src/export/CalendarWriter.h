@@ -1,0 +1,36 @@
+#pragma once
+// The calendar as one iCalendar file (UTF-8, CR LF, lines folded at 75 octets): a VEVENT for
+// every row whose date is a day, or a day and a time.
+
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/Document.h"
+
+namespace kestrel::output {
+
+// A row's date as iCalendar writes it: "dd.mm.yyyy" becomes the DATE "yyyymmdd", "dd.mm.yyyy
+// hh:mm" or "dd.mm.yyyy hh:mm:ss" the floating DATE-TIME "yyyymmddThhmmss". Nothing for an
+// empty date or one of another form.
+struct CalendarDate {
+  std::string value;
+  bool withTime = false;
+};
+std::optional<CalendarDate> calendarDateOf(std::string_view cell);
+
+// A TEXT value (UTF-8) with "\", ";", "," and line breaks escaped.
+std::string escapedCalendarText(std::string_view utf8);
+
+// A content line cut into pieces of at most 75 octets, never inside a UTF-8 character; every
+// piece after the first begins with the space that marks a continuation.
+void forEachFoldedPiece(std::string_view line, const std::function<void(std::string_view)>& piece);
+
+// Hands the calendar's lines (UTF-8, folded, without line ends) to `line`; `stamp` is the export
+// time (DTSTAMP). Returns how many rows were left out for their date.
+std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
+                                const std::function<void(std::string_view)>& line);
+
+}  // namespace kestrel::output

@@ -1,0 +1,25 @@
+#pragma once
+// A report to hand on: one self-contained HTML page (UTF-8, inline style, no script) with the
+// program and the time the report was made, the facts of every source file, the information
+// table and the chosen sections, each as a table of its shown columns.
+
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/Document.h"
+#include "export/Sections.h"
+
+namespace kestrel::output {
+
+// A text (windows-1251) as HTML text in UTF-8: "&", "<", ">", quotes escaped, line breaks made
+// <br>.
+std::string htmlText(std::string_view cp1251Text);
+
+// Hands the page's lines (UTF-8) to `line`; `madeAt` is the time the report was made. A source
+// file that cannot be read any more shows the system's reason instead of its facts.
+void forEachHtmlReportLine(const Document& doc, Sections sections, std::time_t madeAt,
+                           const std::function<void(std::string_view)>& line);
+
+}  // namespace kestrel::output

@@ -14,6 +14,10 @@
 
 namespace kestrel::app {
 
+namespace {
+
+// The facts of the files, a block of lines per file; a file that cannot be read shows the
+// system's reason.
 QString fileFactsText(const std::vector<std::string>& files) {
   QStringList blocks;
   for (const std::string& file : files) {
@@ -31,6 +35,8 @@ QString fileFactsText(const std::vector<std::string>& files) {
   }
   return blocks.join(QStringLiteral("\n\n"));
 }
+
+}  // namespace
 
 FileInfoDialog::FileInfoDialog(const std::vector<std::string>& files, QWidget* parent)
     : QDialog(parent) {

@@ -24,8 +24,4 @@ class FileInfoDialog : public QDialog {
   QPushButton* copy_ = nullptr;
 };
 
-// The facts of the files as the dialog shows them, a block of lines per file; a file that
-// cannot be read shows the system's reason.
-QString fileFactsText(const std::vector<std::string>& files);
-
 }  // namespace kestrel::app

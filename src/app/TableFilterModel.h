@@ -21,7 +21,6 @@ class TableFilterModel : public QSortFilterProxyModel {
   // Shows only the rows with the text in any shown cell, letter case aside (Cyrillic
   // included); an empty text shows every row.
   void setFilterText(const QString& text);
-  const QString& filterText() const { return text_; }
 
  protected:
   bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

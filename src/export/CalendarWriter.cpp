@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/Ascii.h"
 #include "core/Columns.h"
 #include "core/Cp1251.h"
 #include "core/Version.h"
@@ -24,10 +25,6 @@ int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
     value = value * 10 + (text[k] - '0');
   }
   return value;
-}
-
-std::string twoDigits(int value) {
-  return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
 }
 
 }  // namespace

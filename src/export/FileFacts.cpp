@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/UniqueFd.h"
 
 namespace kestrel::output {
 
@@ -58,12 +59,9 @@ std::string md5Hex(std::string_view bytes) {
 
 FileFacts factsOf(const std::string& fileName) {
   const auto fail = [&] { return IoError(fileName, std::strerror(errno)); };
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  const UniqueFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = file.get();
   if (fd < 0) throw fail();
-  const std::unique_ptr<int, void (*)(int*)> closer(new int(fd), [](int* f) {
-    ::close(*f);
-    delete f;
-  });
   struct stat info;
   if (::fstat(fd, &info) != 0) throw fail();
   if (S_ISDIR(info.st_mode)) {

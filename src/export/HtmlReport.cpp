@@ -58,11 +58,10 @@ std::string systemHtml(const std::string& text) {
   return fromUtf8(text) ? utf8Html(text) : htmlText(text);
 }
 
-std::string row(const std::vector<std::string>& cells, std::string_view tag,
-                std::string_view attributes = {}) {
+std::string row(const std::vector<std::string>& cells, std::string_view tag) {
   std::string html = "<tr>";
   for (const std::string& cell : cells) {
-    html.append("<").append(tag).append(attributes).append(">").append(cell);
+    html.append("<").append(tag).append(">").append(cell);
     html.append("</").append(tag).append(">");
   }
   return html + "</tr>";

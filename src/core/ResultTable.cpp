@@ -72,12 +72,16 @@ void ResultTable::Row::setSubItem(std::size_t k, std::string_view text) {
 }
 
 void ResultTable::Row::appendToSubItem(std::size_t k, std::string_view piece) {
-  Texts& texts = unpack();
-  if (k >= texts.size()) texts.resize(k + 1);
-  texts[k].append(piece);
+  subItemText(k).append(piece);
 }
 
-void ResultTable::Row::pack(Texts& spare) {
+std::string& ResultTable::Row::subItemText(std::size_t k) {
+  Texts& texts = unpack();
+  if (k >= texts.size()) texts.resize(k + 1);
+  return texts[k];
+}
+
+void ResultTable::Row::pack(std::unique_ptr<Texts>& spare) {
   if (!open_) return;
   const Texts& texts = *open_;
   std::size_t length = 0;
@@ -107,8 +111,7 @@ void ResultTable::Row::pack(Texts& spare) {
   }
   for (std::string& text : *open_)
     text.clear();
-  spare = std::move(*open_);
-  open_.reset();
+  spare = std::move(open_);
 }
 
 ResultTable::Row::Texts& ResultTable::Row::unpack() {
@@ -142,13 +145,12 @@ ResultTable::Row& ResultTable::addRow() {
 }
 
 ResultTable::Row& ResultTable::addRow(std::string caption, std::size_t subItemCount) {
-  if (!rows_.empty()) rows_.back().pack(spare_);
+  if (!rows_.empty()) rows_.back().pack(spare_.texts);
   Row& r = rows_.emplace_back();
   r.caption = std::move(caption);
   // The texts of the row packed last keep their capacity, so filling rows one after another
   // allocates next to nothing once the first few are done.
-  r.open_ = std::make_unique<Row::Texts>(std::move(spare_));
-  spare_ = {};
+  r.open_ = spare_.texts ? std::move(spare_.texts) : std::make_unique<Row::Texts>();
   r.open_->resize(subItemCount);
   return r;
 }

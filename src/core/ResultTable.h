@@ -46,6 +46,9 @@ class ResultTable {
     // Appends to sub-item k in place (filling up like setSubItem), so a cell built of many
     // pieces costs no more than its length.
     void appendToSubItem(std::size_t k, std::string_view piece);
+    // Sub-item k as a text to write into directly (filling up like setSubItem), for decoders
+    // that build a cell in place. The reference stays valid until the row is packed.
+    std::string& subItemText(std::size_t k);
 
    private:
     friend class ResultTable;
@@ -53,7 +56,7 @@ class ResultTable {
 
     // Packs the sub-items and hands their emptied texts to `spare`, whose capacity the next
     // row reuses.
-    void pack(Texts& spare);
+    void pack(std::unique_ptr<Texts>& spare);
     Texts& unpack();
     std::size_t offsetAt(std::size_t k) const;
     std::size_t packedSize() const;
@@ -100,7 +103,18 @@ class ResultTable {
   std::vector<Column> columns_;
   std::vector<Column> initialColumns_;
   std::deque<Row> rows_;
-  Row::Texts spare_;
+  // The emptied texts of the row packed last, for the next row; a copy of the table starts
+  // without them.
+  struct Spare {
+    std::unique_ptr<Row::Texts> texts;
+    Spare() = default;
+    Spare(const Spare&) {}
+    Spare& operator=(const Spare&) { return *this; }
+    Spare(Spare&&) noexcept = default;
+    Spare& operator=(Spare&&) noexcept = default;
+    ~Spare() = default;
+  };
+  Spare spare_;
   bool visible_ = true;
 };
 

@@ -45,8 +45,12 @@ TEST(PhoneTime, FormatPhoneTimeShowsTheMinute) {
       {6, "01.01.1970 03:01"},          {1234567890, "14.02.2009 02:32"},
       {4294967295, "07.02.2106 09:29"}, {951782400 - 10854, "29.02.2000 00:00"},
   };
-  for (const auto& [x, text] : cases)
+  for (const auto& [x, text] : cases) {
     EXPECT_EQ(formatPhoneTime((std::int64_t{1} << 32) + x), text) << x;
+    std::string cell = "held ";
+    appendPhoneTime(cell, (std::int64_t{1} << 32) + x);
+    EXPECT_EQ(cell, "held " + text) << x;
+  }
 }
 
 TEST(PhoneTime, BytesBeyondTheRecordCountAsZero) {
@@ -85,8 +89,12 @@ TEST(GdfsDecoder, DigitTextReadsLowNibbleFirst) {
       {"count past the record", {9, 0, 1, 0x20, 0x21, 0x43}, "1234"},
       {"no digits", {0, 0, 1, 0x20, 0x21}, ""},
   };
-  for (const auto& [name, bytes, digits] : cases)
+  for (const auto& [name, bytes, digits] : cases) {
     EXPECT_EQ(digitText(ByteView(bytes), 3), digits) << name;
+    std::string cell = "held ";
+    appendDigits(cell, ByteView(bytes), 3);
+    EXPECT_EQ(cell, "held " + digits) << name;
+  }
 }
 
 TEST(GdfsDecoder, PlainTextShowsZeroBytesAsSpaces) {

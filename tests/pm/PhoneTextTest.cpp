@@ -56,6 +56,10 @@ TEST(ReadWideText, DecodesBothByteOrdersLatinAndCyrillic) {
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(readWideText(ByteView(c.record), c.start, c.n), c.expected) << c.name;
+    // Appending into a cell leaves what it held as it was.
+    std::string cell = "held ";
+    appendWideText(cell, ByteView(c.record), c.start, c.n);
+    EXPECT_EQ(cell, "held " + c.expected) << c.name;
   }
 }
 
@@ -97,6 +101,10 @@ TEST(ReadPhoneText, DecodesSingleAndTwoByteTextAndTrims) {
     const PhoneText read = readPhoneText(ByteView(c.record), c.start, c.n);
     EXPECT_EQ(read.text, c.expected) << c.name;
     EXPECT_EQ(read.singleByte, c.singleByte) << c.name;
+    // Only the appended text is trimmed: the blanks the cell held stay.
+    std::string cell = " held ";
+    EXPECT_EQ(appendPhoneText(cell, ByteView(c.record), c.start, c.n), c.singleByte) << c.name;
+    EXPECT_EQ(cell, " held " + c.expected) << c.name;
   }
 }
 
@@ -138,6 +146,9 @@ TEST(DecodeNumber, UnpacksDigitsBehindTheirCount) {
   };
   for (const NumberCase& c : cases) {
     EXPECT_EQ(decodeNumber(ByteView(c.record), c.fieldPos), c.expected) << c.name;
+    std::string cell = "7 ";
+    appendNumber(cell, ByteView(c.record), c.fieldPos);
+    EXPECT_EQ(cell, "7 " + c.expected) << c.name;
   }
 }
 

@@ -54,15 +54,25 @@ std::optional<std::string_view> infoCaption(int block, int record) {
   return std::nullopt;
 }
 
-// Cells of a row are addressed by column; column c > 0 is sub-item c - 1.
-void setCell(ResultTable::Row& row, std::size_t column, std::string text) {
-  row.setSubItem(column - 1, std::move(text));
+// Cells of a row are addressed by column; column c > 0 is sub-item c - 1. The decoders write
+// their texts straight into the cells: a dump holds hundreds of thousands of them.
+void setCell(ResultTable::Row& row, std::size_t column, std::string_view text) {
+  row.setSubItem(column - 1, text);
 }
 
-// Appending puts a space before every piece, so a cell filled this way begins with a space.
-void appendToCell(ResultTable::Row& row, std::size_t column, std::string_view piece) {
-  row.appendToSubItem(column - 1, " ");
-  row.appendToSubItem(column - 1, piece);
+void setTimestampCell(ResultTable::Row& row, std::size_t column, ByteView record,
+                      std::ptrdiff_t at) {
+  std::string& cell = row.subItemText(column - 1);
+  cell.clear();
+  appendTimestamp(cell, record, at);
+}
+
+// The cell to append the next piece to. Every piece comes after a space, so a cell filled this
+// way begins with a space.
+std::string& pieceOfCell(ResultTable::Row& row, std::size_t column) {
+  std::string& cell = row.subItemText(column - 1);
+  cell += ' ';
+  return cell;
 }
 
 ResultTable::Row& addNumberedRow(ResultTable& table, std::size_t subItems) {
@@ -81,13 +91,13 @@ void decodeCall(Document& doc, ByteView record) {
   book.setColumnWidth(kCallStatus, kWidened);
   switch (record.at(6)) {
     case 0:
-      setCell(row, kCallStatus, std::string("Пропущенный"_cp));
+      setCell(row, kCallStatus, "Пропущенный"_cp);
       break;
     case 1:
-      setCell(row, kCallStatus, std::string("Исходящий"_cp));
+      setCell(row, kCallStatus, "Исходящий"_cp);
       break;
     case 2:
-      setCell(row, kCallStatus, std::string("Входящий"_cp));
+      setCell(row, kCallStatus, "Входящий"_cp);
       break;
     default:
       break;
@@ -96,11 +106,11 @@ void decodeCall(Document& doc, ByteView record) {
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if (record.at(p) == 0 && record.at(p + 1) == 1 && record.at(p + 2) == 0x20) {
       book.setColumnWidth(kCallPhone, kWidened);
-      appendToCell(row, kCallPhone, digitText(record, p + 2));
+      appendDigits(pieceOfCell(row, kCallPhone), record, p + 2);
     }
   }
   book.setColumnWidth(kCallDate, kWidened);
-  setCell(row, kCallDate, timestampText(record, 7));
+  setTimestampCell(row, kCallDate, record, 7);
 }
 
 // Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
@@ -109,46 +119,50 @@ void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
                         std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
   auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
-  setCell(row, kCalKind, std::string(kind));
-  const pm::PhoneText title = pm::readPhoneText(record, textAt, 2 * n);
-  appendToCell(row, kCalTitle, title.text);
-  const std::ptrdiff_t p = textAt + (title.singleByte ? n : 2 * n);
-  setCell(row, kCalDate, timestampText(record, p));
+  setCell(row, kCalKind, kind);
+  const bool singleByte = pm::appendPhoneText(pieceOfCell(row, kCalTitle), record, textAt, 2 * n);
+  const std::ptrdiff_t p = textAt + (singleByte ? n : 2 * n);
+  setTimestampCell(row, kCalDate, record, p);
 }
 
 void decodeSeveralTextEvent(Document& doc, ByteView record) {
   auto& row = addNumberedRow(doc.calendar, 4);
-  setCell(row, kCalKind, std::string("Событие"_cp));
-  std::vector<std::string> texts;
+  setCell(row, kCalKind, "Событие"_cp);
+  // The first text is the title; the ones after it go to the text cell, each after a space,
+  // except the last, which is not shown: it is cut off again once the walk has found no other.
+  std::size_t texts = 0;
+  std::size_t beforeLatest = 0;
   std::optional<std::ptrdiff_t> latestEnd;
   std::optional<std::ptrdiff_t> secondLatestEnd;
   // p stands on byte 1 of a field: kind-2 texts with byte 1 = 0, and kind-6 texts.
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if ((record.at(p) == 0 && record.at(p + 1) == 2) || record.at(p + 1) == 6) {
       const std::ptrdiff_t n = record.at(p - 1);
-      pm::PhoneText text = pm::readPhoneText(record, p + 3, 2 * n);
-      p += 3 + (text.singleByte ? n : 2 * n);
-      texts.push_back(std::move(text.text));
+      bool singleByte = false;
+      if (texts == 0) {
+        singleByte = pm::appendPhoneText(row.subItemText(kCalTitle - 1), record, p + 3, 2 * n);
+      } else {
+        beforeLatest = row.subItem(kCalText - 1).size();
+        singleByte = pm::appendPhoneText(pieceOfCell(row, kCalText), record, p + 3, 2 * n);
+      }
+      ++texts;
+      p += 3 + (singleByte ? n : 2 * n);
       secondLatestEnd = latestEnd;
       latestEnd = p;
     }
   }
   // The timestamp follows the second-to-last text; with fewer texts there is no date.
-  if (secondLatestEnd) setCell(row, kCalDate, timestampText(record, *secondLatestEnd));
-  if (!texts.empty()) {
-    setCell(row, kCalTitle, texts.front());
-    // The last text is not shown.
-    for (std::size_t k = 1; k + 1 < texts.size(); ++k)
-      appendToCell(row, kCalText, texts[k]);
-  }
+  if (secondLatestEnd) setTimestampCell(row, kCalDate, record, *secondLatestEnd);
+  if (texts >= 2) row.subItemText(kCalText - 1).resize(beforeLatest);
 }
 
 void decodeContact(Document& doc, ByteView record) {
   ResultTable& book = doc.phonebook;
   auto& row = addNumberedRow(book, 13);
-  const auto give = [&](std::size_t column, std::string_view text) {
+  // The cell of a column that now shows, ready for the next piece.
+  const auto give = [&](std::size_t column) -> std::string& {
     book.setColumnWidth(column, kWidened);
-    appendToCell(row, column, text);
+    return pieceOfCell(row, column);
   };
   int nameParts = 0;
   // The presence bits of bytes 11 and 13 are consumed as texts are placed; that happens on
@@ -178,11 +192,11 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 6 && record.at(p + 1) == 0 && hasSubtype &&
         (t == 0 || t == 0x44 || t == 0x4C) && n >= 1) {
       if (presence13 & 0x08) {
-        give(kPbEmail, plainText(record, p + 4, n));
+        appendPlainText(give(kPbEmail), record, p + 4, n);
         presence13 >>= 1;
         p += 3 + n;
       } else if (presence12 & 0x20) {
-        give(kPbWebSite, plainText(record, p + 4, n));
+        appendPlainText(give(kPbWebSite), record, p + 4, n);
         p += 3 + n;
       }
     }
@@ -191,7 +205,7 @@ void decodeContact(Document& doc, ByteView record) {
     if (record.at(p + 2) == 2 && record.at(p + 1) == 0) {
       if (hasSubtype && (t == 0 || t == 0x20 || t == 0x44 || t == 0x45 || t == 0x4C) && n >= 1) {
         if (nameParts < 2) {
-          give(kPbName, pm::readPhoneText(record, p + 4, 2 * n).text);
+          pm::appendPhoneText(give(kPbName), record, p + 4, 2 * n);
           ++nameParts;
         } else {
           struct Target {
@@ -208,7 +222,7 @@ void decodeContact(Document& doc, ByteView record) {
           }};
           for (const Target& target : targets) {
             if (*target.presence & target.bit) {
-              give(target.column, pm::readPhoneText(record, p + 4, 2 * n).text);
+              pm::appendPhoneText(give(target.column), record, p + 4, 2 * n);
               *target.presence = static_cast<std::uint8_t>(*target.presence & ~target.bit);
               break;
             }
@@ -224,8 +238,7 @@ void decodeContact(Document& doc, ByteView record) {
 
     // Phone number.
     if (record.at(p + 2) == 1 && record.at(p + 1) == 0) {
-      book.setColumnWidth(kPbNumbers, kWidened);
-      appendToCell(row, kPbNumbers, digitText(record, p + 3));
+      appendDigits(give(kPbNumbers), record, p + 3);
       p += 3 + n;
     }
   }
@@ -243,10 +256,15 @@ void addSummaryRows(Document& doc, const Flags& flags) {
 
 }  // namespace
 
+void appendPlainText(std::string& out, ByteView record, std::ptrdiff_t start,
+                     std::ptrdiff_t count) {
+  for (const std::uint8_t b : record.slice(start, count))
+    out += b == 0 ? ' ' : static_cast<char>(b);
+}
+
 std::string plainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count) {
   std::string text;
-  for (const std::uint8_t b : record.slice(start, count))
-    text += b == 0 ? ' ' : static_cast<char>(b);
+  appendPlainText(text, record, start, count);
   return text;
 }
 
@@ -254,15 +272,24 @@ std::string recordText(ByteView record) {
   return plainText(record, 0, record.size());
 }
 
-std::string digitText(ByteView record, std::ptrdiff_t s) {
+void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s) {
   static constexpr std::array<char, 16> kCharacters = {'0', '1', '2', '3', '4', '5', '6', '7',
                                                        '8', '9', '*', '#', 'C', 'D', 'E', 'F'};
-  std::string digits;
-  for (const std::uint8_t b : record.slice(s + 1, record.at(s - 3))) {
-    digits += kCharacters[b & 0x0F];
+  const auto bytes = record.slice(s + 1, record.at(s - 3));
+  const std::size_t base = out.size();
+  out.resize(base + 2 * bytes.size());
+  char* to = out.data() + base;
+  for (const std::uint8_t b : bytes) {
+    *to++ = kCharacters[b & 0x0F];
     // A high nibble F fills the last byte of an odd digit count.
-    if ((b >> 4) != 0x0F) digits += kCharacters[b >> 4];
+    if ((b >> 4) != 0x0F) *to++ = kCharacters[b >> 4];
   }
+  out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+std::string digitText(ByteView record, std::ptrdiff_t s) {
+  std::string digits;
+  appendDigits(digits, record, s);
   return digits;
 }
 

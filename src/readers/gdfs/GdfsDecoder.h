@@ -19,9 +19,11 @@ std::string recordText(ByteView record);
 
 // The count bytes from start on by the same rule, cut at the record's end.
 std::string plainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
+void appendPlainText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
 
 // The phone number of a number field whose subtype byte is at s: the digit count at s - 3, the
 // digit bytes from s + 1, each giving its low and then its high nibble.
 std::string digitText(ByteView record, std::ptrdiff_t s);
+void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s);
 
 }  // namespace kestrel::gdfs

@@ -130,9 +130,12 @@ std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
                           std::vector<std::uint8_t>& bytes) {
   const std::ptrdiff_t n = image.size();
   const std::uint8_t* p = image.span().data();
-  // The run usually ends at its line's CR: room for that many bytes at once.
+  // The run usually ends at its line's CR: room for that many bytes at once, and more only
+  // when a separator stands on the CR and the run goes on past it.
   const std::ptrdiff_t lineEnd = nextByte(image, q, kCr);
-  if (lineEnd > q) bytes.reserve(static_cast<std::size_t>((lineEnd - q) / step + 1));
+  std::size_t used = bytes.size();
+  bytes.resize(used + static_cast<std::size_t>(std::max<std::ptrdiff_t>(lineEnd - q, 0) / step) +
+               1);
   const HexPairs pairs;
   while (q < n && p[q] != kCr) {
     if (q + 1 >= n) {
@@ -141,9 +144,11 @@ std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
     }
     const int value = pairs.value(p[q], p[q + 1]);
     if (value < 0) throw FormatError("not a hexadecimal digit pair");
-    bytes.push_back(static_cast<std::uint8_t>(value));
+    if (used == bytes.size()) bytes.resize(2 * used);
+    bytes[used++] = static_cast<std::uint8_t>(value);
     q += step;
   }
+  bytes.resize(used);
   return q;
 }
 

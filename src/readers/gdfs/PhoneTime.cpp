@@ -36,7 +36,7 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-std::string formatPhoneTime(std::int64_t v) {
+void appendPhoneTime(std::string& out, std::int64_t v) {
   // T counts days since 30.12.1899 00:00, its fraction being the time of day; the phone's
   // epoch sits 24141.1439931 days after that origin's 2^32-second mark.
   const double t = static_cast<double>(v) / 86400.0 - 24090.0 - 21.0 - 30.1439931;
@@ -52,14 +52,16 @@ std::string formatPhoneTime(std::int64_t v) {
     char text[64];
     std::snprintf(text, sizeof text, "%02d.%02d.%04lld %02d:%02d", d.day, d.month,
                   static_cast<long long>(d.year), hour, minute);
-    return text;
+    out += text;
+    return;
   }
   // "dd.mm.yyyy hh:mm", written directly: a dump holds hundreds of thousands of these.
   const auto year = static_cast<int>(d.year);
-  std::string text = "00.00.0000 00:00";
-  const auto put = [&text](std::size_t at, int value) {
-    text[at] = static_cast<char>('0' + value / 10);
-    text[at + 1] = static_cast<char>('0' + value % 10);
+  const std::size_t base = out.size();
+  out += "00.00.0000 00:00";
+  const auto put = [&out, base](std::size_t at, int value) {
+    out[base + at] = static_cast<char>('0' + value / 10);
+    out[base + at + 1] = static_cast<char>('0' + value % 10);
   };
   put(0, d.day);
   put(3, d.month);
@@ -67,14 +69,25 @@ std::string formatPhoneTime(std::int64_t v) {
   put(8, year % 100);
   put(11, hour);
   put(14, minute);
+}
+
+std::string formatPhoneTime(std::int64_t v) {
+  std::string text;
+  appendPhoneTime(text, v);
   return text;
 }
 
-std::string timestampText(ByteView record, std::ptrdiff_t at) {
+void appendTimestamp(std::string& out, ByteView record, std::ptrdiff_t at) {
   std::uint32_t x = 0;
   for (int k = 3; k >= 0; --k)
     x = (x << 8) | record.at(at + k);
-  return formatPhoneTime((std::int64_t{1} << 32) + x);
+  appendPhoneTime(out, (std::int64_t{1} << 32) + x);
+}
+
+std::string timestampText(ByteView record, std::ptrdiff_t at) {
+  std::string text;
+  appendTimestamp(text, record, at);
+  return text;
 }
 
 }  // namespace kestrel::gdfs

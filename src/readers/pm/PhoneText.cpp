@@ -24,20 +24,23 @@ std::ptrdiff_t lastInside(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
   return last < 0 ? -1 : last;
 }
 
-std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n, LatinForm form) {
+// Appends the decoded text to `out`. Every position yields at most one character from its own
+// byte and the one before it, so the walk goes forward through a buffer of one character per
+// position, cut to what was written.
+void appendTwoByte(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n,
+                   LatinForm form) {
   const std::ptrdiff_t last = lastInside(record, start, n);
-  if (last < 0) return {};
+  if (last < 0) return;
   const bool littleEndian = record.at(last) <= 4;
-  // Positions before the record read as 0 bytes and yield nothing, so the walk ends at 0.
+  // Positions before the record read as 0 bytes and yield nothing, so the walk starts at 0.
   const std::ptrdiff_t first = std::max<std::ptrdiff_t>(start, 0);
-  // The walk goes backward, one character per position at most: the text is written from the
-  // end of a buffer of that size, and the unused front is dropped at the end.
-  std::string text(static_cast<std::size_t>(last - first + 1), '\0');
-  std::size_t at = text.size();
+  const std::size_t base = out.size();
+  out.resize(base + static_cast<std::size_t>(last - first + 1));
+  char* to = out.data() + base;
   // Every position from first to last lies inside the record; the byte before the first one
   // may not, and reads as 0.
   const std::uint8_t* bytes = record.span().data();
-  for (std::ptrdiff_t i = last; i >= first; --i) {
+  for (std::ptrdiff_t i = first; i <= last; ++i) {
     const std::uint8_t before = i > 0 ? bytes[i - 1] : 0;
     std::uint8_t lo = littleEndian ? before : bytes[i];
     const std::uint8_t hi = littleEndian ? bytes[i] : before;
@@ -49,15 +52,14 @@ std::string decodeTwoByte(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
         lo = 32;
       else if (form == LatinForm::kGeneral && lo == '|')
         lo = ' ';
-      text[--at] = static_cast<char>(lo);
+      *to++ = static_cast<char>(lo);
     } else if (hi == 4) {
       // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and was skipped above.
       if (lo == 0x51) lo = 0x35;
-      text[--at] = static_cast<char>(static_cast<std::uint8_t>(lo + 176));
+      *to++ = static_cast<char>(static_cast<std::uint8_t>(lo + 176));
     }
   }
-  text.erase(0, at);
-  return text;
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 bool isBlank(char c) {
@@ -85,34 +87,45 @@ char numberCharacter(char hexDigit) {
 
 }  // namespace
 
+void appendWideText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  appendTwoByte(out, record, start, n, LatinForm::kName);
+}
+
 std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
-  return decodeTwoByte(record, start, n, LatinForm::kName);
+  std::string text;
+  appendWideText(text, record, start, n);
+  return text;
+}
+
+bool appendPhoneText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
+  const std::size_t base = out.size();
+  const bool singleByte = (record.at(start) > 5 && record.at(start + 1) > 5) || n == 1;
+  if (singleByte) {
+    const auto bytes = record.slice(start, n / 2);
+    out.resize(base + bytes.size());
+    char* to = out.data() + base;
+    for (const std::uint8_t b : bytes)
+      *to++ = b == 0xA1 ? static_cast<char>(0xE5) : b == '|' ? ' ' : static_cast<char>(b);
+  } else {
+    appendTwoByte(out, record, start, n, LatinForm::kGeneral);
+  }
+  // Trimmed: only the appended text, never what `out` held before.
+  const auto end =
+      std::find_if_not(out.rbegin(), out.rend() - static_cast<std::ptrdiff_t>(base), isBlank)
+          .base();
+  out.erase(end, out.end());
+  const auto from = out.begin() + static_cast<std::ptrdiff_t>(base);
+  out.erase(from, std::find_if_not(from, out.end(), isBlank));
+  return singleByte;
 }
 
 PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
   PhoneText out;
-  std::string text;
-  if ((record.at(start) > 5 && record.at(start + 1) > 5) || n == 1) {
-    out.singleByte = true;
-    for (const std::uint8_t b : record.slice(start, n / 2)) {
-      if (b == 0xA1)
-        text += static_cast<char>(0xE5);
-      else if (b == '|')
-        text += ' ';
-      else
-        text += static_cast<char>(b);
-    }
-  } else {
-    text = decodeTwoByte(record, start, n, LatinForm::kGeneral);
-  }
-  const auto end = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  text.erase(end, text.end());
-  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), isBlank));
-  out.text = std::move(text);
+  out.singleByte = appendPhoneText(out.text, record, start, n);
   return out;
 }
 
-std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
+void appendNumber(std::string& out, ByteView record, std::ptrdiff_t fieldPos) {
   const std::ptrdiff_t length =
       record.at(fieldPos) != 0 ? record.at(fieldPos) : record.at(fieldPos + 1);
   const std::ptrdiff_t payload = fieldPos + 4;
@@ -130,12 +143,16 @@ std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
     reversed[count++] = kHexDigits[v & 0x0F];
     if (v >= 0x10) reversed[count++] = kHexDigits[v >> 4];
   }
-  std::string number;
-  for (std::size_t k = count; k > 0 && number.size() < 20; --k) {
+  for (std::size_t k = count, shown = 0; k > 0 && shown < 20; --k, ++shown) {
     const char c = numberCharacter(reversed[k - 1]);
     if (c == 0) break;
-    number += c;
+    out += c;
   }
+}
+
+std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
+  std::string number;
+  appendNumber(number, record, fieldPos);
   return number;
 }
 

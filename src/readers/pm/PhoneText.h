@@ -18,6 +18,7 @@ namespace kestrel::pm {
 // little-endian order the first position takes the byte before `start` as its low byte (0 when
 // that lies before the record).
 std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
+void appendWideText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
 // A text read by readPhoneText, and the form it was read in: one byte per character or two, so
 // that a caller walking fields knows whether the text took n/2 or n bytes.
@@ -31,8 +32,13 @@ struct PhoneText {
 // ends.
 PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
+// readPhoneText appending to `out` (trimming only what it appends); true when the text was read
+// one byte per character.
+bool appendPhoneText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
+
 // The phone number of the field that starts at fieldPos: digits packed two per byte at the end
 // of the payload, preceded by a byte that holds their count.
 std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos);
+void appendNumber(std::string& out, ByteView record, std::ptrdiff_t fieldPos);
 
 }  // namespace kestrel::pm

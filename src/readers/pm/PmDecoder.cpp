@@ -1,5 +1,6 @@
 #include "readers/pm/PmDecoder.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,10 +51,6 @@ void requireBytes(const Record& record) {
   if (record.bytes.empty()) throw FormatError("record of no bytes in a block of user data");
 }
 
-std::string date(int day, int month, int year) {
-  return twoDigits(day) + "." + twoDigits(month) + "." + std::to_string(year);
-}
-
 // A calendar year: little-endian unless that reading lies outside 1680..3000.
 int calendarYear(std::uint8_t first, std::uint8_t second) {
   const int littleEndian = first + 256 * second;
@@ -88,18 +85,33 @@ struct CellWriter {
   ResultTable& table;
   ResultTable::Row& row;
 
-  std::string_view cell(int column) const {
-    return row.subItem(static_cast<std::size_t>(column - 1));
-  }
-  void set(int column, std::string value, int width) const {
-    row.setSubItem(static_cast<std::size_t>(column - 1), std::move(value));
+  void set(int column, std::string_view value, int width) const {
+    row.setSubItem(static_cast<std::size_t>(column - 1), value);
     table.setColumnWidth(static_cast<std::size_t>(column), width);
   }
-  void append(int column, std::string_view piece, int width) const {
-    row.appendToSubItem(static_cast<std::size_t>(column - 1), piece);
+  // The cell to write into directly, its column given the width.
+  std::string& text(int column, int width) const {
     table.setColumnWidth(static_cast<std::size_t>(column), width);
+    return row.subItemText(static_cast<std::size_t>(column - 1));
   }
 };
+
+// Puts the wide text of n bytes at `start`, and a space, in front of what the cell holds.
+void prependWideText(std::string& cell, ByteView bytes, std::ptrdiff_t start, std::ptrdiff_t n) {
+  const auto held = static_cast<std::ptrdiff_t>(cell.size());
+  appendWideText(cell, bytes, start, n);
+  cell += ' ';
+  std::rotate(cell.begin(), cell.begin() + held, cell.end());
+}
+
+// A date as "dd.mm.yyyy", appended.
+void appendDate(std::string& out, int day, int month, int year) {
+  out += twoDigits(day);
+  out += '.';
+  out += twoDigits(month);
+  out += '.';
+  out += std::to_string(year);
+}
 
 // The column of a phonebook tag whose text is appended, followed by a space, to its cell.
 int appendedTextColumn(int tag) {
@@ -128,22 +140,30 @@ void addPhonebookRows(Document& doc, const Block& block,
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
-      const auto text = [&] { return readWideText(bytes, f.payload(), f.length); };
       const CellWriter w{table, row};
+      // The field's text in place of what the cell held.
+      const auto setText = [&](int column, int width, std::ptrdiff_t skip) {
+        std::string& cell = w.text(column, width);
+        cell.clear();
+        appendWideText(cell, bytes, f.payload() + skip, f.length - skip);
+      };
       switch (f.tag) {
         case 7:
         case 70:
         case 71:
-          w.set(kPbName, text() + " " + std::string(w.cell(kPbName)), 100);
+          prependWideText(w.text(kPbName, 100), bytes, f.payload(), f.length);
           break;
-        case 11:
-          w.append(kPbNumbers, decodeNumber(bytes, f.pos) + " ", 100);
+        case 11: {
+          std::string& cell = w.text(kPbNumbers, 100);
+          appendNumber(cell, bytes, f.pos);
+          cell += ' ';
           break;
+        }
         case 85:
-          w.set(kPbCompany, text(), 100);
+          setText(kPbCompany, 100, 0);
           break;
         case 74:
-          w.set(kPbAddress, readWideText(bytes, f.payload() + 4, f.length - 4), 50);
+          setText(kPbAddress, 50, 4);
           break;
         case 67: {
           // Without group names the field means nothing; a group number byte beyond the record
@@ -155,13 +175,17 @@ void addPhonebookRows(Document& doc, const Block& block,
           w.set(kPbGroup, groupNames[group - 1], 50);
           break;
         }
-        case 8:
-          w.append(kPbEmail, " " + text(), 50);
+        case 8: {
+          std::string& cell = w.text(kPbEmail, 50);
+          cell += ' ';
+          appendWideText(cell, bytes, f.payload(), f.length);
           break;
+        }
         case 87: {
           const std::ptrdiff_t q = f.payload();
-          w.set(kPbBirthday,
-                date(bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1)), 50);
+          std::string& cell = w.text(kPbBirthday, 50);
+          cell.clear();
+          appendDate(cell, bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1));
           break;
         }
         case 10:
@@ -170,8 +194,9 @@ void addPhonebookRows(Document& doc, const Block& block,
         case 84:
         case 63:
         case 44: {
-          const int column = appendedTextColumn(f.tag);
-          w.append(column, text() + " ", 50);
+          std::string& cell = w.text(appendedTextColumn(f.tag), 50);
+          appendWideText(cell, bytes, f.payload(), f.length);
+          cell += ' ';
           break;
         }
         default:
@@ -194,21 +219,27 @@ void addCallRows(Document& doc, const Block& block, std::string_view status) {
         case 7:
         case 70:
         case 71:
-          w.set(kCallName,
-                readWideText(bytes, f.payload(), f.length) + " " + std::string(w.cell(kCallName)),
-                200);
+          prependWideText(w.text(kCallName, 200), bytes, f.payload(), f.length);
           break;
-        case 11:
-          w.append(kCallPhone, decodeNumber(bytes, f.pos) + " ", 130);
-          w.set(kCallStatus, std::string(status), 50);
+        case 11: {
+          std::string& phone = w.text(kCallPhone, 130);
+          appendNumber(phone, bytes, f.pos);
+          phone += ' ';
+          w.set(kCallStatus, status, 50);
           break;
+        }
         case 19: {
           const std::ptrdiff_t q = f.payload();
           const auto b = [&](std::ptrdiff_t k) { return bytes.at(q + k); };
-          w.append(kCallDate,
-                   date(b(3), b(2), callYear(b(0), b(1))) + " " + twoDigits(b(4)) + ":" +
-                       twoDigits(b(5)) + ":" + twoDigits(b(6)) + " ",
-                   100);
+          std::string& cell = w.text(kCallDate, 100);
+          appendDate(cell, b(3), b(2), callYear(b(0), b(1)));
+          cell += ' ';
+          cell += twoDigits(b(4));
+          cell += ':';
+          cell += twoDigits(b(5));
+          cell += ':';
+          cell += twoDigits(b(6));
+          cell += ' ';
           break;
         }
         default:
@@ -230,7 +261,8 @@ void addCalendarRows(Document& doc, const Block& block) {
     requireBytes(record);
     const ByteView bytes = record.view();
 
-    std::string day = date(bytes.at(7), bytes.at(6), calendarYear(bytes.at(4), bytes.at(5)));
+    std::string day;
+    appendDate(day, bytes.at(7), bytes.at(6), calendarYear(bytes.at(4), bytes.at(5)));
     if (day == "01.01.1980") day.clear();
     // The parts after the date start 4 bytes later when bytes 24 to 27 are all 0.
     std::ptrdiff_t b = 24;
@@ -238,9 +270,9 @@ void addCalendarRows(Document& doc, const Block& block) {
         byteIs(bytes, 27, 0))
       b = 28;
     if (byteIs(bytes, b + 16, 255)) {
-      row.setSubItem(kCalKind - 1, std::string("Заметка"_cp));
+      row.setSubItem(kCalKind - 1, "Заметка"_cp);
     } else {
-      row.setSubItem(kCalKind - 1, std::string("День рождения"_cp));
+      row.setSubItem(kCalKind - 1, "День рождения"_cp);
       // Day and month with their points, then the year of birth.
       day = day.substr(0, 6) + std::to_string(calendarYear(bytes.at(b + 16), bytes.at(b + 17)));
     }
@@ -248,7 +280,7 @@ void addCalendarRows(Document& doc, const Block& block) {
 
     const std::ptrdiff_t skip = bytes.at(b + 30) + bytes.at(b + 31);
     const std::ptrdiff_t titleStart = b + 32 + 8 * skip;
-    row.setSubItem(kCalTitle - 1, readWideText(bytes, titleStart, bytes.size() - titleStart));
+    appendWideText(row.subItemText(kCalTitle - 1), bytes, titleStart, bytes.size() - titleStart);
   }
 }
 

@@ -267,25 +267,51 @@ long shownPeak(const Figure& f, const Sample& s) {
   return f.aboveDocument ? std::max(0L, s.workPeakKb - s.setupKb) : s.peakKb;
 }
 
-// One figure at one size: its line, and the line of its memory goal where it has one.
-Measured measure(const Figure& f, const fs::path& folder, const std::string& size, int runs,
-                 const fs::path& scratch) {
-  const std::string input = (folder / f.file).string();
-  ReportLine line(f.name, size);
-  std::vector<double> times;
-  Sample worst;  // the run of the highest peak
-  for (int r = 0; r < runs; ++r) {
+// What the runs of a figure gave at one size.
+struct SizeRuns {
+  std::string size{};
+  fs::path folder{};
+  std::vector<double> times{};
+  std::vector<double> baseTimes{};
+  Sample worst{};  // the run of the highest peak
+  std::string failure{};
+};
+
+std::vector<std::string> baselineArgv(const Figure& f, const fs::path& folder) {
+  std::vector<std::string> argv = f.baseline;
+  argv.push_back((folder / (f.baselineFile.empty() ? f.file : f.baselineFile)).string());
+  return argv;
+}
+
+// One run of the work and one of the baseline at each size, in turn.
+void runOnce(const Figure& f, std::vector<SizeRuns>& sizes, bool first, const fs::path& scratch) {
+  for (SizeRuns& at : sizes) {
+    if (!at.failure.empty()) continue;
+    const std::string input = (at.folder / f.file).string();
     const Sample s =
         kestrel::bench::runInChild([&](Probe& probe) { f.work(probe, input, scratch); });
     emptyFolder(scratch);
     if (!s.ok) {
-      line.add("FAILED: " + s.failure).print();
-      return {};
+      at.failure = s.failure;
+      continue;
     }
-    times.push_back(s.seconds);
-    if (r == 0 || shownPeak(f, s) > shownPeak(f, worst)) worst = s;
+    at.times.push_back(s.seconds);
+    if (first || shownPeak(f, s) > shownPeak(f, at.worst)) at.worst = s;
+    if (!f.baseline.empty())
+      at.baseTimes.push_back(kestrel::bench::timeCommand(baselineArgv(f, at.folder)));
   }
-  const double seconds = kestrel::bench::median(times);
+}
+
+// The line of one size, and the line of its memory goal where it has one. Returns the median
+// time, or nothing when a run failed.
+Measured report(const Figure& f, const SizeRuns& at) {
+  ReportLine line(f.name, at.size);
+  if (!at.failure.empty()) {
+    line.add("FAILED: " + at.failure).print();
+    return {};
+  }
+  const Sample& worst = at.worst;
+  const double seconds = kestrel::bench::median(at.times);
   line.seconds(seconds);
   if (f.aboveDocument) {
     line.add(formatted("peak +%.0f MB over the document's %.0f MB", kbToMb(shownPeak(f, worst)),
@@ -295,17 +321,12 @@ Measured measure(const Figure& f, const fs::path& folder, const std::string& siz
   }
 
   if (!f.baseline.empty()) {
-    std::vector<std::string> argv = f.baseline;
-    argv.push_back((folder / (f.baselineFile.empty() ? f.file : f.baselineFile)).string());
-    std::vector<double> baseTimes;
-    for (int r = 0; r < runs; ++r)
-      baseTimes.push_back(kestrel::bench::timeCommand(argv));
     const bool baseOk =
-        std::all_of(baseTimes.begin(), baseTimes.end(), [](double t) { return t >= 0; });
+        std::all_of(at.baseTimes.begin(), at.baseTimes.end(), [](double t) { return t >= 0; });
     if (!baseOk) {
       line.add("baseline " + baselineLabel(f) + ": could not be run");
     } else {
-      const double base = kestrel::bench::median(baseTimes);
+      const double base = kestrel::bench::median(at.baseTimes);
       const double ratio = seconds / base;
       line.add(formatted("baseline %s %.3f s  ratio %.2f", baselineLabel(f).c_str(), base, ratio));
       if (f.ratioGoal > 0) line.goal(formatted("<= %.2f", f.ratioGoal), ratio <= f.ratioGoal);
@@ -318,9 +339,9 @@ Measured measure(const Figure& f, const fs::path& folder, const std::string& siz
 
   if (f.peakGoal == PeakGoal::TwiceFile || f.peakGoal == PeakGoal::FileAndHalf) {
     const bool twice = f.peakGoal == PeakGoal::TwiceFile;
-    const long fileKb = static_cast<long>(fs::file_size(input) / 1024);
+    const long fileKb = static_cast<long>(fs::file_size(at.folder / f.file) / 1024);
     const long limitKb = (twice ? 2 * fileKb : fileKb * 3 / 2) + kSlackKb;
-    ReportLine(f.name + " peak", size)
+    ReportLine(f.name + " peak", at.size)
         .peak(worst.peakKb)
         .add(formatted("file %.0f MB", kbToMb(fileKb)))
         .goal(formatted("<= %s × file + 64 MB = %.0f MB", twice ? "2" : "1.5", kbToMb(limitKb)),
@@ -328,6 +349,18 @@ Measured measure(const Figure& f, const fs::path& folder, const std::string& siz
         .print();
   }
   return {true, seconds};
+}
+
+// A figure at every size. The sizes and the baseline take turns run by run, so that a slow
+// spell of a shared machine falls on all of them alike instead of on one of the ratios.
+std::vector<Measured> measure(const Figure& f, std::vector<SizeRuns> sizes, int runs,
+                              const fs::path& scratch) {
+  for (int r = 0; r < runs; ++r)
+    runOnce(f, sizes, r == 0, scratch);
+  std::vector<Measured> results;
+  for (const SizeRuns& at : sizes)
+    results.push_back(report(f, at));
+  return results;
 }
 
 // The desktop's figure, when its program was built beside this one.
@@ -374,12 +407,12 @@ int main(int argc, char** argv) {
   const kestrel::test::TempDir scratch;
   for (const Figure& f : figures()) {
     if (!only.empty() && f.name.find(only) == std::string::npos) continue;
-    std::vector<Measured> results;
+    std::vector<SizeRuns> present;
     for (const std::string& size : sizes) {
       const fs::path folder = fs::path(dir) / size;
-      if (fs::exists(folder / f.file))
-        results.push_back(measure(f, folder, size, runs, scratch.path()));
+      if (fs::exists(folder / f.file)) present.push_back({.size = size, .folder = folder});
     }
+    const std::vector<Measured> results = measure(f, std::move(present), runs, scratch.path());
     if (results.size() == 2 && results[0].ok && results[1].ok) {
       const double growth = results[0].seconds / results[1].seconds;
       ReportLine(f.name, "full/half")

@@ -172,6 +172,11 @@ void decodeContact(Document& doc, ByteView record) {
   std::uint8_t presence13 = record.at(13);
 
   for (std::ptrdiff_t p = record.at(2) + 12; p < record.size() - 1; ++p) {
+    // Most places start no field: every test below needs subtype 7 here, or a 0 byte at p + 1
+    // before a kind of 1, 2 or 6; p only moves once a test has passed.
+    const std::uint8_t kind = record.at(p + 2);
+    if (record.at(p + 3) != 7 && (record.at(p + 1) != 0 || (kind != 1 && kind != 2 && kind != 6)))
+      continue;
     // Count and subtype of the field where this pass began; later tests look at the bytes where
     // an earlier step of the same pass has moved p.
     const std::ptrdiff_t n = record.at(p);

@@ -137,6 +137,18 @@ std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
   bytes.resize(used + static_cast<std::size_t>(std::max<std::ptrdiff_t>(lineEnd - q, 0) / step) +
                1);
   const HexPairs pairs;
+  // Pairs that lie wholly before the CR (or the end of the file) first, in a loop of their own;
+  // the room above holds them all.
+  std::uint8_t* to = bytes.data() + used;
+  while (q + 1 < lineEnd) {
+    const int value = pairs.value(p[q], p[q + 1]);
+    if (value < 0) throw FormatError("not a hexadecimal digit pair");
+    *to++ = static_cast<std::uint8_t>(value);
+    q += step;
+  }
+  used = static_cast<std::size_t>(to - bytes.data());
+  // Then what is left: a lone character before the CR or the end, or a run that goes on past a
+  // CR under a separator.
   while (q < n && p[q] != kCr) {
     if (q + 1 >= n) {
       if (hexDigitValue(p[q]) >= 0) break;

@@ -24,9 +24,34 @@ std::ptrdiff_t lastInside(ByteView record, std::ptrdiff_t start, std::ptrdiff_t 
   return last < 0 ? -1 : last;
 }
 
+// The windows-1251 character of a two-byte character by its low byte: one table for high byte
+// 0 in each LatinForm, one for high byte 4. Low bytes of 9 or less yield nothing, so their
+// entries are never used.
+struct CharacterTables {
+  std::array<char, 256> latinName{};
+  std::array<char, 256> latinGeneral{};
+  std::array<char, 256> cyrillic{};
+};
+
+constexpr CharacterTables makeCharacterTables() {
+  CharacterTables t;
+  for (int lo = 0; lo < 256; ++lo) {
+    const auto c = static_cast<char>(lo);
+    t.latinName[lo] = lo == 0xA1 ? static_cast<char>(0xE5) : lo < 32 ? ' ' : c;
+    t.latinGeneral[lo] = lo == 0xA1 ? static_cast<char>(0xE5) : lo == '|' ? ' ' : c;
+    // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and yields nothing.
+    t.cyrillic[lo] = static_cast<char>(static_cast<std::uint8_t>((lo == 0x51 ? 0x35 : lo) + 176));
+  }
+  return t;
+}
+
+constexpr CharacterTables kCharacters = makeCharacterTables();
+
 // Appends the decoded text to `out`. Every position yields at most one character from its own
 // byte and the one before it, so the walk goes forward through a buffer of one character per
-// position, cut to what was written.
+// position, cut to what was written. Each position writes its character and keeps it only when
+// it counts: no branch on the bytes, which alternate between characters and the places that
+// straddle two.
 void appendTwoByte(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n,
                    LatinForm form) {
   const std::ptrdiff_t last = lastInside(record, start, n);
@@ -37,27 +62,19 @@ void appendTwoByte(std::string& out, ByteView record, std::ptrdiff_t start, std:
   const std::size_t base = out.size();
   out.resize(base + static_cast<std::size_t>(last - first + 1));
   char* to = out.data() + base;
+  const std::array<char, 256>& latin =
+      form == LatinForm::kName ? kCharacters.latinName : kCharacters.latinGeneral;
   // Every position from first to last lies inside the record; the byte before the first one
   // may not, and reads as 0.
   const std::uint8_t* bytes = record.span().data();
+  std::uint8_t before = first > 0 ? bytes[first - 1] : 0;
   for (std::ptrdiff_t i = first; i <= last; ++i) {
-    const std::uint8_t before = i > 0 ? bytes[i - 1] : 0;
-    std::uint8_t lo = littleEndian ? before : bytes[i];
-    const std::uint8_t hi = littleEndian ? bytes[i] : before;
-    if (lo <= 9) continue;
-    if (hi == 0) {
-      if (lo == 0xA1)
-        lo = 0xE5;
-      else if (form == LatinForm::kName && lo < 32)
-        lo = 32;
-      else if (form == LatinForm::kGeneral && lo == '|')
-        lo = ' ';
-      *to++ = static_cast<char>(lo);
-    } else if (hi == 4) {
-      // ё (U+0451) is written as е; Ё (U+0401) has a low byte of 1 and was skipped above.
-      if (lo == 0x51) lo = 0x35;
-      *to++ = static_cast<char>(static_cast<std::uint8_t>(lo + 176));
-    }
+    const std::uint8_t here = bytes[i];
+    const std::uint8_t lo = littleEndian ? before : here;
+    const std::uint8_t hi = littleEndian ? here : before;
+    before = here;
+    *to = hi == 0 ? latin[lo] : kCharacters.cyrillic[lo];
+    to += static_cast<int>(lo > 9) & static_cast<int>(hi == 0 || hi == 4);
   }
   out.resize(static_cast<std::size_t>(to - out.data()));
 }

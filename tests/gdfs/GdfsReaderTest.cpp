@@ -226,6 +226,11 @@ TEST(GdfsReader, IncompleteTextEndsAddNothing) {
        "[VE]\r\n1401= 4142",
        {{20, {{1, {0x41}}}}}},
       {".gdf key at the start of the file", "d.gdf", "[VE=\r\n", {}},
+      // A CR that stands where a separator belongs does not end the record.
+      {".gdf CR under a separator",
+       "d.gdf",
+       "[VE]\r\n1401= 41\r42\r43 \r\n1402= 44 \r\n",
+       {{20, {{1, {0x41, 0x42, 0x43}}, {2, {0x44}}}}}},
   };
   for (const Case& c : cases) {
     const auto r = readAs(c.fileName, c.bytes);

@@ -91,15 +91,16 @@ std::uint64_t runStarts(const std::uint8_t* p) {
 void readImage(Document& doc, ByteView image) {
   const std::ptrdiff_t n = image.size();
 
-  // Records per block number; wide enough that no block loses a record.
+  // Records per block number; wide enough that no block loses a record. They are counted in
+  // the same pass that finds the texts.
   std::array<std::size_t, 256> counts{};
-  MarkerStarts counting(image);
-  for (std::ptrdiff_t i = counting.next(0); i < n; i = counting.next(i + 1)) {
+  const auto countMarker = [&](std::ptrdiff_t i) {
     if (markerAt(image, i)) ++counts[image.at(i + kBlockOffset)];
-  }
+  };
   // A run starts where a byte comes again after one other byte. Positions inside the previous
   // run start no run of their own, which keeps the scan linear. Eight positions are tested at a
-  // time; the few that start a run are then taken one by one.
+  // time, for a run and for a marker's first character; the few that pass are then taken one
+  // by one.
   const std::uint8_t* raw = image.span().data();
   std::ptrdiff_t runEnd = 0;
   std::string text;
@@ -112,15 +113,20 @@ void readImage(Document& doc, ByteView image) {
   std::ptrdiff_t i = 1;
   // The bytes of a word are numbered from its low end.
   constexpr bool kWordTest = std::endian::native == std::endian::little;
+  constexpr std::uint64_t kFours = 0x3434343434343434ULL;  // "4" in every byte
+  constexpr std::uint64_t kOnes = 0x3131313131313131ULL;   // "1" in every byte
   for (; kWordTest && n - i >= 10; i += 8) {
-    std::uint64_t starts = runStarts(raw + i);
-    while (starts != 0) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, raw + i, 8);
+    for (std::uint64_t firsts = zeroBytes(word ^ kFours) | zeroBytes(word ^ kOnes); firsts != 0;
+         firsts &= firsts - 1)
+      countMarker(i + std::countr_zero(firsts) / 8);
+    for (std::uint64_t starts = runStarts(raw + i); starts != 0; starts &= starts - 1)
       takeRun(i + std::countr_zero(starts) / 8);
-      starts &= starts - 1;
-    }
   }
-  for (; i + 2 < n; ++i) {
-    if (raw[i] == raw[i + 2] && raw[i] != raw[i + 1]) takeRun(i);
+  for (; i < n; ++i) {
+    countMarker(i);
+    if (i + 2 < n && raw[i] == raw[i + 2] && raw[i] != raw[i + 1]) takeRun(i);
   }
 
   std::array<std::size_t, 256> blockIndex{};

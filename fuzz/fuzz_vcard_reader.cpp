@@ -1,11 +1,51 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "FuzzDocument.h"
 
-// One or more vCard files (separated by two zero bytes) into one document.
+namespace {
+
+// The cells and column widths of the tables a vCard import fills.
+std::string shown(const kestrel::Document& doc) {
+  std::string all;
+  for (const kestrel::ResultTable* table : {&doc.information, &doc.phonebook}) {
+    for (std::size_t c = 0; c < table->columnCount(); ++c)
+      all += std::to_string(table->columnWidth(c)) + ",";
+    for (std::size_t r = 0; r < table->rowCount(); ++r) {
+      for (std::size_t c = 0; c < table->columnCount(); ++c) {
+        all += table->cell(r, c);
+        all += '\0';
+      }
+    }
+  }
+  return all;
+}
+
+}  // namespace
+
+// One or more vCard files (separated by two zero bytes) into one document. The same files read
+// in small pieces, as the program reads a file from the disk, give the same document.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kestrel::Document doc;
   kestrel::fuzz::read(doc, kestrel::fuzz::Reader::Vcard, data, size);
+  kestrel::Document pieces;
+  const std::size_t piece = size % 7 + 1;
+  for (const std::string_view file :
+       kestrel::fuzz::vcardFiles(std::string_view(reinterpret_cast<const char*>(data), size))) {
+    std::size_t at = 0;
+    kestrel::vcard::addVcardPieces(
+        pieces,
+        [&](char* to, std::size_t room) {
+          const std::size_t n = std::min({room, piece, file.size() - at});
+          std::copy_n(file.data() + at, n, to);
+          at += n;
+          return n;
+        },
+        piece);
+  }
+  if (shown(doc) != shown(pieces)) __builtin_trap();
   return 0;
 }

@@ -1,6 +1,8 @@
 #include "core/Cp1251.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace kestrel {
@@ -58,7 +60,28 @@ bool fromUtf8InPlace(std::string& text) {
   std::size_t length = 0;
   std::size_t pos = 0;
   while (pos < utf8Text.size()) {
+    // ASCII stays as it is, taken eight bytes at a time while none has its top bit set. Each
+    // word is read before it is written, at or before where it was read.
+    while (utf8Text.size() - pos >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, utf8Text.data() + pos, 8);
+      if ((word & 0x8080808080808080ULL) != 0) break;
+      std::memcpy(text.data() + length, &word, 8);
+      length += 8;
+      pos += 8;
+    }
+    if (pos == utf8Text.size()) break;
     const auto lead = static_cast<std::uint8_t>(utf8Text[pos]);
+    // А to я (U+0410..U+044F, D0 90 to D1 8F) take their windows-1251 codes C0..FF directly.
+    if ((lead == 0xD0 || lead == 0xD1) && pos + 1 < utf8Text.size()) {
+      const auto next = static_cast<std::uint8_t>(utf8Text[pos + 1]);
+      const unsigned cp = (lead & 0x1Fu) << 6 | (next & 0x3Fu);
+      if ((next & 0xC0) == 0x80 && cp >= 0x410 && cp <= 0x44F) {
+        text[length++] = static_cast<char>(cp - 0x410 + 0xC0);
+        pos += 2;
+        continue;
+      }
+    }
     if (lead < 0x80) {
       text[length++] = static_cast<char>(lead);
       ++pos;

@@ -225,26 +225,33 @@ bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
 
 }  // namespace
 
-std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
-  UniqueFd fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) fail(fileName, errno);
+FileSource::FileSource(std::string fileName)
+    : fd_(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)),
+      fileName_(std::move(fileName)) {
+  if (fd_.get() < 0) fail(fileName_, errno);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) fail(fileName, errno);
-  if (S_ISDIR(st.st_mode)) fail(fileName, EISDIR);
+  if (::fstat(fd_.get(), &st) != 0) fail(fileName_, errno);
+  if (S_ISDIR(st.st_mode)) fail(fileName_, EISDIR);
   // A device or a pipe could deliver bytes without end; a dump is a regular file.
-  if (!S_ISREG(st.st_mode)) throw IoError(fileName, "not a regular file");
-  std::vector<std::uint8_t> data;
-  if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
-  std::uint8_t buf[1 << 16];
+  if (!S_ISREG(st.st_mode)) throw IoError(fileName_, "not a regular file");
+  size_ = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+}
+
+std::size_t FileSource::read(void* to, std::size_t room) {
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(fileName, errno);
-    }
-    if (n == 0) break;
-    data.insert(data.end(), buf, buf + n);
+    const ssize_t n = ::read(fd_.get(), to, room);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) fail(fileName_, errno);
   }
+}
+
+std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
+  FileSource source(fileName);
+  std::vector<std::uint8_t> data;
+  data.reserve(source.size());
+  std::uint8_t buf[1 << 16];
+  while (const std::size_t n = source.read(buf, sizeof buf))
+    data.insert(data.end(), buf, buf + n);
   return data;
 }
 

@@ -10,10 +10,28 @@
 #include <utility>
 #include <vector>
 
+#include "core/UniqueFd.h"
+
 namespace kestrel {
 
 // Reads a whole file. Throws IoError with the file name and the system's reason.
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName);
+
+// A regular file read from its start, piece by piece. Opening or reading it throws IoError with
+// the file name and the system's reason; a folder, a device or a pipe is refused.
+class FileSource {
+ public:
+  explicit FileSource(std::string fileName);
+  // Reads at most `room` bytes into `to`; 0 at the end of the file.
+  std::size_t read(void* to, std::size_t room);
+  // The file's size when it was opened.
+  std::size_t size() const { return size_; }
+
+ private:
+  UniqueFd fd_;
+  std::string fileName_;
+  std::size_t size_ = 0;
+};
 
 // Where a streaming write puts its bytes: they gather in a buffer of a few hundred KB and reach
 // the file in large pieces. A piece the file does not take (a full disk, an I/O error) throws

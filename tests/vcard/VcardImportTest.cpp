@@ -327,6 +327,73 @@ TEST(VcardCorpus, EveryCardBecomesARow) {
   EXPECT_GE(files, 30);
 }
 
+// Everything the import shows: the cells and column widths of the information and phonebook.
+std::string snapshot(const Document& doc) {
+  std::string all;
+  for (const ResultTable* table : {&doc.information, &doc.phonebook}) {
+    for (std::size_t c = 0; c < table->columnCount(); ++c)
+      all += std::to_string(table->columnWidth(c)) + ",";
+    for (std::size_t r = 0; r < table->rowCount(); ++r) {
+      all += "\n";
+      for (std::size_t c = 0; c < table->columnCount(); ++c)
+        all += std::string(table->cell(r, c)) + "|";
+    }
+    all += "\n--\n";
+  }
+  return all;
+}
+
+// A file read piece by piece gives what its whole bytes give, wherever the pieces end: in a
+// CR LF, a byte-order mark, a folded or soft-broken line, a UTF-8 character or after a NUL.
+TEST(VcardImport, PiecesReadLikeTheWholeFile) {
+  std::vector<std::string> texts = {
+      "",
+      "\xEF\xBB",
+      "\xEF\xBB\xBF",
+      "\xEF\xBB\xBF"
+      "BEGIN:VCARD\r\nN:A\r\nEND:VCARD\r\n",
+      "BEGIN:VCARD\rN:A\n\rTEL:1\r\r\nEND:VCARD\n\nBEGIN:VCARD\r\nN:B",
+      "BEGIN:VCARD\r\nNOTE:one\r\n two\r\n\tthree\r\nEND:VCARD\r\n",
+      "BEGIN:VCARD\r\nN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=D0=98=\r\n=D0=B2\r\nEND:VCARD",
+      "BEGIN:VCARD\nN:\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\nTEL:12\0TEL:34\nEND:VCARD\n",
+      "BEGIN:VCARD\nNOTE:" + std::string(3000, 'x') + "\n " + std::string(700, 'y') + "\nEND:VCARD",
+  };
+  std::mt19937 random(866);
+  const std::string alphabet =
+      "BEGIN:VCARD\r\n;:=. \tTELNQUOTED-PRINTABLE1251\xD0\xC3\x80\xEF\xBB\xBF";
+  for (int i = 0; i < 60; ++i) {
+    std::string bytes(random() % 300, '\0');
+    for (char& c : bytes)
+      c = random() % 50 == 0 ? '\0' : alphabet[random() % alphabet.size()];
+    texts.push_back(bytes);
+  }
+  if (fs::is_directory(kCorpus)) {
+    for (const auto& entry : fs::recursive_directory_iterator(kCorpus)) {
+      if (entry.path().extension() == ".vcf")
+        texts.push_back(test::readFile(entry.path().string()));
+    }
+  }
+  for (const std::string& text : texts) {
+    Document whole;
+    addVcardFile(whole, text);
+    const std::string expected = snapshot(whole);
+    for (const std::size_t piece : {1, 2, 3, 5, 64, 4096}) {
+      std::size_t at = 0;
+      Document pieces;
+      addVcardPieces(
+          pieces,
+          [&](char* to, std::size_t room) {
+            const std::size_t n = std::min({room, piece, text.size() - at});
+            std::copy_n(text.data() + at, n, to);
+            at += n;
+            return n;
+          },
+          piece);
+      ASSERT_EQ(snapshot(pieces), expected) << "pieces of " << piece << " in:\n" << text;
+    }
+  }
+}
+
 struct CorpusCase {
   const char* name;
   std::string file;

@@ -70,12 +70,6 @@ class MarkerStarts {
 
 constexpr std::size_t kShortestMemoText = 6;
 
-// The top bit of each byte of x that is 0, and no other bit.
-constexpr std::uint64_t zeroBytes(std::uint64_t x) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
 // For the eight positions from p on (ten bytes are read): the top bit of byte k is set when
 // position k starts a run, its byte coming again two places on but not one place on.
 std::uint64_t runStarts(const std::uint8_t* p) {

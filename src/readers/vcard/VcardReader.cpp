@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
@@ -38,7 +40,8 @@ Property split(std::string_view line) {
     p.head = line;
     return p;
   }
-  const std::size_t colon = line[nameEnd] == ':' ? nameEnd : line.find(':', nameEnd + 1);
+  const std::size_t colon =
+      line[nameEnd] == ':' ? nameEnd : findEither(line, ':', ':', nameEnd + 1);
   p.hasColon = colon != std::string_view::npos;
   p.head = line.substr(0, colon);
   if (p.hasColon) {
@@ -53,7 +56,8 @@ enum class Encoding { Plain, QuotedPrintable, Base64 };
 // The encoding the parameters name, each after its ";".
 Encoding encodingOf(const Property& property) {
   std::string_view rest = property.params;
-  if (rest.empty()) return Encoding::Plain;
+  // The shortest parameters that name an encoding are "ENCODING=B".
+  if (rest.size() < 10) return Encoding::Plain;
   for (;;) {
     const std::size_t semi = rest.find(';');
     std::string_view p = rest.substr(0, semi);
@@ -171,28 +175,32 @@ int kindOf(const Property& property) {
 
 // The value with its escapes undone and every unescaped ";" made a space, in one pass: "\\" is
 // a backslash, "\," a comma, "\;" a semicolon that stays one, "\n" or "\N" a line break
-// (CR LF); a backslash before any other character, or at the end, stays as it is.
-std::string unescaped(std::string_view raw) {
-  std::string value;
-  value.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    const char c = raw[i];
-    if (c == '\\' && i + 1 < raw.size()) {
-      const char next = raw[i + 1];
-      if (next == '\\' || next == ',' || next == ';') {
-        value += next;
-        ++i;
-        continue;
-      }
-      if (next == 'n' || next == 'N') {
-        value += "\r\n";
-        ++i;
-        continue;
-      }
+// (CR LF); a backslash before any other character, or at the end, stays as it is. Written into
+// `value`, whose room is reused from line to line; the text between two of these characters is
+// copied at once.
+void unescapeInto(std::string_view raw, std::string& value) {
+  value.clear();
+  std::size_t from = 0;
+  for (std::size_t i = findEither(raw, '\\', ';'); i != std::string_view::npos;
+       i = findEither(raw, '\\', ';', from)) {
+    value.append(raw.substr(from, i - from));
+    from = i + 1;
+    if (raw[i] == ';') {
+      value += ' ';
+      continue;
     }
-    value += c == ';' ? ' ' : c;
+    const char next = i + 1 < raw.size() ? raw[i + 1] : '\0';
+    if (next == '\\' || next == ',' || next == ';') {
+      value += next;
+      ++from;
+    } else if (next == 'n' || next == 'N') {
+      value += "\r\n";
+      ++from;
+    } else {
+      value += '\\';
+    }
   }
-  return value;
+  value.append(raw.substr(from));
 }
 
 // The CHARSET parameter's value in capitals, quotes removed; empty without one.
@@ -204,8 +212,9 @@ std::string charsetOf(const Property& property) {
     if (p.size() > 8 && equalsNoCase(p.substr(0, 8), "CHARSET=")) {
       std::string name;
       for (const char c : p.substr(8)) {
+        // Code page names are ASCII: no locale decides their letters' case.
         if (c != '"' && c != '\'')
-          name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+          name += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
       }
       return name;
     }
@@ -250,45 +259,202 @@ bool toUtf8From(std::string& text, const std::string& charset) {
   return true;
 }
 
-std::string valueOf(const Property& property, Encoding encoding) {
-  if (!property.hasColon) return {};
+// The property's value into `value`.
+void valueOf(const Property& property, Encoding encoding, std::string& value) {
+  value.clear();
+  if (!property.hasColon) return;
   const bool cp1251 = property.head.find("1251") != std::string_view::npos;
-  std::string value = unescaped(property.value);
+  unescapeInto(property.value, value);
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
   if (encoding == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
-  if (cp1251) return value;
+  if (cp1251) return;
   // A value of another single-byte code page goes the way of a UTF-8 one.
   const std::string charset = charsetOf(property);
-  if (isKnownSingleByteCharset(charset) && !toUtf8From(value, charset)) return {};
+  if (isKnownSingleByteCharset(charset) && !toUtf8From(value, charset)) {
+    value.clear();
+    return;
+  }
   if (!fromUtf8InPlace(value)) value.clear();
-  return value;
 }
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A file is read a megabyte at a time: its cards need no copy of the whole file.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
+// Joins physical lines into logical lines and hands each on once the next physical line starts
+// another: folded lines (a leading space or tab) and quoted-printable soft breaks ("=" at the
+// end) are joined. A logical line of one physical line is handed on as a view of that line;
+// only a folded one is copied together.
+class LogicalLines {
+ public:
+  explicit LogicalLines(std::function<void(std::string_view)> visit) : visit_(std::move(visit)) {}
+
+  // The next physical line, without its line break.
+  void add(std::string_view physical) {
+    std::size_t searchFrom = 0;
+    if (started_ && softBreak_) {
+      searchFrom = line_.size() - 1;
+      join(line_.substr(0, searchFrom), physical);
+    } else if (started_ && !physical.empty() &&
+               (physical.front() == ' ' || physical.front() == '\t')) {
+      searchFrom = line_.size();
+      join(line_, physical.substr(1));
+    } else {
+      if (started_) visit_(line_);
+      line_ = physical;
+      started_ = true;
+      colon_.reset();
+    }
+    if (!colon_) {
+      // Only the newly joined part can hold the first ":"; the parameters end there.
+      if (const auto at = findEither(line_, ':', ':', searchFrom); at != std::string_view::npos) {
+        colon_ = at;
+        quotedPrintable_ = encodingOf(split(line_.substr(0, at + 1))) == Encoding::QuotedPrintable;
+      }
+    }
+    softBreak_ = colon_ && quotedPrintable_ && !line_.empty() && line_.back() == '=';
+  }
+
+  // Copies the line being joined into storage of its own, before the bytes it views go away.
+  void keep() {
+    if (started_ && line_.data() != joined_.data()) join(line_, {});
+  }
+
+  // Hands on the last logical line.
+  void finish() {
+    if (started_) visit_(line_);
+    started_ = false;
+  }
+
+ private:
+  // The logical line becomes `kept` followed by `more`, copied into `joined_` unless `kept`
+  // is already its front.
+  void join(std::string_view kept, std::string_view more) {
+    if (kept.data() != joined_.data()) joined_.assign(kept);
+    joined_.resize(kept.size());
+    joined_ += more;
+    line_ = joined_;
+  }
+
+  std::function<void(std::string_view)> visit_;
+  std::string_view line_;
+  std::string joined_;
+  bool started_ = false;
+  // Where the logical line's first ":" is, once it has one; only then can it be a
+  // quoted-printable value that continues after a soft break.
+  std::optional<std::size_t> colon_;
+  bool quotedPrintable_ = false;
+  bool softBreak_ = false;
+};
+
+// The rows of one file: two information rows, then a phonebook row for every card.
+class CardRows {
+ public:
+  explicit CardRows(Document& doc) : doc_(doc) {
+    doc.information.addRow("", 1);
+    doc.information.addRow("", 1);
+    row_ = &addPhonebookRow(doc);
+  }
+
+  // The next logical line.
+  void add(std::string_view line) {
+    const Property property = split(line);
+    const Encoding encoding = encodingOf(property);
+    if (encoding == Encoding::Base64) return;  // a photo or a key: nothing a phonebook cell holds
+    const int kind = kindOf(property);
+    valueOf(property, encoding, value_);
+    const bool vcardValue = equalsNoCase(trimmed(value_), "VCARD");
+    if (kind == kVcfBegin && vcardValue && cardEnded_) {
+      // The next card of the same file gets a row of its own.
+      row_ = &addPhonebookRow(doc_);
+      cardEnded_ = false;
+    } else if (vcardValue && equalsNoCase(property.name, "END")) {
+      cardEnded_ = true;
+    }
+    applyLine(doc_, *row_, kind, value_);
+  }
+
+ private:
+  Document& doc_;
+  ResultTable::Row* row_ = nullptr;
+  bool cardEnded_ = false;
+  std::string value_;  // the room each line's value is decoded in
+};
 
 }  // namespace
 
 void addVcardFile(Document& doc, std::string_view bytes) {
   // A byte-order mark in front of the first line is no part of it.
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  doc.information.addRow("", 1);
-  doc.information.addRow("", 1);
-  ResultTable::Row* row = &addPhonebookRow(doc);
-  bool cardEnded = false;
-  forEachLogicalLine(bytes, [&](std::string_view line) {
-    const Property property = split(line);
-    const Encoding encoding = encodingOf(property);
-    if (encoding == Encoding::Base64) return;  // a photo or a key: nothing a phonebook cell holds
-    const int kind = kindOf(property);
-    const std::string value = valueOf(property, encoding);
-    const bool vcardValue = equalsNoCase(trimmed(value), "VCARD");
-    if (kind == kVcfBegin && vcardValue && cardEnded) {
-      // The next card of the same file gets a row of its own.
-      row = &addPhonebookRow(doc);
-      cardEnded = false;
-    } else if (vcardValue && equalsNoCase(property.name, "END")) {
-      cardEnded = true;
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  CardRows cards(doc);
+  forEachLogicalLine(bytes, [&](std::string_view line) { cards.add(line); });
+}
+
+void addVcardPieces(Document& doc, const std::function<std::size_t(char*, std::size_t)>& read,
+                    std::size_t pieceBytes) {
+  CardRows cards(doc);
+  LogicalLines lines([&](std::string_view line) { cards.add(line); });
+  // What has been read and not yet handed on: the unfinished physical line, then the next piece.
+  // The room grows by doubling, only for a line longer than a piece, and is never filled with
+  // zeros first; a long line is neither moved nor searched again piece after piece.
+  std::unique_ptr<char[]> room;
+  std::size_t roomSize = 0;
+  std::size_t size = 0;
+  std::size_t taken = 0;     // the handed-on front
+  std::size_t unbroken = 0;  // from `taken` up to here, no line break
+  bool atStart = true;
+  bool atEnd = false;
+  // The last line ended in a CR: an LF right after it belongs to the same break.
+  bool crBefore = false;
+  while (!atEnd) {
+    // The line being joined may view the room, which is about to change.
+    lines.keep();
+    if (taken > 0) {
+      std::memmove(room.get(), room.get() + taken, size - taken);
+      size -= taken;
+      unbroken -= taken;
+      taken = 0;
     }
-    applyLine(doc, *row, kind, value);
-  });
+    if (roomSize - size < pieceBytes) {
+      roomSize = std::max(2 * roomSize, size + pieceBytes);
+      auto larger = std::make_unique_for_overwrite<char[]>(roomSize);
+      if (size > 0) std::memcpy(larger.get(), room.get(), size);
+      room = std::move(larger);
+    }
+    const std::size_t got = read(room.get() + size, pieceBytes);
+    const std::size_t fresh = size;
+    size += got;
+    atEnd = got == 0;
+    // A NUL ends the text.
+    if (const auto nul = std::string_view(room.get(), size).find('\0', fresh);
+        nul != std::string_view::npos) {
+      size = nul;
+      atEnd = true;
+    }
+    const std::string_view text(room.get(), size);
+    if (atStart) {
+      // The byte-order mark is decided once three bytes are there, or the text is shorter.
+      if (text.size() < kByteOrderMark.size() && !atEnd) continue;
+      if (text.starts_with(kByteOrderMark)) taken = unbroken = kByteOrderMark.size();
+      atStart = false;
+    }
+    for (;;) {
+      if (crBefore && taken < text.size()) {
+        if (text[taken] == '\n') ++taken;
+        crBefore = false;
+      }
+      const std::size_t end = findEither(text, '\r', '\n', std::max(taken, unbroken));
+      if (end == std::string_view::npos) break;
+      lines.add(text.substr(taken, end - taken));
+      crBefore = text[end] == '\r';
+      taken = unbroken = end + 1;
+    }
+    unbroken = text.size();
+    // The last line of the text needs no break after it.
+    if (atEnd && taken < text.size()) lines.add(text.substr(taken));
+  }
+  lines.finish();
 }
 
 int propertyKind(std::string_view line) {
@@ -297,55 +463,25 @@ int propertyKind(std::string_view line) {
 
 std::string propertyValue(std::string_view line) {
   const Property property = split(line);
-  return valueOf(property, encodingOf(property));
+  std::string value;
+  valueOf(property, encodingOf(property), value);
+  return value;
 }
 
 void forEachLogicalLine(std::string_view bytes,
                         const std::function<void(std::string_view)>& visit) {
   if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
     bytes = bytes.substr(0, nul);
-  // The logical line being joined; it is handed on once the next physical line starts another.
-  std::string line;
-  bool started = false;
-  // Where the current logical line's first ":" is, once it has one; only then can it be a
-  // quoted-printable value that continues after a soft break.
-  std::optional<std::size_t> colon;
-  bool quotedPrintable = false;
-  bool softBreak = false;
-  EitherSearch breaks(bytes, '\r', '\n');
+  LogicalLines lines(visit);
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    const std::size_t end = breaks.next(pos);
-    const std::string_view physical = bytes.substr(pos, end - pos);
+    // Lines of a vCard are short: one scan for either break beats a search for each.
+    const std::size_t end = std::min(findEither(bytes, '\r', '\n', pos), bytes.size());
+    lines.add(bytes.substr(pos, end - pos));
     pos = end < bytes.size() ? end + 1 : bytes.size();
     if (end < bytes.size() && bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
-
-    std::size_t searchFrom = 0;
-    if (started && softBreak) {
-      line.pop_back();
-      searchFrom = line.size();
-      line += physical;
-    } else if (started && !physical.empty() &&
-               (physical.front() == ' ' || physical.front() == '\t')) {
-      searchFrom = line.size();
-      line += physical.substr(1);
-    } else {
-      if (started) visit(line);
-      line.assign(physical);
-      started = true;
-      colon.reset();
-    }
-    if (!colon) {
-      // Only the newly joined part can hold the first ":"; the parameters end there.
-      if (const auto at = line.find(':', searchFrom); at != std::string::npos) {
-        colon = at;
-        quotedPrintable = encodingOf(split(std::string_view(line).substr(0, at + 1))) ==
-                          Encoding::QuotedPrintable;
-      }
-    }
-    softBreak = colon && quotedPrintable && !line.empty() && line.back() == '=';
   }
-  if (started) visit(line);
+  lines.finish();
 }
 
 std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
@@ -359,9 +495,9 @@ bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames) {
   doc.sourceFiles.insert(doc.sourceFiles.end(), fileNames.begin(), fileNames.end());
   try {
     for (const std::string& fileName : fileNames) {
-      const std::vector<std::uint8_t> bytes = readWholeFile(fileName);
-      addVcardFile(doc,
-                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      FileSource source(fileName);
+      addVcardPieces(
+          doc, [&](char* to, std::size_t room) { return source.read(to, room); }, kPieceBytes);
     }
   } catch (const IoError& e) {
     // The import has no message of its own: what was read stays, the commands keep their

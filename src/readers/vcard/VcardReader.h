@@ -47,6 +47,12 @@ void forEachLogicalLine(std::string_view bytes, const std::function<void(std::st
 // Appends one file's contents: two information rows, and a phonebook row for every card.
 void addVcardFile(Document& doc, std::string_view bytes);
 
+// The same for a file whose bytes come in pieces: read(to, room) puts at most `room` bytes at
+// `to` and returns how many, 0 at the end; it is asked for pieceBytes at a time. Only the line
+// being read and one piece are held at once.
+void addVcardPieces(Document& doc, const std::function<std::size_t(char*, std::size_t)>& read,
+                    std::size_t pieceBytes);
+
 // Reads the files in order into the document: a phonebook row for every card, two information
 // rows per file. Any failure ends the import silently with what was read so far; only when
 // every file was read are "Экспорт в Excel" and "Сохранить" enabled. Returns whether they were.

@@ -39,14 +39,16 @@ std::string cp(std::string_view utf8) {
   return *fromUtf8(utf8);
 }
 
-TEST(PhoneTime, FormatPhoneTimeShowsTheMinute) {
+TEST(PhoneTime, ShowsTheMinute) {
   const std::vector<std::pair<std::uint32_t, std::string>> cases = {
       {0, "01.01.1970 03:00"},          {5, "01.01.1970 03:00"},
       {6, "01.01.1970 03:01"},          {1234567890, "14.02.2009 02:32"},
       {4294967295, "07.02.2106 09:29"}, {951782400 - 10854, "29.02.2000 00:00"},
   };
   for (const auto& [x, text] : cases) {
-    EXPECT_EQ(formatPhoneTime((std::int64_t{1} << 32) + x), text) << x;
+    std::string time;
+    appendPhoneTime(time, (std::int64_t{1} << 32) + x);
+    EXPECT_EQ(time, text) << x;
     std::string cell = "held ";
     appendPhoneTime(cell, (std::int64_t{1} << 32) + x);
     EXPECT_EQ(cell, "held " + text) << x;
@@ -55,8 +57,12 @@ TEST(PhoneTime, FormatPhoneTimeShowsTheMinute) {
 
 TEST(PhoneTime, BytesBeyondTheRecordCountAsZero) {
   // x = 0x02D2 = 722 seconds.
-  EXPECT_EQ(timestampText(ByteView(Bytes{0xD2, 0x02}), 0), "01.01.1970 03:12");
-  EXPECT_EQ(timestampText(ByteView(Bytes{}), 7), "01.01.1970 03:00");
+  std::string time;
+  appendTimestamp(time, ByteView(Bytes{0xD2, 0x02}), 0);
+  EXPECT_EQ(time, "01.01.1970 03:12");
+  time.clear();
+  appendTimestamp(time, ByteView(Bytes{}), 7);
+  EXPECT_EQ(time, "01.01.1970 03:00");
 }
 
 // A damaged or hostile dump may hold one huge record of many small fields; each piece is
@@ -90,7 +96,9 @@ TEST(GdfsDecoder, DigitTextReadsLowNibbleFirst) {
       {"no digits", {0, 0, 1, 0x20, 0x21}, ""},
   };
   for (const auto& [name, bytes, digits] : cases) {
-    EXPECT_EQ(digitText(ByteView(bytes), 3), digits) << name;
+    std::string text;
+    appendDigits(text, ByteView(bytes), 3);
+    EXPECT_EQ(text, digits) << name;
     std::string cell = "held ";
     appendDigits(cell, ByteView(bytes), 3);
     EXPECT_EQ(cell, "held " + digits) << name;

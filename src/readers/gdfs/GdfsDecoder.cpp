@@ -292,12 +292,6 @@ void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-std::string digitText(ByteView record, std::ptrdiff_t s) {
-  std::string digits;
-  appendDigits(digits, record, s);
-  return digits;
-}
-
 void decodeContents(Document& doc) {
   Flags flags;
   const BlockModel& model = doc.model;

@@ -21,9 +21,8 @@ std::string recordText(ByteView record);
 std::string plainText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
 void appendPlainText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t count);
 
-// The phone number of a number field whose subtype byte is at s: the digit count at s - 3, the
-// digit bytes from s + 1, each giving its low and then its high nibble.
-std::string digitText(ByteView record, std::ptrdiff_t s);
+// Appends the phone number of a number field whose subtype byte is at s: the digit count at
+// s - 3, the digit bytes from s + 1, each giving its low and then its high nibble.
 void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s);
 
 }  // namespace kestrel::gdfs

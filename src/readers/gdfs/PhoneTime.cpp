@@ -71,23 +71,11 @@ void appendPhoneTime(std::string& out, std::int64_t v) {
   put(14, minute);
 }
 
-std::string formatPhoneTime(std::int64_t v) {
-  std::string text;
-  appendPhoneTime(text, v);
-  return text;
-}
-
 void appendTimestamp(std::string& out, ByteView record, std::ptrdiff_t at) {
   std::uint32_t x = 0;
   for (int k = 3; k >= 0; --k)
     x = (x << 8) | record.at(at + k);
   appendPhoneTime(out, (std::int64_t{1} << 32) + x);
-}
-
-std::string timestampText(ByteView record, std::ptrdiff_t at) {
-  std::string text;
-  appendTimestamp(text, record, at);
-  return text;
 }
 
 }  // namespace kestrel::gdfs

@@ -12,7 +12,7 @@ namespace {
 
 // How a two-byte character's low byte becomes a windows-1251 character when its high byte is 0.
 enum class LatinForm {
-  kName,     // readWideText: control characters become spaces
+  kName,     // appendWideText: control characters become spaces
   kGeneral,  // readPhoneText: control characters stay, "|" becomes a space
 };
 
@@ -108,12 +108,6 @@ void appendWideText(std::string& out, ByteView record, std::ptrdiff_t start, std
   appendTwoByte(out, record, start, n, LatinForm::kName);
 }
 
-std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
-  std::string text;
-  appendWideText(text, record, start, n);
-  return text;
-}
-
 bool appendPhoneText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n) {
   const std::size_t base = out.size();
   const bool singleByte = (record.at(start) > 5 && record.at(start + 1) > 5) || n == 1;
@@ -165,12 +159,6 @@ void appendNumber(std::string& out, ByteView record, std::ptrdiff_t fieldPos) {
     if (c == 0) break;
     out += c;
   }
-}
-
-std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos) {
-  std::string number;
-  appendNumber(number, record, fieldPos);
-  return number;
 }
 
 }  // namespace kestrel::pm

@@ -12,12 +12,11 @@
 
 namespace kestrel::pm {
 
-// The n bytes of two-byte text at `start` as windows-1251 text, untrimmed. The last byte decides
-// the byte order (4 or less: little-endian). Every position is looked at, so positions that
+// Appends the n bytes of two-byte text at `start` as windows-1251 text, untrimmed. The last byte
+// decides the byte order (4 or less: little-endian). Every position is looked at, so positions that
 // straddle two characters see a high byte of 0 or 4 as their low byte and are skipped; in
 // little-endian order the first position takes the byte before `start` as its low byte (0 when
 // that lies before the record).
-std::string readWideText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 void appendWideText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
 // A text read by readPhoneText, and the form it was read in: one byte per character or two, so
@@ -36,9 +35,8 @@ PhoneText readPhoneText(ByteView record, std::ptrdiff_t start, std::ptrdiff_t n)
 // one byte per character.
 bool appendPhoneText(std::string& out, ByteView record, std::ptrdiff_t start, std::ptrdiff_t n);
 
-// The phone number of the field that starts at fieldPos: digits packed two per byte at the end
-// of the payload, preceded by a byte that holds their count.
-std::string decodeNumber(ByteView record, std::ptrdiff_t fieldPos);
+// Appends the phone number of the field that starts at fieldPos: digits packed two per byte at
+// the end of the payload, preceded by a byte that holds their count.
 void appendNumber(std::string& out, ByteView record, std::ptrdiff_t fieldPos);
 
 }  // namespace kestrel::pm

@@ -235,6 +235,7 @@ FileSource::FileSource(std::string fileName)
   // A device or a pipe could deliver bytes without end; a dump is a regular file.
   if (!S_ISREG(st.st_mode)) throw IoError(fileName_, "not a regular file");
   size_ = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+  modified_ = st.st_mtime;
 }
 
 std::size_t FileSource::read(void* to, std::size_t room) {

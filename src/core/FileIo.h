@@ -24,13 +24,15 @@ class FileSource {
   explicit FileSource(std::string fileName);
   // Reads at most `room` bytes into `to`; 0 at the end of the file.
   std::size_t read(void* to, std::size_t room);
-  // The file's size when it was opened.
+  // The file's size and modification time when it was opened.
   std::size_t size() const { return size_; }
+  std::int64_t modified() const { return modified_; }
 
  private:
   UniqueFd fd_;
   std::string fileName_;
   std::size_t size_ = 0;
+  std::int64_t modified_ = 0;
 };
 
 // Where a streaming write puts its bytes: they gather in a buffer of a few hundred KB and reach

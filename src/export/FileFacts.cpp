@@ -1,18 +1,12 @@
 #include "export/FileFacts.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
-#include "core/Errors.h"
-#include "core/UniqueFd.h"
+#include "core/FileIo.h"
 
 namespace kestrel::output {
 
@@ -58,32 +52,18 @@ std::string md5Hex(std::string_view bytes) {
 }
 
 FileFacts factsOf(const std::string& fileName) {
-  const auto fail = [&] { return IoError(fileName, std::strerror(errno)); };
-  const UniqueFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-  const int fd = file.get();
-  if (fd < 0) throw fail();
-  struct stat info;
-  if (::fstat(fd, &info) != 0) throw fail();
-  if (S_ISDIR(info.st_mode)) {
-    errno = EISDIR;
-    throw fail();
-  }
+  // The same check as every reader's: a device or a pipe would be read without end.
+  FileSource file(fileName);
   FileFacts facts;
   facts.name = fileName;
-  facts.modified = info.st_mtime;
+  facts.modified = static_cast<std::time_t>(file.modified());
   const DigestContext sha256 = startDigest(EVP_sha256());
   const DigestContext md5 = startDigest(EVP_md5());
   std::vector<char> buffer(1 << 20);
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw fail();
-    }
-    if (got == 0) break;
-    facts.size += static_cast<std::uint64_t>(got);
-    EVP_DigestUpdate(sha256.get(), buffer.data(), static_cast<std::size_t>(got));
-    EVP_DigestUpdate(md5.get(), buffer.data(), static_cast<std::size_t>(got));
+  while (const std::size_t got = file.read(buffer.data(), buffer.size())) {
+    facts.size += got;
+    EVP_DigestUpdate(sha256.get(), buffer.data(), got);
+    EVP_DigestUpdate(md5.get(), buffer.data(), got);
   }
   facts.sha256 = finishDigest(sha256.get());
   facts.md5 = finishDigest(md5.get());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <map>
 #include <regex>
@@ -77,6 +79,30 @@ TEST(FileFacts, DigestsAndSizeOfAKnownText) {
   EXPECT_EQ(sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_THROW(factsOf(dir.file("missing")), IoError);
   EXPECT_THROW(factsOf(dir.path().string()), IoError);
+}
+
+// A device or a pipe among the source files is refused at once, as the readers refuse it: read,
+// it would never end. A child does the reading, so that a read that hangs ends the test.
+TEST(FileFacts, RefusesDevicesAndPipesAtOnce) {
+  test::TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(10);
+    int refused = 0;
+    for (const std::string& name : {std::string("/dev/zero"), dir.file("pipe")}) {
+      try {
+        factsOf(name);
+      } catch (const IoError& e) {
+        refused += e.fileName() == name && e.reason() == "not a regular file";
+      }
+    }
+    ::_exit(refused);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "status " << status;
 }
 
 TEST(SaveCommand, OneFileFormatsAddTheirEndingOnlyToANameWithout) {

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -128,19 +130,31 @@ void produceInto(int fd, const std::string& fileName,
   sink.flush();
 }
 
-// An unnamed file that holds the bytes of an in-place write until all of them exist: in the
-// target's folder where it takes one (the same disk), else in the temporary folder. Having no
-// name, it is gone however the process ends. -1 when no place takes one.
-UniqueFd openStagingFile(const OpenFolder& folder) {
-  const int beside = ::openat(folder.fd.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (beside >= 0) return UniqueFd(beside);
+// Where the bytes of an in-place write wait until all of them exist: a temporary file in the
+// target's folder where it takes one (the same disk), else in the temporary folder; unnamed
+// where the file system allows, so that it is gone however the process ends.
+struct StagingFile {
+  UniqueFd elsewhere{-1};  // the temporary folder, when the file lies there
+  std::unique_ptr<Temporary> temp;
+  UniqueFd fd{-1};
+};
+
+void openStagingFile(const std::string& fileName, const OpenFolder& folder, StagingFile& staging) {
   const char* tmpDir = std::getenv("TMPDIR");
-  for (const char* place : {tmpDir, "/tmp"}) {
-    if (place == nullptr || place[0] != '/') continue;
-    const int fd = ::open(place, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return UniqueFd(fd);
+  for (const char* place : {static_cast<const char*>(nullptr), tmpDir, "/tmp"}) {
+    int dirFd = folder.fd.get();
+    if (place != nullptr) {
+      if (place[0] != '/') continue;
+      staging.elsewhere = UniqueFd(::open(place, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      if (staging.elsewhere.get() < 0) continue;
+      dirFd = staging.elsewhere.get();
+    }
+    staging.temp = std::make_unique<Temporary>(dirFd, TemporaryKind::File);
+    staging.fd = UniqueFd(staging.temp->create());
+    if (staging.fd.get() >= 0) return;
+    staging.temp.reset();
   }
-  return UniqueFd(-1);
+  fail(fileName, errno);
 }
 
 void copyStagedBytes(const std::string& fileName, int from, int to) {
@@ -175,17 +189,15 @@ void writeInPlace(const std::string& fileName, const OpenFolder& folder, const s
     // A device or a pipe holds nothing that could be kept: the bytes go to it as they come.
     produceInto(fd.get(), fileName, produce);
   } else {
-    // The file is emptied only once every byte exists, so that a producer that fails or a full
-    // disk midway leaves it as it was. Without any place for the bytes meanwhile, they go
-    // straight into the emptied file.
-    const UniqueFd staged = openStagingFile(folder);
-    if (staged.get() >= 0) produceInto(staged.get(), fileName, produce);
-    if (::ftruncate(fd.get(), 0) != 0) fail(fileName, errno);
-    if (staged.get() >= 0) {
-      copyStagedBytes(fileName, staged.get(), fd.get());
-    } else {
-      produceInto(fd.get(), fileName, produce);
-    }
+    // The file is touched only once every byte exists, so that a producer that fails leaves it
+    // as it was.
+    StagingFile staged;
+    openStagingFile(fileName, folder, staged);
+    produceInto(staged.fd.get(), fileName, produce);
+    const off_t size = ::lseek(staged.fd.get(), 0, SEEK_CUR);
+    if (size < 0) fail(fileName, errno);
+    copyStagedBytes(fileName, staged.fd.get(), fd.get());
+    if (::ftruncate(fd.get(), size) != 0) fail(fileName, errno);
     if (::fsync(fd.get()) != 0) fail(fileName, errno);
   }
   if (::close(fd.release()) != 0) fail(fileName, errno);
@@ -216,12 +228,62 @@ bool writeByReplacing(const std::string& fileName, const OpenFolder& folder,
     if (::fchmod(fd.get(), existing->st_mode & 07777) != 0) fail(fileName, errno);
   }
   if (::fsync(fd.get()) != 0) fail(fileName, errno);
+  // An unnamed file gets its name only now, just before it takes the target's.
+  if (const int err = temp.giveName(fd.get())) fail(fileName, err);
   if (::close(fd.release()) != 0) fail(fileName, errno);
   if (beforeReplaceHook != nullptr) beforeReplaceHook();
   if (const int err = temp.renameTo(name.c_str(), false)) fail(fileName, err);
   syncFolder(fileName, folder);
   return true;
 }
+
+// The cards of a new folder that are written but have no name yet. As many are held open as the
+// limit on open files comfortably allows; past that, those held are named to make room.
+class UnnamedCards {
+ public:
+  explicit UnnamedCards(int folderFd) : folderFd_(folderFd) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+      most_ = std::max<std::size_t>(static_cast<std::size_t>(limit.rlim_cur) / 2, 1);
+    }
+  }
+  UnnamedCards(const UnnamedCards&) = delete;
+  UnnamedCards& operator=(const UnnamedCards&) = delete;
+
+  // A new unnamed file, or -1 where the file system has none.
+  UniqueFd open() {
+    if (!available_) return UniqueFd(-1);
+    if (cards_.size() >= most_) nameAll();
+    UniqueFd fd(openUnnamedFile(folderFd_, 0666));
+    available_ = fd.get() >= 0;
+    return fd;
+  }
+  bool holds(const UniqueFd& fd) const { return available_ && fd.get() >= 0; }
+  void keep(UniqueFd fd, const std::string& name, std::string shown) {
+    cards_.push_back({std::move(fd), name, std::move(shown)});
+  }
+  // Links in every card held, in the order written, and closes it.
+  void nameAll() {
+    for (Card& card : cards_) {
+      if (const int err = nameUnnamedFile(card.fd.get(), folderFd_, card.name.c_str())) {
+        fail(card.shown, err);
+      }
+      if (::close(card.fd.release()) != 0) fail(card.shown, errno);
+    }
+    cards_.clear();
+  }
+
+ private:
+  struct Card {
+    UniqueFd fd;
+    std::string name;
+    std::string shown;
+  };
+  int folderFd_;
+  std::size_t most_ = 512;
+  bool available_ = true;
+  std::vector<Card> cards_;
+};
 
 }  // namespace
 
@@ -341,28 +403,42 @@ bool writeNewFolder(const std::string& folder, std::size_t count,
   if (::fstat(parent.fd.get(), &st) != 0) fail(folder, errno);
   if (const int err = writeDenied(parent.fd.get(), ".", st, W_OK | X_OK)) fail(folder, err);
 
+  // The folder is made private (see Temporary), and its cards stay unnamed until all of them are
+  // written and on the disk, so that a process killed outright leaves at most an empty folder
+  // only its user can open. A file system without unnamed files gets named ones.
   Temporary temp(parent.fd.get(), TemporaryKind::Folder);
   if (temp.create() < 0) fail(folder, errno);
   {
     const UniqueFd inside(
         ::openat(parent.fd.get(), temp.name(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (inside.get() < 0) fail(folder, errno);
+    UnnamedCards unnamed(inside.get());
     for (std::size_t k = 0; k < count; ++k) {
       const auto [name, bytes] = fileAt(k);
-      const std::string shown = path + "/" + name;
+      std::string shown = path + "/" + name;
       // A name with a slash could reach out of the folder.
       if (isFolderName(name) || name.find('/') != std::string::npos) {
         throw IoError(shown, kNotAFileNameReason);
       }
-      UniqueFd fd(::openat(inside.get(), name.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      UniqueFd fd = unnamed.open();
+      if (fd.get() < 0) {
+        fd = UniqueFd(::openat(inside.get(), name.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      }
       if (fd.get() < 0) fail(shown, errno);
       if (const int err = writeAll(fd.get(), bytes)) fail(shown, err);
-      if (::close(fd.release()) != 0) fail(shown, errno);
+      if (unnamed.holds(fd)) {
+        unnamed.keep(std::move(fd), name, std::move(shown));
+      } else if (::close(fd.release()) != 0) {
+        fail(shown, errno);
+      }
     }
     // One flush of the file system for all the cards before the folder takes its name: a sync
     // per file would make a folder of thousands of cards take many seconds.
     if (::syncfs(inside.get()) != 0) fail(folder, errno);
+    unnamed.nameAll();
+    if (::fsync(inside.get()) != 0) fail(folder, errno);
+    if (::fchmod(inside.get(), temp.usualMode()) != 0) fail(folder, errno);
   }
   const int err = temp.renameTo(place.name.c_str(), true);
   if (err == EEXIST) return false;

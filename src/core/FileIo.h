@@ -62,9 +62,10 @@ class FileSink {
 // them to a temporary file beside the target; only when everything is written and on the disk
 // does it replace the target, keeping its mode, owner and group. A symbolic link is followed and
 // stays a link. A target with other hard links, or one in a folder that takes no new files, is
-// rewritten in place instead, so that the links and the write survive; the bytes are first
-// gathered in an unnamed temporary file, so that a failure while producing them still leaves the
-// target as it was. A device or a pipe gets the bytes as they come.
+// rewritten in place instead, so that the links and the write survive: the bytes are first
+// gathered in a temporary file, so that a failure while producing them still leaves the target
+// as it was. A device or a pipe gets the bytes as they come. Temporary files have no name where the
+// file system allows, so that even a process killed outright leaves none behind.
 //
 // Never touches a file that is one of sourceFiles under any name, nor a file that may not be
 // written. Throws IoError with the file name and the system's reason (or "is the file the
@@ -85,8 +86,9 @@ bool writeNewFolder(const std::string& folder, std::size_t count,
                     const std::function<std::pair<std::string, std::string>(std::size_t)>& fileAt);
 
 namespace detail {
-// Runs when a write's temporary file is complete and about to replace its target, so that a test
-// can interrupt or fail a write at that point. Null (the program's setting) runs nothing.
+// Runs when a write's new bytes are complete and about to replace the target's (a temporary file
+// renamed over it, or the target rewritten in place), so that a test can interrupt or fail a
+// write at that point. Null (the program's setting) runs nothing.
 void setBeforeReplaceHook(void (*hook)());
 }  // namespace detail
 

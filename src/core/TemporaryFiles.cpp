@@ -109,6 +109,24 @@ void makeName(char* out) noexcept {
   *p = '\0';
 }
 
+// Makes a temporary under a fresh name (make gives 0, EEXIST for a name already taken, or another
+// error number) and registers it, with the signals held by the caller. Returns 0 or the error.
+template <class Make>
+int claimFreshName(int dirFd, TemporaryKind kind, char* name, int& slot, Make make) noexcept {
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    makeName(name);
+    const int err = make(name);
+    if (err == EEXIST) continue;
+    if (err != 0) return err;
+    slot = registerTemporary(dirFd, name, kind);
+    if (slot >= 0) return 0;
+    // Every slot is taken: a temporary the handlers could not find is not kept at all.
+    removeTemporary(dirFd, name, kind);
+    return EMFILE;
+  }
+  return EEXIST;
+}
+
 }  // namespace
 
 void removeTemporaryFilesOnSignals() {
@@ -124,6 +142,25 @@ void removeTemporaryFilesOnSignals() {
     if (!(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN) continue;
     ::sigaction(sig, &action, nullptr);
   }
+}
+
+int openUnnamedFile(int dirFd, mode_t mode) noexcept {
+  // Without /proc such a file could be named only by a privileged process.
+  static const bool nameable = ::access("/proc/self/fd", X_OK) == 0;
+  if (!nameable) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return ::openat(dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+}
+
+int nameUnnamedFile(int fd, int dirFd, const char* name) noexcept {
+  char path[32];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, path, dirFd, name, AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT) return errno;
+  if (::linkat(fd, "", dirFd, name, AT_EMPTY_PATH) == 0) return 0;
+  return errno;
 }
 
 HeldSignals::HeldSignals() noexcept {
@@ -146,35 +183,52 @@ Temporary::~Temporary() {
 }
 
 int Temporary::create() noexcept {
-  if (slot_ >= 0) {
+  if (slot_ >= 0 || unnamed_) {
     errno = EEXIST;
     return -1;
   }
-  HeldSignals held;
-  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-    makeName(name_);
-    int fd = 0;
-    if (kind_ == TemporaryKind::File) {
-      fd = ::openat(dirFd_, name_, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    } else if (::mkdirat(dirFd_, name_, 0777) != 0) {
-      fd = -1;
+  if (kind_ == TemporaryKind::File) {
+    const int fd = openUnnamedFile(dirFd_, 0666);
+    if (fd >= 0) {
+      unnamed_ = true;
+      return fd;
     }
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return -1;
-    }
-    slot_ = registerTemporary(dirFd_, name_, kind_);
-    if (slot_ < 0) {
-      // Every slot is taken: a temporary the handlers could not find is not made at all.
-      if (kind_ == TemporaryKind::File) ::close(fd);
-      removeTemporary(dirFd_, name_, kind_);
-      errno = EMFILE;
-      return -1;
-    }
-    return fd;
   }
-  errno = EEXIST;
-  return -1;
+  HeldSignals held;
+  int fd = 0;
+  const int err = claimFreshName(dirFd_, kind_, name_, slot_, [&](const char* name) {
+    if (kind_ == TemporaryKind::File) {
+      fd = ::openat(dirFd_, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      return fd < 0 ? errno : 0;
+    }
+    if (::mkdirat(dirFd_, name, 0777) != 0) return errno;
+    // Made with the usual mode first, to learn what the umask gives, then closed to others.
+    struct stat st {};
+    if (::fstatat(dirFd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fchmodat(dirFd_, name, st.st_mode & 07700, 0) != 0) {
+      const int failed = errno;
+      ::unlinkat(dirFd_, name, AT_REMOVEDIR);
+      return failed;
+    }
+    usualMode_ = st.st_mode & 07777;
+    return 0;
+  });
+  if (err != 0) {
+    if (fd > 0) ::close(fd);
+    errno = err;
+    return -1;
+  }
+  return fd;
+}
+
+int Temporary::giveName(int fd) noexcept {
+  if (!unnamed_) return 0;
+  HeldSignals held;
+  const int err = claimFreshName(dirFd_, kind_, name_, slot_, [&](const char* name) {
+    return nameUnnamedFile(fd, dirFd_, name);
+  });
+  if (err == 0) unnamed_ = false;
+  return err;
 }
 
 int Temporary::renameTo(const char* name, bool noReplace) noexcept {

@@ -3,6 +3,7 @@
 // process is ended by SIGINT, SIGTERM or SIGHUP while one of them exists.
 
 #include <signal.h>
+#include <sys/types.h>
 
 #include <cstddef>
 
@@ -28,9 +29,19 @@ class HeldSignals {
   sigset_t previous_;
 };
 
+// Opens a new file without a name inside the folder dirFd, for reading and writing, with mode
+// less the umask: having no name, it is gone however the process ends, even when it is killed
+// outright, until nameUnnamedFile links it in. -1 with errno set where the file system has no
+// such files or where the system could not name one later.
+int openUnnamedFile(int dirFd, mode_t mode) noexcept;
+// Links the unnamed file fd into dirFd as name. Returns 0 or the system's error number (EEXIST
+// when the name is taken).
+int nameUnnamedFile(int fd, int dirFd, const char* name) noexcept;
+
 // One temporary inside the folder open as dirFd (which must stay open while this lives), under a
-// short fresh name. From create() until it is renamed it is registered for the signal handlers,
-// and the destructor removes it. A temporary folder holds only files, never folders.
+// short fresh name. From the moment it has a name until it is renamed it is registered for the
+// signal handlers, and the destructor removes it. A temporary folder holds only files, never
+// folders.
 class Temporary {
  public:
   static constexpr std::size_t kNameSize = 24;
@@ -40,13 +51,20 @@ class Temporary {
   Temporary(const Temporary&) = delete;
   Temporary& operator=(const Temporary&) = delete;
 
-  // Creates a file (open for writing, mode 0666) or a folder (mode 0777), both less the umask.
-  // Returns the file's descriptor, which the caller closes, or 0 for a folder; -1 with errno set
-  // when it cannot be created.
+  // Creates a file, open for reading and writing with mode 0666 less the umask: unnamed where the
+  // file system allows (see openUnnamedFile), so that a process killed outright leaves nothing
+  // behind, else under its fresh name. Or creates a folder, of mode 0700 whatever the umask, so
+  // that no one else reads what it holds while it is filled; usualMode() is the mode a folder would
+  // have had. Returns the file's descriptor, which the caller closes, or 0 for a folder; -1 with
+  // errno set when it cannot be created.
   int create() noexcept;
-  // Renames it to name in the same folder and forgets it. With noReplace an existing name is
-  // left alone and the result is EEXIST. Returns 0 or the system's error number.
+  // Gives a file that create() left unnamed its fresh name, through fd, its descriptor; a named
+  // one keeps its name. Returns 0 or the system's error number.
+  int giveName(int fd) noexcept;
+  // Renames it (once named) to name in the same folder and forgets it. With noReplace an existing
+  // name is left alone and the result is EEXIST. Returns 0 or the system's error number.
   int renameTo(const char* name, bool noReplace) noexcept;
+  mode_t usualMode() const { return usualMode_; }
   const char* name() const { return name_; }
 
  private:
@@ -54,6 +72,8 @@ class Temporary {
   TemporaryKind kind_;
   char name_[kNameSize] = {};
   int slot_ = -1;
+  bool unnamed_ = false;
+  mode_t usualMode_ = 0;
 };
 
 // Removes the folder `name` inside dirFd and the files in it. Safe inside a signal handler.

@@ -354,15 +354,24 @@ std::string XlsxSpreadsheet::activeSheetName() const {
 std::string XlsxSpreadsheet::workbookBytes(const std::string& target) const {
   if (!workbook_) throw IoError(target, "no workbook is open");
 
-  // xlsxwriter writes only to a file name: it writes into a private temporary folder, which
-  // goes away with everything in it however this ends.
+  // xlsxwriter writes only to a file name: the name under /proc of an unnamed file where the
+  // system has one, so that nothing is left however this ends, else a file in a private
+  // temporary folder that goes away with everything in it. Either way only this user reads it.
   const std::string root = temporaryRoot();
   const UniqueFd rootFd(::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (rootFd.get() < 0) throw IoError(root, std::strerror(errno));
   Temporary folder(rootFd.get(), TemporaryKind::Folder);
-  if (folder.create() < 0) throw IoError(root, std::strerror(errno));
-  std::string folderPath = root + "/" + folder.name();
-  const std::string file = folderPath + "/book.xlsx";
+  std::string folderPath = root;
+  UniqueFd book(openUnnamedFile(rootFd.get(), 0600));
+  std::string file = "/proc/self/fd/" + std::to_string(book.get());
+  if (book.get() < 0) {
+    if (folder.create() < 0) throw IoError(root, std::strerror(errno));
+    folderPath = root + "/" + folder.name();
+    file = folderPath + "/book.xlsx";
+    // Made here with its mode, which xlsxwriter keeps when it rewrites the file.
+    book = UniqueFd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (book.get() < 0) throw IoError(file, std::strerror(errno));
+  }
 
   lxw_workbook_options options{};
   options.constant_memory = LXW_FALSE;
@@ -439,6 +448,10 @@ std::string XlsxSpreadsheet::writeToNewTemporaryFolder() const {
   if (::mkdtemp(folder.data()) == nullptr) throw IoError(folder, std::strerror(errno));
   const std::string path = folder + "/Книга1.xlsx";
   try {
+    // Private like its folder: the write keeps the mode of the file it finds.
+    if (UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)).get() < 0) {
+      throw IoError(path, std::strerror(errno));
+    }
     writeWholeFile(path, bytes);
   } catch (...) {
     std::error_code ignored;

@@ -350,6 +350,43 @@ TEST(FileIo, InterruptedWriteLeavesNothing) {
   }
 }
 
+// While the bytes are produced, nothing new has a name in the target's folder, whichever way
+// the target is written; a new folder is open to its user alone while it fills, and its cards
+// have no name until all of them exist.
+TEST(FileIo, StagedBytesHaveNoNameAndStagedFoldersArePrivate) {
+  test::TempDir dir;
+  const ScopedUmask umask(022);
+  const std::string shared = dir.write("shared.txt", "old");
+  ASSERT_EQ(::link(shared.c_str(), dir.file("shared-too.txt").c_str()), 0);
+  for (const std::string& target : {dir.file("new.txt"), dir.write("old.txt", "old"), shared}) {
+    SCOPED_TRACE(target);
+    const std::set<std::string> before = namesIn(dir.path());
+    std::set<std::string> whileProducing;
+    writeWholeFileFrom(target, [&](FileSink& sink) {
+      sink.write(std::string(2 * FileSink::kBufferSize, 'n'));
+      whileProducing = namesIn(dir.path());
+    });
+    EXPECT_EQ(whileProducing, before);
+    EXPECT_EQ(test::readFile(target).size(), 2 * FileSink::kBufferSize);
+  }
+
+  const std::set<std::string> before = namesIn(dir.path());
+  ASSERT_TRUE(writeNewFolder(dir.file("cards"), 3, [&](std::size_t k) {
+    if (k == 2) {
+      std::set<std::string> staging = namesIn(dir.path());
+      for (const std::string& name : before)
+        staging.erase(name);
+      EXPECT_EQ(staging.size(), 1u);
+      for (const std::string& name : staging) {
+        EXPECT_EQ(statOf(dir.file(name)).st_mode & 07777, 0700u);
+        EXPECT_TRUE(fs::is_empty(dir.path() / name));
+      }
+    }
+    return std::pair<std::string, std::string>(std::to_string(k) + ".vcf", "card");
+  }));
+  EXPECT_EQ(statOf(dir.file("cards")).st_mode & 07777, 0755u);
+}
+
 TEST(FileIo, WritesNewFolderAllOrNothing) {
   test::TempDir dir;
   const ScopedUmask umask(022);

@@ -1,6 +1,9 @@
 #include "export/XlsxSpreadsheet.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unzip.h>
 
 #include <cstdlib>
@@ -315,6 +318,52 @@ TEST(XlsxSpreadsheet, ShowingAndWritingFailWithoutLeavingFilesBehind) {
   EXPECT_EQ(readBack(shown).sheets.at(0), (Cells{{"A1", "007"}}));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
   EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()), 1);
+}
+
+// Under the usual umask of 022 no other user can read the workbook while it is made: nothing in
+// TMPDIR has a name but for an instant (xlsxwriter's own scratch files, made private and removed
+// at once), and the copy handed to the desktop lies in a folder of 0700 as a file of 0600.
+TEST(XlsxSpreadsheet, StagesTheWorkbookWhereOnlyItsUserReadsIt) {
+  test::TempDir tmpDir;
+  test::TempDir outDir;
+  TemporaryRootAt tmp(tmpDir.path());
+  const mode_t umask = ::umask(022);
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, tmpDir.path().c_str(), IN_CREATE), 0);
+
+  std::string shown;
+  XlsxSpreadsheet app([&](XlsxSpreadsheet& book) {
+    book.writeWorkbook(outDir.file("book.xlsx"));
+    shown = book.writeToNewTemporaryFolder();
+    return true;
+  });
+  app.startApplication();
+  app.addWorkbook();
+  app.setCellText(kFirstSheetName, "A1", "private");
+  EXPECT_TRUE(app.showApplication(true));
+  ::umask(umask);
+
+  // Every folder made in TMPDIR: only the one holding the desktop's copy.
+  std::vector<std::string> folders;
+  alignas(inotify_event) char events[16384];
+  for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if (event->mask & IN_ISDIR) folders.emplace_back(event->name);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  ::close(watch);
+  const fs::path copy(shown);
+  EXPECT_EQ(folders, std::vector<std::string>{copy.parent_path().filename().string()});
+  struct stat st {};
+  ASSERT_EQ(::stat(copy.parent_path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  ASSERT_EQ(::stat(shown.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(readBack(shown).sheets.at(0), (Cells{{"A1", "private"}}));
+  EXPECT_EQ(readBack(outDir.file("book.xlsx")).sheets.at(0), (Cells{{"A1", "private"}}));
 }
 
 }  // namespace

@@ -157,6 +157,22 @@ void openStagingFile(const std::string& fileName, const OpenFolder& folder, Stag
   fail(fileName, errno);
 }
 
+// Makes sure the file can grow to size before a byte of it is overwritten, so that a full disk or
+// a limit on file sizes fails the write while the old text is still whole. The blocks are
+// reserved past the end without changing the size, so the file as others see it stays the same.
+void reserveSpace(const std::string& fileName, int fd, off_t size) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      static_cast<rlim_t>(size) > limit.rlim_cur) {
+    fail(fileName, EFBIG);
+  }
+  // A file system that reserves nothing ahead gets the bytes as its space allows.
+  if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+      errno != ENOSYS) {
+    fail(fileName, errno);
+  }
+}
+
 void copyStagedBytes(const std::string& fileName, int from, int to) {
   if (::lseek(from, 0, SEEK_SET) != 0) fail(fileName, errno);
   const auto buffer = std::make_unique_for_overwrite<char[]>(FileSink::kBufferSize);
@@ -189,13 +205,18 @@ void writeInPlace(const std::string& fileName, const OpenFolder& folder, const s
     // A device or a pipe holds nothing that could be kept: the bytes go to it as they come.
     produceInto(fd.get(), fileName, produce);
   } else {
-    // The file is touched only once every byte exists, so that a producer that fails leaves it
-    // as it was.
+    // The file is touched only once every byte exists and its space is reserved, so that a
+    // producer that fails or a full disk leaves it as it was.
     StagingFile staged;
     openStagingFile(fileName, folder, staged);
     produceInto(staged.fd.get(), fileName, produce);
     const off_t size = ::lseek(staged.fd.get(), 0, SEEK_CUR);
     if (size < 0) fail(fileName, errno);
+    reserveSpace(fileName, fd.get(), size);
+    // From the first byte overwritten until the new text is on the disk, an interruption would
+    // leave neither text: the signals that can be held wait until then.
+    const HeldSignals held;
+    if (beforeReplaceHook != nullptr) beforeReplaceHook();
     copyStagedBytes(fileName, staged.fd.get(), fd.get());
     if (::ftruncate(fd.get(), size) != 0) fail(fileName, errno);
     if (::fsync(fd.get()) != 0) fail(fileName, errno);

@@ -61,10 +61,11 @@ class FileSink {
 // Writes a file completely or not at all: produce writes the bytes into the sink, which takes
 // them to a temporary file beside the target; only when everything is written and on the disk
 // does it replace the target, keeping its mode, owner and group. A symbolic link is followed and
-// stays a link. A target with other hard links, or one in a folder that takes no new files, is
-// rewritten in place instead, so that the links and the write survive: the bytes are first
-// gathered in a temporary file, so that a failure while producing them still leaves the target
-// as it was. A device or a pipe gets the bytes as they come. Temporary files have no name where the
+// stays a link. A target with other hard links, or one in a folder that
+// takes no new files, is rewritten in place instead, so that the links and the write survive:
+// the bytes are first gathered in a temporary file, and the target is touched only once the
+// space for them is reserved, with SIGINT, SIGTERM and SIGHUP held until it is rewritten and
+// synced. A device or a pipe gets the bytes as they come. Temporary files have no name where the
 // file system allows, so that even a process killed outright leaves none behind.
 //
 // Never touches a file that is one of sourceFiles under any name, nor a file that may not be

@@ -1,6 +1,8 @@
 #include "core/FileIo.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <numeric>
 #include <set>
 #include <stdexcept>
@@ -347,6 +350,117 @@ TEST(FileIo, InterruptedWriteLeavesNothing) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"out.txt"});
     EXPECT_EQ(test::readFile(target), "old");
+  }
+}
+
+// A file system of a few hundred KB for one test, where this process may mount one.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const std::string& folder) : folder_(folder) {
+    fs::create_directory(folder);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+      whyNot_ = std::string("no tmpfs can be mounted here: ") + std::strerror(errno);
+    }
+  }
+  ~SmallDisk() {
+    if (whyNot_.empty()) ::umount2(folder_.c_str(), MNT_DETACH);
+  }
+  const std::string& whyNot() const { return whyNot_; }
+
+ private:
+  std::string folder_;
+  std::string whyNot_;
+};
+
+// Takes what is left of the disk holding folder, down to the last page.
+std::string folderToFill;
+void fillDisk() {
+  const int fd = ::open((folderToFill + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  const std::string page(4096, 'f');
+  for (std::size_t size = page.size(); size > 0; size /= 2) {
+    while (::write(fd, page.data(), size) > 0) {
+    }
+  }
+  ::close(fd);
+}
+
+// A file with a second name is rewritten in place. Whatever comes once the new text exists (a
+// full disk, a limit on file sizes, a signal while the file is rewritten), both names end with the
+// whole old text or the whole new one, never a part, and nothing else is left in the folder.
+TEST(FileIo, RewriteInPlaceKeepsTheOldTextUntilTheNewIsWhole) {
+  test::TempDir dir;
+  const SmallDisk disk(dir.file("disk"));
+  const std::string oldText(300 * 1024, 'o');
+  const std::string newText(400 * 1024, 'n');
+  enum class Trouble { None, DiskFull, SizeLimit };
+  struct Case {
+    std::string name;
+    bool onSmallDisk;
+    Trouble onceProduced;      // what comes when every byte exists
+    void (*whileRewriting)();  // what comes once the target is about to be rewritten
+    int signal;                // the signal that ends the writer, or 0
+    std::string reason;        // the failure, or empty
+    const std::string& text;   // what both names hold afterwards
+  };
+  const Case cases[] = {
+      {"disk full", true, Trouble::DiskFull, nullptr, 0, std::strerror(ENOSPC), oldText},
+      {"file size limit", false, Trouble::SizeLimit, nullptr, 0, std::strerror(EFBIG), oldText},
+      {"disk filled while rewriting", true, Trouble::None, fillDisk, 0, "", newText},
+      {"SIGTERM while rewriting", false, Trouble::None, raiseSignal, SIGTERM, "", newText},
+      {"SIGINT while rewriting", false, Trouble::None, raiseSignal, SIGINT, "", newText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.onSmallDisk && !disk.whyNot().empty()) {
+      std::cout << "[ SKIPPED  ] " << c.name << ": " << disk.whyNot() << "\n";
+      continue;
+    }
+    const std::string folder = c.onSmallDisk ? dir.file("disk") : dir.file("plain");
+    fs::create_directories(folder);
+    const std::string target = folder + "/first.txt";
+    const std::string second = folder + "/second.txt";
+    writeWholeFile(target, oldText);
+    ASSERT_EQ(::link(target.c_str(), second.c_str()), 0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      removeTemporaryFilesOnSignals();
+      std::signal(SIGXFSZ, SIG_IGN);
+      signalToRaise = c.signal;
+      folderToFill = folder;
+      detail::setBeforeReplaceHook(c.whileRewriting);
+      try {
+        writeWholeFileFrom(target, [&](FileSink& sink) {
+          // Larger than the sink's buffer: these bytes are already in the temporary file.
+          sink.write(newText);
+          if (c.onceProduced == Trouble::DiskFull) fillDisk();
+          if (c.onceProduced == Trouble::SizeLimit) {
+            const rlimit limit{oldText.size() + 1000, RLIM_INFINITY};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+          }
+        });
+        ::_exit(0);
+      } catch (const IoError& e) {
+        ::_exit(e.fileName() == target && e.reason() == c.reason ? 1 : 2);
+      } catch (...) {
+        ::_exit(3);
+      }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (c.signal != 0) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << "status " << status;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (c.reason.empty() ? 0 : 1))
+          << "status " << status;
+    }
+    fs::remove(folder + "/filler");
+    EXPECT_TRUE(test::readFile(target) == c.text);
+    EXPECT_TRUE(test::readFile(second) == c.text);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"first.txt", "second.txt"}));
+    fs::remove(target);
+    fs::remove(second);
   }
 }
 

@@ -22,6 +22,8 @@ namespace {
 
 constexpr char kOwnSourceReason[] = "is the file the document was read from";
 constexpr char kNotAFileNameReason[] = "is not a name of a file inside the folder";
+constexpr char kForeignLinkReason[] =
+    "is a symbolic link of another user in a folder where everyone may make files";
 // The kernel's own limit on symbolic links met while resolving one name.
 constexpr int kMaxLinkDepth = 40;
 
@@ -64,6 +66,21 @@ bool isFolderName(const std::string& name) {
   return name.empty() || name == "." || name == "..";
 }
 
+// The kernel's rule for links in shared folders (fs.protected_symlinks), which it cannot apply to
+// links resolved by hand: in a sticky folder that everyone may write to, a link is followed only
+// when it belongs to this user or to the folder's owner, so that no one can plant a link there
+// that sends a write to a file of theirs choosing.
+void refuseLinkPlantedByOthers(const std::string& fileName, const std::string& link,
+                               const struct stat& linkSt) {
+  struct stat folderSt {};
+  if (::stat(splitPath(link).folder.c_str(), &folderSt) != 0) fail(fileName, errno);
+  constexpr mode_t kShared = S_ISVTX | S_IWOTH;
+  if ((folderSt.st_mode & kShared) == kShared && linkSt.st_uid != ::geteuid() &&
+      linkSt.st_uid != folderSt.st_uid) {
+    throw IoError(fileName, kForeignLinkReason);
+  }
+}
+
 // The name a write through fileName really lands on: the last symbolic link of the chain is
 // resolved by hand, so that the link itself is kept and a dangling link still gets its file.
 std::string followLinks(const std::string& fileName) {
@@ -71,6 +88,7 @@ std::string followLinks(const std::string& fileName) {
   for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    refuseLinkPlantedByOthers(fileName, path, st);
     char target[PATH_MAX];
     const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
     if (n < 0) fail(fileName, errno);

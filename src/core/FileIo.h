@@ -61,7 +61,8 @@ class FileSink {
 // Writes a file completely or not at all: produce writes the bytes into the sink, which takes
 // them to a temporary file beside the target; only when everything is written and on the disk
 // does it replace the target, keeping its mode, owner and group. A symbolic link is followed and
-// stays a link. A target with other hard links, or one in a folder that
+// stays a link, unless it is another user's link in a sticky folder everyone may write to (the
+// kernel's fs.protected_symlinks rule). A target with other hard links, or one in a folder that
 // takes no new files, is rewritten in place instead, so that the links and the write survive:
 // the bytes are first gathered in a temporary file, and the target is touched only once the
 // space for them is reserved, with SIGINT, SIGTERM and SIGHUP held until it is rewritten and

@@ -501,6 +501,52 @@ TEST(FileIo, StagedBytesHaveNoNameAndStagedFoldersArePrivate) {
   EXPECT_EQ(statOf(dir.file("cards")).st_mode & 07777, 0755u);
 }
 
+// The kernel's rule for links in shared folders, which it cannot apply to links resolved by
+// hand: in a sticky folder everyone may write to, a link made by someone other than the caller
+// or the folder's owner is not followed.
+TEST(FileIo, FollowsLinksInSharedFoldersOnlyFromTheCallerOrTheFolderOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  test::TempDir dir;
+  const std::string victim = dir.write("victim.conf", "secret");
+  constexpr uid_t kRoot = 0;
+  constexpr uid_t kOther = 65534;
+  struct Case {
+    std::string name;
+    mode_t folderMode;
+    uid_t folderOwner;
+    uid_t linkOwner;
+    bool followed;
+  };
+  const Case cases[] = {
+      {"another user's link in a shared sticky folder", 01777, kRoot, kOther, false},
+      {"the folder owner's link", 01777, kOther, kOther, true},
+      {"the caller's own link", 01777, kOther, kRoot, true},
+      {"a folder without the sticky bit", 0777, kRoot, kOther, true},
+      {"a sticky folder only its owner writes to", 01755, kRoot, kOther, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = dir.file("shared");
+    fs::create_directory(folder);
+    const std::string link = folder + "/case-report.html";
+    ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
+    if (::fchownat(AT_FDCWD, link.c_str(), c.linkOwner, c.linkOwner, AT_SYMLINK_NOFOLLOW) != 0) {
+      GTEST_SKIP() << "a link cannot be given to another user here: " << std::strerror(errno);
+    }
+    ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, c.folderOwner), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+    const std::string reason = reasonOf([&] { writeWholeFile(link, "report"); });
+    EXPECT_EQ(reason, c.followed ? "(no error)"
+                                 : "is a symbolic link of another user in a folder where "
+                                   "everyone may make files");
+    EXPECT_EQ(test::readFile(victim), c.followed ? "report" : "secret");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"case-report.html"});
+    writeWholeFile(victim, "secret");
+    fs::remove_all(folder);
+  }
+}
+
 TEST(FileIo, WritesNewFolderAllOrNothing) {
   test::TempDir dir;
   const ScopedUmask umask(022);

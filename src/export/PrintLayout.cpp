@@ -17,7 +17,9 @@ constexpr int kLineGap = 2;
 }  // namespace
 
 PageLayout::PageLayout(int pageWidth, int pageHeight, const TextMetrics& metrics)
-    : pageWidth_(pageWidth), pageHeight_(pageHeight), metrics_(metrics), pages_(1) {}
+    : pageWidth_(pageWidth), pageHeight_(pageHeight), metrics_(metrics), pages_(1) {
+  characterWidths_.fill(-1);
+}
 
 void PageLayout::writeLine(std::string_view line) {
   beginLine();
@@ -95,20 +97,59 @@ void PageLayout::beginLine() {
   if (breakPending_) newPage();
 }
 
+int PageLayout::characterWidth(char c) const {
+  int& width = characterWidths_[static_cast<unsigned char>(c)];
+  if (width < 0) width = metrics_.textWidth(std::string_view(&c, 1));
+  return width;
+}
+
 std::size_t PageLayout::fittingLength(std::string_view text, int room) const {
-  if (metrics_.textWidth(text) <= room) return text.size();
-  // Widths grow with the length, so the last length that fits is found by halving.
-  std::size_t fits = 0;
-  std::size_t tooLong = text.size();
-  while (tooLong - fits > 1) {
-    const std::size_t middle = fits + (tooLong - fits) / 2;
-    if (metrics_.textWidth(text.substr(0, middle)) <= room) {
-      fits = middle;
+  // Measuring the whole rest of the text for every line would make a long cell cost the square
+  // of its length. The widths of single characters, each measured once, tell about where the
+  // line ends; the text itself is then measured only up to there. Kerning may make the text a
+  // little narrower or wider than its characters, so the end found is checked and moved.
+  std::size_t guess = 0;
+  for (int width = 0; guess < text.size(); ++guess) {
+    width += characterWidth(text[guess]);
+    if (width > room) break;
+  }
+  const auto fits = [&](std::size_t length) {
+    return length == 0 || metrics_.textWidth(text.substr(0, length)) <= room;
+  };
+  // Widths grow with the length: every length up to `fitting` fits, none from `tooLong` on.
+  std::size_t fitting = 0;
+  std::size_t tooLong = text.size() + 1;
+  if (fits(guess)) {
+    fitting = guess;
+    for (std::size_t step = 1; fitting < text.size(); step *= 2) {
+      const std::size_t next = std::min(fitting + step, text.size());
+      if (!fits(next)) {
+        tooLong = next;
+        break;
+      }
+      fitting = next;
+    }
+  } else {
+    tooLong = guess;
+    for (std::size_t step = 1;; step *= 2) {
+      const std::size_t next = tooLong > step ? tooLong - step : 0;
+      if (fits(next)) {
+        fitting = next;
+        break;
+      }
+      tooLong = next;
+    }
+  }
+  // The last length that fits lies between the two, found by halving.
+  while (tooLong - fitting > 1) {
+    const std::size_t middle = fitting + (tooLong - fitting) / 2;
+    if (fits(middle)) {
+      fitting = middle;
     } else {
       tooLong = middle;
     }
   }
-  return fits;
+  return fitting;
 }
 
 std::vector<Page> layOutPages(const std::vector<std::string>& lines, int pageWidth, int pageHeight,

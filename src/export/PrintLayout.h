@@ -3,6 +3,7 @@
 // start at the top-left corner of the printable area, break where the page ends, and the few
 // control characters a report may hold move the position as a teleprinter would.
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,8 @@ class PageLayout {
   void beginLine();
   // The longest start of text no wider than room (the whole text when it fits).
   std::size_t fittingLength(std::string_view text, int room) const;
+  // The width of one character alone, measured once.
+  int characterWidth(char c) const;
 
   int pageWidth_;
   int pageHeight_;
@@ -66,6 +69,7 @@ class PageLayout {
   int y_ = 0;
   int tallest_ = 0;  // of the texts on the current line; 0 while it holds none
   bool breakPending_ = false;
+  mutable std::array<int, 256> characterWidths_;  // by byte; -1 until measured
 };
 
 // The pages of a whole list of lines.

@@ -92,6 +92,60 @@ INSTANTIATE_TEST_SUITE_P(
             "LineFeedInALine", 100, 999, {"Note: first\r\nx"}, "0,0 Note: firs; 0,22 t; 0,44 x"}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
+// Every character 10 wide, but the pair "AV" kerned 4 closer and an "f" at the end of a text
+// reaching 5 further: a text is not as wide as its characters. Counts the characters measured.
+class KernedMetrics : public TextMetrics {
+ public:
+  mutable std::size_t measured = 0;
+
+  int characterHeight() const override { return 20; }
+  int textWidth(std::string_view text) const override {
+    measured += text.size();
+    int width = 10 * static_cast<int>(text.size());
+    for (std::size_t i = 1; i < text.size(); ++i) {
+      if (text[i - 1] == 'A' && text[i] == 'V') width -= 4;
+    }
+    if (text.ends_with('f')) width += 5;
+    return width;
+  }
+  int averageCharacterWidth() const override { return 10; }
+};
+
+TEST(PrintLayout, ALongTextBreaksWhereItsOwnWidthSaysAndIsMeasuredInLinearTime) {
+  const struct {
+    std::string text;
+    std::size_t lineLength;  // of every line but the last
+  } cases[] = {
+      // Twelve kerned characters fit into 100 where ten would by their own widths.
+      {[] {
+         std::string text;
+         for (int i = 0; i < 10000; ++i)
+           text += "AV";
+         return text;
+       }(),
+       12},
+      // The overhang of the last "f" leaves room for nine only.
+      {std::string(20000, 'f'), 9},
+  };
+  for (const auto& c : cases) {
+    KernedMetrics metrics;
+    const std::vector<Page> pages = layOutPages({c.text}, 100, 1 << 30, metrics);
+    ASSERT_EQ(pages.size(), 1u);
+    const auto& texts = pages[0].texts;
+    std::string joined;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (i + 1 < texts.size()) {
+        EXPECT_EQ(texts[i].text.size(), c.lineLength) << i;
+      }
+      joined += texts[i].text;
+    }
+    EXPECT_EQ(joined, c.text);
+    // Each line's text measured a few times (more where its characters alone mislead), the
+    // rest of the text never.
+    EXPECT_LE(metrics.measured, 8 * c.text.size()) << c.lineLength;
+  }
+}
+
 // Records the printer's calls ("open", "write <line>", "close") and fails those named.
 class RecordingPrinter : public PlainTextPrinter {
  public:

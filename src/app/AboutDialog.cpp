@@ -112,10 +112,14 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
 void AboutDialog::openUrl(const QString& address) {
   const QString command = desktop_.htmlHandlerCommand();
   if (command.isEmpty()) return;
-  const std::string program = programOfCommand(QFile::encodeName(command).toStdString());
+  const std::vector<std::string> arguments = commandArguments(
+      QFile::encodeName(command).toStdString(), QFile::encodeName(address).toStdString());
   // A command that names no program starts nothing; a failed start is not reported.
-  if (program.empty()) return;
-  desktop_.startProgram(QFile::decodeName(program.c_str()), {address});
+  if (arguments.empty()) return;
+  QStringList rest;
+  for (std::size_t i = 1; i < arguments.size(); ++i)
+    rest << QFile::decodeName(arguments[i].c_str());
+  desktop_.startProgram(QFile::decodeName(arguments.front().c_str()), rest);
 }
 
 }  // namespace kestrel::app

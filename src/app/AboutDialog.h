@@ -28,9 +28,10 @@ class AboutDialog : public QDialog {
 
   explicit AboutDialog(Desktop& desktop, QWidget* parent = nullptr);
 
-  // Opens the address in the program registered for HTML pages, started with the address as
-  // its only argument. The registration is read afresh on every call; when there is none, or
-  // it names no program, nothing opens. Nothing is reported either way.
+  // Opens the address in the program registered for HTML pages, started with the arguments its
+  // command line gives it and the address in place of its field code. The registration is read
+  // afresh on every call; when there is none, or it names no program, nothing opens. Nothing is
+  // reported either way.
   void openUrl(const QString& address);
 
   QWidget* panel() const { return panel_; }

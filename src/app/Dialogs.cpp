@@ -100,7 +100,7 @@ QString QtDesktop::htmlHandlerCommand() {
                                                 QStringLiteral("applications/") + id);
     QFile entry(path);
     if (path.isEmpty() || !entry.open(QIODevice::ReadOnly)) continue;
-    const std::string command = commandOfDesktopEntry(entry.readAll().toStdString());
+    const std::string command = execOfDesktopEntry(entry.readAll().toStdString());
     if (!command.empty()) return QFile::decodeName(command.c_str());
   }
   return {};

@@ -92,9 +92,9 @@ class Desktop {
   virtual ~Desktop() = default;
   // False when no application takes the file.
   virtual bool openFile(const QString& path) = 0;
-  // The command line registered for HTML pages (the desktop's browser) with its program in
-  // double quotes, as in `"/usr/bin/browser" %u`; empty when none is registered. Read afresh on
-  // every call.
+  // The command line registered for HTML pages (the desktop's browser) as the Exec key of a
+  // desktop entry gives it, as in `"/usr/bin/browser" --new-window %u`; empty when none is
+  // registered. Read afresh on every call.
   virtual QString htmlHandlerCommand() = 0;
   // Starts the program with the arguments as a process of its own, not waited for; false when
   // it could not be started.

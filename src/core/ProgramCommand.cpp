@@ -65,42 +65,70 @@ std::string unescapedValue(std::string_view value) {
 
 }  // namespace
 
-std::string programOfCommand(std::string_view command) {
-  const auto open = command.find('"');
-  const std::string_view afterOpen =
-      open == std::string_view::npos ? command : command.substr(open + 1);
-  const auto close = afterOpen.find('"');
-  if (close == std::string_view::npos) return {};
-  return std::string(afterOpen.substr(0, close));
-}
-
-std::string commandOfDesktopEntry(std::string_view entry) {
+std::string execOfDesktopEntry(std::string_view entry) {
   std::string exec;
   bool found = false;
   forEachKeyOf(entry, "Desktop Entry", [&](std::string_view key, std::string_view value) {
     if (key != "Exec" || found) return;
-    exec = unescapedValue(value);
+    exec = std::string(trimmed(unescapedValue(value)));
     found = true;
   });
-  const std::string_view line = trimmed(exec);
-  if (line.empty()) return {};
+  return exec;
+}
 
-  // The program is the first argument: a quoted one ends at its closing quote and may hold
-  // spaces and the escapes \" \` \$ \\; a plain one ends at the first space.
-  std::string program;
+std::vector<std::string> commandArguments(std::string_view exec, std::string_view address) {
+  constexpr std::string_view kBlanks = " \t";
+  constexpr std::string_view kQuotedEscapes = "\"`$\\";
+  std::vector<std::string> arguments;
+  bool addressGiven = false;
   std::size_t i = 0;
-  if (line.front() == '"') {
-    for (i = 1; i < line.size() && line[i] != '"'; ++i) {
-      if (line[i] == '\\' && i + 1 < line.size()) ++i;
-      program += line[i];
+  for (;;) {
+    while (i < exec.size() && kBlanks.find(exec[i]) != std::string_view::npos)
+      ++i;
+    if (i == exec.size()) break;
+    std::string argument;
+    bool keep = false;  // an argument left with nothing but dropped field codes is no argument
+    bool holdsAddress = false;
+    while (i < exec.size() && kBlanks.find(exec[i]) == std::string_view::npos) {
+      const char c = exec[i++];
+      if (c == '"') {
+        // Field codes are not read inside quotes: the address never becomes part of a text
+        // that a program such as a shell would read as code of its own.
+        keep = true;
+        for (;;) {
+          if (i == exec.size()) return {};
+          const char q = exec[i++];
+          if (q == '"') break;
+          if (q == '\\' && i < exec.size() &&
+              kQuotedEscapes.find(exec[i]) != std::string_view::npos)
+            argument += exec[i++];
+          else
+            argument += q;
+        }
+      } else if (c == '%' && i < exec.size()) {
+        const char code = exec[i++];
+        if (code == '%') {
+          argument += '%';
+          keep = true;
+        } else if (code == 'u' || code == 'U' || code == 'f' || code == 'F') {
+          argument += address;
+          keep = true;
+          holdsAddress = true;
+        }
+      } else {
+        argument += c;
+        keep = true;
+      }
     }
-    if (i < line.size()) ++i;
-  } else {
-    while (i < line.size() && kSpaces.find(line[i]) == std::string_view::npos)
-      program += line[i++];
+    if (!keep) continue;
+    // The program is named by the line itself, never by the address.
+    if (arguments.empty() && (holdsAddress || argument.empty())) return {};
+    addressGiven = addressGiven || holdsAddress;
+    arguments.push_back(std::move(argument));
   }
-  if (program.empty()) return {};
-  return '"' + program + '"' + std::string(line.substr(i));
+  if (arguments.empty()) return {};
+  if (!addressGiven) arguments.emplace_back(address);
+  return arguments;
 }
 
 std::vector<std::string> defaultApplicationsOf(std::string_view mimeAppsList,

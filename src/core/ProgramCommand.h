@@ -1,6 +1,6 @@
 #pragma once
 // Registered commands of the desktop: the command line a desktop keeps for a kind of file, and
-// the program the About box starts from it. Texts are bytes in the system's file-name encoding;
+// what the About box starts from it. Texts are bytes in the system's file-name encoding;
 // only ASCII characters are looked at, so any ASCII-compatible encoding passes through whole.
 
 #include <string>
@@ -9,15 +9,17 @@
 
 namespace kestrel {
 
-// The program path of a registered command: what lies between its first and second double
-// quote. A command with no double quote, or with only one, names no program (empty); the rest
-// of the command (options, placeholders) is not part of the program.
-std::string programOfCommand(std::string_view command);
-
 // The command line of a desktop entry (a .desktop file): its Exec key in the [Desktop Entry]
-// group, with the program (the first argument, unescaped by the entry's quoting rules) put in
-// double quotes and the remaining arguments left as written. Empty when the entry has no Exec.
-std::string commandOfDesktopEntry(std::string_view entry);
+// group, with the escapes of the entry's string values undone. Empty when the entry has none.
+std::string execOfDesktopEntry(std::string_view entry);
+
+// The program and its arguments that an Exec command line starts to open `address`, read as the
+// desktop entry format quotes it: arguments parted by blanks, double quotes around an argument
+// with blanks, \" \` \$ \\ inside them; %u %U %f %F become the address, %% a percent sign, and
+// every other field code drops out (an argument made of nothing else with it). A line with no
+// %u %U %f %F gets the address as its last argument. Empty when the line is not a complete
+// command (a quote left open) or names no program of its own.
+std::vector<std::string> commandArguments(std::string_view exec, std::string_view address);
 
 // The desktop entries a mimeapps.list names as default applications of a MIME type, in its
 // order of preference; none when the list does not name the type.

@@ -191,23 +191,26 @@ class AboutTest : public kestrel::app::test::DialogTest {
 
   void linksStartTheRegisteredBrowser_data() {
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("program");  // empty: nothing is started
+    QTest::addColumn<QString>("program");      // empty: nothing is started
+    QTest::addColumn<QStringList>("options");  // the arguments before the address
     QTest::newRow("quoted path, options, placeholder")
         << "\"/opt/Test Browser/browser\" --new-window %u"
-        << "/opt/Test Browser/browser";
+        << "/opt/Test Browser/browser" << QStringList{"--new-window"};
     QTest::newRow("quoted path only") << "\"/usr/bin/test-browser\""
-                                      << "/usr/bin/test-browser";
+                                      << "/usr/bin/test-browser" << QStringList{};
+    QTest::newRow("through a wrapper")
+        << "env BAMF_DESKTOP_FILE_HINT=/x /snap/bin/firefox %u"
+        << "env" << QStringList{"BAMF_DESKTOP_FILE_HINT=/x", "/snap/bin/firefox"};
     QTest::newRow("nothing registered") << ""
-                                        << "";
-    QTest::newRow("no quotes") << "/usr/bin/test-browser %u"
-                               << "";
-    QTest::newRow("one quote") << "\"/usr/bin/test-browser %u"
-                               << "";
+                                        << "" << QStringList{};
+    QTest::newRow("quote left open") << "\"/usr/bin/test-browser %u"
+                                     << "" << QStringList{};
   }
 
   void linksStartTheRegisteredBrowser() {
     QFETCH(QString, command);
     QFETCH(QString, program);
+    QFETCH(QStringList, options);
     AboutDialog box(desktop);
     box.show();
     desktop.htmlCommand = command;
@@ -225,7 +228,7 @@ class AboutTest : public kestrel::app::test::DialogTest {
       }
       QCOMPARE(desktop.started.size(), 1);
       QCOMPARE(desktop.started[0].program, program);
-      QCOMPARE(desktop.started[0].arguments, QStringList{address});
+      QCOMPARE(desktop.started[0].arguments, options + QStringList{address});
     }
   }
 
@@ -244,7 +247,7 @@ class AboutTest : public kestrel::app::test::DialogTest {
 
   // The production layer finds the browser the way the desktop's own tools do: the default
   // text/html entry of the mimeapps.list files, skipping entries that are missing or name no
-  // command, and quotes its program.
+  // command, and hands on its Exec line.
   void desktopReadsTheDefaultHtmlHandler() {
     const QString root = QString::fromStdString(dir.path().string());
     QDir().mkpath(root + "/config");
@@ -285,7 +288,7 @@ class AboutTest : public kestrel::app::test::DialogTest {
       else
         qputenv(variables[i], saved[i]);
     }
-    QCOMPARE(command, QStringLiteral("\"/opt/test/browser\" --private %u"));
+    QCOMPARE(command, QStringLiteral("/opt/test/browser --private %u"));
     QCOMPARE(none, QString());
     QVERIFY(!real.startProgram(QString(), {AboutDialog::kHomePage}));
   }

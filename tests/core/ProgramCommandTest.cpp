@@ -3,71 +3,98 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrel {
 namespace {
 
+using Arguments = std::vector<std::string>;
+
+constexpr std::string_view kAddress = "https://kestrel.example.org/forum/member.php?u=2";
+
 struct CommandCase {
   const char* name;
-  std::string command;
-  std::string program;
+  std::string exec;
+  Arguments arguments;  // "@" stands for the address
 };
 
-class ProgramOfCommand : public testing::TestWithParam<CommandCase> {};
+class CommandArguments : public testing::TestWithParam<CommandCase> {};
 
-TEST_P(ProgramOfCommand, CutsThePathBetweenTheFirstTwoQuotes) {
-  EXPECT_EQ(programOfCommand(GetParam().command), GetParam().program);
+TEST_P(CommandArguments, StartThePartsOfTheExecLine) {
+  Arguments expected = GetParam().arguments;
+  for (std::string& argument : expected) {
+    if (argument == "@") argument = kAddress;
+  }
+  EXPECT_EQ(commandArguments(GetParam().exec, kAddress), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Commands, ProgramOfCommand,
+    Commands, CommandArguments,
     testing::Values(
-        CommandCase{"QuotedPathAndPlaceholder", R"("C:\B\browser.exe" %1)", R"(C:\B\browser.exe)"},
-        CommandCase{"OptionsAreDropped", R"("C:\Program Files\B\b.exe" -nohome -url "%1")",
-                    R"(C:\Program Files\B\b.exe)"},
-        CommandCase{"TextBeforeTheFirstQuoteIsDropped", R"(start "/usr/bin/browser" %u)",
-                    "/usr/bin/browser"},
-        CommandCase{"NoQuoteNamesNoProgram", "/usr/bin/browser %u", ""},
-        CommandCase{"OneQuoteNamesNoProgram", R"("/usr/bin/browser %u)", ""},
-        CommandCase{"QuoteInTheMiddleOnly", R"(/usr/bin/bro"wser %u)", ""},
-        CommandCase{"EmptyQuotesNameNoProgram", R"("" %1)", ""}, CommandCase{"Empty", "", ""},
-        CommandCase{"EightBitPathPassesWhole", "\"/opt/\xd0\x91\xd1\x80 b/x\" %u",
-                    "/opt/\xd0\x91\xd1\x80 b/x"}),
+        CommandCase{"PlainProgram", "/usr/bin/browser %u", {"/usr/bin/browser", "@"}},
+        CommandCase{"WrapperWithSettings",
+                    "env BAMF_DESKTOP_FILE_HINT=/x /snap/bin/firefox %u",
+                    {"env", "BAMF_DESKTOP_FILE_HINT=/x", "/snap/bin/firefox", "@"}},
+        // flatpak's own markers around the address are plain arguments.
+        CommandCase{"FlatpakMarkers",
+                    "flatpak run --branch=stable --command=firefox org.mozilla.firefox @@u %u @@",
+                    {"flatpak", "run", "--branch=stable", "--command=firefox",
+                     "org.mozilla.firefox", "@@u", "@", "@@"}},
+        CommandCase{
+            "QuotedProgramWithEscapedQuote", R"("/opt/my\"browser" %u)", {"/opt/my\"browser", "@"}},
+        CommandCase{"QuotedProgramWithBlanks",
+                    R"("/opt/my browser/bin" --new-window %U)",
+                    {"/opt/my browser/bin", "--new-window", "@"}},
+        CommandCase{
+            "EscapesInQuotes", R"("/opt/a\\b\$c\`d\x" "" -x)", {"/opt/a\\b$c`d\\x", "", "-x", "@"}},
+        CommandCase{"QuotesInsideAnArgument",
+                    R"(/opt/bro"w s"er --a="b c" %f)",
+                    {"/opt/brow ser", "--a=b c", "@"}},
+        CommandCase{
+            "OtherFieldCodesDropped", "firefox %u %i %c --k=%k%%", {"firefox", "@", "--k=%"}},
+        CommandCase{"FieldCodesInQuotesStayText",
+                    R"(sh -c "open %u" %%)",
+                    {"sh", "-c", "open %u", "%", "@"}},
+        CommandCase{"NoFieldCodeGetsTheAddressLast", "browser --new", {"browser", "--new", "@"}},
+        CommandCase{"BlanksAndTabsPart", " browser \t %u ", {"browser", "@"}},
+        CommandCase{"EightBitPathPassesWhole",
+                    "\"/opt/\xd0\x91\xd1\x80 b/x\" %u",
+                    {"/opt/\xd0\x91\xd1\x80 b/x", "@"}},
+        CommandCase{"QuoteLeftOpen", R"("/usr/bin/browser %u)", {}},
+        CommandCase{"EscapedQuoteLeavesItOpen", R"("/usr/bin/browser\" %u)", {}},
+        CommandCase{"EmptyQuotesNameNoProgram", R"("" %u)", {}},
+        CommandCase{"TheAddressIsNoProgram", "%u browser", {}},
+        CommandCase{"OnlyDroppedCodes", "%i %c", {}}, CommandCase{"Empty", "", {}}),
     [](const testing::TestParamInfo<CommandCase>& info) { return std::string(info.param.name); });
 
-// What the About box hands to the cutting rule on this desktop: the entry's program, quoted.
-TEST(CommandOfDesktopEntry, QuotesTheProgramOfTheExecKey) {
+// What the desktop's registration hands to the About box: the Exec line of the entry.
+TEST(ExecOfDesktopEntry, ReadsTheExecKeyWithTheEntrysEscapesUndone) {
   struct Case {
     std::string entry;
-    std::string command;
+    std::string exec;
   };
   const std::vector<Case> cases = {
-      {"[Desktop Entry]\nName=Browser\nExec=/usr/bin/browser %u\n", R"("/usr/bin/browser" %u)"},
-      {"[Desktop Entry]\nExec = firefox-esr %u\n", R"("firefox-esr" %u)"},
-      {"[Desktop Entry]\nExec=browser\n", R"("browser")"},
-      // A quoted program keeps its spaces and loses its escapes.
-      {"[Desktop Entry]\nExec=\"/opt/My Browser/run\\\\$\" --new %U\n",
-       R"("/opt/My Browser/run$" --new %U)"},
-      // \s is the entry's own escape of a space, read before the quoting.
-      {"[Desktop Entry]\nExec=/opt/My\\sBrowser/run %u\n", R"("/opt/My" Browser/run %u)"},
+      {"[Desktop Entry]\nName=Browser\nExec=/usr/bin/browser %u\n", "/usr/bin/browser %u"},
+      {"[Desktop Entry]\nExec = firefox-esr %u\n", "firefox-esr %u"},
+      // \\ and \s are the entry's own escapes, undone before the quoting is read.
+      {"[Desktop Entry]\nExec=\"/opt/my\\\\\"browser\" %u\n", R"("/opt/my\"browser" %u)"},
+      {"[Desktop Entry]\nExec=/opt/My\\sBrowser/run %u\n", "/opt/My Browser/run %u"},
       // Only the [Desktop Entry] group counts, and its first Exec.
       {"[Desktop Action new]\nExec=/usr/bin/other\n[Desktop Entry]\nExec=/usr/bin/browser\n"
        "Exec=/usr/bin/second\n",
-       R"("/usr/bin/browser")"},
-      {"# comment\r\n[Desktop Entry]\r\nExec=/usr/bin/browser %u\r\n", R"("/usr/bin/browser" %u)"},
+       "/usr/bin/browser"},
+      {"# comment\r\n[Desktop Entry]\r\nExec=/usr/bin/browser %u\r\n", "/usr/bin/browser %u"},
       {"[Desktop Entry]\nName=No command\n", ""},
       {"[Desktop Entry]\nExec=\n", ""},
       {"", ""},
   };
-  for (const Case& c : cases) {
-    const std::string command = commandOfDesktopEntry(c.entry);
-    EXPECT_EQ(command, c.command) << c.entry;
-  }
-  // The two layers together: the registered browser is what the About box starts.
+  for (const Case& c : cases)
+    EXPECT_EQ(execOfDesktopEntry(c.entry), c.exec) << c.entry;
+  // The two layers together: four backslashes in the file are one in the argument.
   EXPECT_EQ(
-      programOfCommand(commandOfDesktopEntry("[Desktop Entry]\nExec=\"/opt/My Browser/run\" %u\n")),
-      "/opt/My Browser/run");
+      commandArguments(execOfDesktopEntry("[Desktop Entry]\nExec=\"/opt/a\\\\\\\\b\" %u\n"), "x"),
+      (Arguments{"/opt/a\\b", "x"}));
 }
 
 TEST(DefaultApplicationsOf, ReadsTheDefaultGroupOnly) {

@@ -212,8 +212,11 @@ void BlockExplorerWindow::markAll() {
 void BlockExplorerWindow::exportToSpreadsheet() {
   static const std::vector<std::string> letters = makeColumnLetters(kGridLetterCount);
   const ResultTable* tables[] = {&grid_};
-  frame_.guarded(this,
-                 [&] { output::exportTablesToSpreadsheet(tables, letters, frame_.spreadsheet()); });
+  frame_.guarded(this, [&] {
+    output::exportTablesToSpreadsheet(
+        tables, letters, frame_.spreadsheet(),
+        [this](std::string_view text) { frame_.services().messages->warning(this, qs(text)); });
+  });
 }
 
 }  // namespace kestrel::app

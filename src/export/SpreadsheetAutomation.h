@@ -3,6 +3,9 @@
 // operation reports success or failure and never throws: a missing or refusing application
 // leaves the export running through without a message.
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "core/Cp1251.h"
@@ -22,8 +25,32 @@ inline constexpr int kAlignCentreAcrossSelection = 7;
 inline constexpr int kAlignDistributed = -4117;
 inline constexpr int kAlignTop = -4160;
 inline constexpr int kAlignBottom = -4107;
+// What a sheet holds at most: rows, characters of a cell's text, characters of its name.
+inline constexpr std::size_t kSheetRows = 1048576;
+inline constexpr std::size_t kCellTextLength = 32767;
+inline constexpr std::size_t kSheetNameLength = 31;
 // The sheet a new workbook starts with; the export deletes it at its end.
 inline constexpr std::string_view kFirstSheetName = "Лист1"_cp;
+
+// A sheet name as the application compares it: without regard to letter case, Cyrillic
+// included.
+inline std::string sheetNameKey(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (const char ch : name) {
+    char32_t cp = cp1251::toCodePoint(static_cast<std::uint8_t>(ch));
+    if ((cp >= U'A' && cp <= U'Z') || (cp >= 0x410 && cp <= 0x42F)) {
+      cp += 0x20;
+    } else if (cp >= 0x400 && cp <= 0x40F) {
+      cp += 0x50;
+    } else if (cp == 0x490) {
+      cp = 0x491;
+    }
+    const auto byte = cp1251::fromCodePoint(cp);
+    out.push_back(byte ? static_cast<char>(*byte) : ch);
+  }
+  return out;
+}
 
 // Texts (sheet names, cell texts, formats) are windows-1251. A cell is a column name followed by
 // a row number ("A1", "KZ12"); a column range is two column names joined by a colon ("A:N").

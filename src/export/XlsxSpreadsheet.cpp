@@ -25,11 +25,9 @@ namespace kestrel::output {
 
 namespace {
 
-// The application's limits.
-constexpr std::uint32_t kMaxRow = 1048576;
+// The application's limits besides those of SpreadsheetAutomation.h.
+constexpr std::uint32_t kMaxRow = kSheetRows;
 constexpr std::uint32_t kMaxColumn = 16384;  // XFD
-constexpr std::size_t kMaxSheetName = 31;
-constexpr std::size_t kMaxCellText = 32767;
 constexpr std::string_view kSheetNameForbidden = ":\\/?*[]";
 // The number of the built-in "@" format.
 constexpr int kTextFormatIndex = 49;
@@ -49,25 +47,6 @@ struct Sheet {
   std::map<std::uint32_t, ColumnStyle> columns;                          // by 1-based column
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> cells;  // by 1-based row, column
 };
-
-// The application compares sheet names without regard to letter case, Cyrillic included.
-std::string folded(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (const char ch : name) {
-    char32_t cp = cp1251::toCodePoint(static_cast<std::uint8_t>(ch));
-    if ((cp >= U'A' && cp <= U'Z') || (cp >= 0x410 && cp <= 0x42F)) {
-      cp += 0x20;
-    } else if (cp >= 0x400 && cp <= 0x40F) {
-      cp += 0x50;
-    } else if (cp == 0x490) {
-      cp = 0x491;
-    }
-    const auto byte = cp1251::fromCodePoint(cp);
-    out.push_back(byte ? static_cast<char>(*byte) : ch);
-  }
-  return out;
-}
 
 // A column name of one to three letters at `pos`, optionally after "$": its 1-based number.
 std::optional<std::uint32_t> readColumn(std::string_view text, std::size_t& pos) {
@@ -172,6 +151,29 @@ std::string temporaryRoot() {
   return dir && *dir ? dir : "/tmp";
 }
 
+// A cell text as the file stores it. The file format reads "_x0041_" as an escaped "A", so a
+// text that holds such a form literally gets its "_" escaped, "_x005F_", and reads back as
+// written. The library refuses a stored text longer than a cell holds: a text that the escapes
+// would make longer keeps as much of its start as fits.
+std::string storedCellText(std::string_view text) {
+  const auto isHex = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+  };
+  constexpr std::string_view kEscapedUnderscore = "_x005F";
+  std::string stored;
+  stored.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool escape = text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
+                        isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) &&
+                        isHex(text[i + 5]) && text[i + 6] == '_';
+    if (stored.size() + (escape ? kEscapedUnderscore.size() + 1 : 1) > kCellTextLength) break;
+    // Every windows-1251 character is one character in the file too.
+    if (escape) stored += kEscapedUnderscore;
+    stored += text[i];
+  }
+  return stored;
+}
+
 // Frees a workbook that is given up before it was closed.
 struct WorkbookHandle {
   lxw_workbook* workbook;
@@ -201,18 +203,18 @@ struct XlsxSpreadsheet::Workbook {
   }
 
   Sheet* find(std::string_view name) {
-    const std::string key = folded(name);
+    const std::string key = sheetNameKey(name);
     for (Sheet& sheet : sheets) {
-      if (folded(sheet.name) == key) return &sheet;
+      if (sheetNameKey(sheet.name) == key) return &sheet;
     }
     return nullptr;
   }
 
   bool nameAllowed(std::string_view name, const Sheet& renamed) {
-    if (name.empty() || name.size() > kMaxSheetName) return false;
+    if (name.empty() || name.size() > kSheetNameLength) return false;
     if (name.find_first_of(kSheetNameForbidden) != std::string_view::npos) return false;
     if (name.front() == '\'' || name.back() == '\'') return false;
-    if (folded(name) == "history") return false;
+    if (sheetNameKey(name) == "history") return false;
     const Sheet* same = find(name);
     return same == nullptr || same == &renamed;
   }
@@ -268,7 +270,7 @@ bool XlsxSpreadsheet::setCellText(std::string_view sheetName, std::string_view c
     if (!workbook_) return false;
     Sheet* sheet = workbook_->find(sheetName);
     const auto ref = parseCell(cell);
-    if (!sheet || !ref || text.size() > kMaxCellText) return false;
+    if (!sheet || !ref || text.size() > kCellTextLength) return false;
     if (text.empty()) {
       sheet->cells.erase({ref->row, ref->column});
     } else {
@@ -282,7 +284,8 @@ bool XlsxSpreadsheet::setColumnsFormat(std::string_view sheet, std::string_view 
                                        std::string_view format) {
   return guarded([&] {
     if (!workbook_) return false;
-    const std::string value = folded(format) == "general" ? std::string() : std::string(format);
+    const std::string value =
+        sheetNameKey(format) == "general" ? std::string() : std::string(format);
     return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.format = value; });
   });
 }
@@ -426,7 +429,7 @@ std::string XlsxSpreadsheet::workbookBytes(const std::string& target) const {
       const auto style = sheet.columns.find(ref.second);
       lxw_format* format = style == sheet.columns.end() ? nullptr : formatOf(style->second);
       check(worksheet_write_string(ws, ref.first - 1, static_cast<lxw_col_t>(ref.second - 1),
-                                   toUtf8(text).c_str(), format));
+                                   toUtf8(storedCellText(text)).c_str(), format));
     }
     if (s == workbook_->active) worksheet_activate(ws);
   }

@@ -210,7 +210,7 @@ TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
 
   RecordingAutomation wide(&doc);
   const ResultTable* const explorer[] = {&hidden, &data};
-  exportTablesToSpreadsheet(explorer, makeColumnLetters(416), wide);
+  exportTablesToSpreadsheet(explorer, makeColumnLetters(416), wide, {});
   EXPECT_EQ(wide.calls,
             calls({"start", "workbook", "sheet|Данные"_cp, "format|Данные|A:OL|@"_cp,
                    "text|Данные|A1|c"_cp, "text|Данные|B1|c"_cp, "text|Данные|A2|0000"_cp,
@@ -221,9 +221,81 @@ TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
 
   RecordingAutomation narrow;
   const ResultTable* const one[] = {&narrowList};
-  exportTablesToSpreadsheet(one, makeColumnLetters(2), narrow);
+  exportTablesToSpreadsheet(one, makeColumnLetters(2), narrow, {});
   EXPECT_EQ(narrow.calls.at(3), "format|X|A:C|@");
   EXPECT_EQ(narrow.calls.at(9), "text|X|C2|t");
+}
+
+TEST(SpreadsheetExport, LongTablesGoOnInNumberedSheetsAndLongTextsAreCutAndTold) {
+  // Sheets of three rows: the header and two of the table's.
+  constexpr std::size_t kSheetRows = 3;
+  const std::string longText(kCellTextLength + 1, 'a');
+  const auto rows = [](ResultTable& table, std::size_t count, const std::string& text) {
+    for (std::size_t i = 1; i <= count; ++i)
+      test::addTableRow(table, "r" + std::to_string(i), {i == 4 ? text : "v"});
+  };
+  ResultTable first("X", {{"a", 1}, {"b", 1}});
+  rows(first, 5, longText);
+  // Its name is one the first table's continuation would take, in another letter case.
+  ResultTable clash("x (2)", {{"a", 1}, {"b", 1}});
+  rows(clash, 1, "v");
+  // A full-length name is cut to make room for the number.
+  const std::string longName("ЖЖЖЖЖЖЖЖЖЖabcdefghijklmnopqrstu"_cp);
+  ResultTable wide(longName, {{"a", 1}, {"b", 1}});
+  for (int i = 1; i <= 3; ++i)
+    test::addTableRow(wide, longText, {"v"});
+
+  RecordingAutomation app;
+  std::vector<std::string> told;
+  const ResultTable* const tables[] = {&first, &clash, &wide};
+  exportTablesToSpreadsheet(
+      tables, makeColumnLetters(2), app, [&](std::string_view text) { told.emplace_back(text); },
+      kSheetRows);
+
+  Calls sheets;
+  Calls firstTable;
+  for (const std::string& call : app.calls) {
+    if (call.starts_with("sheet|") || call.starts_with("select|")) sheets.push_back(call);
+    if (call.starts_with("text|X") && call.size() < 100) firstTable.push_back(call);
+  }
+  const std::string longNameGoingOn("ЖЖЖЖЖЖЖЖЖЖabcdefghijklmnopq (2)"_cp);
+  EXPECT_EQ(sheets, calls({"sheet|" + longNameGoingOn, "sheet|" + longName, "select|" + longName,
+                           "sheet|x (2)", "select|x (2)", "sheet|X (4)", "sheet|X (3)", "sheet|X",
+                           "select|X"}));
+  EXPECT_EQ(firstTable,
+            calls({"text|X|A1|a", "text|X|B1|b", "text|X|A2|r1", "text|X|B2|v", "text|X|A3|r2",
+                   "text|X|B3|v", "text|X (3)|A1|a", "text|X (3)|B1|b", "text|X (3)|A2|r3",
+                   "text|X (3)|B2|v", "text|X (3)|A3|r4", "text|X (4)|A1|a", "text|X (4)|B1|b",
+                   "text|X (4)|A2|r5", "text|X (4)|B2|v"}));
+  // The cut text keeps the start a cell holds.
+  const std::string cut = "text|X (3)|B3|" + longText.substr(0, kCellTextLength);
+  EXPECT_NE(std::find(app.calls.begin(), app.calls.end(), cut), app.calls.end());
+  for (const std::string& call : app.calls)
+    EXPECT_LE(call.size(), longNameGoingOn.size() + 10 + kCellTextLength);
+  // Told once, after the workbook is shown.
+  EXPECT_EQ(app.calls.back(), "show|1");
+  std::string message(kTextsCut);
+  message += "«"_cp;
+  message += longName;
+  message += "», строки 1, 2, 3; «X», строка 4"_cp;
+  EXPECT_EQ(told, Calls{message});
+}
+
+TEST(SpreadsheetExport, TheDocumentsCutTextsReachItsView) {
+  struct Messages : DocumentView {
+    Calls shown;
+    void showMessage(std::string_view text) override { shown.emplace_back(text); }
+  } view;
+  Document doc;
+  doc.setView(&view);
+  test::addPhonebookRow(doc, {{kPbName, std::string(kCellTextLength + 5, 'z')}});
+  RecordingAutomation app;
+  exportToSpreadsheet(doc, app);
+  EXPECT_EQ(view.shown, Calls{std::string(kTextsCut).append("«Зап. Книжка», строка 1"_cp)});
+  // The real limit keeps one sheet.
+  EXPECT_EQ(std::count_if(app.calls.begin(), app.calls.end(),
+                          [](const std::string& call) { return call.starts_with("sheet|"); }),
+            1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "export/CsvWriter.h"
 
+#include <algorithm>
+
 namespace kestrel::output {
 
 namespace {
@@ -12,12 +14,42 @@ bool needsQuotes(std::string_view text, char separator) {
   return false;
 }
 
+// The characters a phone number is written with after its sign: "+7 (916) 123-45-67".
+bool isPhoneNumberCharacter(char c) {
+  return (c >= '0' && c <= '9') || c == ' ' || c == '\t' || c == '-' || c == '.' || c == '(' ||
+         c == ')';
+}
+
+// A spreadsheet program opening the file runs a field that starts like a formula. A sign
+// followed only by a phone number's characters ("+79161234567", "-5", a lone "-") is read as a
+// number or a text and stays as it is; anything else after a sign could call a function.
+bool startsLikeAFormula(std::string_view text) {
+  if (text.empty()) return false;
+  switch (text.front()) {
+    case '=':
+    case '@':
+    case '\t':
+    case '\r':
+      return true;
+    case '+':
+    case '-':
+      return !std::all_of(text.begin() + 1, text.end(), isPhoneNumberCharacter);
+    default:
+      return false;
+  }
+}
+
 void appendField(std::string& out, std::string_view text, char separator) {
+  // The apostrophe makes the spreadsheet take the field as a text; it goes inside the quotes,
+  // where the spreadsheet sees the field's first character.
+  const bool formula = startsLikeAFormula(text);
   if (!needsQuotes(text, separator)) {
+    if (formula) out += '\'';
     out += text;
     return;
   }
   out += '"';
+  if (formula) out += '\'';
   for (const char c : text) {
     if (c == '"') out += '"';
     out += c;

@@ -21,7 +21,9 @@ void forEachCsvLine(const Document& doc, Sections sections, char separator,
 std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator);
 
 // A field as CSV writes it: unchanged, or in double quotes with inner quotes doubled when it
-// holds the separator, a double quote, CR or LF.
+// holds the separator, a double quote, CR or LF. A field a spreadsheet would run as a formula
+// (one that begins with "=", "@", TAB, CR, or with "+" or "-" followed by more than a phone
+// number's digits, blanks, dashes, dots and brackets) gets a leading apostrophe.
 std::string csvField(const std::string& text, char separator);
 
 }  // namespace kestrel::output

@@ -96,6 +96,53 @@ INSTANTIATE_TEST_SUITE_P(
                     CsvFieldCase{"CarriageReturn", "a\rb", ';', "\"a\rb\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+class CsvFormulaFields : public testing::TestWithParam<CsvFieldCase> {};
+
+// What a spreadsheet program would run gets an apostrophe; numbers and plain texts never do.
+TEST_P(CsvFormulaFields, NeverRunInASpreadsheet) {
+  EXPECT_EQ(csvField(GetParam().text, GetParam().separator), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, CsvFormulaFields,
+    testing::Values(
+        CsvFieldCase{"Equals", "=1+1", ';', "'=1+1"},
+        CsvFieldCase{"HyperlinkQuoted", "=HYPERLINK(\"http://x\";\"y\")", ';',
+                     "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\""},
+        CsvFieldCase{"At", "@SUM(1+1)*cmd|' /C calc'!A0", ',', "'@SUM(1+1)*cmd|' /C calc'!A0"},
+        CsvFieldCase{"PlusFormula", "+1+cmd", ';', "'+1+cmd"},
+        CsvFieldCase{"MinusFormula", "-2*A1", ';', "'-2*A1"},
+        CsvFieldCase{"MinusLetter", "-x", ';', "'-x"},
+        CsvFieldCase{"PlusEquals", "+=1", ';', "'+=1"},
+        CsvFieldCase{"LeadingTab", "\t=1", ';', "'\t=1"},
+        CsvFieldCase{"LeadingCarriageReturn", "\rx", ';', "\"'\rx\""},
+        CsvFieldCase{"MobileNumber", "+79161234567", ';', "+79161234567"},
+        CsvFieldCase{"NegativeNumber", "-5", ';', "-5"},
+        CsvFieldCase{"DecimalNumber", "-5.25", ',', "-5.25"},
+        CsvFieldCase{"WrittenNumber", "+7 (916) 123-45-67", ';', "+7 (916) 123-45-67"},
+        CsvFieldCase{"SeveralNumbers", "+79161234567 84951234567 ", ';',
+                     "+79161234567 84951234567 "},
+        // A second sign would make the spreadsheet add the two numbers up.
+        CsvFieldCase{"NumbersToAddUp", "+79161234567 +74951234567", ';',
+                     "'+79161234567 +74951234567"},
+        CsvFieldCase{"LonePlus", "+", ';', "+"}, CsvFieldCase{"LoneMinus", "-", ';', "-"},
+        CsvFieldCase{"Dashes", "---", ';', "---"}, CsvFieldCase{"EqualsInside", "a=b", ';', "a=b"},
+        CsvFieldCase{"LeadingSpace", " =1", ';', " =1"},
+        CsvFieldCase{"NumberFirst", "8 916 123", ';', "8 916 123"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The CSV guards its formulas; the text report shows the same cells as they are.
+TEST(CsvWriter, GuardsFormulasWhereTheTextReportKeepsThem) {
+  Document doc;
+  test::addPhonebookRow(doc, {{kPbName, "=cmd"}, {kPbNumbers, "+79161234567"}});
+  test::addPhonebookRow(doc, {{kPbName, "-5"}, {kPbNumbers, "@x"}});
+  EXPECT_EQ(csvLines(doc, {true, false, false}, ';'),
+            lines({"N п/п;ФИО;Номера"_cp, "1;'=cmd;+79161234567", "2;-5;'@x"}));
+  const Lines report = reportLines(doc, {true, false, false});
+  EXPECT_NE(std::find(report.begin(), report.end(), "ФИО: =cmd"_cp), report.end());
+  EXPECT_NE(std::find(report.begin(), report.end(), "Номера: @x"_cp), report.end());
+}
+
 TEST(CsvWriter, TakesShownColumnsOnly) {
   Document doc;
   test::addPhonebookRow(doc, {{kPbName, "A"}, {kPbNumbers, "1"}});

@@ -16,8 +16,9 @@ namespace kestrel::cli {
 
 namespace {
 
-// Compact JSON, byte for byte as nlohmann::json's dump(-1) writes it with UTF-8 kept as it is,
-// gathered in a buffer that goes to the output whenever it holds a chunk.
+// Compact JSON, byte for byte as nlohmann::json's dump(-1) writes it with UTF-8 kept as it is
+// but for the C1 controls, gathered in a buffer that goes to the output whenever it holds a
+// chunk.
 class JsonOut {
  public:
   explicit JsonOut(std::ostream& out) : out_(out) { buffer_.reserve(2 * kChunk); }
@@ -37,15 +38,30 @@ class JsonOut {
   // A text of the program (windows-1251) as a JSON string in UTF-8.
   JsonOut& text(std::string_view cp1251Text) {
     buffer_ += '"';
-    for (const char c : toUtf8(cp1251Text))
-      appendEscaped(c);
+    const std::string utf8 = toUtf8(cp1251Text);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      if (utf8ControlLength(utf8, i) == 2) {
+        appendCodeEscape(static_cast<std::uint8_t>(utf8[++i]));
+      } else {
+        appendEscaped(utf8[i]);
+      }
+    }
     buffer_ += '"';
     return spill();
   }
   // A text that need not be UTF-8 at all, with the library's own replacement of what is not.
   JsonOut& anyText(std::string_view bytes) {
-    return raw(nlohmann::json(std::string(bytes))
-                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    const std::string json = nlohmann::json(std::string(bytes))
+                                 .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    // The library leaves C1 controls as they are; a C2 byte in its valid UTF-8 starts a character.
+    for (std::size_t i = 0; i < json.size(); ++i) {
+      if (utf8ControlLength(json, i) == 2) {
+        appendCodeEscape(static_cast<std::uint8_t>(json[++i]));
+      } else {
+        buffer_ += json[i];
+      }
+    }
+    return spill();
   }
   // Bytes as upper-case hexadecimal digit pairs, in slices so that a long record does not grow
   // the buffer by its whole size.
@@ -113,6 +129,16 @@ class JsonOut {
     }
   }
 
+  // A control character as \u and four lower-case digits, as the library writes C0 controls.
+  // C1 controls (U+0080 to U+009F; windows-1251's 0x98 is U+0098) are written so as well,
+  // which the library does not do: a terminal showing the output would act on them.
+  void appendCodeEscape(std::uint8_t code) {
+    buffer_ += "\\u00";
+    constexpr char kLowerHexDigits[] = "0123456789abcdef";
+    buffer_ += kLowerHexDigits[code >> 4];
+    buffer_ += kLowerHexDigits[code & 0x0F];
+  }
+
   // A byte of UTF-8 text as the library writes it: quotes and backslashes escaped, control
   // characters by the escape JSON names or else as \u and four lower-case digits.
   void appendEscaped(char c) {
@@ -126,10 +152,7 @@ class JsonOut {
       buffer_ += '\\';
       buffer_ += letter;
     } else {
-      buffer_ += "\\u00";
-      constexpr char kLowerHexDigits[] = "0123456789abcdef";
-      buffer_ += kLowerHexDigits[byte >> 4];
-      buffer_ += kLowerHexDigits[byte & 0x0F];
+      appendCodeEscape(byte);
     }
   }
 

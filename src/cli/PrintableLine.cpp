@@ -2,15 +2,17 @@
 
 #include <cstdint>
 
+#include "core/Ascii.h"
+#include "core/Cp1251.h"
+
 namespace kestrel::cli {
 
 namespace {
 
 void appendHex(std::string& out, std::uint8_t b) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   out += "\\x";
-  out += kDigits[b >> 4];
-  out += kDigits[b & 0x0F];
+  out += kHexDigits[b >> 4];
+  out += kHexDigits[b & 0x0F];
 }
 
 // The length of the valid UTF-8 character at i, or 0 when the byte there starts none.
@@ -58,6 +60,13 @@ std::string printableLine(std::string_view text) {
       else
         out += static_cast<char>(b);
       ++i;
+    } else if (utf8ControlLength(text, i) == 2) {
+      // A C1 control is valid UTF-8, yet a terminal runs it (U+009B starts a command).
+      out += "\\u00";
+      const auto low = static_cast<std::uint8_t>(text[i + 1]);
+      out += kHexDigits[low >> 4];
+      out += kHexDigits[low & 0x0F];
+      i += 2;
     } else if (const std::size_t n = characterLength(text, i); n > 0) {
       out.append(text.substr(i, n));
       i += n;

@@ -72,6 +72,23 @@ constexpr std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& pos)
 
 }  // namespace cp1251
 
+// Unicode's control characters: C0 (U+0000 to U+001F), DEL and C1 (U+0080 to U+009F). A
+// terminal acts on them instead of showing them, and vCard, iCalendar and HTML cannot carry
+// them. In windows-1251 text only the byte 0x98 stands for a C1 control.
+constexpr bool isControl(char32_t cp) {
+  return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
+// The length in bytes of the control character that begins at `at` of UTF-8 text: 1 for C0
+// and DEL, 2 for C1 (C2 80 to C2 9F), 0 for any other character or a byte that starts none.
+constexpr std::size_t utf8ControlLength(std::string_view utf8, std::size_t at) {
+  const auto b = static_cast<std::uint8_t>(utf8[at]);
+  if (b < 0x20 || b == 0x7F) return 1;
+  if (b == 0xC2 && at + 1 < utf8.size() && (static_cast<std::uint8_t>(utf8[at + 1]) & 0xE0) == 0x80)
+    return 2;
+  return 0;
+}
+
 // windows-1251 → UTF-8. Every byte has a character (0x98 becomes U+0098).
 std::string toUtf8(std::string_view cp1251Text);
 

@@ -154,12 +154,48 @@ TEST(CliShow, MessagesStayOneUtf8Line) {
       {"bad \xFF\xC0\x80 cut \xD0", "bad \\xFF\\xC0\\x80 cut \\xD0"},
       {"surrogate \xED\xA0\x80", "surrogate \\xED\\xA0\\x80"},
       {"日本 \xF0\x9F\x98\x80", "日本 \xF0\x9F\x98\x80"},
+      // C1 controls: CSI, OSC and ST drive a terminal as ESC [, ESC ] and ESC \ do.
+      {"csi \xC2\x9B"
+       "31m osc \xC2\x9D"
+       "0;x\xC2\x9C \xC2\x80\xC2\x98\xC2\x9F",
+       "csi \\u009B31m osc \\u009D0;x\\u009C \\u0080\\u0098\\u009F"},
+      {"nbsp\xC2\xA0 \xC2\xA9", "nbsp\xC2\xA0 \xC2\xA9"},
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(printableLine(text), expected) << expected;
   const Result r = runCli({"show", "no\nsuch.pm"});
   EXPECT_NE(r.err.find("kestrel-cli: no\\nsuch.pm: No such file or directory\n"), std::string::npos)
       << r.err;
+}
+
+// No C1 control reaches the terminal raw: not from a file name, not from a text of the document
+// (windows-1251's 0x98, read from a vCard as U+0098), not in the caption.
+TEST(CliShow, EscapesC1ControlsInTheJsonAndTheMessages) {
+  test::TempDir dir;
+  const std::string cards = dir.write(
+      "cards\xC2\x9B"
+      "31m.vcf",
+      "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+      "N;ENCODING=QUOTED-PRINTABLE:a=C2=98b\r\n"
+      "END:VCARD\r\n");
+  for (const bool summary : {false, true}) {
+    std::vector<std::string> args = {"show", cards};
+    if (summary) args.insert(args.begin() + 1, "--summary");
+    const Result r = runCli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("cards\\u009b31m.vcf\","), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("\xC2\x9B"), std::string::npos);
+    EXPECT_EQ(nlohmann::ordered_json::parse(r.out)["caption"], cards);
+  }
+  const Result r = runCli({"show", cards});
+  EXPECT_NE(r.out.find(R"(["1","a\u0098b")"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("\xC2\x98"), std::string::npos);
+
+  const Result missing = runCli({"show", dir.file("gone\xC2\x9D.pm")});
+  EXPECT_NE(missing.err.find("gone\\u009D.pm: No such file or directory\n"), std::string::npos)
+      << missing.err;
+  EXPECT_EQ(missing.err.find("\xC2\x9D"), std::string::npos);
+  EXPECT_EQ(missing.out.find("\xC2\x9D"), std::string::npos);
 }
 
 // An EEPROM image: its marked records as unmarked records of their blocks, its texts in the memo.

@@ -63,6 +63,9 @@ std::string escapedCalendarText(std::string_view utf8) {
       // CR LF, a lone CR and a lone LF are each one line break.
       if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
       text += "\\n";
+    } else if (const std::size_t n = c == '\t' ? 0 : utf8ControlLength(utf8, i); n > 0) {
+      // iCalendar text carries no other control character: it is left out.
+      i += n - 1;
     } else {
       text += c;
     }

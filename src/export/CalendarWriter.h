@@ -21,7 +21,8 @@ struct CalendarDate {
 };
 std::optional<CalendarDate> calendarDateOf(std::string_view cell);
 
-// A TEXT value (UTF-8) with "\", ";", "," and line breaks escaped.
+// A TEXT value (UTF-8) with "\", ";", "," and line breaks escaped and the control characters
+// other than TAB left out.
 std::string escapedCalendarText(std::string_view utf8);
 
 // A content line cut into pieces of at most 75 octets, never inside a UTF-8 character; every

@@ -46,8 +46,17 @@ std::string utf8Html(std::string_view utf8) {
       case '\n':
         html += "<br>";
         break;
-      default:
+      case '\t':
         html += c;
+        break;
+      default:
+        // HTML has no place for the other control characters (a NUL, ESC, BEL, the C1
+        // controls): they are left out.
+        if (const std::size_t n = utf8ControlLength(utf8, i); n > 0) {
+          i += n - 1;
+        } else {
+          html += c;
+        }
     }
   }
   return html;

@@ -14,7 +14,7 @@
 namespace kestrel::output {
 
 // A text (windows-1251) as HTML text in UTF-8: "&", "<", ">", quotes escaped, line breaks made
-// <br>.
+// <br>, the control characters other than TAB left out.
 std::string htmlText(std::string_view cp1251Text);
 
 // Hands the page's lines (UTF-8) to `line`; `madeAt` is the time the report was made. A source

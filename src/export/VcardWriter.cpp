@@ -40,6 +40,20 @@ std::string propertyLine(std::string_view prefix, std::string_view value) {
   return params + ':' + quotedPrintable(value);
 }
 
+// A vCard carries no control characters but TAB, CR and LF: a NUL in a name would end the
+// file for its reader (ours included) and every card after it would be lost, so they are left
+// out of every value.
+std::string withoutControls(std::string_view cp1251Text) {
+  std::string text;
+  text.reserve(cp1251Text.size());
+  for (const char c : cp1251Text) {
+    if (c == '\t' || c == '\r' || c == '\n' ||
+        !isControl(cp1251::toCodePoint(static_cast<std::uint8_t>(c))))
+      text += c;
+  }
+  return text;
+}
+
 template <std::size_t N>
 void addSlotLines(std::vector<std::string>& lines, std::string_view cell,
                   const std::array<std::string_view, N>& slots, std::string_view extraPrefix) {
@@ -80,11 +94,11 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   const std::string_view charsetParam = utf8 ? "CHARSET=UTF-8" : "CHARSET=windows-1251";
   // Only the texts a person reads are converted; numbers, addresses and dates go byte for byte.
   const auto text = [&](std::string_view v) { return utf8 ? toUtf8(v) : std::string(v); };
-  const auto cell = [&](int column) { return row.subItem(column - 1); };
+  const auto cell = [&](int column) { return withoutControls(row.subItem(column - 1)); };
   std::vector<std::string> lines{"BEGIN:VCARD", "VERSION:2.1"};
   const auto add = [&](std::string_view name, std::string_view tail, int column,
                        std::string_view lead = {}) {
-    const std::string_view value = cell(column);
+    const std::string value = cell(column);
     if (value.empty()) return;
     const std::string prefix =
         std::string(name) + ';' + std::string(charsetParam) + std::string(tail) + ':';
@@ -97,9 +111,10 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   add("TITLE", "", kPbJobTitle);
   add("NOTE", "", kPbNotes);
   add("ADR", ";ENCODING=8BIT", kPbAddress, ";;");
-  if (!cell(kPbWebSite).empty()) lines.push_back(propertyLine("URL;WORK:", cell(kPbWebSite)));
-  if (!cell(kPbBirthday).empty())
-    lines.push_back(propertyLine("BDAY:", birthdayValue(cell(kPbBirthday))));
+  if (const std::string site = cell(kPbWebSite); !site.empty())
+    lines.push_back(propertyLine("URL;WORK:", site));
+  if (const std::string birthday = cell(kPbBirthday); !birthday.empty())
+    lines.push_back(propertyLine("BDAY:", birthdayValue(birthday)));
   addSlotLines(lines, cell(kPbEmail), kEmailSlots, kExtraEmailPrefix);
   lines.emplace_back("END:VCARD");
   return lines;

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <csignal>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -312,7 +313,8 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
       writeDocumentJson(out, doc, caption, messages.messages);
     }
   } catch (const OutputError& e) {
-    // A full disk or a closed pipe must not pass for a printed document.
+    // A full disk must not pass for a printed document. (A closed pipe has ended the program by
+    // SIGPIPE before its write returned.)
     err << "kestrel-cli: cannot write the standard output: " << e.what() << '\n';
     return 1;
   }
@@ -320,6 +322,10 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
+
+void endQuietlyWhenTheReaderGoes() {
+  std::signal(SIGPIPE, SIG_DFL);
+}
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   try {

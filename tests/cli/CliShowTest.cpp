@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <csignal>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -118,8 +122,8 @@ TEST(CliShow, PrintsCompactJsonAsTheLibraryWritesIt) {
   EXPECT_GT(shown({"show", large}).second, 500'000u);
 }
 
-// An output that fails (a full disk, a closed pipe) at once, midway through a large document or
-// only when it is flushed makes a failed command.
+// An output that fails (a full disk) at once, midway through a large document or only when it is
+// flushed makes a failed command.
 TEST(CliShow, AFailingStandardOutputExitsWithOne) {
   struct FailingOutput : std::streambuf {
     FailingOutput(std::size_t room, bool syncFails) : room(room), syncFails(syncFails) {}
@@ -142,6 +146,26 @@ TEST(CliShow, AFailingStandardOutputExitsWithOne) {
     std::ostringstream err;
     EXPECT_EQ(run({"show", large}, out, err), 1) << room;
     EXPECT_NE(err.str().find("cannot write the standard output"), std::string::npos) << err.str();
+  }
+}
+
+// `show | head`: the reader closing the pipe ends the program by SIGPIPE without a word, as it
+// ends cat, also when it was started with the signal ignored (as some launchers leave it).
+TEST(CliShow, AClosedPipeEndsItQuietly) {
+  test::TempDir dir;
+  const std::string large = dir.write("large.pm", largeDump());
+  for (const bool startedIgnoringIt : {false, true}) {
+    EXPECT_EXIT(
+        {
+          if (startedIgnoringIt) std::signal(SIGPIPE, SIG_IGN);
+          int ends[2];
+          if (::pipe(ends) != 0 || ::close(ends[0]) != 0 || ::dup2(ends[1], STDOUT_FILENO) < 0)
+            std::_Exit(99);
+          endQuietlyWhenTheReaderGoes();
+          std::_Exit(run({"show", large}, std::cout, std::cerr));
+        },
+        testing::KilledBySignal(SIGPIPE), "^$")
+        << startedIgnoringIt;
   }
 }
 

@@ -90,8 +90,11 @@ void Document::setSavePmEnabled(bool enabled) {
   if (view_) view_->commandsChanged();
 }
 
-void Document::setBlockList(std::vector<std::string> lines) {
-  blockList_ = std::move(lines);
+std::vector<std::string> Document::blockList() const {
+  return pmIni ? pmIni->sectionNames() : std::vector<std::string>();
+}
+
+void Document::blockListChanged() {
   if (view_) view_->blockListChanged();
 }
 

@@ -82,9 +82,11 @@ class Document {
   void setSavePmEnabled(bool enabled);
   bool savePmEnabled() const { return savePmEnabled_; }
 
-  // The block list of the raw-section page.
-  void setBlockList(std::vector<std::string> lines);
-  const std::vector<std::string>& blockList() const { return blockList_; }
+  // The block list of the raw-section page: the section names of a PM dump's index, read from
+  // the file image when asked for, so that a dump of millions of sections holds no copy of them.
+  std::vector<std::string> blockList() const;
+  // Tells the view that the index behind the block list is new.
+  void blockListChanged();
 
   // The debugging memo of the raw-section page.
   std::vector<std::string> memo{"Memo1"};
@@ -113,7 +115,6 @@ class Document {
   bool exportToExcelEnabled_ = true;
   bool saveEnabled_ = false;
   bool savePmEnabled_ = true;
-  std::vector<std::string> blockList_;
 };
 
 }  // namespace kestrel

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/Cp1251.h"
+#include "core/IniReader.h"
 #include "support/DemoDump.h"
 #include "support/LoadedPm.h"
 #include "support/PmBuilder.h"
@@ -245,6 +248,52 @@ TEST(PmLoader, SurvivesTruncatedAndCorruptedDumps) {
     for (int k = 0; k < 3; ++k)
       damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next() >> 8);
     load(damaged);
+  }
+}
+
+// Sections that repeat a name are read with the keys of the first section of that name; a
+// load visits each line of the file a bounded number of times whatever the sections repeat.
+TEST(PmLoader, RepeatedSectionNamesCostLinesInProportionToTheFile) {
+  constexpr int kRepeats = 3000;
+  const auto filler = [](PmBuilder& b, int lines) {
+    for (int i = 0; i < lines; ++i)
+      b.line(i % 2 == 0 ? "filler" : "");
+  };
+  struct Shape {
+    std::string name;
+    std::string text;
+    std::size_t blocks;
+  };
+  std::vector<Shape> shapes;
+  {
+    PmBuilder b;
+    filler(b.block(1).record(0, {0x01}).record(7, {}), kRepeats);
+    for (int r = 0; r < kRepeats; ++r)
+      b.block(1).record(0, {0x02}).record(7, {});
+    shapes.push_back({"keys, then filler", b.text(), kRepeats + 1});
+  }
+  {
+    PmBuilder b;
+    filler(b.block(1).record(0, {}), kRepeats);
+    filler(b.block(2), kRepeats);
+    for (int r = 0; r < kRepeats; ++r)
+      b.block(1).record(0, {}).block(2);
+    shapes.push_back({"two names in turn", b.text(), 2 * kRepeats + 2});
+  }
+  {
+    PmBuilder b;
+    for (int r = 0; r < kRepeats; ++r)
+      b.block(1);
+    shapes.push_back({"headers alone", b.text(), kRepeats});
+  }
+  for (const Shape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    const auto l = load(shape.text);
+    ASSERT_TRUE(l->ok);
+    EXPECT_EQ(l->doc.model.blockCount(), shape.blocks);
+    const auto lines =
+        static_cast<std::size_t>(std::count(shape.text.begin(), shape.text.end(), '\n'));
+    EXPECT_LE(l->doc.pmIni->linesVisited(), 4 * lines);
   }
 }
 

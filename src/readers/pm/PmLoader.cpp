@@ -159,36 +159,103 @@ bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
   return true;
 }
 
+// The keys a block is read with: those of the first section of its name. A section that
+// repeats an earlier name walks that first section again; where the walk passes many more lines
+// than keys, the places of its keys are kept, so that every repetition costs its own keys and
+// no more.
+class BlockKeys {
+ public:
+  explicit BlockKeys(const IniReader& ini) : ini_(ini) {}
+
+  // Calls read(key) for each key of section `section`, in file order.
+  template <typename Read>
+  void forEach(std::size_t section, Read read) {
+    const std::size_t first = ini_.firstSectionNamed(ini_.sectionName(section));
+    if (first != section) {
+      if (placesAt_.empty()) placesAt_.assign(ini_.sectionCount(), kNotWalked);
+      if (placesAt_[first] == kNotWalked) rememberPlaces(first);
+      if (placesAt_[first] != kWalkAgain) {
+        const std::size_t at = placesAt_[first];
+        for (std::size_t k = 0; k < places_[at]; ++k)
+          read(ini_.keyAt(places_[at + 1 + k]));
+        return;
+      }
+    }
+    IniReader::KeyWalk walk = ini_.keysOf(first);
+    while (const auto key = walk.next())
+      read(*key);
+  }
+
+  // The number of keys of section `section`.
+  std::size_t count(std::size_t section) {
+    std::size_t n = 0;
+    forEach(section, [&n](const IniReader::Key&) { ++n; });
+    return n;
+  }
+
+ private:
+  static constexpr std::size_t kNotWalked = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kWalkAgain = static_cast<std::size_t>(-2);
+  // Lines a walk may pass besides its keys before the places of the keys are kept.
+  static constexpr std::size_t kCheapLines = 64;
+
+  void rememberPlaces(std::size_t first) {
+    const std::size_t linesBefore = ini_.linesVisited();
+    std::size_t keys = 0;
+    IniReader::KeyWalk counting = ini_.keysOf(first);
+    while (counting.next())
+      ++keys;
+    if (ini_.linesVisited() - linesBefore <= 2 * keys + kCheapLines) {
+      placesAt_[first] = kWalkAgain;
+      return;
+    }
+    placesAt_[first] = places_.size();
+    places_.push_back(keys);
+    IniReader::KeyWalk walk = ini_.keysOf(first);
+    while (walk.next())
+      places_.push_back(walk.lineStart());
+  }
+
+  const IniReader& ini_;
+  // Per section, where the places of its keys begin in places_ (a count, then the places).
+  std::vector<std::size_t> placesAt_;
+  std::vector<std::size_t> places_;
+};
+
 // Steps of the load up to the presence rows; throws on any failure.
 void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage,
           std::array<bool, 5>& present) {
   doc.fileImage = readImage();
   doc.pmIni = std::make_unique<IniReader>(doc.fileImage);
+  const IniReader& ini = *doc.pmIni;
   RecordScanner scanner(doc.fileImage);
-  const std::vector<std::string> sections = doc.pmIni->sectionNames();
-  doc.setBlockList(sections);
+  doc.blockListChanged();
 
-  doc.setProgressMaximum(static_cast<int>(sections.size()));
+  const std::size_t sections = ini.sectionCount();
+  doc.setProgressMaximum(static_cast<int>(sections));
   // Presence flags: phonebook, outgoing, missed, incoming calls, notes. Only the exact name
   // counts ("058" is block 58 but sets no flag).
   constexpr std::array<std::string_view, 5> kFlagBlocks = {"58", "59", "60", "61", "51"};
-  for (std::size_t g = 0; g < sections.size(); ++g) {
-    const std::string& name = sections[g];
-    doc.setStatus(std::string("Загрузка блока "_cp) + name);
+  BlockKeys blockKeys(ini);
+  std::string status;
+  for (std::size_t g = 0; g < sections; ++g) {
+    const std::string_view name = ini.sectionName(g);
+    status.assign("Загрузка блока "_cp).append(name);
+    doc.setStatus(status);
     for (std::size_t f = 0; f < kFlagBlocks.size(); ++f) {
       if (name == kFlagBlocks[f]) present[f] = true;
     }
     const int number = parseDecimal(name);
     scanner.findBlockHeader(name);
     const std::size_t block = doc.model.addBlock(number, true);
-    const auto keys = doc.pmIni->keys(name);
+    const std::size_t keys = blockKeys.count(g);
     Block& records = doc.model.blocks[block];
-    records.recordNumbers.reserve(keys.size());
-    records.recordMarks.reserve(keys.size());
-    records.records.reserve(keys.size());
-    for (const IniReader::Key& key : keys) {
+    records.recordNumbers.reserve(keys);
+    records.recordMarks.reserve(keys);
+    records.records.reserve(keys);
+    blockKeys.forEach(g, [&](const IniReader::Key& key) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
-    }
+    });
     doc.setProgressPosition(static_cast<int>(g));
   }
 

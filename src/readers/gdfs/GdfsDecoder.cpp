@@ -102,11 +102,23 @@ void decodeCall(Document& doc, ByteView record) {
     default:
       break;
   }
-  // Number fields carry subtype 0x20: a 0 byte, kind 1, then the subtype.
+  // Number fields carry subtype 0x20: a 0 byte, kind 1, then the subtype. The scan moves one
+  // byte past a match, so fields may overlap, and a record of nothing but overlapping fields
+  // would give each of its bytes hundreds of digits. The numbers of one record take at most
+  // twice its length, which fields that do not overlap never reach (a digit byte gives two
+  // digits); a number that would go past it and those after it are left out.
+  const auto room = 2 * static_cast<std::size_t>(record.size());
+  std::size_t taken = 0;
   for (std::ptrdiff_t p = 13; p < record.size() - 1; ++p) {
     if (record.at(p) == 0 && record.at(p + 1) == 1 && record.at(p + 2) == 0x20) {
+      const std::size_t piece = 1 + 2 * record.slice(p + 3, record.at(p - 1)).size();
+      if (piece > room - taken) break;
       book.setColumnWidth(kCallPhone, kWidened);
-      appendDigits(pieceOfCell(row, kCallPhone), record, p + 2);
+      std::string& cell = pieceOfCell(row, kCallPhone);
+      // Room for all of it at once, so that the cell never holds twice what it needs.
+      if (taken == 0) cell.reserve(cell.size() + room);
+      taken += piece;
+      appendDigits(cell, record, p + 2);
     }
   }
   book.setColumnWidth(kCallDate, kWidened);

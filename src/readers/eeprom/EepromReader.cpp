@@ -136,8 +136,10 @@ void readImage(Document& doc, ByteView image) {
 
   // Records overlap wherever a marker lies inside another record, so an image of nothing but
   // markers would ask for thousands of times its own size. The copies stop, silently like every
-  // failure of this reader, at a budget the image can justify.
-  const std::size_t budget = 16 * static_cast<std::size_t>(n) + (std::size_t{1} << 20);
+  // failure of this reader, at three times the image (and half a megabyte for small ones): with
+  // the image itself and the records' own parts, at most one marker every eight bytes, that
+  // keeps a load within eight times the image.
+  const std::size_t budget = 3 * static_cast<std::size_t>(n) + (std::size_t{1} << 19);
   std::size_t copied = 0;
   MarkerStarts filling(image);
   for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {

@@ -232,8 +232,8 @@ std::vector<Figure> figures() {
                         // Every block and record marked: the whole model is written.
                         kestrel::BlockModel& model = doc.model;
                         std::fill(model.blockMarks.begin(), model.blockMarks.end(), true);
-                        for (kestrel::Block& block : model.blocks)
-                          std::fill(block.recordMarks.begin(), block.recordMarks.end(), true);
+                        for (std::size_t g = 0; g < model.blockCount(); ++g)
+                          model.setRecordMarks(g, true);
                         probe.setupDone();
                         probe.start();
                         kestrel::pm::writeDump(doc, (scratch / "copy").string());

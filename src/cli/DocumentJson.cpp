@@ -207,16 +207,16 @@ void writeDocumentJson(std::ostream& out, const Document& doc, std::string_view 
   json.raw(R"(,"memo":)").textList(doc.memo);
   json.raw(R"(,"blocks":[)");
   const BlockModel& m = doc.model;
-  for (std::size_t g = 0; g < m.blocks.size(); ++g) {
+  for (std::size_t g = 0; g < m.blockCount(); ++g) {
     if (g > 0) json.raw(",");
     json.raw(R"({"number":)").number(m.blockNumbers[g]);
     json.raw(R"(,"mark":)").boolean(m.blockMarks[g]).raw(R"(,"records":[)");
-    const Block& b = m.blocks[g];
-    for (std::size_t i = 0; i < b.records.size(); ++i) {
+    const Block b = m.block(g);
+    for (std::size_t i = 0; i < b.recordCount(); ++i) {
       if (i > 0) json.raw(",");
-      json.raw(R"({"number":)").number(b.recordNumbers[i]);
-      json.raw(R"(,"mark":)").boolean(b.recordMarks[i]);
-      json.raw(R"(,"hex":)").hex(b.records[i].bytes).raw("}");
+      json.raw(R"({"number":)").number(b.recordNumber(i));
+      json.raw(R"(,"mark":)").boolean(b.recordMark(i));
+      json.raw(R"(,"hex":)").hex(b.record(i).bytes).raw("}");
     }
     json.raw("]}");
   }

@@ -1,34 +1,116 @@
 #include "core/BlockModel.h"
 
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
 namespace kestrel {
 
-std::size_t BlockModel::recordCount() const {
-  std::size_t n = 0;
-  for (const auto& b : blocks)
-    n += b.records.size();
-  return n;
+Record Block::record(std::size_t i) const {
+  const std::size_t place = first_ + i;
+  return Record{std::span(model_->pool_).subspan(model_->starts_[place], model_->lengths_[place])};
 }
 
-std::size_t BlockModel::addBlock(int number, bool mark) {
+int Block::recordNumber(std::size_t i) const {
+  return model_->numbers_[first_ + i];
+}
+
+bool Block::recordMark(std::size_t i) const {
+  return model_->marks_[first_ + i];
+}
+
+Block BlockModel::block(std::size_t g) const {
+  return Block(*this, firstPlaces_.at(g), counts_[g]);
+}
+
+void BlockModel::reserve(std::size_t blocks, std::size_t records, std::size_t bytes) {
+  blockNumbers.reserve(blockNumbers.size() + blocks);
+  blockMarks.reserve(blockMarks.size() + blocks);
+  firstPlaces_.reserve(firstPlaces_.size() + blocks);
+  counts_.reserve(counts_.size() + blocks);
+  starts_.reserve(starts_.size() + records);
+  lengths_.reserve(lengths_.size() + records);
+  numbers_.reserve(numbers_.size() + records);
+  marks_.reserve(marks_.size() + records);
+  pool_.reserve(pool_.size() + bytes);
+}
+
+std::size_t BlockModel::addBlock(int number, bool mark, std::size_t records) {
   blockNumbers.push_back(number);
   blockMarks.push_back(mark);
-  blocks.emplace_back();
-  return blocks.size() - 1;
+  firstPlaces_.push_back(starts_.size());
+  counts_.push_back(0);
+  const std::size_t g = blockNumbers.size() - 1;
+  if (records > 0) {
+    addPlaces(records);
+    room_[g] = records;
+    endBlock_ = kNoBlock;
+  } else {
+    endBlock_ = g;
+  }
+  return g;
+}
+
+void BlockModel::addPlaces(std::size_t n) {
+  const std::size_t size = starts_.size() + n;
+  starts_.resize(size);
+  lengths_.resize(size);
+  numbers_.resize(size);
+  marks_.resize(size);
+}
+
+void BlockModel::moveToEnd(std::size_t g) {
+  const std::size_t from = firstPlaces_[g];
+  const std::size_t n = counts_[g];
+  const std::size_t to = starts_.size();
+  // Room for as many again, so that a block filled in turn with others moves a few times only.
+  const std::size_t room = std::max<std::size_t>(2 * n, 4);
+  addPlaces(room);
+  for (std::size_t k = 0; k < n; ++k) {
+    starts_[to + k] = starts_[from + k];
+    lengths_[to + k] = lengths_[from + k];
+    numbers_[to + k] = numbers_[from + k];
+    marks_[to + k] = marks_[from + k];
+  }
+  firstPlaces_[g] = to;
+  room_[g] = room;
+  endBlock_ = kNoBlock;
 }
 
 std::size_t BlockModel::addRecord(std::size_t block, int number, bool mark,
-                                  std::vector<std::uint8_t> bytes) {
-  Block& b = blocks.at(block);
-  b.recordNumbers.push_back(number);
-  b.recordMarks.push_back(mark);
-  b.records.push_back(Record{std::move(bytes)});
-  return b.records.size() - 1;
+                                  std::span<const std::uint8_t> bytes) {
+  const std::size_t count = counts_.at(block);
+  if (count == std::numeric_limits<std::uint32_t>::max() ||
+      bytes.size() > std::numeric_limits<std::uint32_t>::max())
+    throw std::length_error("more records or record bytes than a block can hold");
+  if (block == endBlock_) {
+    addPlaces(1);
+  } else {
+    const auto room = room_.find(block);
+    if (room == room_.end() || count >= room->second) moveToEnd(block);
+  }
+  const std::size_t place = firstPlaces_[block] + count;
+  starts_[place] = pool_.size();
+  lengths_[place] = static_cast<std::uint32_t>(bytes.size());
+  numbers_[place] = number;
+  marks_[place] = mark;
+  pool_.insert(pool_.end(), bytes.begin(), bytes.end());
+  counts_[block] = static_cast<std::uint32_t>(count + 1);
+  ++records_;
+  return count;
+}
+
+void BlockModel::setRecordMark(std::size_t block, std::size_t i, bool mark) {
+  marks_[firstPlaces_.at(block) + i] = mark;
+}
+
+void BlockModel::setRecordMarks(std::size_t block, bool mark) {
+  const auto first = marks_.begin() + static_cast<std::ptrdiff_t>(firstPlaces_.at(block));
+  std::fill(first, first + counts_[block], mark);
 }
 
 void BlockModel::clear() {
-  blockNumbers.clear();
-  blockMarks.clear();
-  blocks.clear();
+  *this = BlockModel();
 }
 
 }  // namespace kestrel

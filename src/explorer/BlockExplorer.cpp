@@ -68,10 +68,10 @@ void BlockExplorer::selectBlock() {
   const int i = modelBlock(model, blocks_.selected());
   if (i >= 0) {
     model.blockMarks[i] = blocks_.checked(i);
-    const Block& block = model.blocks[i];
-    for (std::size_t j = 0; j < block.records.size(); ++j)
-      records_.setChecked(records_.append(std::to_string(block.recordNumbers[j])),
-                          block.recordMarks[j]);
+    const Block block = model.block(i);
+    for (std::size_t j = 0; j < block.recordCount(); ++j)
+      records_.setChecked(records_.append(std::to_string(block.recordNumber(j))),
+                          block.recordMark(j));
   }
   updateSaveCommand();
 }
@@ -83,23 +83,24 @@ void BlockExplorer::toggleBlockMark() {
   if (i < 0) return;
   const bool on = blocks_.checked(i);
   model.blockMarks[i] = on;
-  std::fill(model.blocks[i].recordMarks.begin(), model.blocks[i].recordMarks.end(), on);
+  model.setRecordMarks(i, on);
 }
 
 void BlockExplorer::showRecords() {
   BlockModel& model = doc_.model;
   const int i = modelBlock(model, blocks_.selected());
   if (i >= 0) {
-    Block& block = model.blocks[i];
+    const Block block = model.block(i);
     // The list shows the selected block's records; positions beyond them are not the model's.
     const int shown = std::min(records_.count(), block.lastRecord() + 1);
     grid_.clear();
     for (int j = 0; j < shown; ++j)
-      addRecordRows(grid_, block.recordNumbers[j], block.records[j]);
+      addRecordRows(grid_, block.recordNumber(j), block.record(j));
     bool any = false;
     for (int j = 0; j < shown; ++j) {
-      block.recordMarks[j] = records_.checked(j);
-      any = any || block.recordMarks[j];
+      const bool mark = records_.checked(j);
+      model.setRecordMark(i, j, mark);
+      any = any || mark;
     }
     model.blockMarks[i] = any;
     blocks_.setChecked(i, any);
@@ -111,7 +112,7 @@ void BlockExplorer::setAllMarks(bool on) {
   BlockModel& model = doc_.model;
   const int count = std::min(blocks_.count(), model.lastBlock() + 1);
   for (int i = 0; i < count; ++i) {
-    std::fill(model.blocks[i].recordMarks.begin(), model.blocks[i].recordMarks.end(), on);
+    model.setRecordMarks(i, on);
     blocks_.setChecked(i, on);
     model.blockMarks[i] = on;
   }

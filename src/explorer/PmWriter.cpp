@@ -16,11 +16,11 @@ void blockLines(const BlockModel& model, std::size_t g,
                 const std::function<void(std::string_view)>& line) {
   std::string text = '[' + std::to_string(model.blockNumbers[g]) + ']';
   line(text);
-  const Block& block = model.blocks[g];
-  for (std::size_t i = 0; i < block.records.size(); ++i) {
-    if (!block.recordMarks[i]) continue;
-    text.assign(std::to_string(block.recordNumbers[i])).append(1, '=');
-    appendHexText(text, block.records[i].bytes);
+  const Block block = model.block(g);
+  for (std::size_t i = 0; i < block.recordCount(); ++i) {
+    if (!block.recordMark(i)) continue;
+    text.assign(std::to_string(block.recordNumber(i))).append(1, '=');
+    appendHexText(text, block.record(i).bytes);
     line(text);
   }
 }
@@ -29,7 +29,7 @@ void blockLines(const BlockModel& model, std::size_t g,
 
 std::string dumpText(const BlockModel& model) {
   std::string out;
-  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+  for (std::size_t g = 0; g < model.blockCount(); ++g) {
     if (!model.blockMarks[g]) continue;
     blockLines(model, g, [&](std::string_view line) { out.append(line).append("\r\n"); });
   }
@@ -47,7 +47,7 @@ void writeDump(Document& doc, const std::string& chosenName) {
           file.write(text);
           file.write("\r\n");
         };
-        for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+        for (std::size_t g = 0; g < model.blockCount(); ++g) {
           // The position in the model, not the block's number: every block is named, marked or
           // not.
           doc.setStatus(std::string("Сохранение блока "_cp) + std::to_string(g));

@@ -131,10 +131,11 @@ TEST_P(EepromImage, GivesBlocksAndMemo) {
   Document doc;
   loadImage(doc, c.image);
   EXPECT_EQ(shapeOf(doc.model), c.shape);
-  for (std::size_t g = 0; g < doc.model.blocks.size(); ++g) {
+  for (std::size_t g = 0; g < doc.model.blockCount(); ++g) {
     EXPECT_TRUE(doc.model.blockMarks[g]);
-    const auto& marks = doc.model.blocks[g].recordMarks;
-    EXPECT_TRUE(std::none_of(marks.begin(), marks.end(), [](bool m) { return m; }));
+    const Block block = doc.model.block(g);
+    for (std::size_t i = 0; i < block.recordCount(); ++i)
+      EXPECT_FALSE(block.recordMark(i));
   }
   std::vector<std::string> memo = {"Memo1"};
   memo.insert(memo.end(), c.memoAdded.begin(), c.memoAdded.end());
@@ -211,8 +212,7 @@ TEST(EepromImage, DamagedImagesKeepTheModelConsistent) {
     Document doc;
     loadImage(doc, std::span<const std::uint8_t>(copy.get(), image.size()));
     const BlockModel& m = doc.model;
-    ASSERT_EQ(m.blockNumbers.size(), m.blocks.size());
-    ASSERT_EQ(m.blockMarks.size(), m.blocks.size());
+    ASSERT_EQ(m.blockMarks.size(), m.blockCount());
     ASSERT_TRUE(std::is_sorted(m.blockNumbers.begin(), m.blockNumbers.end()));
     std::size_t markers = 0;
     for (std::size_t i = 4; i + 4 <= image.size(); ++i) {
@@ -221,16 +221,15 @@ TEST(EepromImage, DamagedImagesKeepTheModelConsistent) {
       markers += at == "4321" || at == "1234";
     }
     EXPECT_EQ(m.recordCount(), markers);
-    for (const Block& b : m.blocks) {
-      ASSERT_EQ(b.recordNumbers.size(), b.records.size());
-      ASSERT_EQ(b.recordMarks.size(), b.records.size());
-      ASSERT_FALSE(b.records.empty());
-      for (std::size_t r = 0; r < b.records.size(); ++r) {
-        EXPECT_EQ(b.recordNumbers[r], static_cast<int>(r));
+    for (std::size_t g = 0; g < m.blockCount(); ++g) {
+      const Block b = m.block(g);
+      ASSERT_GT(b.recordCount(), 0u);
+      for (std::size_t r = 0; r < b.recordCount(); ++r) {
+        EXPECT_EQ(b.recordNumber(r), static_cast<int>(r));
         // A record is cut only by its own length or by the end of the image.
-        const Bytes& bytes = b.records[r].bytes;
+        const auto bytes = b.record(r).bytes;
         const std::string head(bytes.begin(),
-                               bytes.begin() + std::min<std::ptrdiff_t>(4, b.records[r].length()));
+                               bytes.begin() + std::min<std::ptrdiff_t>(4, b.record(r).length()));
         EXPECT_TRUE(std::string_view("4321").starts_with(head) ||
                     std::string_view("1234").starts_with(head));
       }
@@ -249,8 +248,9 @@ TEST(EepromImage, OverlappingRecordsKeepToABudget) {
   Document doc;
   loadImage(doc, ByteView(image));
   std::size_t bytes = 0;
-  for (const Record& r : doc.model.blocks.at(0).records)
-    bytes += r.bytes.size();
+  const Block block = doc.model.block(0);
+  for (std::size_t i = 0; i < block.recordCount(); ++i)
+    bytes += block.record(i).bytes.size();
   EXPECT_GT(doc.model.recordCount(), 0u);
   EXPECT_LE(bytes, 16 * image.size() + (1u << 20));
 }

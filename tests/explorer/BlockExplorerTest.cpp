@@ -54,10 +54,11 @@ struct Explorer {
   }
   std::string marks() const {
     std::string out;
-    for (std::size_t i = 0; i < doc.model.blocks.size(); ++i) {
+    for (std::size_t i = 0; i < doc.model.blockCount(); ++i) {
       out += doc.model.blockMarks[i] ? "B" : "b";
-      for (const bool mark : doc.model.blocks[i].recordMarks)
-        out += mark ? "R" : "r";
+      const Block block = doc.model.block(i);
+      for (std::size_t j = 0; j < block.recordCount(); ++j)
+        out += block.recordMark(j) ? "R" : "r";
       out += ' ';
     }
     return out;
@@ -183,10 +184,10 @@ TEST(BlockExplorer, TheGridShowsEachRecordThreeWaysCutAt401Bytes) {
   }
 
   ResultTable grid = makeByteGrid();
-  Record big;
+  std::vector<std::uint8_t> big;
   for (int k = 0; k < 500; ++k)
-    big.bytes.push_back(static_cast<std::uint8_t>(k));
-  addRecordRows(grid, 3, big);
+    big.push_back(static_cast<std::uint8_t>(k));
+  addRecordRows(grid, 3, Record{big});
   for (std::size_t r = 0; r < 3; ++r)
     EXPECT_EQ(grid.row(r).subItemCount(), 401u);
   EXPECT_EQ(grid.row(0).subItem(400), "90");

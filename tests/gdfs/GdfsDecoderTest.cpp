@@ -10,6 +10,7 @@
 #include "core/Cp1251.h"
 #include "readers/gdfs/PhoneTime.h"
 #include "support/GdfsBuilder.h"
+#include "support/ModelShape.h"
 #include "support/PhonebookRows.h"
 
 namespace kestrel::gdfs {
@@ -257,7 +258,7 @@ TEST(GdfsDecoder, Contacts) {
           << c.name << ", column " << col;
     }
     // Presence bits are consumed on copies only.
-    EXPECT_EQ(doc->model.blocks[0].records[0].bytes, c.record) << c.name;
+    EXPECT_EQ(test::bytesOf(doc->model.block(0).record(0)), c.record) << c.name;
   }
 }
 
@@ -349,7 +350,7 @@ TEST(GdfsDecoder, CutAndRandomRecordsDecodeWithinTheirBytes) {
   for (std::size_t i = 0; i < b.records().size(); ++i) {
     const std::size_t block = i < b.records().size() - 2000 ? 0 : 1;
     const std::size_t index = block == 0 ? i : i - (b.records().size() - 2000);
-    ASSERT_EQ(doc->model.blocks[block].records[index].bytes, b.records()[i].bytes) << i;
+    ASSERT_EQ(test::bytesOf(doc->model.block(block).record(index)), b.records()[i].bytes) << i;
   }
   EXPECT_GT(doc->phonebook.rowCount(), 0u);
 }

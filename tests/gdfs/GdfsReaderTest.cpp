@@ -69,10 +69,11 @@ TEST(GdfsReader, EveryFormGivesBlocksInAscendingNumberAndRecordsInFileOrder) {
     // and text-form records above 10001 bytes are kept whole.
     EXPECT_EQ(shapeOf(r->doc.model), kMixedShape) << ending;
     const bool marked = ending == ".bin";
-    for (std::size_t g = 0; g < r->doc.model.blocks.size(); ++g) {
+    for (std::size_t g = 0; g < r->doc.model.blockCount(); ++g) {
       EXPECT_TRUE(r->doc.model.blockMarks[g]) << ending;
-      for (const bool mark : r->doc.model.blocks[g].recordMarks)
-        EXPECT_EQ(mark, marked) << ending;
+      const Block block = r->doc.model.block(g);
+      for (std::size_t i = 0; i < block.recordCount(); ++i)
+        EXPECT_EQ(block.recordMark(i), marked) << ending;
     }
   }
 }
@@ -307,13 +308,15 @@ TEST(GdfsReader, CutAndDamagedFilesStayWithinTheirBytes) {
         readImage(model, input, forms[f]);
       } catch (const FormatError&) {
       }
-      ASSERT_EQ(model.blockNumbers.size(), model.blocks.size());
-      for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+      ASSERT_EQ(model.blockNumbers.size(), model.blockMarks.size());
+      std::size_t records = 0;
+      for (std::size_t g = 0; g < model.blockCount(); ++g) {
         if (g > 0) {
           ASSERT_LT(model.blockNumbers[g - 1], model.blockNumbers[g]);
         }
-        ASSERT_EQ(model.blocks[g].recordNumbers.size(), model.blocks[g].records.size());
+        records += model.block(g).recordCount();
       }
+      ASSERT_EQ(records, model.recordCount());
     }
   }
 }

@@ -8,6 +8,7 @@
 #include "core/IniReader.h"
 #include "support/DemoDump.h"
 #include "support/LoadedPm.h"
+#include "support/ModelShape.h"
 #include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
@@ -36,10 +37,12 @@ TEST(PmLoader, ReadsBlocksAndRecordsInFileOrder) {
   const BlockModel& m = l->doc.model;
   ASSERT_EQ(m.lastBlock(), 2);
   EXPECT_EQ(m.blockNumbers, (std::vector<int>{4, 58, 9}));
-  EXPECT_EQ(m.blocks[0].recordNumbers, (std::vector<int>{3, 4}));
-  EXPECT_EQ(m.blocks[0].records[0].bytes, (std::vector<std::uint8_t>{0x31, 0x32, 0x00}));
-  EXPECT_EQ(m.blocks[2].records[1].length(), 0);
-  EXPECT_TRUE(m.blockMarks[2] && m.blocks[2].recordMarks[1]);
+  ASSERT_EQ(m.block(0).recordCount(), 2u);
+  EXPECT_EQ(m.block(0).recordNumber(0), 3);
+  EXPECT_EQ(m.block(0).recordNumber(1), 4);
+  EXPECT_EQ(test::bytesOf(m.block(0).record(0)), (std::vector<std::uint8_t>{0x31, 0x32, 0x00}));
+  EXPECT_EQ(m.block(2).record(1).length(), 0);
+  EXPECT_TRUE(m.blockMarks[2] && m.block(2).recordMark(1));
   EXPECT_EQ(l->doc.blockList(), (std::vector<std::string>{"4", "58", "9"}));
   EXPECT_TRUE(l->messages.empty());
   EXPECT_TRUE(l->doc.saveEnabled());
@@ -51,7 +54,7 @@ TEST(PmLoader, LastLineWithoutLineBreakIsReadToTheEnd) {
            {"7=0A0B0C", {0x0A, 0x0B, 0x0C}}, {"7=0A0B0", {0x0A, 0x0B, 0x00}}, {"7=", {}}}) {
     const auto l = load(PmBuilder().block(9).line(value).noFinalLineBreak().text());
     ASSERT_TRUE(l->ok) << value;
-    EXPECT_EQ(l->doc.model.blocks[0].records[0].bytes, expected) << value;
+    EXPECT_EQ(test::bytesOf(l->doc.model.block(0).record(0)), expected) << value;
   }
 }
 
@@ -81,7 +84,7 @@ TEST(PmLoader, MalformedFilesAreRejectedKeepingWhatWasRead) {
     EXPECT_FALSE(l->doc.saveEnabled() || l->doc.exportToExcelEnabled() || l->doc.savePmEnabled())
         << c.name;
     ASSERT_EQ(l->doc.model.lastBlock(), c.blocks - 1) << c.name;
-    EXPECT_EQ(l->doc.model.blocks.back().lastRecord(), c.recordsOfLast - 1) << c.name;
+    EXPECT_EQ(l->doc.model.block(c.blocks - 1).lastRecord(), c.recordsOfLast - 1) << c.name;
   }
 }
 

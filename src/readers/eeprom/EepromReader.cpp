@@ -126,12 +126,7 @@ void readImage(Document& doc, ByteView image) {
   std::array<std::size_t, 256> blockIndex{};
   for (std::size_t number = 0; number < counts.size(); ++number) {
     if (counts[number] == 0) continue;
-    const std::size_t index = doc.model.addBlock(static_cast<int>(number), true);
-    blockIndex[number] = index;
-    Block& block = doc.model.blocks[index];
-    block.recordNumbers.reserve(counts[number]);
-    block.recordMarks.reserve(counts[number]);
-    block.records.reserve(counts[number]);
+    blockIndex[number] = doc.model.addBlock(static_cast<int>(number), true, counts[number]);
   }
 
   // Records overlap wherever a marker lies inside another record, so an image of nothing but
@@ -140,20 +135,31 @@ void readImage(Document& doc, ByteView image) {
   // the image itself and the records' own parts, at most one marker every eight bytes, that
   // keeps a load within eight times the image.
   const std::size_t budget = 3 * static_cast<std::size_t>(n) + (std::size_t{1} << 19);
-  std::size_t copied = 0;
-  MarkerStarts filling(image);
-  for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {
-    if (!markerAt(image, j)) continue;
+  // Calls add(record start, its bytes) for each record the budget lets in, in image order.
+  const auto forEachRecord = [&](auto add) {
+    std::size_t copied = 0;
+    MarkerStarts filling(image);
+    for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {
+      if (!markerAt(image, j)) continue;
+      const std::ptrdiff_t length =
+          image.at(j + kLengthOffset) | (image.at(j + kLengthOffset + 1) << 8);
+      // A length past the end of the image keeps only the bytes that are there.
+      const auto bytes = image.slice(j, length);
+      if (bytes.size() > budget - copied) break;
+      copied += bytes.size();
+      add(j, bytes);
+    }
+  };
+  // The copies are summed first, so that the model holds them in one allocation of their size.
+  std::size_t total = 0;
+  forEachRecord(
+      [&total](std::ptrdiff_t, std::span<const std::uint8_t> bytes) { total += bytes.size(); });
+  doc.model.reserve(0, 0, total);
+  forEachRecord([&](std::ptrdiff_t j, std::span<const std::uint8_t> bytes) {
     const std::size_t index = blockIndex[image.at(j + kBlockOffset)];
-    const std::ptrdiff_t length =
-        image.at(j + kLengthOffset) | (image.at(j + kLengthOffset + 1) << 8);
-    // A length past the end of the image keeps only the bytes that are there.
-    const auto bytes = image.slice(j, length);
-    if (bytes.size() > budget - copied) break;
-    copied += bytes.size();
-    const auto number = static_cast<int>(doc.model.blocks.at(index).records.size());
-    doc.model.addRecord(index, number, false, {bytes.begin(), bytes.end()});
-  }
+    const auto number = static_cast<int>(doc.model.block(index).recordCount());
+    doc.model.addRecord(index, number, false, bytes);
+  });
 }
 
 }  // namespace

@@ -307,13 +307,13 @@ void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s) {
 void decodeContents(Document& doc) {
   Flags flags;
   const BlockModel& model = doc.model;
-  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+  for (std::size_t g = 0; g < model.blockCount(); ++g) {
     const int block = model.blockNumbers[g];
-    const Block& records = model.blocks[g];
-    for (std::size_t i = 0; i < records.records.size(); ++i) {
-      const ByteView record = records.records[i].view();
+    const Block records = model.block(g);
+    for (std::size_t i = 0; i < records.recordCount(); ++i) {
+      const ByteView record = records.record(i).view();
       if (block == 8 || (block >= 12 && block <= 14)) {
-        decodeInfo(doc, block, records.recordNumbers[i], record);
+        decodeInfo(doc, block, records.recordNumber(i), record);
       } else if (block >= 15 && block <= 39 && !record.empty()) {
         switch (record.at(0)) {
           case 10:

@@ -47,22 +47,18 @@ class TwoPass {
   void allocate() {
     for (std::size_t number = 0; number < counters_.size(); ++number) {
       if (counters_[number] > 0) {
-        const std::size_t index = model_.addBlock(static_cast<int>(number), true);
-        index_[number] = static_cast<std::ptrdiff_t>(index);
         // The filling pass appends at most the counted records.
-        Block& block = model_.blocks[index];
-        block.recordNumbers.reserve(counters_[number]);
-        block.recordMarks.reserve(counters_[number]);
-        block.records.reserve(counters_[number]);
+        const std::size_t index =
+            model_.addBlock(static_cast<int>(number), true, counters_[number]);
+        index_[number] = static_cast<std::ptrdiff_t>(index);
       }
     }
   }
 
-  void append(std::uint8_t block, std::uint8_t record, std::vector<std::uint8_t> bytes) {
+  void append(std::uint8_t block, std::uint8_t record, std::span<const std::uint8_t> bytes) {
     // The filling pass meets only records the counting pass has counted.
     if (index_[block] < 0) throw FormatError("record of an uncounted block");
-    model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_,
-                     std::move(bytes));
+    model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_, bytes);
   }
 
  private:
@@ -109,7 +105,7 @@ void readBin(ByteView image, TwoPass& passes) {
     const BinEntry e = binEntryAt(image, p);
     if (!e.whole) throw FormatError("entry runs past the end of the file");
     const auto payload = image.slice(p + kBinEntryHeader, e.payloadLength);
-    passes.append(image.at(p + 2), image.at(p + 1), {payload.begin(), payload.end()});
+    passes.append(image.at(p + 2), image.at(p + 1), payload);
     p += kBinEntryHeader + e.payloadLength;
   }
 }
@@ -187,7 +183,7 @@ void readGdfs(ByteView image, TwoPass& passes) {
     const std::uint8_t record = hexPair(image, j + 12);
     std::vector<std::uint8_t> bytes;
     const std::ptrdiff_t q = readHexRun(image, j + 15, 2, bytes);
-    passes.append(block, record, std::move(bytes));
+    passes.append(block, record, bytes);
     j = std::max(j, q);
   }
 }
@@ -213,7 +209,7 @@ void readGdf(ByteView image, TwoPass& passes) {
     const std::uint8_t record = hexPair(image, i - 2);
     std::vector<std::uint8_t> bytes;
     const std::ptrdiff_t q = readHexRun(image, i + 2, 3, bytes);
-    passes.append(block, record, std::move(bytes));
+    passes.append(block, record, bytes);
     i = std::max(i, q);
   }
 }

@@ -66,9 +66,11 @@ int callYear(std::uint8_t first, std::uint8_t second) {
 std::vector<std::string> collectGroupNames(const Document& doc) {
   std::vector<std::string> names;
   const BlockModel& model = doc.model;
-  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
+  for (std::size_t g = 0; g < model.blockCount(); ++g) {
     if (model.blockNumbers[g] != kGroupBlock) continue;
-    for (const Record& record : model.blocks[g].records) {
+    const Block block = model.block(g);
+    for (std::size_t i = 0; i < block.recordCount(); ++i) {
+      const Record record = block.record(i);
       requireBytes(record);
       const ByteView bytes = record.view();
       walkFields(bytes, true, [&](const Field& f) {
@@ -134,9 +136,9 @@ int appendedTextColumn(int tag) {
 void addPhonebookRows(Document& doc, const Block& block,
                       const std::vector<std::string>& groupNames) {
   ResultTable& table = doc.phonebook;
-  for (std::size_t i = 0; i < block.records.size(); ++i) {
+  for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 13);
-    const Record& record = block.records[i];
+    const Record record = block.record(i);
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
@@ -208,9 +210,9 @@ void addPhonebookRows(Document& doc, const Block& block,
 
 void addCallRows(Document& doc, const Block& block, std::string_view status) {
   ResultTable& table = doc.calls;
-  for (std::size_t i = 0; i < block.records.size(); ++i) {
+  for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 4);
-    const Record& record = block.records[i];
+    const Record record = block.record(i);
     requireBytes(record);
     const ByteView bytes = record.view();
     walkFields(bytes, false, [&](const Field& f) {
@@ -255,9 +257,9 @@ bool byteIs(ByteView bytes, std::ptrdiff_t i, std::uint8_t value) {
 }
 
 void addCalendarRows(Document& doc, const Block& block) {
-  for (std::size_t i = 0; i < block.records.size(); ++i) {
+  for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = doc.calendar.addRow(std::to_string(i), 4);
-    const Record& record = block.records[i];
+    const Record record = block.record(i);
     requireBytes(record);
     const ByteView bytes = record.view();
 
@@ -289,8 +291,8 @@ void addCalendarRows(Document& doc, const Block& block) {
 void decodeContents(Document& doc) {
   const std::vector<std::string> groupNames = collectGroupNames(doc);
   const BlockModel& model = doc.model;
-  for (std::size_t g = 0; g < model.blocks.size(); ++g) {
-    const Block& block = model.blocks[g];
+  for (std::size_t g = 0; g < model.blockCount(); ++g) {
+    const Block block = model.block(g);
     switch (model.blockNumbers[g]) {
       case kPhonebookBlock:
         addPhonebookRows(doc, block, groupNames);

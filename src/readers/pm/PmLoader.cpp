@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <span>
+#include <unordered_map>
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
@@ -113,7 +114,7 @@ class RecordScanner {
     }
     if (!found) throw FormatError("record not found: " + std::string(key));
 
-    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t>& bytes = bytes_;
     const std::size_t n = pos - valueStart;
     if (pos < size) {
       // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit
@@ -124,11 +125,11 @@ class RecordScanner {
       pos_ = std::min(pos + 2, size);
     } else {
       // The last line without a line break: a lone last digit leaves its byte 0.
-      bytes.resize((n + 1) / 2);
+      bytes.assign((n + 1) / 2, 0);
       decodePairs(image_.data() + valueStart, std::span(bytes).first(n / 2));
       pos_ = size;
     }
-    model.addRecord(block, recordNumber, true, std::move(bytes));
+    model.addRecord(block, recordNumber, true, bytes);
   }
 
  private:
@@ -141,6 +142,8 @@ class RecordScanner {
 
   const std::vector<std::uint8_t>& image_;
   std::size_t pos_ = 0;
+  // The bytes of the record line read last, kept for the next one.
+  std::vector<std::uint8_t> bytes_;
 };
 
 // Adds one information row from the value of key in section; false (and no row) when the value
@@ -172,10 +175,10 @@ class BlockKeys {
   void forEach(std::size_t section, Read read) {
     const std::size_t first = ini_.firstSectionNamed(ini_.sectionName(section));
     if (first != section) {
-      if (placesAt_.empty()) placesAt_.assign(ini_.sectionCount(), kNotWalked);
-      if (placesAt_[first] == kNotWalked) rememberPlaces(first);
-      if (placesAt_[first] != kWalkAgain) {
-        const std::size_t at = placesAt_[first];
+      auto known = placesAt_.find(first);
+      if (known == placesAt_.end()) known = placesAt_.emplace(first, rememberPlaces(first)).first;
+      if (known->second != kWalkAgain) {
+        const std::size_t at = known->second;
         for (std::size_t k = 0; k < places_[at]; ++k)
           read(ini_.keyAt(places_[at + 1 + k]));
         return;
@@ -194,31 +197,31 @@ class BlockKeys {
   }
 
  private:
-  static constexpr std::size_t kNotWalked = static_cast<std::size_t>(-1);
-  static constexpr std::size_t kWalkAgain = static_cast<std::size_t>(-2);
+  static constexpr std::size_t kWalkAgain = static_cast<std::size_t>(-1);
   // Lines a walk may pass besides its keys before the places of the keys are kept.
   static constexpr std::size_t kCheapLines = 64;
 
-  void rememberPlaces(std::size_t first) {
+  // Where the places of the keys of section `first` begin in places_, or kWalkAgain when
+  // walking the section costs little more than its keys.
+  std::size_t rememberPlaces(std::size_t first) {
     const std::size_t linesBefore = ini_.linesVisited();
     std::size_t keys = 0;
     IniReader::KeyWalk counting = ini_.keysOf(first);
     while (counting.next())
       ++keys;
-    if (ini_.linesVisited() - linesBefore <= 2 * keys + kCheapLines) {
-      placesAt_[first] = kWalkAgain;
-      return;
-    }
-    placesAt_[first] = places_.size();
+    if (ini_.linesVisited() - linesBefore <= 2 * keys + kCheapLines) return kWalkAgain;
+    const std::size_t at = places_.size();
     places_.push_back(keys);
     IniReader::KeyWalk walk = ini_.keysOf(first);
     while (walk.next())
       places_.push_back(walk.lineStart());
+    return at;
   }
 
   const IniReader& ini_;
-  // Per section, where the places of its keys begin in places_ (a count, then the places).
-  std::vector<std::size_t> placesAt_;
+  // Per first section of a repeated name, where the places of its keys begin in places_ (a
+  // count, then the places). Only names that repeat have an entry.
+  std::unordered_map<std::size_t, std::size_t> placesAt_;
   std::vector<std::size_t> places_;
 };
 
@@ -237,6 +240,12 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
   // counts ("058" is block 58 but sets no flag).
   constexpr std::array<std::string_view, 5> kFlagBlocks = {"58", "59", "60", "61", "51"};
   BlockKeys blockKeys(ini);
+  // Every array of the model is allocated once, at its size: a dump of millions of small
+  // sections or records would otherwise hold half as much again in spare room.
+  std::size_t records = 0;
+  for (std::size_t g = 0; g < sections; ++g)
+    records += blockKeys.count(g);
+  doc.model.reserve(sections, records);
   std::string status;
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);
@@ -248,11 +257,6 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
     const int number = parseDecimal(name);
     scanner.findBlockHeader(name);
     const std::size_t block = doc.model.addBlock(number, true);
-    const std::size_t keys = blockKeys.count(g);
-    Block& records = doc.model.blocks[block];
-    records.recordNumbers.reserve(keys);
-    records.recordMarks.reserve(keys);
-    records.records.reserve(keys);
     blockKeys.forEach(g, [&](const IniReader::Key& key) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
     });

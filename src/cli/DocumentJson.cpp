@@ -171,7 +171,7 @@ void writeTable(JsonOut& json, const ResultTable& table) {
   first = true;
   for (const auto& r : table.rows()) {
     if (!std::exchange(first, false)) json.raw(",");
-    json.raw("[").text(r.caption);
+    json.raw("[").text(r.caption());
     for (std::size_t k = 0; k < r.subItemCount(); ++k)
       json.raw(",").text(r.subItem(k));
     json.raw("]");

@@ -19,23 +19,24 @@ class ResultTable {
     int width = 0;
   };
 
-  // A row's sub-items live in one of two forms. The row being filled keeps one text per
+  // A row lives in one of two forms. The row being filled keeps its caption and one text per
   // sub-item, so cells may be set and appended to in any order at the cost of their length.
-  // Once a later row is added, the table packs it: every sub-item one after another in one
-  // block behind their end offsets, which costs a fraction of the memory of separate texts on
-  // tables of hundreds of thousands of rows. Changing a packed row unpacks it first.
+  // Once a later row is added, the table packs it into its own store of rows: the caption and
+  // the sub-items up to the last one that is not empty, one after another behind their end
+  // offsets, in blocks of the table shared by many rows. A table of millions of short rows then
+  // costs little more than their texts. Changing a packed row unpacks it first.
   class Row {
    public:
-    std::string caption;
-
     Row() = default;
     Row(const Row& other);
     Row& operator=(const Row& other);
-    Row(Row&&) noexcept = default;
-    Row& operator=(Row&&) noexcept = default;
-    ~Row() = default;
+    Row(Row&& other) noexcept : form_(other.form_) { other.form_ = 0; }
+    Row& operator=(Row&& other) noexcept;
+    ~Row();
 
-    void setCaption(std::string text) { caption = std::move(text); }
+    // The view stays valid until the row is changed or packed.
+    std::string_view caption() const;
+    void setCaption(std::string_view text);
     std::size_t subItemCount() const;
     // Sub-item k, or an empty text when the row holds fewer. The view stays valid until the
     // row is changed or packed.
@@ -52,30 +53,34 @@ class ResultTable {
 
    private:
     friend class ResultTable;
-    using Texts = std::vector<std::string>;
+    struct Open {
+      std::string caption;
+      std::vector<std::string> texts;
+    };
 
-    // Packs the sub-items and hands their emptied texts to `spare`, whose capacity the next
-    // row reuses.
-    void pack(std::unique_ptr<Texts>& spare);
-    Texts& unpack();
-    std::size_t offsetAt(std::size_t k) const;
-    std::size_t packedSize() const;
+    // The row's form in one word, so that a packed row costs a pointer: 0 for a row of no
+    // caption and no sub-items, the address of its packed bytes in the table's store (always
+    // even), or the address of its open form with the lowest bit set.
+    Open* open() const;
+    const unsigned char* packed() const;
+    Open& unpack();
+    void release() noexcept;
 
-    // The sub-items of a row being filled; none once packed.
-    std::unique_ptr<Texts> open_;
-    // The end offset of each sub-item (2 bytes each, or 4 when the texts are longer than
-    // 65535 bytes), then the texts.
-    std::unique_ptr<char[]> packed_;
-    std::uint32_t packedCount_ = 0;
-    bool wideOffsets_ = false;
+    std::uintptr_t form_ = 0;
   };
 
   ResultTable(std::string_view hint, std::vector<Column> columns, bool visible = true);
+  // A copy packs its rows into a store of its own.
+  ResultTable(const ResultTable& other);
+  ResultTable& operator=(const ResultTable& other);
+  ResultTable(ResultTable&&) noexcept = default;
+  ResultTable& operator=(ResultTable&&) noexcept = default;
+  ~ResultTable() = default;
 
   const std::string& hint() const { return hint_; }
   bool visible() const { return visible_; }
 
-  void clear() { rows_.clear(); }
+  void clear();
   // Clears the rows and gives every column back the width it was made with.
   void reset();
   // Appends a row with an empty caption and no sub-items.
@@ -99,22 +104,21 @@ class ResultTable {
   std::string_view cell(std::size_t r, std::size_t c) const;
 
  private:
+  // Packs row r into the store and keeps its emptied open form for the next row.
+  void pack(Row& r);
+  // Room for n bytes in the store, at an even address.
+  unsigned char* storeRoom(std::size_t n);
+
   std::string hint_;
   std::vector<Column> columns_;
   std::vector<Column> initialColumns_;
   std::deque<Row> rows_;
-  // The emptied texts of the row packed last, for the next row; a copy of the table starts
-  // without them.
-  struct Spare {
-    std::unique_ptr<Row::Texts> texts;
-    Spare() = default;
-    Spare(const Spare&) {}
-    Spare& operator=(const Spare&) { return *this; }
-    Spare(Spare&&) noexcept = default;
-    Spare& operator=(Spare&&) noexcept = default;
-    ~Spare() = default;
-  };
-  Spare spare_;
+  // The store of packed rows: blocks that never move, filled one after another.
+  std::vector<std::unique_ptr<unsigned char[]>> store_;
+  std::size_t storeUsed_ = 0;
+  std::size_t storeSize_ = 0;
+  // The emptied open form of the row packed last, for the next row.
+  std::unique_ptr<Row::Open> spare_;
   bool visible_ = true;
 };
 

@@ -155,7 +155,7 @@ void exportTable(const ResultTable& table, ExportState& state) {
       };
       k = 1;
       // Column A takes the caption whether or not column 0 is shown.
-      setCell(1, row.caption);
+      setCell(1, row.caption());
       for (std::size_t j = 0; j < row.subItemCount(); ++j) {
         if (j + 1 >= table.columnCount() || table.columnWidth(j + 1) <= 0) continue;
         ++k;

@@ -165,6 +165,7 @@ TEST(AllocationBounds, SmallRecordsKeepThePromise) {
     distinctBlocks.append("[").append(std::to_string(number)).append("]\r\n");
   const std::vector<Case> cases = {
       {"PM block of empty records", ".pm", repeated("[1]\r\n", "0=\r\n")},
+      {"PM block of one-byte contacts", ".pm", repeated("[58]\r\n", "0=00\r\n")},
       {"PM of distinct empty blocks", ".pm", distinctBlocks},
       {"PM of one empty block repeated", ".pm", repeated("[1]\r\n", "[1]\r\n")},
       {"EEPROM of markers alone", ".img",

@@ -19,7 +19,7 @@ void expectSame(const ResultTable& table, const std::vector<Cells>& model, const
     for (std::size_t k = 0; k < model[r].size(); ++k)
       ASSERT_EQ(row.subItem(k), model[r][k]) << when << ", row " << r << ", sub-item " << k;
     EXPECT_EQ(row.subItem(model[r].size()), "") << "beyond the last sub-item";
-    EXPECT_EQ(table.cell(r, 0), row.caption);
+    EXPECT_EQ(table.cell(r, 0), row.caption());
   }
 }
 

@@ -173,13 +173,13 @@ TEST(BlockExplorer, TheGridShowsEachRecordThreeWaysCutAt401Bytes) {
   e.explorer.showRecords();
   ASSERT_EQ(e.grid.rowCount(), 6u);
   for (std::size_t r = 0; r < 3; ++r)
-    EXPECT_EQ(e.grid.row(r).caption, "1");
+    EXPECT_EQ(e.grid.row(r).caption(), "1");
   EXPECT_EQ(test::subItemsOf(e.grid.row(0)), (std::vector<std::string>{"A", "10", "B0"}));
   EXPECT_EQ(test::subItemsOf(e.grid.row(1)), (std::vector<std::string>{"\x0A", "\x10", "\xB0"}));
   EXPECT_EQ(test::subItemsOf(e.grid.row(2)),
             (std::vector<std::string>{"\xBA", std::string("А"_cp), "\x60"}));
   for (std::size_t r = 3; r < 6; ++r) {
-    EXPECT_EQ(e.grid.row(r).caption, "2");
+    EXPECT_EQ(e.grid.row(r).caption(), "2");
     EXPECT_EQ(e.grid.row(r).subItemCount(), 0u) << "a record of no bytes gives bare captions";
   }
 

@@ -226,7 +226,7 @@ TEST(XlsxSpreadsheet, LoadedDumpRoundTripsEveryShownCell) {
       if (table->columnWidth(c) > 0) put(++shown, 1, table->columnCaption(c));
     }
     for (std::size_t r = 0; r < table->rowCount(); ++r) {
-      put(1, r + 2, table->row(r).caption);
+      put(1, r + 2, table->row(r).caption());
       shown = 1;
       for (std::size_t c = 1; c < table->columnCount(); ++c) {
         if (table->columnWidth(c) > 0) put(++shown, r + 2, table->row(r).subItem(c - 1));

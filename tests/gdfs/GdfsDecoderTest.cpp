@@ -141,7 +141,7 @@ TEST(GdfsDecoder, Calls) {
     const auto doc = decodedRecord(20, c.record);
     ASSERT_EQ(doc->calls.rowCount(), 1u) << c.name;
     const auto& row = doc->calls.row(0);
-    EXPECT_EQ(row.caption, "1") << c.name;
+    EXPECT_EQ(row.caption(), "1") << c.name;
     EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.status, c.number, "", c.date}))
         << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallStatus), 100) << c.name;
@@ -190,7 +190,7 @@ TEST(GdfsDecoder, NotesAndEvents) {
     const auto doc = decodedRecord(39, c.record);
     ASSERT_EQ(doc->calendar.rowCount(), 1u) << c.name;
     const auto& row = doc->calendar.row(0);
-    EXPECT_EQ(row.caption, "1") << c.name;
+    EXPECT_EQ(row.caption(), "1") << c.name;
     EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.date, c.kind, c.title, c.text}))
         << c.name;
   }

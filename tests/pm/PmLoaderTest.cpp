@@ -117,7 +117,7 @@ TEST(PmLoader, AFaultIsNoFormatMessage) {
 std::vector<std::pair<std::string, std::string>> infoRows(const Document& doc) {
   std::vector<std::pair<std::string, std::string>> out;
   for (const auto& r : doc.information.rows())
-    out.emplace_back(toUtf8(r.caption), toUtf8(r.subItem(0)));
+    out.emplace_back(toUtf8(r.caption()), toUtf8(r.subItem(0)));
   return out;
 }
 

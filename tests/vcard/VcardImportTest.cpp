@@ -32,7 +32,7 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
   EXPECT_TRUE(readVcardFiles(doc, files));
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   for (std::size_t r = 0; r < 3; ++r) {
-    EXPECT_EQ(doc.phonebook.row(r).caption, std::to_string(r + 1));
+    EXPECT_EQ(doc.phonebook.row(r).caption(), std::to_string(r + 1));
     EXPECT_EQ(doc.phonebook.row(r).subItemCount(), 13u);
   }
   EXPECT_EQ(cell(doc, 0, kPbNumbers), "1");
@@ -130,7 +130,7 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
   Document doc;
   EXPECT_TRUE(readVcardFiles(doc, {file}));
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
-  EXPECT_EQ(doc.phonebook.row(2).caption, "3");
+  EXPECT_EQ(doc.phonebook.row(2).caption(), "3");
   EXPECT_EQ(cell(doc, 0, kPbName), "Иванов Иван"_cp);
   EXPECT_EQ(cell(doc, 0, kPbNumbers), "+7916 8495");
   EXPECT_EQ(cell(doc, 0, kPbNotes), "line1\r\nline2;end");

@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR ?= build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan fuzz install bench clean format
+.PHONY: deps configure build run test asan fuzz install bench clean format format-check
 
 deps:
 	@./scripts/install-deps
@@ -56,6 +56,10 @@ bench: deps
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming the files, when any tracked C++ file is not laid out as clang-format lays it.
+format-check:
+	@./scripts/check-format
 
 clean:
 	rm -rf build

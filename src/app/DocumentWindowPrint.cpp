@@ -7,10 +7,10 @@
 #include "DocumentWindow.h"
 #include "MainWindow.h"
 #include "PrintSectionsDialog.h"
-#include "QtTextPrinter.h"
 #include "Text.h"
 #include "export/Printing.h"
 #include "export/ReportLines.h"
+#include "print/QtTextPrinter.h"
 
 namespace kestrel::app {
 
@@ -24,7 +24,7 @@ void DocumentWindow::print() {
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull()) throw std::runtime_error("No default printer is installed.");
     QPrinter printer(defaultPrinter, QPrinter::HighResolution);
-    QtTextPrinter device(printer, defaultPrinter.printerName().toStdString());
+    print::QtTextPrinter device(printer, defaultPrinter.printerName().toStdString());
     output::printLines(lines, device, [this](std::string_view text) {
       services_.messages->error(this, qs(text));
     });

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <csignal>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -23,9 +22,7 @@
 #include "readers/vcard/VcardReader.h"
 
 #ifdef KESTREL_CLI_PRINT
-#include <QGuiApplication>
-
-#include "QtTextPrinter.h"
+#include "print/PdfPrint.h"
 #endif
 
 namespace kestrel::cli {
@@ -256,22 +253,12 @@ int printCommand(const Options& o, Kind kind, std::ostream& err) {
   MessageCollector& messages = opened.messages;
 #ifdef KESTREL_CLI_PRINT
   const std::vector<std::string> lines = output::reportLines(doc, sections);
-  // Printing needs fonts, and a command line has no display: Qt draws off screen unless told
-  // otherwise.
-  std::unique_ptr<QGuiApplication> gui;
-  if (QGuiApplication::instance() == nullptr) {
-    // Qt's own notes (a missing runtime folder, fonts) are no message of this program: standard
-    // error holds only the lines kestrel-cli means.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "kestrel-cli";
-    static char* argv[] = {name, nullptr};
-    gui = std::make_unique<QGuiApplication>(argc, argv);
-  }
+  // Printing needs fonts, and a command line has no display; standard error holds only the
+  // lines kestrel-cli means.
+  const print::HeadlessGui gui;
   // "Error Printing text." is a message box, and a print that failed is a failed command.
   bool failed = false;
-  app::printLinesToPdf(lines, *o.to, [&](std::string_view text) {
+  print::printLinesToPdf(lines, *o.to, [&](std::string_view text) {
     failed = true;
     messages.showMessage(text);
   });

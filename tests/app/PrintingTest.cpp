@@ -11,10 +11,10 @@
 #include "FakeDialogs.h"
 #include "MainWindow.h"
 #include "PrintSectionsDialog.h"
-#include "QtTextPrinter.h"
 #include "SaveSectionsDialog.h"
 #include "Text.h"
 #include "export/ReportLines.h"
+#include "print/PdfPrint.h"
 #include "readers/pm/PmLoader.h"
 #include "support/DemoDump.h"
 
@@ -48,8 +48,8 @@ class PrintingTest : public kestrel::app::test::DialogTest {
   QString printed(const std::vector<std::string>& lines) {
     pdf_ = QString::fromStdString(dir.file("report.pdf"));
     QStringList errors;
-    kestrel::app::printLinesToPdf(lines, pdf_.toStdString(),
-                                  [&](std::string_view text) { errors << qs(text); });
+    kestrel::print::printLinesToPdf(lines, pdf_.toStdString(),
+                                    [&](std::string_view text) { errors << qs(text); });
     if (!errors.isEmpty()) QTest::qFail(qPrintable(errors.join('\n')), __FILE__, __LINE__);
     const QString text = poppler(QStringLiteral("pdftotext"), {"-layout", pdf_, "-"});
     return text + '\n' + poppler(QStringLiteral("pdfinfo"), {pdf_});

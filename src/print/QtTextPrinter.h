@@ -1,21 +1,20 @@
 #pragma once
-// The plain-text printer device on Qt: the page layout drawn with a QPainter on a printer or a
-// PDF writer, in the device's default font.
+// The plain-text printer device on Qt: the page layout drawn with a QPainter on any paged paint
+// device, in the device's default font: the desktop program's QPrinter or the QPdfWriter of
+// printLinesToPdf.
 
 #include <QPainter>
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "export/PrintLayout.h"
 #include "export/Printing.h"
 
 class QPagedPaintDevice;
 
-namespace kestrel::app {
+namespace kestrel::print {
 
 class QtTextPrinter : public output::PlainTextPrinter {
  public:
@@ -41,10 +40,4 @@ class QtTextPrinter : public output::PlainTextPrinter {
   std::size_t drawn_ = 0;  // texts of that page already drawn
 };
 
-// Prints the lines into an A4 PDF with the same layout and font as on paper. The file is
-// written completely or not at all: nothing when the printing failed (showError has been told),
-// and an IoError with the file's name when it cannot be written. Needs a QGuiApplication.
-void printLinesToPdf(const std::vector<std::string>& lines, const std::string& pdfPath,
-                     const std::function<void(std::string_view)>& showError);
-
-}  // namespace kestrel::app
+}  // namespace kestrel::print

@@ -1,23 +1,27 @@
-#include "QtTextPrinter.h"
+#include "print/QtTextPrinter.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
-#include <QPageSize>
 #include <QPagedPaintDevice>
-#include <QPdfWriter>
 
-#include "Text.h"
+#include "core/Cp1251.h"
 #include "core/Errors.h"
-#include "core/FileIo.h"
 
-namespace kestrel::app {
+namespace kestrel::print {
+
+namespace {
+
+QString fromCp1251(std::string_view text) {
+  return QString::fromStdString(toUtf8(text));
+}
+
+}  // namespace
 
 class QtTextPrinter::Metrics : public output::TextMetrics {
  public:
   explicit Metrics(const QFontMetrics& font) : font_(font) {}
   int characterHeight() const override { return font_.height(); }
   int textWidth(std::string_view cp1251Text) const override {
-    return font_.horizontalAdvance(qs(cp1251Text));
+    return font_.horizontalAdvance(fromCp1251(cp1251Text));
   }
   int averageCharacterWidth() const override { return font_.averageCharWidth(); }
   int ascent() const { return font_.ascent(); }
@@ -60,7 +64,7 @@ void QtTextPrinter::drawPlacedTexts() {
     for (; drawn_ < texts.size(); ++drawn_) {
       const output::PlacedText& placed = texts[drawn_];
       // The layout gives the top of the line; the painter wants the baseline.
-      painter_.drawText(QPoint(placed.x, placed.y + metrics_->ascent()), qs(placed.text));
+      painter_.drawText(QPoint(placed.x, placed.y + metrics_->ascent()), fromCp1251(placed.text));
     }
     if (page_ + 1 == pages.size()) return;
     if (!device_.newPage()) throw IoError(deviceName_, "a new page cannot be started");
@@ -69,25 +73,4 @@ void QtTextPrinter::drawPlacedTexts() {
   }
 }
 
-void printLinesToPdf(const std::vector<std::string>& lines, const std::string& pdfPath,
-                     const std::function<void(std::string_view)>& showError) {
-  // The PDF is made in memory so that a failed job leaves no partial file behind.
-  QBuffer pdf;
-  pdf.open(QIODevice::WriteOnly);
-  bool failed = false;
-  {
-    QPdfWriter writer(&pdf);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    QtTextPrinter printer(writer, pdfPath);
-    output::printLines(lines, printer, [&](std::string_view text) {
-      failed = true;
-      showError(text);
-    });
-  }
-  if (failed) return;
-  const QByteArray& bytes = pdf.data();
-  writeWholeFile(pdfPath,
-                 std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
-}  // namespace kestrel::app
+}  // namespace kestrel::print

@@ -249,10 +249,8 @@ int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
 int printCommand(const Options& o, Kind kind, std::ostream& err) {
   const output::Sections sections = sectionsOf(o.sections);
   OpenedDocument opened(kind, o.files, err);
-  Document& doc = opened.doc;
-  MessageCollector& messages = opened.messages;
+  const std::vector<std::string> lines = output::reportLines(opened.doc, sections);
 #ifdef KESTREL_CLI_PRINT
-  const std::vector<std::string> lines = output::reportLines(doc, sections);
   // Printing needs fonts, and a command line has no display; standard error holds only the
   // lines kestrel-cli means.
   const print::HeadlessGui gui;
@@ -260,7 +258,7 @@ int printCommand(const Options& o, Kind kind, std::ostream& err) {
   bool failed = false;
   print::printLinesToPdf(lines, *o.to, [&](std::string_view text) {
     failed = true;
-    messages.showMessage(text);
+    opened.messages.showMessage(text);
   });
   return failed ? 1 : 0;
 #else

@@ -4,17 +4,18 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QScopedValueRollback>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "Dialogs.h"
 #include "DocumentWindow.h"
-#include "MainWindow.h"
+#include "FrameServices.h"
 #include "ResultTableModel.h"
 #include "Text.h"
 #include "core/ColumnLetters.h"
 #include "export/SpreadsheetExport.h"
+#include "export/XlsxSpreadsheet.h"
 
 namespace kestrel::app {
 
@@ -59,9 +60,9 @@ int ListWidgetCheckList::append(const std::string& text) {
   return list_.count() - 1;
 }
 
-BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, MainWindow& frame,
+BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, FrameServices& frame,
                                          QWidget* parent)
-    : QWidget(parent), document_(document), frame_(frame), grid_(explorer::makeByteGrid()) {
+    : ChildWindow(parent), document_(document), frame_(frame), grid_(explorer::makeByteGrid()) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Ковыряем файл"));
 
@@ -139,8 +140,6 @@ BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, MainWindow& f
   QAction* mark = new QAction(QStringLiteral("Выбрать все"), blockList_);
   connect(mark, &QAction::triggered, this, &BlockExplorerWindow::markAll);
   blockList_->addActions({unmark, mark});
-
-  buildMenus();
 }
 
 BlockExplorerWindow::~BlockExplorerWindow() {
@@ -149,33 +148,13 @@ BlockExplorerWindow::~BlockExplorerWindow() {
   gridView_ = nullptr;
 }
 
-void BlockExplorerWindow::buildMenus() {
-  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
-  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
-  openPm->setShortcut(QKeySequence::Open);
-  connect(openPm, &QAction::triggered, &frame_, &MainWindow::openPm);
-  connect(fileMenu_->addAction(QStringLiteral("Открыть GDFS")), &QAction::triggered, &frame_,
-          &MainWindow::openGdfs);
-  fileMenu_->addAction(QStringLiteral("Открыть EEPROM"))->setEnabled(false);
-  frame_.addRecentFilesMenu(fileMenu_);
-  fileMenu_->addSeparator();
-  QAction* exportToExcel = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
-  exportToExcel->setObjectName(QStringLiteral("exportToExcel"));
-  connect(exportToExcel, &QAction::triggered, this, &BlockExplorerWindow::exportToSpreadsheet);
-  fileMenu_->addAction(QStringLiteral("Печать"))->setEnabled(false);
-  fileMenu_->addSeparator();
-  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
-  exit->setShortcut(QKeySequence::Quit);
-  connect(exit, &QAction::triggered, &frame_, &MainWindow::quit);
-
-  viewMenu_ = frame_.makeArrangeMenu(this);
-  // The explorer has no editing commands of its own.
-  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
-  editMenu_->menuAction()->setVisible(false);
-}
-
-QList<GroupMenu> BlockExplorerWindow::menus() const {
-  return {{0, fileMenu_}, {0, viewMenu_}, {4, editMenu_}};
+Capabilities BlockExplorerWindow::capabilities() const {
+  Capabilities offered;
+  offered.openEeprom = CommandState::Disabled;
+  offered.openVcf = CommandState::Hidden;
+  offered.exportToExcel = CommandState::Enabled;
+  offered.print = CommandState::Disabled;
+  return offered;
 }
 
 void BlockExplorerWindow::selectBlock() {
@@ -212,7 +191,7 @@ void BlockExplorerWindow::markAll() {
 void BlockExplorerWindow::exportToSpreadsheet() {
   static const std::vector<std::string> letters = makeColumnLetters(kGridLetterCount);
   const ResultTable* tables[] = {&grid_};
-  frame_.guarded(this, [&] {
+  frame_.runReportingErrors(this, [&] {
     output::exportTablesToSpreadsheet(
         tables, letters, frame_.spreadsheet(),
         [this](std::string_view text) { frame_.services().messages->warning(this, qs(text)); });

@@ -4,7 +4,6 @@
 // only shows them.
 
 #include <QListWidget>
-#include <QWidget>
 #include <memory>
 
 #include "ChildWindow.h"
@@ -16,7 +15,7 @@ class QTableView;
 namespace kestrel::app {
 
 class DocumentWindow;
-class MainWindow;
+class FrameServices;
 class ResultTableModel;
 
 // The row of a list's selected item, or -1 when no item is selected.
@@ -42,14 +41,15 @@ class ListWidgetCheckList : public explorer::CheckList {
   bool changing_ = false;
 };
 
-class BlockExplorerWindow : public QWidget, public ChildWindow {
+class BlockExplorerWindow : public ChildWindow {
   Q_OBJECT
  public:
-  BlockExplorerWindow(DocumentWindow& document, MainWindow& frame, QWidget* parent = nullptr);
+  BlockExplorerWindow(DocumentWindow& document, FrameServices& frame, QWidget* parent = nullptr);
   ~BlockExplorerWindow() override;
 
   DocumentWindow& documentWindow() const { return document_; }
-  QList<GroupMenu> menus() const override;
+  // ChildWindow: the open commands but EEPROM and vCard, the export, and printing disabled.
+  Capabilities capabilities() const override;
 
   // The widgets, for tests.
   QListWidget* blockList() const { return blockList_; }
@@ -66,13 +66,11 @@ class BlockExplorerWindow : public QWidget, public ChildWindow {
   void unmarkAll();
   void markAll();
   // "Экспорт в Excel": the grid as the sheet "Данные".
-  void exportToSpreadsheet();
+  void exportToSpreadsheet() override;
 
  private:
-  void buildMenus();
-
   DocumentWindow& document_;
-  MainWindow& frame_;
+  FrameServices& frame_;
   QListWidget* blockList_ = nullptr;
   QListWidget* recordList_ = nullptr;
   QTableView* gridView_ = nullptr;
@@ -81,10 +79,6 @@ class BlockExplorerWindow : public QWidget, public ChildWindow {
   std::unique_ptr<ListWidgetCheckList> blocks_;
   std::unique_ptr<ListWidgetCheckList> records_;
   std::unique_ptr<explorer::BlockExplorer> explorer_;
-
-  QMenu* fileMenu_ = nullptr;
-  QMenu* viewMenu_ = nullptr;
-  QMenu* editMenu_ = nullptr;
 };
 
 }  // namespace kestrel::app

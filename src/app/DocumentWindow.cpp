@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -23,7 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "MainWindow.h"
+#include "FrameServices.h"
 #include "ResultTableModel.h"
 #include "TableFilterModel.h"
 #include "Text.h"
@@ -42,8 +41,8 @@ constexpr int kRepaintIntervalMs = 40;
 constexpr int kSectionListWidth = 60;
 }  // namespace
 
-DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent)
-    : QWidget(parent), frame_(frame), services_(services) {
+DocumentWindow::DocumentWindow(FrameServices& frame, const AppServices& services, QWidget* parent)
+    : ChildWindow(parent), frame_(frame), services_(services) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(qs(doc_.caption));
   auto* layout = new QVBoxLayout(this);
@@ -53,7 +52,6 @@ DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, Q
   buildStatusBar();
   layout->addWidget(tabs_, 1);
   layout->addWidget(statusBar_);
-  buildMenus();
   doc_.setView(this);
   lastRepaint_.start();
   applyWidths();
@@ -64,8 +62,8 @@ DocumentWindow::DocumentWindow(MainWindow& frame, const AppServices& services, Q
 
 DocumentWindow::~DocumentWindow() {
   // The explorers show this document's model: they go with it.
-  for (const QPointer<QWidget>& frame : explorerFrames_)
-    delete frame.data();
+  for (const QPointer<QWidget>& subWindow : explorerSubWindows_)
+    delete subWindow.data();
   // Destroyed with the main window, this window never closed: its sub-window may be going
   // already, so it is written as it was last seen.
   settings_->saveAsLastSeen();
@@ -80,9 +78,9 @@ DocumentWindow::~DocumentWindow() {
 
 void DocumentWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  // The frame the user sees is the sub-window around this one.
-  QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-  settings_->restore(frame != nullptr ? frame : this);
+  // What the user sees and places is the sub-window around this one.
+  QWidget* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget());
+  settings_->restore(subWindow != nullptr ? subWindow : this);
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {
@@ -220,53 +218,6 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void DocumentWindow::buildMenus() {
-  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
-  // The document's menu stands in the main window's place while it is active, so its open
-  // command carries the same shortcut.
-  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
-  openPm->setShortcut(QKeySequence::Open);
-  connect(openPm, &QAction::triggered, &frame_, &MainWindow::openPm);
-  QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
-  openGdfs->setObjectName(QStringLiteral("openGdfs"));
-  connect(openGdfs, &QAction::triggered, &frame_, &MainWindow::openGdfs);
-  QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
-  openEeprom->setObjectName(QStringLiteral("openEeprom"));
-  connect(openEeprom, &QAction::triggered, &frame_, &MainWindow::openEeprom);
-  QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
-  openVcf->setObjectName(QStringLiteral("openVcf"));
-  connect(openVcf, &QAction::triggered, &frame_, &MainWindow::openVcf);
-  frame_.addRecentFilesMenu(fileMenu_);
-  fileMenu_->addSeparator();
-  exportToExcel_ = fileMenu_->addAction(QStringLiteral("Экспорт в Excel"));
-  connect(exportToExcel_, &QAction::triggered, this, &DocumentWindow::exportToSpreadsheet);
-  save_ = fileMenu_->addAction(QStringLiteral("Сохранить"));
-  save_->setShortcut(QKeySequence::Save);
-  connect(save_, &QAction::triggered, this, &DocumentWindow::save);
-  print_ = fileMenu_->addAction(QStringLiteral("Печать"));
-  print_->setShortcut(QKeySequence::Print);
-  connect(print_, &QAction::triggered, this, &DocumentWindow::print);
-  fileInfo_ = fileMenu_->addAction(QStringLiteral("Сведения о файле"));
-  connect(fileInfo_, &QAction::triggered, this, &DocumentWindow::showFileInfo);
-  fileMenu_->addSeparator();
-  // The document's exit stands in the frame's place in the merged menu, so it does the same.
-  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
-  exit->setShortcut(QKeySequence::Quit);
-  connect(exit, &QAction::triggered, &frame_, &MainWindow::quit);
-
-  viewMenu_ = frame_.makeArrangeMenu(this);
-
-  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
-  openExplorer_ = editMenu_->addAction(QStringLiteral("Обозреватель блоков"));
-  connect(openExplorer_, &QAction::triggered, this, &DocumentWindow::openBlockExplorer);
-  savePmAction_ = editMenu_->addAction(QStringLiteral("Сохранение PM"));
-  connect(savePmAction_, &QAction::triggered, this, &DocumentWindow::savePm);
-}
-
-QList<GroupMenu> DocumentWindow::menus() const {
-  return {{0, fileMenu_}, {0, viewMenu_}, {4, editMenu_}};
-}
-
 QTableView* DocumentWindow::view(const ResultTable& table) const {
   for (int i = 0; i < models_.size(); ++i) {
     if (&models_[i]->table() == &table) return views_[i];
@@ -336,11 +287,23 @@ void DocumentWindow::progressPositionChanged(int position) {
   progressBar_->setValue(position);
 }
 
+Capabilities DocumentWindow::capabilities() const {
+  const auto enabledIf = [](bool on) {
+    return on ? CommandState::Enabled : CommandState::Disabled;
+  };
+  Capabilities offered;
+  offered.exportToExcel = enabledIf(doc_.exportToExcelEnabled());
+  offered.save = enabledIf(doc_.saveEnabled());
+  offered.print = CommandState::Enabled;
+  offered.fileInfo = CommandState::Enabled;
+  offered.blockExplorer = CommandState::Enabled;
+  offered.savePm = enabledIf(doc_.savePmEnabled());
+  return offered;
+}
+
 void DocumentWindow::commandsChanged() {
-  exportToExcel_->setEnabled(doc_.exportToExcelEnabled());
-  save_->setEnabled(doc_.saveEnabled());
-  savePm_->setEnabled(doc_.savePmEnabled());
-  savePmAction_->setEnabled(doc_.savePmEnabled());
+  savePm_->setEnabled(capabilities().savePm == CommandState::Enabled);
+  emit capabilitiesChanged();
 }
 
 void DocumentWindow::blockListChanged() {

@@ -1,22 +1,20 @@
 #pragma once
 // The document window: one per opened file. It owns its document and mirrors it: the tables in
-// tab pages, the status text and progress bar, the enabled state of its commands.
+// tab pages, the status text and progress bar, and which of its commands the frame's menus
+// offer.
 
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
-#include <QWidget>
 #include <memory>
 
 #include "ChildWindow.h"
 #include "Dialogs.h"
 #include "core/Document.h"
 
-class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -28,13 +26,13 @@ namespace kestrel::app {
 
 class BlockExplorerWindow;
 class ResultTableModel;
-class MainWindow;
+class FrameServices;
 class WindowSettings;
 
-class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
+class DocumentWindow : public ChildWindow, public DocumentView {
   Q_OBJECT
  public:
-  DocumentWindow(MainWindow& frame, const AppServices& services, QWidget* parent = nullptr);
+  DocumentWindow(FrameServices& frame, const AppServices& services, QWidget* parent = nullptr);
   ~DocumentWindow() override;
 
   Document& document() { return doc_; }
@@ -48,33 +46,35 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   // The GDFS load into this document.
   void loadGdfs(const QString& fileName);
 
+  // ChildWindow: every command but the PM writer's, which waits for blocks; save and export
+  // wait for something to write.
+  Capabilities capabilities() const override;
   // "Сохранить": the section dialog, the save dialog, then the files of the chosen format.
-  void save();
+  void save() override;
   // "Экспорт в Excel": every shown, filled table into a new workbook of the spreadsheet
   // application, which then shows it.
-  void exportToSpreadsheet();
-
+  void exportToSpreadsheet() override;
   // "Печать": the section dialog, then the report on the default printer.
-  void print();
+  void print() override;
   // "Сведения о файле": the name, size, time and digests of the files the document was read
   // from.
-  void showFileInfo();
+  void showFileInfo() override;
+  // "Обозреватель блоков".
+  void exploreBlocks() override { openBlockExplorer(); }
+  // "Сохранение PM": the marked blocks and records written as a PM dump, to a name the user
+  // chooses.
+  void savePm() override;
 
-  // "Обозреватель блоков": a new block explorer on this document, which becomes its explorer.
+  // A new block explorer on this document, which becomes its explorer.
   BlockExplorerWindow* openBlockExplorer();
   // The newest explorer still open, or none once that one is closed.
   BlockExplorerWindow* explorer() const;
-  // "Сохранение PM": the marked blocks and records written as a PM dump, to a name the user
-  // chooses.
-  void savePm();
   // Shows the raw-section page, for documents read from a PM dump or an EEPROM image.
   void showSectionsPage();
   // Clicks on the raw-section page: the lines of the selected section, and the decoded value of
   // the selected line.
   void showSectionLines();
   void showValueOfLine();
-
-  QList<GroupMenu> menus() const override;
 
   // The widgets, for the frame and for tests.
   QTabWidget* tabs() const { return tabs_; }
@@ -87,14 +87,7 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QListWidget* blockList() const { return blockNames_; }
-  QAction* exportToExcelAction() const { return exportToExcel_; }
-  QAction* saveAction() const { return save_; }
-  QAction* printAction() const { return print_; }
-  QAction* fileInfoAction() const { return fileInfo_; }
   QPushButton* savePmButton() const { return savePm_; }
-  QAction* savePmAction() const { return savePmAction_; }
-  QAction* openExplorerAction() const { return openExplorer_; }
-  QMenu* editMenu() const { return editMenu_; }
   QListWidget* sectionLines() const { return sectionLines_; }
   QPlainTextEdit* decodedText() const { return decodedText_; }
   int sectionsPageIndex() const { return sectionsPage_; }
@@ -119,7 +112,6 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
  private:
   void buildTabs();
   void buildStatusBar();
-  void buildMenus();
   // A tab page with the table's view; a filtered page has a filter field above the view.
   QTableView* addTablePage(ResultTable& table, const QString& caption, bool filtered = false);
   void placeProgressBar();
@@ -128,7 +120,7 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   void applyWidths();
   void showMemo();
 
-  MainWindow& frame_;
+  FrameServices& frame_;
   AppServices services_;
   Document doc_;
 
@@ -146,19 +138,10 @@ class DocumentWindow : public QWidget, public DocumentView, public ChildWindow {
   int sectionsPage_ = -1;
   QPushButton* savePm_ = nullptr;
   QPointer<BlockExplorerWindow> explorer_;
-  // Every explorer opened on this document: they close with it.
-  QList<QPointer<QWidget>> explorerFrames_;
+  // The sub-windows of every explorer opened on this document: they close with it.
+  QList<QPointer<QWidget>> explorerSubWindows_;
   QElapsedTimer lastRepaint_;
 
-  QMenu* fileMenu_ = nullptr;
-  QMenu* viewMenu_ = nullptr;
-  QMenu* editMenu_ = nullptr;
-  QAction* exportToExcel_ = nullptr;
-  QAction* save_ = nullptr;
-  QAction* print_ = nullptr;
-  QAction* fileInfo_ = nullptr;
-  QAction* openExplorer_ = nullptr;
-  QAction* savePmAction_ = nullptr;
   // The placement every document window shares between runs.
   std::unique_ptr<WindowSettings> settings_;
 };

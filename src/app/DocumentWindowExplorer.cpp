@@ -7,7 +7,7 @@
 
 #include "BlockExplorerWindow.h"
 #include "DocumentWindow.h"
-#include "MainWindow.h"
+#include "FrameServices.h"
 #include "Text.h"
 #include "explorer/PmWriter.h"
 #include "explorer/RawSections.h"
@@ -29,9 +29,9 @@ explorer::Selection selectedLine(const QListWidget& list, const std::vector<std:
 BlockExplorerWindow* DocumentWindow::openBlockExplorer() {
   auto* window = new BlockExplorerWindow(*this, frame_);
   explorer_ = window;
-  // Frames of explorers already closed are forgotten as the list grows.
-  explorerFrames_.removeAll(nullptr);
-  explorerFrames_ << frame_.addChildWindow(window, kExplorerSize);
+  // Sub-windows of explorers already closed are forgotten as the list grows.
+  explorerSubWindows_.removeAll(nullptr);
+  explorerSubWindows_ << frame_.addChildWindow(window, kExplorerSize);
   return window;
 }
 
@@ -48,12 +48,12 @@ void DocumentWindow::savePm() {
     return;
   }
   // A file that cannot be written reaches the general error report with its name and reason.
-  frame_.guarded(this,
-                 [&] { pm::writeDump(doc_, QFile::encodeName(answer->fileName).toStdString()); });
+  frame_.runReportingErrors(
+      this, [&] { pm::writeDump(doc_, QFile::encodeName(answer->fileName).toStdString()); });
 }
 
 void DocumentWindow::showSectionLines() {
-  frame_.guarded(this, [this] {
+  frame_.runReportingErrors(this, [this] {
     std::vector<std::string> lines =
         explorer::sectionLines(doc_, selectedLine(*blockNames_, doc_.blockList()));
     sectionLines_->clear();
@@ -64,7 +64,7 @@ void DocumentWindow::showSectionLines() {
 }
 
 void DocumentWindow::showValueOfLine() {
-  frame_.guarded(this, [this] {
+  frame_.runReportingErrors(this, [this] {
     explorer::showValueOfLine(doc_, selectedLine(*blockNames_, doc_.blockList()),
                               selectedLine(*sectionLines_, sectionLineTexts_));
     showMemo();

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "DocumentWindow.h"
-#include "MainWindow.h"
+#include "FrameServices.h"
 #include "PrintSectionsDialog.h"
 #include "Text.h"
 #include "export/Printing.h"
@@ -17,7 +17,7 @@ namespace kestrel::app {
 void DocumentWindow::print() {
   // Failures other than the printer's input and output (no default printer among them) reach
   // the general error report.
-  frame_.guarded(this, [this] {
+  frame_.runReportingErrors(this, [this] {
     PrintSectionsDialog& selection = frame_.printSectionsDialog();
     if (!services_.dialogs->run(selection)) return;
     const std::vector<std::string> lines = output::reportLines(doc_, selection.sections());

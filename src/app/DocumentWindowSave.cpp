@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "DocumentWindow.h"
-#include "MainWindow.h"
+#include "FrameServices.h"
 #include "SaveSectionsDialog.h"
 #include "Text.h"
 #include "export/SaveCommand.h"
@@ -43,7 +43,7 @@ class WindowSaveUi : public output::SaveCommandUi {
 
 void DocumentWindow::save() {
   // A file that cannot be written reaches the general error report with its name and reason.
-  frame_.guarded(this, [this] {
+  frame_.runReportingErrors(this, [this] {
     WindowSaveUi ui(this, frame_.saveSectionsDialog(), services_);
     output::runSave(doc_, ui);
   });

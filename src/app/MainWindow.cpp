@@ -7,7 +7,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <algorithm>
 #include <exception>
 
 #include "AboutDialog.h"
@@ -30,31 +29,9 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   setAcceptDrops(true);
   recentFiles_ = std::make_unique<RecentFiles>();
   recentFiles_->load();
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::rebuildMenuBar);
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::updateMenus);
 
-  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
-  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
-  openPm->setShortcut(QKeySequence::Open);
-  connect(openPm, &QAction::triggered, this, &MainWindow::openPm);
-  QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
-  openGdfs->setObjectName(QStringLiteral("openGdfs"));
-  connect(openGdfs, &QAction::triggered, this, &MainWindow::openGdfs);
-  QAction* openEeprom = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
-  openEeprom->setObjectName(QStringLiteral("openEeprom"));
-  connect(openEeprom, &QAction::triggered, this, &MainWindow::openEeprom);
-  QAction* openVcf = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
-  openVcf->setObjectName(QStringLiteral("openVcf"));
-  connect(openVcf, &QAction::triggered, this, &MainWindow::openVcf);
-  addRecentFilesMenu(fileMenu_);
-  fileMenu_->addSeparator();
-  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
-  exit->setShortcut(QKeySequence::Quit);
-  connect(exit, &QAction::triggered, this, &MainWindow::quit);
-
-  settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
-  settingsMenu_->setEnabled(false);
-  about_ = new QAction(QStringLiteral("About"), this);
-  connect(about_, &QAction::triggered, this, &MainWindow::about);
+  buildMenus();
 
   saveSectionsDialog_ = new SaveSectionsDialog(this);
   printSectionsDialog_ = new PrintSectionsDialog(this);
@@ -66,8 +43,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
            services_.desktop->openFile(QFile::decodeName(book.writeToNewTemporaryFolder().c_str()));
   });
 
-  ownMenus_ = {{0, fileMenu_->menuAction()}, {1, settingsMenu_->menuAction()}, {5, about_}};
-  rebuildMenuBar();
+  updateMenus();
 
   // Each open dialog proposes the file last chosen in it, in this run or the last.
   settings_ = std::make_unique<WindowSettings>(WindowPlacement::mainWindow(), services_.messages);
@@ -84,10 +60,10 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
 MainWindow::~MainWindow() {
   // A frame destroyed without having closed keeps its placement all the same.
   settings_->save();
-  // The documents go with the frame; the menu bar need not follow them any more.
+  // The windows go with the frame; the menus need not follow them any more.
   disconnect(mdiArea_, nullptr, this, nullptr);
-  for (DocumentWindow* doc : documents())
-    disconnect(doc, nullptr, this, nullptr);
+  for (QMdiSubWindow* sub : mdiArea_->subWindowList())
+    disconnect(sub->widget(), nullptr, this, nullptr);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -106,7 +82,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 QList<DocumentWindow*> MainWindow::documents() const {
   QList<DocumentWindow*> out;
   for (QMdiSubWindow* sub : mdiArea_->subWindowList()) {
-    if (auto* form = qobject_cast<DocumentWindow*>(sub->widget())) out << form;
+    if (auto* document = qobject_cast<DocumentWindow*>(sub->widget())) out << document;
   }
   return out;
 }
@@ -116,26 +92,104 @@ DocumentWindow* MainWindow::activeDocument() const {
   return sub ? qobject_cast<DocumentWindow*>(sub->widget()) : nullptr;
 }
 
-void MainWindow::rebuildMenuBar() {
-  // A group that the active window brings replaces the frame's menus of that group.
-  QList<GroupEntry> entries;
+ChildWindow* MainWindow::activeChild() const {
   QMdiSubWindow* sub = mdiArea_->activeSubWindow();
-  const auto* child = sub != nullptr ? dynamic_cast<const ChildWindow*>(sub->widget()) : nullptr;
-  QList<int> docGroups;
-  if (child) {
-    for (const auto& m : child->menus()) {
-      entries.append({m.group, m.menu->menuAction()});
-      docGroups << m.group;
-    }
-  }
-  for (const auto& e : ownMenus_) {
-    if (!docGroups.contains(e.group)) entries.append(e);
-  }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const GroupEntry& a, const GroupEntry& b) { return a.group < b.group; });
-  menuBar()->clear();
-  for (const auto& e : entries)
-    menuBar()->addAction(e.action);
+  return sub ? qobject_cast<ChildWindow*>(sub->widget()) : nullptr;
+}
+
+void MainWindow::buildMenus() {
+  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
+  openPm->setShortcut(QKeySequence::Open);
+  connect(openPm, &QAction::triggered, this, &MainWindow::openPm);
+  QAction* openGdfs = fileMenu_->addAction(QStringLiteral("Открыть GDFS"));
+  openGdfs->setObjectName(QStringLiteral("openGdfs"));
+  connect(openGdfs, &QAction::triggered, this, &MainWindow::openGdfs);
+  openEeprom_ = fileMenu_->addAction(QStringLiteral("Открыть EEPROM"));
+  openEeprom_->setObjectName(QStringLiteral("openEeprom"));
+  connect(openEeprom_, &QAction::triggered, this, &MainWindow::openEeprom);
+  openVcf_ = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
+  openVcf_->setObjectName(QStringLiteral("openVcf"));
+  connect(openVcf_, &QAction::triggered, this, &MainWindow::openVcf);
+  addRecentFilesMenu(fileMenu_);
+  fileMenu_->addSeparator();
+  exportToExcel_ = addChildCommand(fileMenu_, QStringLiteral("Экспорт в Excel"),
+                                   &ChildWindow::exportToSpreadsheet);
+  exportToExcel_->setObjectName(QStringLiteral("exportToExcel"));
+  save_ = addChildCommand(fileMenu_, QStringLiteral("Сохранить"), &ChildWindow::save);
+  save_->setShortcut(QKeySequence::Save);
+  print_ = addChildCommand(fileMenu_, QStringLiteral("Печать"), &ChildWindow::print);
+  fileInfo_ =
+      addChildCommand(fileMenu_, QStringLiteral("Сведения о файле"), &ChildWindow::showFileInfo);
+  exitSeparator_ = fileMenu_->addSeparator();
+  QAction* exit = fileMenu_->addAction(QStringLiteral("Выход"));
+  exit->setShortcut(QKeySequence::Quit);
+  connect(exit, &QAction::triggered, this, &MainWindow::quit);
+
+  viewMenu_ = new QMenu(QStringLiteral("Вид"), this);
+  connect(viewMenu_->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this,
+          [this] {
+            setTileMode(TileMode::Horizontal);
+            tile();
+          });
+  connect(viewMenu_->addAction(QStringLiteral("Вертикальный")), &QAction::triggered, this, [this] {
+    setTileMode(TileMode::Vertical);
+    tile();
+  });
+  connect(viewMenu_->addAction(QStringLiteral("Каскад")), &QAction::triggered, this,
+          &MainWindow::cascade);
+
+  settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
+  settingsMenu_->setEnabled(false);
+
+  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
+  openExplorer_ = addChildCommand(editMenu_, QStringLiteral("Обозреватель блоков"),
+                                  &ChildWindow::exploreBlocks);
+  savePm_ = addChildCommand(editMenu_, QStringLiteral("Сохранение PM"), &ChildWindow::savePm);
+
+  about_ = new QAction(QStringLiteral("About"), this);
+  connect(about_, &QAction::triggered, this, &MainWindow::about);
+
+  for (QMenu* menu : {fileMenu_, viewMenu_, settingsMenu_, editMenu_})
+    menuBar()->addMenu(menu);
+  menuBar()->addAction(about_);
+}
+
+QAction* MainWindow::addChildCommand(QMenu* menu, const QString& text,
+                                     void (ChildWindow::*command)()) {
+  QAction* action = menu->addAction(text);
+  connect(action, &QAction::triggered, this, [this, command] {
+    if (ChildWindow* child = activeChild()) (child->*command)();
+  });
+  return action;
+}
+
+namespace {
+void showCommand(QAction* action, CommandState state) {
+  action->setVisible(state != CommandState::Hidden);
+  action->setEnabled(state == CommandState::Enabled);
+}
+}  // namespace
+
+void MainWindow::updateMenus() {
+  const ChildWindow* child = activeChild();
+  const Capabilities offered = child != nullptr ? child->capabilities() : Capabilities{};
+  showCommand(openEeprom_, offered.openEeprom);
+  showCommand(openVcf_, offered.openVcf);
+  showCommand(exportToExcel_, offered.exportToExcel);
+  showCommand(save_, offered.save);
+  showCommand(print_, offered.print);
+  // Printing that cannot run offers no shortcut either.
+  print_->setShortcut(offered.print == CommandState::Enabled ? QKeySequence(QKeySequence::Print)
+                                                             : QKeySequence());
+  showCommand(fileInfo_, offered.fileInfo);
+  exitSeparator_->setVisible(exportToExcel_->isVisible() || save_->isVisible() ||
+                             print_->isVisible() || fileInfo_->isVisible());
+  showCommand(openExplorer_, offered.blockExplorer);
+  showCommand(savePm_, offered.savePm);
+  viewMenu_->menuAction()->setVisible(child != nullptr);
+  editMenu_->menuAction()->setVisible(openExplorer_->isVisible() || savePm_->isVisible());
+  fillRecentFilesMenu(recentFilesMenu_);
 }
 
 QStringList MainWindow::ask(OpenDialog& dialog) {
@@ -145,24 +199,27 @@ QStringList MainWindow::ask(OpenDialog& dialog) {
   return files;
 }
 
-QMdiSubWindow* MainWindow::addSubWindow(QWidget* window) {
+QMdiSubWindow* MainWindow::addSubWindow(ChildWindow* window) {
   QMdiSubWindow* sub = mdiArea_->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  // The window's menus leave the menu bar with it.
-  connect(window, &QObject::destroyed, this, &MainWindow::rebuildMenuBar, Qt::QueuedConnection);
+  connect(window, &ChildWindow::capabilitiesChanged, this, [this, window] {
+    if (window == activeChild()) updateMenus();
+  });
+  // The window's commands leave the menus with it.
+  connect(window, &QObject::destroyed, this, &MainWindow::updateMenus, Qt::QueuedConnection);
   return sub;
 }
 
 DocumentWindow* MainWindow::createDocument(const QString& caption) {
-  auto* form = new DocumentWindow(*this, services_);
-  QMdiSubWindow* sub = addSubWindow(form);
-  form->setCaption(caption);
+  auto* window = new DocumentWindow(*this, services_);
+  QMdiSubWindow* sub = addSubWindow(window);
+  window->setCaption(caption);
   sub->show();
   mdiArea_->setActiveSubWindow(sub);
-  return form;
+  return window;
 }
 
-QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
+QMdiSubWindow* MainWindow::addChildWindow(ChildWindow* window, QSize size) {
   QMdiSubWindow* sub = addSubWindow(window);
   sub->resize(size);
   sub->show();
@@ -170,22 +227,7 @@ QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
   return sub;
 }
 
-QMenu* MainWindow::makeArrangeMenu(QWidget* owner) {
-  auto* menu = new QMenu(QStringLiteral("Вид"), owner);
-  connect(menu->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this, [this] {
-    setTileMode(TileMode::Horizontal);
-    tile();
-  });
-  connect(menu->addAction(QStringLiteral("Вертикальный")), &QAction::triggered, this, [this] {
-    setTileMode(TileMode::Vertical);
-    tile();
-  });
-  connect(menu->addAction(QStringLiteral("Каскад")), &QAction::triggered, this,
-          &MainWindow::cascade);
-  return menu;
-}
-
-void MainWindow::guarded(QWidget* parent, const std::function<void()>& command) {
+void MainWindow::runReportingErrors(QWidget* parent, const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {

@@ -1,6 +1,6 @@
 #pragma once
-// The frame of the multi-document interface: the open commands, the merged menu bar, and the
-// arrangement of the document windows.
+// The frame of the multi-document interface: the open commands, the menus and their actions,
+// and the arrangement of the document windows. The menus show what the active window offers.
 
 #include <QList>
 #include <QMainWindow>
@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 
+#include "ChildWindow.h"
 #include "Dialogs.h"
+#include "FrameServices.h"
 #include "RecentFiles.h"
 #include "export/XlsxSpreadsheet.h"
 #include "readers/kind/FileKind.h"
@@ -27,7 +29,7 @@ class SaveSectionsDialog;
 class PrintSectionsDialog;
 class WindowSettings;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public FrameServices {
   Q_OBJECT
  public:
   // An open dialog's settings: its filter and the file it proposes.
@@ -44,13 +46,16 @@ class MainWindow : public QMainWindow {
   QMdiArea* mdiArea() const { return mdiArea_; }
   QList<DocumentWindow*> documents() const;
   DocumentWindow* activeDocument() const;
-  const AppServices& services() const { return services_; }
-  // The save command's section dialog, one for the whole run.
-  SaveSectionsDialog& saveSectionsDialog() const { return *saveSectionsDialog_; }
-  // The spreadsheet application of the whole run: each export starts it anew.
-  output::XlsxSpreadsheet& spreadsheet() const { return *spreadsheet_; }
-  // The print command's section dialog, one for the whole run.
-  PrintSectionsDialog& printSectionsDialog() const { return *printSectionsDialog_; }
+  // The window whose commands the menus run: the active one, or none.
+  ChildWindow* activeChild() const;
+
+  // FrameServices
+  const AppServices& services() const override { return services_; }
+  SaveSectionsDialog& saveSectionsDialog() const override { return *saveSectionsDialog_; }
+  PrintSectionsDialog& printSectionsDialog() const override { return *printSectionsDialog_; }
+  output::XlsxSpreadsheet& spreadsheet() const override { return *spreadsheet_; }
+  void runReportingErrors(QWidget* parent, const std::function<void()>& command) override;
+  QMdiSubWindow* addChildWindow(ChildWindow* window, QSize size) override;
 
   OpenDialog openPmDialog{QStringLiteral("PM|*.pm*"), {}, false};
   OpenDialog openGdfsDialog{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
@@ -64,14 +69,6 @@ class MainWindow : public QMainWindow {
   void tile();
   void cascade();
 
-  // The "Вид" menu of a child window: the arrangements of the frame's windows.
-  QMenu* makeArrangeMenu(QWidget* owner);
-  // Shows a window of the frame that is not a document (an explorer) at its own size.
-  QMdiSubWindow* addChildWindow(QWidget* window, QSize size);
-
-  // Runs a command; a failure reaches the general error report instead of ending the program.
-  void guarded(QWidget* parent, const std::function<void()>& command);
-
   // Opens files as the open command of their kind does once they are chosen: a PM dump, a GDFS
   // dump or an EEPROM image in a new document window, any number of vCard files together in
   // one. Each file goes to the top of the recent files.
@@ -80,9 +77,16 @@ class MainWindow : public QMainWindow {
   // ending, all vCard files together in one document; a file of no known kind is named in a
   // warning.
   void openByName(const QStringList& files);
-  // Adds the submenu of the files opened last to a "Файл" menu.
-  void addRecentFilesMenu(QMenu* fileMenu);
   const RecentFiles& recentFiles() const { return *recentFiles_; }
+
+  // The commands the menus run on the active window.
+  QAction* exportToExcelAction() const { return exportToExcel_; }
+  QAction* saveAction() const { return save_; }
+  QAction* printAction() const { return print_; }
+  QAction* fileInfoAction() const { return fileInfo_; }
+  QAction* openExplorerAction() const { return openExplorer_; }
+  QAction* savePmAction() const { return savePm_; }
+  QMenu* editMenu() const { return editMenu_; }
 
  public slots:
   void openPm();
@@ -95,8 +99,8 @@ class MainWindow : public QMainWindow {
   void quit();
   // "About": the credits box, shown modally.
   void about();
-  // Shows the frame's menus merged with the active document's, ordered by group number.
-  void rebuildMenuBar();
+  // Shows and enables the menus' commands as the active window offers them.
+  void updateMenus();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -105,16 +109,17 @@ class MainWindow : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  struct GroupEntry {
-    int group;
-    QAction* action;
-  };
+  void buildMenus();
   // Asks with the dialog; the chosen files, or none when the user cancelled.
   QStringList ask(OpenDialog& dialog);
   // Puts the window into a sub-window of its own that closes for good.
-  QMdiSubWindow* addSubWindow(QWidget* window);
+  QMdiSubWindow* addSubWindow(ChildWindow* window);
   // A new document window owned by the frame, captioned and shown.
   DocumentWindow* createDocument(const QString& caption);
+  // An action of the menus that runs a command of the active window.
+  QAction* addChildCommand(QMenu* menu, const QString& text, void (ChildWindow::*command)());
+  // Adds the submenu of the files opened last to the "Файл" menu.
+  void addRecentFilesMenu(QMenu* fileMenu);
   void fillRecentFilesMenu(QMenu* menu);
   // Opens a file of the recent list; a file that is gone is told and leaves the list.
   void openRecentFile(const RecentFiles::Entry& entry);
@@ -122,10 +127,24 @@ class MainWindow : public QMainWindow {
   AppServices services_;
   QMdiArea* mdiArea_ = nullptr;
   TileMode tileMode_ = TileMode::Horizontal;
-  QList<GroupEntry> ownMenus_;
+
   QMenu* fileMenu_ = nullptr;
+  QMenu* viewMenu_ = nullptr;
   QMenu* settingsMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QMenu* recentFilesMenu_ = nullptr;
+  QAction* openEeprom_ = nullptr;
+  QAction* openVcf_ = nullptr;
+  QAction* exportToExcel_ = nullptr;
+  QAction* save_ = nullptr;
+  QAction* print_ = nullptr;
+  QAction* fileInfo_ = nullptr;
+  // Parts the document commands from the exit; hidden with them.
+  QAction* exitSeparator_ = nullptr;
+  QAction* openExplorer_ = nullptr;
+  QAction* savePm_ = nullptr;
   QAction* about_ = nullptr;
+
   SaveSectionsDialog* saveSectionsDialog_ = nullptr;
   PrintSectionsDialog* printSectionsDialog_ = nullptr;
   std::unique_ptr<output::XlsxSpreadsheet> spreadsheet_;

@@ -53,7 +53,7 @@ void MainWindow::openVcf() {
 
 void MainWindow::openFiles(FileKind kind, const QStringList& files) {
   if (files.isEmpty()) return;
-  guarded(this, [&] {
+  runReportingErrors(this, [&] {
     DocumentWindow* form = createDocument(files.front());
     switch (kind) {
       case FileKind::Pm:
@@ -112,11 +112,12 @@ void MainWindow::dropEvent(QDropEvent* event) {
 }
 
 void MainWindow::addRecentFilesMenu(QMenu* fileMenu) {
-  QMenu* recent = fileMenu->addMenu(QStringLiteral("Последние файлы"));
-  recent->setObjectName(QStringLiteral("recentFiles"));
-  // Filled as it opens, so that every window's menu shows the list as it stands.
-  connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentFilesMenu(recent); });
-  fillRecentFilesMenu(recent);
+  recentFilesMenu_ = fileMenu->addMenu(QStringLiteral("Последние файлы"));
+  recentFilesMenu_->setObjectName(QStringLiteral("recentFiles"));
+  // Filled as it opens and as another window becomes active, so that it shows the list as it
+  // stands.
+  connect(recentFilesMenu_, &QMenu::aboutToShow, this,
+          [this] { fillRecentFilesMenu(recentFilesMenu_); });
 }
 
 void MainWindow::fillRecentFilesMenu(QMenu* menu) {

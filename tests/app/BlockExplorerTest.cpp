@@ -76,18 +76,18 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.openPm();
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
-    QVERIFY(doc->editMenu()->menuAction()->isVisible());
-    doc->openExplorerAction()->trigger();
+    QVERIFY(frame.editMenu()->menuAction()->isVisible());
+    frame.openExplorerAction()->trigger();
     BlockExplorerWindow* explorer = doc->explorer();
     QVERIFY(explorer);
     QCOMPARE(explorer->windowTitle(), QStringLiteral("Ковыряем файл"));
     QCOMPARE(frame.mdiArea()->activeSubWindow()->widget(), explorer);
 
-    // The explorer's own menus stand in the frame's menu bar; its printing is disabled.
+    // The menus show the explorer's commands; its printing is disabled.
     QMenu* file = frame.menuBar()->actions()[0]->menu();
     QStringList disabled;
     for (QAction* a : file->actions()) {
-      if (!a->isSeparator() && !a->isEnabled()) disabled << a->text();
+      if (a->isVisible() && !a->isSeparator() && !a->isEnabled()) disabled << a->text();
     }
     QCOMPARE(disabled, (QStringList{QStringLiteral("Открыть EEPROM"), QStringLiteral("Печать")}));
 
@@ -113,11 +113,14 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     clickBox(explorer->recordList(), 1);
     clickBox(explorer->blockList(), 1);
     QCOMPARE(texts(explorer->recordList()), (QStringList{"-1"}));
-    QVERIFY(doc->savePmAction()->isEnabled());
 
+    // Back on the document, its menu writes the marked blocks.
+    QMdiSubWindow* explorerSub = frame.mdiArea()->activeSubWindow();
+    frame.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(doc->parentWidget()));
+    QVERIFY(frame.savePmAction()->isEnabled());
     const QString target = QString::fromStdString(dir.file("cut"));
     files.saveAnswers = {{target, 1}};
-    doc->savePmAction()->trigger();
+    frame.savePmAction()->trigger();
     QCOMPARE(files.saveRequests.back().filter, QStringLiteral(".pm|*.pm*"));
     QVERIFY(messages.errors.isEmpty());
     QCOMPARE(kestrel::test::readFile(dir.file("cut.pm")), std::string("[4]\r\n3=0AFF00\r\n"));
@@ -128,13 +131,14 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     QCOMPARE(popup.size(), 2);
     QCOMPARE(popup[0]->text(), QStringLiteral("Убрать все"));
     popup[0]->trigger();
-    QVERIFY(!doc->savePmAction()->isEnabled());
+    QVERIFY(!frame.savePmAction()->isEnabled());
     popup[1]->trigger();
-    QVERIFY(doc->savePmAction()->isEnabled());
+    QVERIFY(frame.savePmAction()->isEnabled());
     QCOMPARE(texts(explorer->blockList()), (QStringList{"+4", "+9"}));
 
     // The grid goes to the spreadsheet as its one sheet.
-    explorer->findChild<QAction*>(QStringLiteral("exportToExcel"))->trigger();
+    frame.mdiArea()->setActiveSubWindow(explorerSub);
+    frame.exportToExcelAction()->trigger();
     QCOMPARE(desktop.opened.size(), 1);
     QVERIFY(desktop.opened[0].endsWith(QStringLiteral(".xlsx")));
   }
@@ -149,11 +153,11 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     const std::string before = kestrel::test::readFile(path.toStdString());
 
     doc->document().setStatus("busy");
-    doc->savePmAction()->trigger();  // no answer: cancelled
+    frame.savePmAction()->trigger();  // no answer: cancelled
     QCOMPARE(doc->statusPanel()->text(), QString());
 
     files.saveAnswers = {{path.chopped(3), 1}};
-    doc->savePmAction()->trigger();
+    frame.savePmAction()->trigger();
     QCOMPARE(messages.errors.size(), 1);
     QVERIFY(messages.errors[0].contains(QStringLiteral("phone.pm")));
     QCOMPARE(kestrel::test::readFile(path.toStdString()), before);

@@ -75,8 +75,8 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     QCOMPARE(kestrel::app::qs(book.cell(0, 1)), QStringLiteral("Анна"));
     QCOMPARE(kestrel::app::qs(book.cell(1, 1)), QStringLiteral("Bob"));
     QCOMPARE(doc->view(book)->model()->rowCount(), 2);
-    QVERIFY(doc->saveAction()->isEnabled());
-    QVERIFY(doc->exportToExcelAction()->isEnabled());
+    QVERIFY(frame.saveAction()->isEnabled());
+    QVERIFY(frame.exportToExcelAction()->isEnabled());
     QVERIFY(messages.informations.isEmpty());
   }
 
@@ -88,7 +88,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QCOMPARE(doc->document().phonebook.rowCount(), 1u);
-    QVERIFY(!doc->saveAction()->isEnabled());
+    QVERIFY(!frame.saveAction()->isEnabled());
     QVERIFY(messages.informations.isEmpty());
     QVERIFY(messages.errors.isEmpty());
   }
@@ -107,7 +107,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
 
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("list.txt"), 1}};
     answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
     QCOMPARE(files.saveRequests[0].filter, kestrel::app::qs(kestrel::output::kSaveFilter));
     QCOMPARE(text(path("list.txt.txt")),
@@ -117,13 +117,13 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     // The ticks stay for the next save.
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("list"), 2}};
     answerSections(nullptr, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(text(path("list.csv")),
              QStringLiteral("N п/п;ФИО;Номера\r\n1;Анна;111\r\n2;Bob;\r\n"));
 
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("cards"), 4}};
     answerSections(nullptr, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(utf8Text(path("cards/1.vcf")),
              QStringLiteral("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=8BIT:Анна\r\n"
                             "TEL;WORK;VOICE:111\r\nEND:VCARD\r\n"));
@@ -132,7 +132,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
 
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("cards"), 5}};
     answerSections(nullptr, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(messages.warnings, QStringList{QStringLiteral("Ошибка при создании директории")});
     QVERIFY(messages.errors.isEmpty());
   }
@@ -140,11 +140,11 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   void writeFailureReachesTheErrorReport() {
     MainWindow frame(services());
     frame.show();
-    DocumentWindow* doc = openTwoCards(frame);
+    QVERIFY(openTwoCards(frame));
     const QString target = path("anna.vcf") + QStringLiteral("/report");
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{target, 3}};
     answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(messages.errors.size(), 1);
     QVERIFY2(messages.errors[0].contains(target + QStringLiteral(".csv")),
              qPrintable(messages.errors[0]));
@@ -155,17 +155,17 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   void sectionDialogWithoutOkStops() {
     MainWindow frame(services());
     frame.show();
-    DocumentWindow* doc = openTwoCards(frame);
+    QVERIFY(openTwoCards(frame));
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{path("never"), 1}};
     answerSections(nullptr, false);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QVERIFY(files.saveRequests.isEmpty());
     QVERIFY(!QFile::exists(path("never.txt")));
 
     // A cancelled save dialog writes nothing either.
     files.saveAnswers = {kestrel::app::FileDialogs::SaveAnswer{}};
     answerSections(nullptr, true);
-    doc->saveAction()->trigger();
+    frame.saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
     QVERIFY(messages.errors.isEmpty());
   }

@@ -70,7 +70,8 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
     }
     explorer->unmarkAll();
     explorer->markAll();
-    if (doc->exportToExcelAction()->isEnabled()) doc->exportToSpreadsheet();
+    if (doc->capabilities().exportToExcel == kestrel::app::CommandState::Enabled)
+      doc->exportToSpreadsheet();
     doc->save();  // the section dialog is not answered: cancelled
   }
 

@@ -42,7 +42,7 @@ class FileInfoTest : public kestrel::app::test::DialogTest {
       info.copyButton()->click();
       return true;
     });
-    doc->fileInfoAction()->trigger();
+    frame.fileInfoAction()->trigger();
     QCOMPARE(dialogs.shown, 1);
     const QString expected =
         QStringLiteral("Файл: %1\nРазмер: %2 байт\nИзменён: %3\nSHA-256: %4\nMD5: %5");

@@ -64,7 +64,7 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
              (QList<int>{0, kestrel::kCallStatus, kestrel::kCallPhone, kestrel::kCallDate}));
     QCOMPARE(calls->model()->index(0, kestrel::kCallStatus).data().toString(),
              QStringLiteral("Входящие"));
-    QVERIFY(doc->saveAction()->isEnabled());
+    QVERIFY(frame.saveAction()->isEnabled());
   }
 
   void demoDumpOpensWithoutMessages() {

@@ -131,7 +131,7 @@ class PrintingTest : public kestrel::app::test::DialogTest {
         print.callsBox->setChecked(true);
         return false;
       });
-    window.printAction()->trigger();
+    window.print();
     window.print();
     QCOMPARE(seen.size(), 2);
     QVERIFY(!seen[0].phonebook && !seen[0].calls && !seen[0].calendar);

@@ -53,7 +53,7 @@ void ListWidgetCheckList::clear() {
 
 int ListWidgetCheckList::append(const std::string& text) {
   const QScopedValueRollback guard(changing_, true);
-  auto* item = new QListWidgetItem(qs(text));
+  auto* item = new QListWidgetItem(toQString(text));
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
   item->setCheckState(Qt::Unchecked);
   list_.addItem(item);
@@ -98,7 +98,7 @@ BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, FrameServices
   font.setPixelSize(kGridFontPixels);
   gridView_->setFont(font);
   gridView_->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
-  gridView_->setToolTip(qs(grid_.hint()));
+  gridView_->setToolTip(toQString(grid_.hint()));
   // A byte column is narrower than the style's smallest section.
   gridView_->horizontalHeader()->setMinimumSectionSize(1);
   gridModel_->applyWidths(*gridView_);
@@ -192,9 +192,10 @@ void BlockExplorerWindow::exportToSpreadsheet() {
   static const std::vector<std::string> letters = makeColumnLetters(kGridLetterCount);
   const ResultTable* tables[] = {&grid_};
   frame_.runReportingErrors(this, [&] {
-    output::exportTablesToSpreadsheet(
-        tables, letters, frame_.spreadsheet(),
-        [this](std::string_view text) { frame_.services().messages->warning(this, qs(text)); });
+    output::exportTablesToSpreadsheet(tables, letters, frame_.spreadsheet(),
+                                      [this](std::string_view text) {
+                                        frame_.services().messages->warning(this, toQString(text));
+                                      });
   });
 }
 

@@ -44,7 +44,7 @@ constexpr int kSectionListWidth = 60;
 DocumentWindow::DocumentWindow(FrameServices& frame, const AppServices& services, QWidget* parent)
     : ChildWindow(parent), frame_(frame), services_(services) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(qs(doc_.caption));
+  setWindowTitle(toQString(doc_.caption));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -106,7 +106,7 @@ QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& capt
   header->setSortIndicator(-1, Qt::AscendingOrder);
   header->setSortIndicatorClearable(true);
   view->setSortingEnabled(true);
-  view->setToolTip(qs(table.hint()));
+  view->setToolTip(toQString(table.hint()));
   view->setWordWrap(false);
 
   auto* copy = new QAction(view);
@@ -226,7 +226,7 @@ QTableView* DocumentWindow::view(const ResultTable& table) const {
 }
 
 void DocumentWindow::setCaption(const QString& caption) {
-  doc_.caption = cp(caption);
+  doc_.caption = fromQString(caption);
   setWindowTitle(caption);
 }
 
@@ -254,7 +254,7 @@ void DocumentWindow::tablesChanged() {
 void DocumentWindow::showMemo() {
   QStringList lines;
   for (const auto& line : doc_.memo)
-    lines << qs(line);
+    lines << toQString(line);
   decodedText_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
@@ -266,13 +266,13 @@ void DocumentWindow::applyWidths() {
 void DocumentWindow::showState() {
   commandsChanged();
   blockListChanged();
-  statusPanel_->setText(qs(doc_.status()));
+  statusPanel_->setText(toQString(doc_.status()));
   progressBar_->setMaximum(std::max(doc_.progressMaximum(), 1));
   progressBar_->setValue(doc_.progressPosition());
 }
 
 void DocumentWindow::statusChanged(std::string_view text) {
-  statusPanel_->setText(qs(text));
+  statusPanel_->setText(toQString(text));
   if (text.empty() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
     statusBar_->repaint();
     lastRepaint_.restart();
@@ -309,11 +309,11 @@ void DocumentWindow::commandsChanged() {
 void DocumentWindow::blockListChanged() {
   blockNames_->clear();
   for (const auto& line : doc_.blockList())
-    blockNames_->addItem(qs(line));
+    blockNames_->addItem(toQString(line));
 }
 
 void DocumentWindow::showMessage(std::string_view text) {
-  services_.messages->information(this, qs(text));
+  services_.messages->information(this, toQString(text));
 }
 
 namespace {
@@ -326,7 +326,7 @@ QString fileErrorText(const IoError& error) {
 }  // namespace
 
 void DocumentWindow::showMessage(std::string_view text, const IoError& cause) {
-  services_.messages->informationWithDetail(this, qs(text), fileErrorText(cause));
+  services_.messages->informationWithDetail(this, toQString(text), fileErrorText(cause));
 }
 
 void DocumentWindow::showFileError(const IoError& cause) {

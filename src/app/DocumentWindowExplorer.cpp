@@ -58,7 +58,7 @@ void DocumentWindow::showSectionLines() {
         explorer::sectionLines(doc_, selectedLine(*blockNames_, doc_.blockList()));
     sectionLines_->clear();
     for (const auto& line : lines)
-      sectionLines_->addItem(qs(line));
+      sectionLines_->addItem(toQString(line));
     sectionLineTexts_ = std::move(lines);
   });
 }

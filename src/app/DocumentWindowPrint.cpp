@@ -26,7 +26,7 @@ void DocumentWindow::print() {
     QPrinter printer(defaultPrinter, QPrinter::HighResolution);
     print::QtTextPrinter device(printer, defaultPrinter.printerName().toStdString());
     output::printLines(lines, device, [this](std::string_view text) {
-      services_.messages->error(this, qs(text));
+      services_.messages->error(this, toQString(text));
     });
   });
 }

@@ -25,13 +25,15 @@ class WindowSaveUi : public output::SaveCommandUi {
 
   std::optional<output::SaveTarget> askTarget() override {
     const auto answer = services_.files->getSaveFileName(
-        window_, FileDialogs::SaveRequest{qs(output::kSaveFilter), {}});
+        window_, FileDialogs::SaveRequest{toQString(output::kSaveFilter), {}});
     if (!answer) return std::nullopt;
     return output::SaveTarget{QFile::encodeName(answer->fileName).toStdString(),
                               answer->filterIndex};
   }
 
-  void warning(std::string_view text) override { services_.messages->warning(window_, qs(text)); }
+  void warning(std::string_view text) override {
+    services_.messages->warning(window_, toQString(text));
+  }
 
  private:
   QWidget* window_;

@@ -32,10 +32,10 @@ void onMessage(j_common_ptr info, int level) {
 void dropMessage(j_common_ptr) {}
 
 // Runs one step of libjpeg calls; false when libjpeg reported an error in it. The jump leaves
-// only the step's own frames, which hold nothing to destroy: every object with a destructor
+// only the step's own calls, which hold nothing to destroy: every object with a destructor
 // lives outside, and nothing set inside is read after a jump.
 template <typename Step>
-bool guarded(ErrorManager& errors, Step step) {
+bool jpegStepSucceeded(ErrorManager& errors, Step step) {
   if (setjmp(errors.jump) != 0) return false;
   step();
   return true;
@@ -66,13 +66,13 @@ DecodedJpeg decodeJpeg(QByteArrayView bytes) {
 
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto size = static_cast<unsigned long>(bytes.size());
-  if (!guarded(d.errors, [info, data, size] {
+  if (!jpegStepSucceeded(d.errors, [info, data, size] {
         jpeg_create_decompress(info);
         jpeg_mem_src(info, data, size);
       }))
     return d.failure();
   d.created = true;
-  if (!guarded(d.errors, [info] { jpeg_read_header(info, TRUE); })) return d.failure();
+  if (!jpegStepSucceeded(d.errors, [info] { jpeg_read_header(info, TRUE); })) return d.failure();
 
   if (static_cast<qint64>(info->image_width) * info->image_height > kMaxJpegPixels) {
     return {QImage(), QStringLiteral("Picture too large: %1 x %2")
@@ -80,7 +80,7 @@ DecodedJpeg decodeJpeg(QByteArrayView bytes) {
                           .arg(info->image_height)};
   }
   info->out_color_space = JCS_RGB;
-  if (!guarded(d.errors, [info] { jpeg_start_decompress(info); })) return d.failure();
+  if (!jpegStepSucceeded(d.errors, [info] { jpeg_start_decompress(info); })) return d.failure();
   if (info->output_components != 3) return {QImage(), QStringLiteral("Not an RGB picture")};
 
   QImage image(static_cast<int>(info->output_width), static_cast<int>(info->output_height),
@@ -88,7 +88,7 @@ DecodedJpeg decodeJpeg(QByteArrayView bytes) {
   if (image.isNull()) return {QImage(), QStringLiteral("No memory for the picture")};
   uchar* const bits = image.bits();
   const qsizetype stride = image.bytesPerLine();
-  if (!guarded(d.errors, [info, bits, stride] {
+  if (!jpegStepSucceeded(d.errors, [info, bits, stride] {
         while (info->output_scanline < info->output_height) {
           JSAMPROW row = bits + stride * info->output_scanline;
           jpeg_read_scanlines(info, &row, 1);

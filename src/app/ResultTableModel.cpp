@@ -20,14 +20,14 @@ int ResultTableModel::columnCount(const QModelIndex& parent) const {
 QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
   if (static_cast<std::size_t>(index.row()) >= table_.rowCount()) return {};
-  return qs(
+  return toQString(
       table_.cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
 }
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section < 0 || static_cast<std::size_t>(section) >= table_.columnCount()) return {};
-  return qs(table_.columnCaption(static_cast<std::size_t>(section)));
+  return toQString(table_.columnCaption(static_cast<std::size_t>(section)));
 }
 
 void ResultTableModel::beginTableChange() {

@@ -25,7 +25,8 @@ bool TableFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const
   const auto row = static_cast<std::size_t>(sourceRow);
   if (row >= table_.rowCount()) return false;
   for (std::size_t c = 0; c < table_.columnCount(); ++c) {
-    if (table_.columnWidth(c) > 0 && qs(table_.cell(row, c)).contains(text_, Qt::CaseInsensitive))
+    if (table_.columnWidth(c) > 0 &&
+        toQString(table_.cell(row, c)).contains(text_, Qt::CaseInsensitive))
       return true;
   }
   return false;

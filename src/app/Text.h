@@ -9,13 +9,13 @@
 
 namespace kestrel::app {
 
-inline QString qs(std::string_view cp1251Text) {
+inline QString toQString(std::string_view cp1251Text) {
   return QString::fromStdString(toUtf8(cp1251Text));
 }
 
 // A name the user typed or chose, as windows-1251 text; characters the code page lacks become
 // a close letter or "?".
-inline std::string cp(const QString& text) {
+inline std::string fromQString(const QString& text) {
   return fromUtf8(text.toStdString()).value_or(std::string());
 }
 

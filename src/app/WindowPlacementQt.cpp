@@ -46,32 +46,32 @@ void setSettingsFolder(const QString& folder) {
   folderOverride() = folder;
 }
 
-// The window's outer frame as the placement rules see it. What it last saw is kept, so that a
+// The window's outer widget as the placement rules see it. What it last saw is kept, so that a
 // window destroyed together with its parent still writes where it stood.
-class WindowSettings::Frame : public PlacedWindow {
+class WindowSettings::PlacedWidget : public PlacedWindow {
  public:
-  explicit Frame(QWidget* widget) : widget_(widget) { follow(); }
+  explicit PlacedWidget(QWidget* widget) : widget_(widget) { follow(); }
 
   QWidget* widget() const { return widget_; }
 
-  // Takes in the frame as it stands now.
+  // Takes in the widget as it stands now.
   void follow() {
     if (!widget_) return;
-    // A top-level window's position includes the frame the window system draws; a sub-window
-    // draws its own frame, so its geometry is the frame.
-    const QRect frame = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
+    // A top-level window's position includes the border the window system draws; a
+    // sub-window draws its own border, so its geometry is the whole of it.
+    const QRect outer = widget_->isWindow() ? widget_->frameGeometry() : widget_->geometry();
     const Qt::WindowStates state = widget_->windowState();
     seen_.flags = 0;
     if (state & Qt::WindowMinimized) {
       seen_.show = ShowState::Minimized;
-      seen_.minimizedPosition = {frame.x(), frame.y()};
+      seen_.minimizedPosition = {outer.x(), outer.y()};
       if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) seen_.flags = kRestoreToMaximized;
     } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
       seen_.show = ShowState::Maximized;
-      seen_.maximizedPosition = {frame.x(), frame.y()};
+      seen_.maximizedPosition = {outer.x(), outer.y()};
     } else {
       seen_.show = ShowState::Normal;
-      seen_.normal = toWindowRect(frame);
+      seen_.normal = toWindowRect(outer);
     }
     if (QScreen* screen = widget_->screen()) {
       metrics_ = ScreenMetrics{screen->geometry().width(), screen->geometry().height(),
@@ -98,16 +98,16 @@ class WindowSettings::Frame : public PlacedWindow {
     seen_.minimizedPosition = placement.minimizedPosition;
     seen_.maximizedPosition = placement.maximizedPosition;
     if (!widget_) return;
-    const QRect frame(placement.normal.left, placement.normal.top,
+    const QRect outer(placement.normal.left, placement.normal.top,
                       static_cast<int>(placement.normal.width()),
                       static_cast<int>(placement.normal.height()));
     if (widget_->isWindow()) {
-      // move() places a window's frame; resize() sizes what lies inside it.
+      // move() places a window with its border; resize() sizes what lies inside it.
       const QSize border = widget_->frameGeometry().size() - widget_->geometry().size();
-      widget_->move(frame.topLeft());
-      widget_->resize(frame.size() - border);
+      widget_->move(outer.topLeft());
+      widget_->resize(outer.size() - border);
     } else {
-      widget_->setGeometry(frame);
+      widget_->setGeometry(outer);
     }
     follow();
   }
@@ -151,9 +151,9 @@ void WindowSettings::report(const QString& text) const {
   if (messages_ != nullptr) messages_->error(nullptr, text);
 }
 
-void WindowSettings::restore(QWidget* frame) {
-  if (frame_ || frame == nullptr) return;
-  frame_ = std::make_unique<Frame>(frame);
+void WindowSettings::restore(QWidget* outer) {
+  if (placed_ || outer == nullptr) return;
+  placed_ = std::make_unique<PlacedWidget>(outer);
   IniFile settings;
   try {
     const QString path =
@@ -167,12 +167,12 @@ void WindowSettings::restore(QWidget* frame) {
   } catch (const std::exception& e) {
     report(QString::fromStdString(e.what()));
   }
-  placement_.restore(settings, *frame_);
-  frame->installEventFilter(this);
+  placement_.restore(settings, *placed_);
+  outer->installEventFilter(this);
 }
 
 void WindowSettings::save() {
-  if (frame_) frame_->follow();
+  if (placed_) placed_->follow();
   write();
 }
 
@@ -181,7 +181,7 @@ void WindowSettings::saveAsLastSeen() {
 }
 
 void WindowSettings::write() {
-  if (saved_ || !frame_) return;
+  if (saved_ || !placed_) return;
   saved_ = true;
   try {
     const QString folder = settingsFolder();
@@ -195,7 +195,7 @@ void WindowSettings::write() {
       settings = IniFile::parse(
           std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     }
-    placement_.save(settings, *frame_);
+    placement_.save(settings, *placed_);
     writeWholeFile(localName(path), settings.text());
   } catch (const std::exception& e) {
     report(QString::fromStdString(e.what()));
@@ -203,13 +203,13 @@ void WindowSettings::write() {
 }
 
 bool WindowSettings::eventFilter(QObject* watched, QEvent* event) {
-  if (frame_ && watched == frame_->widget()) {
+  if (placed_ && watched == placed_->widget()) {
     switch (event->type()) {
       case QEvent::Move:
       case QEvent::Resize:
       case QEvent::WindowStateChange:
       case QEvent::Show:
-        frame_->follow();
+        placed_->follow();
         break;
       default:
         break;

@@ -29,28 +29,28 @@ class WindowSettings : public QObject {
 
   WindowPlacement& placement() { return placement_; }
 
-  // Reads the section and places frame, the window's outer widget (a top-level window or the
+  // Reads the section and places outer, the window's outer widget (a top-level window or the
   // sub-window a document sits in); afterwards follows where the user moves it. Only the first
   // call restores.
-  void restore(QWidget* frame);
-  // Writes the section as the frame stands; only once, and not for a window that was never
-  // shown.
+  void restore(QWidget* outer);
+  // Writes the section as the outer widget stands; only once, and not for a window that was
+  // never shown.
   void save();
-  // The same as the frame stood when last seen, for a window whose frame may be going already
-  // (a document window destroyed with the main window).
+  // The same as the outer widget stood when last seen, for a window whose sub-window may be
+  // going already (a document window destroyed with the main window).
   void saveAsLastSeen();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class Frame;
+  class PlacedWidget;
   void report(const QString& text) const;
   void write();
 
   WindowPlacement placement_;
   MessageBoxes* messages_;
-  std::unique_ptr<Frame> frame_;
+  std::unique_ptr<PlacedWidget> placed_;
   bool saved_ = false;
 };
 

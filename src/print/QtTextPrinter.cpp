@@ -10,7 +10,7 @@ namespace kestrel::print {
 
 namespace {
 
-QString fromCp1251(std::string_view text) {
+QString toQString(std::string_view text) {
   return QString::fromStdString(toUtf8(text));
 }
 
@@ -21,7 +21,7 @@ class QtTextPrinter::Metrics : public output::TextMetrics {
   explicit Metrics(const QFontMetrics& font) : font_(font) {}
   int characterHeight() const override { return font_.height(); }
   int textWidth(std::string_view cp1251Text) const override {
-    return font_.horizontalAdvance(fromCp1251(cp1251Text));
+    return font_.horizontalAdvance(toQString(cp1251Text));
   }
   int averageCharacterWidth() const override { return font_.averageCharWidth(); }
   int ascent() const { return font_.ascent(); }
@@ -64,7 +64,7 @@ void QtTextPrinter::drawPlacedTexts() {
     for (; drawn_ < texts.size(); ++drawn_) {
       const output::PlacedText& placed = texts[drawn_];
       // The layout gives the top of the line; the painter wants the baseline.
-      painter_.drawText(QPoint(placed.x, placed.y + metrics_->ascent()), fromCp1251(placed.text));
+      painter_.drawText(QPoint(placed.x, placed.y + metrics_->ascent()), toQString(placed.text));
     }
     if (page_ + 1 == pages.size()) return;
     if (!device_.newPage()) throw IoError(deviceName_, "a new page cannot be started");

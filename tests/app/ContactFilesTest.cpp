@@ -72,8 +72,8 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     QCOMPARE(doc->windowTitle(), path("anna.vcf"));
     const auto& book = doc->document().phonebook;
     QCOMPARE(book.rowCount(), 2u);
-    QCOMPARE(kestrel::app::qs(book.cell(0, 1)), QStringLiteral("Анна"));
-    QCOMPARE(kestrel::app::qs(book.cell(1, 1)), QStringLiteral("Bob"));
+    QCOMPARE(kestrel::app::toQString(book.cell(0, 1)), QStringLiteral("Анна"));
+    QCOMPARE(kestrel::app::toQString(book.cell(1, 1)), QStringLiteral("Bob"));
     QCOMPARE(doc->view(book)->model()->rowCount(), 2);
     QVERIFY(frame.saveAction()->isEnabled());
     QVERIFY(frame.exportToExcelAction()->isEnabled());
@@ -109,7 +109,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
     frame.saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
-    QCOMPARE(files.saveRequests[0].filter, kestrel::app::qs(kestrel::output::kSaveFilter));
+    QCOMPARE(files.saveRequests[0].filter, kestrel::app::toQString(kestrel::output::kSaveFilter));
     QCOMPARE(text(path("list.txt.txt")),
              QStringLiteral("ЗАПИСНАЯ КНИЖКА\r\n----------1----------\r\nФИО: Анна\r\n"
                             "Номера: 111\r\n----------2----------\r\nФИО: Bob\r\n"));

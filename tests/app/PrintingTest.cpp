@@ -18,11 +18,11 @@
 #include "readers/pm/PmLoader.h"
 #include "support/DemoDump.h"
 
-using kestrel::app::cp;
 using kestrel::app::DocumentWindow;
+using kestrel::app::fromQString;
 using kestrel::app::MainWindow;
 using kestrel::app::PrintSectionsDialog;
-using kestrel::app::qs;
+using kestrel::app::toQString;
 
 // "Печать": the section dialog, and the report as the page layout puts it on an A4 PDF.
 class PrintingTest : public kestrel::app::test::DialogTest {
@@ -49,7 +49,7 @@ class PrintingTest : public kestrel::app::test::DialogTest {
     pdf_ = QString::fromStdString(dir.file("report.pdf"));
     QStringList errors;
     kestrel::print::printLinesToPdf(lines, pdf_.toStdString(),
-                                    [&](std::string_view text) { errors << qs(text); });
+                                    [&](std::string_view text) { errors << toQString(text); });
     if (!errors.isEmpty()) QTest::qFail(qPrintable(errors.join('\n')), __FILE__, __LINE__);
     const QString text = poppler(QStringLiteral("pdftotext"), {"-layout", pdf_, "-"});
     return text + '\n' + poppler(QStringLiteral("pdfinfo"), {pdf_});
@@ -81,7 +81,7 @@ class PrintingTest : public kestrel::app::test::DialogTest {
              qPrintable(size.join(' ')));
     QString report;
     for (const std::string& line : lines)
-      report += qs(line) + '\n';
+      report += toQString(line) + '\n';
     // Every text line of the report in order, then pdfinfo's lines.
     QCOMPARE(got.mid(0, textLines(report).size()), textLines(report));
     for (const char* line : {"ЗАПИСНАЯ КНИЖКА", "ВЫЗОВЫ", "КАЛЕНДАРЬ", "----------1----------",
@@ -92,8 +92,9 @@ class PrintingTest : public kestrel::app::test::DialogTest {
   void longTextWrapsAndFillsPages() {
     std::string word;
     for (int i = 0; i < 20; ++i)
-      word += cp(QStringLiteral("ЖжWw0123456789"));
-    std::vector<std::string> lines{cp(QStringLiteral("Заметки: Первая\r\nВторая")), word, "end"};
+      word += fromQString(QStringLiteral("ЖжWw0123456789"));
+    std::vector<std::string> lines{fromQString(QStringLiteral("Заметки: Первая\r\nВторая")), word,
+                                   "end"};
     for (int i = 1; i <= 150; ++i)
       lines.push_back("----------" + std::to_string(i) + "----------");
     const QString text = printed(lines);
@@ -103,7 +104,7 @@ class PrintingTest : public kestrel::app::test::DialogTest {
     // The long word is cut where the page ends, not at a word boundary, and nothing is lost.
     const int end = got.indexOf(QStringLiteral("end"));
     QVERIFY(end > 3);
-    QCOMPARE(got.mid(2, end - 2).join(QString()), qs(word));
+    QCOMPARE(got.mid(2, end - 2).join(QString()), toQString(word));
     QVERIFY(got.contains(QStringLiteral("----------150----------")));
     // 150 lines do not fit on one A4 page.
     const QStringList pages = got.filter(QRegularExpression(QStringLiteral("^Pages: ")));

@@ -54,7 +54,7 @@ class SettingsTest : public kestrel::app::test::DialogTest {
       QCOMPARE(closedFrame.topLeft(), QPoint(120, 80));
       QVERIFY(first.close());
     }
-    // The frame, borders included, is what is kept.
+    // The outer bounds, borders included, are what is kept.
     const QString text = settingsText("setupKestrel");
     QVERIFY2(text.startsWith("[TMainForm]\nFormVersion=0\nFlags=0\nShowCmd=1\n"), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("\nNormPos=120,80,%1,%2\n")

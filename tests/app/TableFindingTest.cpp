@@ -58,7 +58,7 @@ class TableFindingTest : public kestrel::app::test::DialogTest {
     QCOMPARE(column(*view, kestrel::kPbName).at(5), QStringLiteral("анна"));
     // The exports keep the table's own order.
     QCOMPARE(kestrel::output::reportLines(doc->document(), {true, true, true}), report);
-    QCOMPARE(kestrel::app::qs(book.cell(0, kestrel::kPbName)), QStringLiteral("борис"));
+    QCOMPARE(kestrel::app::toQString(book.cell(0, kestrel::kPbName)), QStringLiteral("борис"));
 
     // Ctrl+F reaches the filter field; the filter keeps rows with the text in any shown cell.
     doc->tabs()->setCurrentWidget(view->parentWidget());

@@ -3,6 +3,7 @@
 #include "core/ColumnLetters.h"
 #include "core/Cp1251.h"
 #include "core/IniReader.h"
+#include "core/Kinds.h"
 
 namespace kestrel {
 
@@ -57,9 +58,8 @@ Document::TableUpdate::~TableUpdate() {
   if (--doc_.tableUpdateDepth_ == 0 && doc_.view_) doc_.view_->tablesChanged();
 }
 
-void Document::addPresenceRow(std::string_view caption, bool present) {
-  auto& row = information.addRow(std::string(caption), 1);
-  row.setSubItem(0, std::string(present ? "Есть"_cp : "Нет"_cp));
+void Document::addPresenceRow(InformationCaption caption, bool present) {
+  addInformationRow(information, caption, std::string(presenceText(present)));
 }
 
 Document::~Document() = default;

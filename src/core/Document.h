@@ -16,6 +16,7 @@
 namespace kestrel {
 
 class IniReader;
+enum class InformationCaption : std::uint8_t;
 
 class Document {
  public:
@@ -92,7 +93,7 @@ class Document {
   std::vector<std::string> memo{"Memo1"};
 
   // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
-  void addPresenceRow(std::string_view caption, bool present);
+  void addPresenceRow(InformationCaption caption, bool present);
 
   // Shows a message box through the view; with a cause, the file error behind it as well.
   void showMessage(std::string_view text);

@@ -37,10 +37,11 @@ std::size_t getVarint(const unsigned char*& at) {
   }
 }
 
-// A packed row: the caption's length and bytes, the sub-item count, the number of sub-items
-// stored (those after the last that is not empty are left out), and, when any are stored, the
-// width of the end offsets (1, 2 or 4 bytes), the offsets and the texts.
+// A packed row: the kind, the caption's length and bytes, the sub-item count, the number of
+// sub-items stored (those after the last that is not empty are left out), and, when any are stored,
+// the width of the end offsets (1, 2 or 4 bytes), the offsets and the texts.
 struct Packed {
+  std::uint8_t kind = 0;
   std::string_view caption;
   std::size_t count = 0;
   std::size_t stored = 0;
@@ -49,6 +50,7 @@ struct Packed {
   const char* texts = nullptr;
 
   explicit Packed(const unsigned char* at) {
+    kind = *at++;
     const std::size_t captionLength = getVarint(at);
     caption = std::string_view(reinterpret_cast<const char*>(at), captionLength);
     at += captionLength;
@@ -89,6 +91,7 @@ struct Packed {
 ResultTable::Row::Row(const Row& other) {
   if (other.form_ != 0) {
     auto copy = std::make_unique<Open>();
+    copy->kind = other.kind();
     copy->caption = other.caption();
     const std::size_t n = other.subItemCount();
     copy->texts.reserve(n);
@@ -169,11 +172,38 @@ std::string& ResultTable::Row::subItemText(std::size_t k) {
   return texts[k];
 }
 
+std::string_view ResultTable::Row::cell(std::size_t column) const {
+  return column == 0 ? caption() : subItem(column - 1);
+}
+
+void ResultTable::Row::setCell(std::size_t column, std::string_view text) {
+  cellText(column).assign(text);
+}
+
+void ResultTable::Row::appendToCell(std::size_t column, std::string_view piece) {
+  cellText(column).append(piece);
+}
+
+std::string& ResultTable::Row::cellText(std::size_t column) {
+  return column == 0 ? unpack().caption : subItemText(column - 1);
+}
+
+std::uint8_t ResultTable::Row::kind() const {
+  if (const Open* o = open()) return o->kind;
+  if (const unsigned char* p = packed()) return *p;
+  return 0;
+}
+
+void ResultTable::Row::setKind(std::uint8_t kind) {
+  unpack().kind = kind;
+}
+
 ResultTable::Row::Open& ResultTable::Row::unpack() {
   if (Open* o = open()) return *o;
   auto o = std::make_unique<Open>();
   if (const unsigned char* p = packed()) {
     const Packed row(p);
+    o->kind = row.kind;
     o->caption = row.caption;
     o->texts.reserve(row.count);
     for (std::size_t k = 0; k < row.count; ++k)
@@ -253,11 +283,13 @@ void ResultTable::pack(Row& r) {
                          : length <= std::numeric_limits<std::uint16_t>::max() ? 2
                                                                                : 4;
   const std::string& caption = open->caption;
-  std::size_t size =
-      varintSize(caption.size()) + caption.size() + varintSize(texts.size()) + varintSize(stored);
+  std::size_t size = 1 + varintSize(caption.size()) + caption.size() + varintSize(texts.size()) +
+                     varintSize(stored);
   if (stored > 0) size += 1 + stored * width + length;
   unsigned char* const start = storeRoom(size);
-  unsigned char* at = putVarint(start, caption.size());
+  unsigned char* at = start;
+  *at++ = open->kind;
+  at = putVarint(at, caption.size());
   if (!caption.empty())
     at = static_cast<unsigned char*>(std::memcpy(at, caption.data(), caption.size())) +
          caption.size();
@@ -290,6 +322,7 @@ void ResultTable::pack(Row& r) {
   open->caption.clear();
   for (std::string& text : open->texts)
     text.clear();
+  open->kind = 0;
   r.form_ = reinterpret_cast<std::uintptr_t>(start);
   if (!spare_)
     spare_.reset(open);
@@ -309,11 +342,6 @@ ResultTable::Row& ResultTable::addRow(std::string caption, std::size_t subItemCo
   open->texts.resize(subItemCount);
   r.form_ = reinterpret_cast<std::uintptr_t>(open.release()) | 1;
   return r;
-}
-
-std::string_view ResultTable::cell(std::size_t r, std::size_t c) const {
-  const Row& row = rows_.at(r);
-  return c == 0 ? row.caption() : row.subItem(c - 1);
 }
 
 }  // namespace kestrel

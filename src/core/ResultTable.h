@@ -10,7 +10,10 @@
 namespace kestrel {
 
 // A report-style table: an ordered list of rows under an ordered list of columns. Column 0 is
-// the row's caption; sub-item k is the cell under column k + 1. Width 0 hides a column.
+// the row's caption; sub-item k is the cell under column k + 1. Width 0 hides a column. Beside
+// its texts a row keeps a kind: one byte that says what the row means (a missed call, a
+// birthday), in the enum of its table (core/Kinds.h), so that no reader of the table has to
+// recognise a display text.
 // Rows are only appended (and all cleared); a row reference stays valid until clear().
 class ResultTable {
  public:
@@ -23,8 +26,8 @@ class ResultTable {
   // sub-item, so cells may be set and appended to in any order at the cost of their length.
   // Once a later row is added, the table packs it into its own store of rows: the caption and
   // the sub-items up to the last one that is not empty, one after another behind their end
-  // offsets, in blocks of the table shared by many rows. A table of millions of short rows then
-  // costs little more than their texts. Changing a packed row unpacks it first.
+  // offsets and the kind, in blocks of the table shared by many rows. A table of millions of short
+  // rows then costs little more than their texts. Changing a packed row unpacks it first.
   class Row {
    public:
     Row() = default;
@@ -51,16 +54,35 @@ class ResultTable {
     // that build a cell in place. The reference stays valid until the row is packed.
     std::string& subItemText(std::size_t k);
 
+    // The same by column number: column 0 is the caption, column c > 0 sub-item c - 1.
+    std::string_view cell(std::size_t column) const;
+    void setCell(std::size_t column, std::string_view text);
+    void appendToCell(std::size_t column, std::string_view piece);
+    std::string& cellText(std::size_t column);
+
+    // The row's kind in its table's enum; 0 (the enum's kNone) until one is set.
+    std::uint8_t kind() const;
+    void setKind(std::uint8_t kind);
+    template <typename Kind>
+    Kind kindAs() const {
+      return static_cast<Kind>(kind());
+    }
+    template <typename Kind>
+    void setKindOf(Kind k) {
+      setKind(static_cast<std::uint8_t>(k));
+    }
+
    private:
     friend class ResultTable;
     struct Open {
       std::string caption;
       std::vector<std::string> texts;
+      std::uint8_t kind = 0;
     };
 
     // The row's form in one word, so that a packed row costs a pointer: 0 for a row of no
-    // caption and no sub-items, the address of its packed bytes in the table's store (always
-    // even), or the address of its open form with the lowest bit set.
+    // caption, no sub-items and kind 0, the address of its packed bytes in the table's store
+    // (always even), or the address of its open form with the lowest bit set.
     Open* open() const;
     const unsigned char* packed() const;
     Open& unpack();
@@ -101,7 +123,7 @@ class ResultTable {
   const std::vector<Column>& columns() const { return columns_; }
 
   // The text of a cell: column 0 is the caption, column c > 0 sub-item c - 1.
-  std::string_view cell(std::size_t r, std::size_t c) const;
+  std::string_view cell(std::size_t r, std::size_t c) const { return rows_.at(r).cell(c); }
 
  private:
   // Packs row r into the store and keeps its emptied open form for the next row.

@@ -6,6 +6,7 @@
 #include "core/Ascii.h"
 #include "core/Columns.h"
 #include "core/Cp1251.h"
+#include "core/Kinds.h"
 #include "core/Version.h"
 #include "export/FileFacts.h"
 
@@ -14,7 +15,6 @@ namespace kestrel::output {
 namespace {
 
 constexpr std::size_t kLineOctets = 75;
-constexpr std::string_view kBirthday = "День рождения"_cp;
 
 // The number written by `count` digits at `at`, or -1.
 int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
@@ -129,7 +129,7 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
     put("SUMMARY:" + escapedCalendarText(toUtf8(title.empty() ? kind : title)));
     if (!text.empty()) put("DESCRIPTION:" + escapedCalendarText(toUtf8(text)));
     if (!kind.empty()) put("CATEGORIES:" + escapedCalendarText(toUtf8(kind)));
-    if (kind == kBirthday) put("RRULE:FREQ=YEARLY");
+    if (calendar.row(r).kindAs<CalendarKind>() == CalendarKind::kBirthday) put("RRULE:FREQ=YEARLY");
     put("END:VEVENT");
   }
   put("END:VCALENDAR");

@@ -94,7 +94,7 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   const std::string_view charsetParam = utf8 ? "CHARSET=UTF-8" : "CHARSET=windows-1251";
   // Only the texts a person reads are converted; numbers, addresses and dates go byte for byte.
   const auto text = [&](std::string_view v) { return utf8 ? toUtf8(v) : std::string(v); };
-  const auto cell = [&](int column) { return withoutControls(row.subItem(column - 1)); };
+  const auto cell = [&](int column) { return withoutControls(row.cell(column)); };
   std::vector<std::string> lines{"BEGIN:VCARD", "VERSION:2.1"};
   const auto add = [&](std::string_view name, std::string_view tail, int column,
                        std::string_view lead = {}) {

@@ -11,6 +11,7 @@
 
 #include "core/Columns.h"
 #include "core/Cp1251.h"
+#include "core/Kinds.h"
 #include "export/CalendarWriter.h"
 #include "export/FileFacts.h"
 #include "export/HtmlReport.h"
@@ -147,12 +148,18 @@ TEST_F(Interchange, OneVcardFileHoldsTheFolderCardsInRowOrder) {
 TEST_F(Interchange, CalendarEventsFollowTheRowsAndLeaveOutThoseWithoutADate) {
   doc.calendar.clear();
   const std::string longTitle = std::string(60, '\xC6') + "; x, y\\z";  // 60 × "Ж"
-  test::addTableRow(doc.calendar, "1", {"05.03.1980", "День рождения"_cp, "Анна"_cp, ""});
-  test::addTableRow(doc.calendar, "2", {"01.02.2020 10:30", "Заметка"_cp, "", "line\r\nnext"});
-  test::addTableRow(doc.calendar, "3", {"29.02.2024 23:59:58", "Событие"_cp, longTitle, ""});
-  test::addTableRow(doc.calendar, "4", {"", "Заметка"_cp, "no date", ""});
-  test::addTableRow(doc.calendar, "5", {"32.01.2020", "Заметка"_cp, "bad day", ""});
-  test::addTableRow(doc.calendar, "6", {"01.02.2020 24:00", "Заметка"_cp, "bad hour", ""});
+  // Rows as a reader writes them: the kind cell comes with the kind.
+  const auto entry = [&](std::string number, CalendarKind kind, std::string_view date,
+                         std::string_view title, std::string_view text) {
+    setCalendarKind(test::addTableRow(doc.calendar, std::move(number), {date, "", title, text}),
+                    kind);
+  };
+  entry("1", CalendarKind::kBirthday, "05.03.1980", "Анна"_cp, "");
+  entry("2", CalendarKind::kNote, "01.02.2020 10:30", "", "line\r\nnext");
+  entry("3", CalendarKind::kEvent, "29.02.2024 23:59:58", longTitle, "");
+  entry("4", CalendarKind::kNote, "", "no date", "");
+  entry("5", CalendarKind::kNote, "32.01.2020", "bad day", "");
+  entry("6", CalendarKind::kNote, "01.02.2020 24:00", "bad hour", "");
 
   const auto message = saveDocument(doc, {}, {dir.file("days"), 7});
   EXPECT_EQ(message, std::string(kRowsLeftOut) + "3");

@@ -84,7 +84,7 @@ void fillDocument(Document& doc) {
   test::addPhonebookRow(doc, {{kPbName, "Петров"_cp}});
   test::addTableRow(doc.calls, "1", {"Исх"_cp, "007", "", ""});
   doc.calls.setColumnWidth(kCallPhone, 130);
-  doc.addPresenceRow("Календарь"_cp, false);
+  test::addTableRow(doc.information, std::string("Календарь"_cp), {"Нет"_cp});
   test::addTableRow(doc.sms, "1", {"123", "x"});
 }
 
@@ -168,7 +168,7 @@ TEST(SpreadsheetExport, ShortRowsHiddenCaptionColumnAndTheLastRowsWidth) {
   shortRow.addSubItem("");
   // A hidden column 0: the header starts with the next column, the caption still goes to A.
   doc.information.setColumnWidth(0, 0);
-  doc.addPresenceRow("SMS", true);
+  test::addTableRow(doc.information, "SMS", {"Есть"_cp});
   RecordingAutomation app(&doc);
   exportToSpreadsheet(doc, app);
 

@@ -168,7 +168,7 @@ TEST(XlsxSpreadsheet, DocumentExportReadsBackAsTextCellsInTabOrder) {
   test::addTableRow(doc.calls, "1", {"Исх"_cp, "007", "", ""});
   doc.calls.setColumnWidth(kCallPhone, 130);
   test::addTableRow(doc.calendar, "1", {"01.02.2024", "1", "Обед & <дом>"_cp, "12"});
-  doc.addPresenceRow("SMS", true);
+  test::addTableRow(doc.information, "SMS", {"Есть"_cp});
 
   test::TempDir dir;
   TemporaryRootAt tmp(dir.path());
@@ -229,7 +229,7 @@ TEST(XlsxSpreadsheet, LoadedDumpRoundTripsEveryShownCell) {
       put(1, r + 2, table->row(r).caption());
       shown = 1;
       for (std::size_t c = 1; c < table->columnCount(); ++c) {
-        if (table->columnWidth(c) > 0) put(++shown, r + 2, table->row(r).subItem(c - 1));
+        if (table->columnWidth(c) > 0) put(++shown, r + 2, table->row(r).cell(c));
       }
     }
     expectedSheets.push_back(std::move(cells));

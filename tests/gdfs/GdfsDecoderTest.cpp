@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/Cp1251.h"
+#include "core/Kinds.h"
 #include "readers/gdfs/PhoneTime.h"
 #include "support/GdfsBuilder.h"
 #include "support/ModelShape.h"
@@ -144,6 +145,7 @@ TEST(GdfsDecoder, Calls) {
     EXPECT_EQ(row.caption(), "1") << c.name;
     EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.status, c.number, "", c.date}))
         << c.name;
+    EXPECT_EQ(callStatusText(row.kindAs<CallStatus>(), CallWording::kCall), c.status) << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallStatus), 100) << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallPhone), c.number.empty() ? 0 : 100) << c.name;
     EXPECT_EQ(doc->calls.columnWidth(kCallName), 0) << c.name;
@@ -193,6 +195,8 @@ TEST(GdfsDecoder, NotesAndEvents) {
     EXPECT_EQ(row.caption(), "1") << c.name;
     EXPECT_EQ(test::subItemsOf(row), (std::vector<std::string>{c.date, c.kind, c.title, c.text}))
         << c.name;
+    EXPECT_NE(row.kindAs<CalendarKind>(), CalendarKind::kNone) << c.name;
+    EXPECT_EQ(calendarKindText(row.kindAs<CalendarKind>()), c.kind) << c.name;
   }
 }
 
@@ -286,6 +290,9 @@ TEST(GdfsDecoder, InformationRowsThenSummaryRows) {
     EXPECT_EQ(doc->information.cell(r, 0), r < 7 ? expected[r].first : cp(expected[r].first)) << r;
     EXPECT_EQ(doc->information.cell(r, 1), r < 7 ? expected[r].second : cp(expected[r].second))
         << r;
+    const auto caption = doc->information.row(r).kindAs<InformationCaption>();
+    EXPECT_NE(caption, InformationCaption::kNone) << r;
+    EXPECT_EQ(informationCaptionText(caption), doc->information.cell(r, 0)) << r;
   }
 }
 

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "core/Cp1251.h"
 #include "core/Errors.h"
+#include "core/Kinds.h"
 #include "readers/pm/PmLoader.h"
 #include "support/LoadedPm.h"
 #include "support/PhoneRecords.h"
@@ -230,10 +232,14 @@ TEST(PmCalls, EachTagFillsItsColumn) {
        {field(8, text(u"a@b")), field(87, Bytes{1, 2})},
        {"", "", "", ""}},
   };
+  // The block tells the status, also of a call whose status cell stays empty.
+  const std::map<int, CallStatus> statusOfBlock = {
+      {59, CallStatus::kOutgoing}, {60, CallStatus::kMissed}, {61, CallStatus::kIncoming}};
   for (const CallCase& c : cases) {
     const auto doc = decode({{c.block, {fieldList(c.fields)}}});
     const ResultTable& t = doc->calls;
     ASSERT_EQ(t.rowCount(), 1u) << c.name;
+    EXPECT_EQ(t.row(0).kindAs<CallStatus>(), statusOfBlock.at(c.block)) << c.name;
     for (std::size_t k = 0; k < 4; ++k) {
       EXPECT_EQ(cell(t, 0, k + 1), c.cells[k]) << c.name << " column " << k + 1;
       const int width = c.cells[k].empty() ? 0 : std::vector<int>{50, 130, 200, 100}[k];
@@ -313,6 +319,8 @@ TEST(PmCalendar, DatesKindsAndTitles) {
     EXPECT_EQ(cell(t, 0, 0), "0") << c.name;
     EXPECT_EQ(cell(t, 0, kCalDate), c.date) << c.name;
     EXPECT_EQ(cell(t, 0, kCalKind), c.kind) << c.name;
+    EXPECT_NE(t.row(0).kindAs<CalendarKind>(), CalendarKind::kNone) << c.name;
+    EXPECT_EQ(toUtf8(calendarKindText(t.row(0).kindAs<CalendarKind>())), c.kind) << c.name;
     EXPECT_EQ(cell(t, 0, kCalTitle), c.title) << c.name;
     EXPECT_EQ(t.row(0).subItemCount(), 4u) << c.name;
     EXPECT_EQ(cell(t, 0, kCalText), "") << c.name;

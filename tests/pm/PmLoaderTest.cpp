@@ -6,6 +6,7 @@
 
 #include "core/Cp1251.h"
 #include "core/IniReader.h"
+#include "core/Kinds.h"
 #include "support/DemoDump.h"
 #include "support/LoadedPm.h"
 #include "support/ModelShape.h"
@@ -116,8 +117,11 @@ TEST(PmLoader, AFaultIsNoFormatMessage) {
 
 std::vector<std::pair<std::string, std::string>> infoRows(const Document& doc) {
   std::vector<std::pair<std::string, std::string>> out;
-  for (const auto& r : doc.information.rows())
+  for (const auto& r : doc.information.rows()) {
+    // Every caption comes with its kind.
+    EXPECT_EQ(informationCaptionText(r.kindAs<InformationCaption>()), r.caption());
     out.emplace_back(toUtf8(r.caption()), toUtf8(r.subItem(0)));
+  }
   return out;
 }
 

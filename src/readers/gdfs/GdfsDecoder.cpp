@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Ascii.h"
-#include "core/Cp1251.h"
+#include "core/Kinds.h"
 #include "readers/gdfs/PhoneTime.h"
 #include "readers/pm/PhoneText.h"
 
@@ -28,23 +28,25 @@ struct Flags {
 struct InfoRecords {
   int block;
   std::vector<int> records;
-  std::string_view caption;
+  InformationCaption caption;
 };
 
 const std::vector<InfoRecords>& infoRecords() {
   static const std::vector<InfoRecords> kTable = {
-      {8, {52, 53, 60, 61, 62, 64, 68, 70}, "???????"},
-      {12, {188, 189, 190, 191, 214, 233, 234, 235, 236, 237, 238, 241}, "???????"},
-      {13, {187}, "Model"},
-      {14, {2}, "???????"},
-      {14, {21}, "Software info"},
-      {14, {22}, "Platform label: "},
-      {14, {23, 24, 25, 26}, "???????"},
+      {8, {52, 53, 60, 61, 62, 64, 68, 70}, InformationCaption::kUnnamed},
+      {12,
+       {188, 189, 190, 191, 214, 233, 234, 235, 236, 237, 238, 241},
+       InformationCaption::kUnnamed},
+      {13, {187}, InformationCaption::kModel},
+      {14, {2}, InformationCaption::kUnnamed},
+      {14, {21}, InformationCaption::kSoftwareInfo},
+      {14, {22}, InformationCaption::kPlatformLabel},
+      {14, {23, 24, 25, 26}, InformationCaption::kUnnamed},
   };
   return kTable;
 }
 
-std::optional<std::string_view> infoCaption(int block, int record) {
+std::optional<InformationCaption> infoCaption(int block, int record) {
   for (const InfoRecords& info : infoRecords()) {
     if (info.block == block &&
         std::find(info.records.begin(), info.records.end(), record) != info.records.end()) {
@@ -54,15 +56,11 @@ std::optional<std::string_view> infoCaption(int block, int record) {
   return std::nullopt;
 }
 
-// Cells of a row are addressed by column; column c > 0 is sub-item c - 1. The decoders write
-// their texts straight into the cells: a dump holds hundreds of thousands of them.
-void setCell(ResultTable::Row& row, std::size_t column, std::string_view text) {
-  row.setSubItem(column - 1, text);
-}
-
+// The decoders write their texts straight into the cells: a dump holds hundreds of thousands
+// of them.
 void setTimestampCell(ResultTable::Row& row, std::size_t column, ByteView record,
                       std::ptrdiff_t at) {
-  std::string& cell = row.subItemText(column - 1);
+  std::string& cell = row.cellText(column);
   cell.clear();
   appendTimestamp(cell, record, at);
 }
@@ -70,7 +68,7 @@ void setTimestampCell(ResultTable::Row& row, std::size_t column, ByteView record
 // The cell to append the next piece to. Every piece comes after a space, so a cell filled this
 // way begins with a space.
 std::string& pieceOfCell(ResultTable::Row& row, std::size_t column) {
-  std::string& cell = row.subItemText(column - 1);
+  std::string& cell = row.cellText(column);
   cell += ' ';
   return cell;
 }
@@ -81,7 +79,7 @@ ResultTable::Row& addNumberedRow(ResultTable& table, std::size_t subItems) {
 
 void decodeInfo(Document& doc, int block, int recordNumber, ByteView record) {
   if (const auto caption = infoCaption(block, recordNumber)) {
-    doc.information.addRow(std::string(*caption), 1).setSubItem(0, recordText(record));
+    addInformationRow(doc.information, *caption, recordText(record));
   }
 }
 
@@ -91,13 +89,13 @@ void decodeCall(Document& doc, ByteView record) {
   book.setColumnWidth(kCallStatus, kWidened);
   switch (record.at(6)) {
     case 0:
-      setCell(row, kCallStatus, "Пропущенный"_cp);
+      setCallStatus(row, CallStatus::kMissed, CallWording::kCall);
       break;
     case 1:
-      setCell(row, kCallStatus, "Исходящий"_cp);
+      setCallStatus(row, CallStatus::kOutgoing, CallWording::kCall);
       break;
     case 2:
-      setCell(row, kCallStatus, "Входящий"_cp);
+      setCallStatus(row, CallStatus::kIncoming, CallWording::kCall);
       break;
     default:
       break;
@@ -127,11 +125,11 @@ void decodeCall(Document& doc, ByteView record) {
 
 // Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
 // timestamp right after the text, which takes one byte per character when single-byte.
-void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
-                        std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
+void decodeOneTextEntry(Document& doc, ByteView record, CalendarKind kind, std::ptrdiff_t countAt,
+                        std::ptrdiff_t textAt) {
   auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
-  setCell(row, kCalKind, kind);
+  setCalendarKind(row, kind);
   const bool singleByte = pm::appendPhoneText(pieceOfCell(row, kCalTitle), record, textAt, 2 * n);
   const std::ptrdiff_t p = textAt + (singleByte ? n : 2 * n);
   setTimestampCell(row, kCalDate, record, p);
@@ -139,7 +137,7 @@ void decodeOneTextEntry(Document& doc, ByteView record, std::string_view kind,
 
 void decodeSeveralTextEvent(Document& doc, ByteView record) {
   auto& row = addNumberedRow(doc.calendar, 4);
-  setCell(row, kCalKind, "Событие"_cp);
+  setCalendarKind(row, CalendarKind::kEvent);
   // The first text is the title; the ones after it go to the text cell, each after a space,
   // except the last, which is not shown: it is cut off again once the walk has found no other.
   std::size_t texts = 0;
@@ -152,9 +150,9 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
       const std::ptrdiff_t n = record.at(p - 1);
       bool singleByte = false;
       if (texts == 0) {
-        singleByte = pm::appendPhoneText(row.subItemText(kCalTitle - 1), record, p + 3, 2 * n);
+        singleByte = pm::appendPhoneText(row.cellText(kCalTitle), record, p + 3, 2 * n);
       } else {
-        beforeLatest = row.subItem(kCalText - 1).size();
+        beforeLatest = row.cell(kCalText).size();
         singleByte = pm::appendPhoneText(pieceOfCell(row, kCalText), record, p + 3, 2 * n);
       }
       ++texts;
@@ -165,7 +163,7 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
   }
   // The timestamp follows the second-to-last text; with fewer texts there is no date.
   if (secondLatestEnd) setTimestampCell(row, kCalDate, record, *secondLatestEnd);
-  if (texts >= 2) row.subItemText(kCalText - 1).resize(beforeLatest);
+  if (texts >= 2) row.cellText(kCalText).resize(beforeLatest);
 }
 
 void decodeContact(Document& doc, ByteView record) {
@@ -200,9 +198,8 @@ void decodeContact(Document& doc, ByteView record) {
     if (t == 7 && record.at(p) >= 1 && record.at(p) <= 31 && record.at(p + 1) >= 1 &&
         record.at(p + 1) <= 12) {
       book.setColumnWidth(kPbBirthday, kWidened);
-      setCell(row, kPbBirthday,
-              twoDigits(record.at(p)) + "." + twoDigits(record.at(p + 1)) + "." +
-                  std::to_string(record.at(p + 2) + 256 * record.at(p + 3)));
+      row.setCell(kPbBirthday, twoDigits(record.at(p)) + "." + twoDigits(record.at(p + 1)) + "." +
+                                   std::to_string(record.at(p + 2) + 256 * record.at(p + 3)));
     }
 
     // 8-bit text: e-mail or web site.
@@ -262,10 +259,10 @@ void decodeContact(Document& doc, ByteView record) {
 }
 
 void addSummaryRows(Document& doc, const Flags& flags) {
-  const std::array<std::pair<std::string_view, bool>, 3> rows = {{
-      {"Записная книжка"_cp, flags.phonebook},
-      {"Звонки"_cp, flags.calls},
-      {"Заметки"_cp, flags.notes},
+  const std::array<std::pair<InformationCaption, bool>, 3> rows = {{
+      {InformationCaption::kPhonebookFound, flags.phonebook},
+      {InformationCaption::kCallsFound, flags.calls},
+      {InformationCaption::kNotesFound, flags.notes},
   }};
   for (const auto& [caption, found] : rows)
     doc.addPresenceRow(caption, found);
@@ -322,7 +319,7 @@ void decodeContents(Document& doc) {
             break;
           case 18:
             flags.notes = true;
-            decodeOneTextEntry(doc, record, "Заметка"_cp, 14, 18);
+            decodeOneTextEntry(doc, record, CalendarKind::kNote, 14, 18);
             break;
           case 5:
             flags.notes = true;
@@ -330,7 +327,7 @@ void decodeContents(Document& doc) {
             break;
           case 6:
             flags.notes = true;
-            decodeOneTextEntry(doc, record, "Событие"_cp, 11, 15);
+            decodeOneTextEntry(doc, record, CalendarKind::kEvent, 11, 15);
             break;
           case 7:
             flags.phonebook = true;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/Ascii.h"
-#include "core/Cp1251.h"
 #include "core/Errors.h"
+#include "core/Kinds.h"
 #include "readers/pm/PhoneText.h"
 
 namespace kestrel::pm {
@@ -81,20 +81,19 @@ std::vector<std::string> collectGroupNames(const Document& doc) {
   return names;
 }
 
-// The cells of one row by column number (sub-item k is the cell under column k + 1); setting a
-// cell gives its column the width.
+// The cells of one row by column number; setting a cell gives its column the width.
 struct CellWriter {
   ResultTable& table;
   ResultTable::Row& row;
 
-  void set(int column, std::string_view value, int width) const {
-    row.setSubItem(static_cast<std::size_t>(column - 1), value);
-    table.setColumnWidth(static_cast<std::size_t>(column), width);
+  void set(std::size_t column, std::string_view value, int width) const {
+    row.setCell(column, value);
+    table.setColumnWidth(column, width);
   }
   // The cell to write into directly, its column given the width.
-  std::string& text(int column, int width) const {
-    table.setColumnWidth(static_cast<std::size_t>(column), width);
-    return row.subItemText(static_cast<std::size_t>(column - 1));
+  std::string& text(std::size_t column, int width) const {
+    table.setColumnWidth(column, width);
+    return row.cellText(column);
   }
 };
 
@@ -116,7 +115,7 @@ void appendDate(std::string& out, int day, int month, int year) {
 }
 
 // The column of a phonebook tag whose text is appended, followed by a space, to its cell.
-int appendedTextColumn(int tag) {
+std::size_t appendedTextColumn(std::uint8_t tag) {
   switch (tag) {
     case 10:
       return kPbNotes;
@@ -144,7 +143,7 @@ void addPhonebookRows(Document& doc, const Block& block,
     walkFields(bytes, false, [&](const Field& f) {
       const CellWriter w{table, row};
       // The field's text in place of what the cell held.
-      const auto setText = [&](int column, int width, std::ptrdiff_t skip) {
+      const auto setText = [&](std::size_t column, int width, std::ptrdiff_t skip) {
         std::string& cell = w.text(column, width);
         cell.clear();
         appendWideText(cell, bytes, f.payload() + skip, f.length - skip);
@@ -208,10 +207,13 @@ void addPhonebookRows(Document& doc, const Block& block,
   }
 }
 
-void addCallRows(Document& doc, const Block& block, std::string_view status) {
+void addCallRows(Document& doc, const Block& block, CallStatus status) {
   ResultTable& table = doc.calls;
   for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 4);
+    // The block tells the status of each of its calls; the status cell shows it only once the
+    // call's number is met.
+    row.setKindOf(status);
     const Record record = block.record(i);
     requireBytes(record);
     const ByteView bytes = record.view();
@@ -227,7 +229,7 @@ void addCallRows(Document& doc, const Block& block, std::string_view status) {
           std::string& phone = w.text(kCallPhone, 130);
           appendNumber(phone, bytes, f.pos);
           phone += ' ';
-          w.set(kCallStatus, status, 50);
+          w.set(kCallStatus, callStatusText(status, CallWording::kList), 50);
           break;
         }
         case 19: {
@@ -272,17 +274,17 @@ void addCalendarRows(Document& doc, const Block& block) {
         byteIs(bytes, 27, 0))
       b = 28;
     if (byteIs(bytes, b + 16, 255)) {
-      row.setSubItem(kCalKind - 1, "Заметка"_cp);
+      setCalendarKind(row, CalendarKind::kNote);
     } else {
-      row.setSubItem(kCalKind - 1, "День рождения"_cp);
+      setCalendarKind(row, CalendarKind::kBirthday);
       // Day and month with their points, then the year of birth.
       day = day.substr(0, 6) + std::to_string(calendarYear(bytes.at(b + 16), bytes.at(b + 17)));
     }
-    row.setSubItem(kCalDate - 1, std::move(day));
+    row.setCell(kCalDate, day);
 
     const std::ptrdiff_t skip = bytes.at(b + 30) + bytes.at(b + 31);
     const std::ptrdiff_t titleStart = b + 32 + 8 * skip;
-    appendWideText(row.subItemText(kCalTitle - 1), bytes, titleStart, bytes.size() - titleStart);
+    appendWideText(row.cellText(kCalTitle), bytes, titleStart, bytes.size() - titleStart);
   }
 }
 
@@ -301,13 +303,13 @@ void decodeContents(Document& doc) {
         addCalendarRows(doc, block);
         break;
       case kOutgoingBlock:
-        addCallRows(doc, block, "Исходящие"_cp);
+        addCallRows(doc, block, CallStatus::kOutgoing);
         break;
       case kMissedBlock:
-        addCallRows(doc, block, "Пропущеные"_cp);
+        addCallRows(doc, block, CallStatus::kMissed);
         break;
       case kIncomingBlock:
-        addCallRows(doc, block, "Входящие"_cp);
+        addCallRows(doc, block, CallStatus::kIncoming);
         break;
       default:
         break;

@@ -13,6 +13,7 @@
 #include "core/Errors.h"
 #include "core/FileIo.h"
 #include "core/IniReader.h"
+#include "core/Kinds.h"
 #include "readers/pm/PmDecoder.h"
 
 namespace kestrel::pm {
@@ -149,7 +150,7 @@ class RecordScanner {
 // Adds one information row from the value of key in section; false (and no row) when the value
 // is empty or absent. With cutStart > 0, keeps cutLength characters from cutStart (1-based).
 bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
-                 std::string_view caption, int cutLength, int cutStart) {
+                 InformationCaption caption, int cutLength, int cutStart) {
   std::string value = doc.pmIni->value(section, key);
   if (value.empty()) return false;
   value.resize(value.size() >= 2 ? value.size() - 2 : 0);
@@ -158,7 +159,7 @@ bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
     const std::size_t start = static_cast<std::size_t>(cutStart - 1);
     text = start < text.size() ? text.substr(start, static_cast<std::size_t>(cutLength)) : "";
   }
-  doc.information.addRow(std::string(caption), 1).setSubItem(0, std::move(text));
+  addInformationRow(doc.information, caption, std::move(text));
   return true;
 }
 
@@ -263,19 +264,17 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
     doc.setProgressPosition(static_cast<int>(g));
   }
 
-  addInfoItem(doc, "4", "3", "Production Serial Number", 0, 0);
-  addInfoItem(doc, "4", "4", "Product Code", 0, 0);
-  addInfoItem(doc, "4", "5", "Basic Production Code", 0, 0);
-  addInfoItem(doc, "4", "6", "Module Code", 0, 0);
-  addInfoItem(doc, "4", "9", "HW", 0, 0);
-  if (!addInfoItem(doc, "4", "18", "IMEI", 18, 1)) addInfoItem(doc, "5", "0", "IMEI", 18, 1);
-  addInfoItem(doc, "31", "4", "DSP", 0, 0);
-  if (!addInfoItem(doc, "35", "0", "User Lock", 0, 0)) {
-    addInfoItem(doc, "308", "5", "User Lock", 0, 0);
-  }
-  constexpr std::array<std::string_view, 5> kPresenceCaptions = {
-      "Записная книжка"_cp, "Исходящие звонки"_cp, "Пропущенные звонки"_cp, "Входящие звонки"_cp,
-      "Заметки"_cp};
+  using enum InformationCaption;
+  addInfoItem(doc, "4", "3", kProductionSerialNumber, 0, 0);
+  addInfoItem(doc, "4", "4", kProductCode, 0, 0);
+  addInfoItem(doc, "4", "5", kBasicProductionCode, 0, 0);
+  addInfoItem(doc, "4", "6", kModuleCode, 0, 0);
+  addInfoItem(doc, "4", "9", kHardware, 0, 0);
+  if (!addInfoItem(doc, "4", "18", kImei, 18, 1)) addInfoItem(doc, "5", "0", kImei, 18, 1);
+  addInfoItem(doc, "31", "4", kDsp, 0, 0);
+  if (!addInfoItem(doc, "35", "0", kUserLock, 0, 0)) addInfoItem(doc, "308", "5", kUserLock, 0, 0);
+  constexpr std::array<InformationCaption, 5> kPresenceCaptions = {
+      kPhonebookFound, kOutgoingCallsFound, kMissedCallsFound, kIncomingCallsFound, kNotesFound};
   for (std::size_t f = 0; f < kPresenceCaptions.size(); ++f)
     doc.addPresenceRow(kPresenceCaptions[f], present[f]);
   decodeContents(doc);

@@ -14,6 +14,7 @@
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "core/FileIo.h"
+#include "core/Kinds.h"
 
 namespace kestrel::vcard {
 
@@ -100,17 +101,17 @@ std::string_view trimmed(std::string_view text) {
 // properties (all numbers of a card, whatever their types) join with one space. The cell is
 // always stored trimmed, so the value is appended in place: a card of many thousand numbers
 // costs no more than its length.
-void appendTrimmed(ResultTable::Row& row, std::size_t k, std::string_view value) {
+void appendTrimmed(ResultTable::Row& row, std::size_t column, std::string_view value) {
   const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
   while (!value.empty() && blank(value.back()))
     value.remove_suffix(1);
-  if (row.subItem(k).empty()) {
+  if (row.cell(column).empty()) {
     while (!value.empty() && blank(value.front()))
       value.remove_prefix(1);
   } else if (!value.empty()) {
-    row.appendToSubItem(k, " ");
+    row.appendToCell(column, " ");
   }
-  row.appendToSubItem(k, value);
+  row.appendToCell(column, value);
 }
 
 // The phonebook column of kinds 1–9.
@@ -138,14 +139,15 @@ void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string
   if (kind >= kVcfName && kind <= kVcfEmail) {
     const std::size_t column = kColumnOfKind[static_cast<std::size_t>(kind)];
     doc.phonebook.setColumnWidth(column, 100);
-    appendTrimmed(row, column - 1, value);
+    appendTrimmed(row, column, value);
   } else if (kind == kVcfBirthday) {
     doc.phonebook.setColumnWidth(kPbBirthday, 100);
-    row.setSubItem(kPbBirthday - 1, birthdayCell(value));
+    row.setCell(kPbBirthday, birthdayCell(value));
   } else if (kind == kVcfBegin || kind == kVcfVersion) {
     // Always the first two information rows: with several files the last file's values win.
     ResultTable::Row& info = doc.information.row(kind == kVcfBegin ? 0 : 1);
-    info.setCaption(kind == kVcfBegin ? "Name" : "Version");
+    setInformationCaption(
+        info, kind == kVcfBegin ? InformationCaption::kCardName : InformationCaption::kCardVersion);
     info.setSubItem(0, value);
   }
 }

@@ -21,6 +21,28 @@ constexpr int kMissedBlock = 60;
 constexpr int kIncomingBlock = 61;
 constexpr int kGroupBlock = 314;
 
+// The tags of the fields of phonebook, call-log and group records.
+enum FieldTag : std::uint8_t {
+  // A name or a part of one; each is put in front of what the name cell holds. In a group
+  // record, the group's name.
+  kFieldName = 7,
+  kFieldSecondName = 70,
+  kFieldThirdName = 71,
+  kFieldNumber = 11,
+  kFieldCallTime = 19,
+  kFieldCompany = 85,
+  kFieldAddress = 74,
+  kFieldGroup = 67,
+  kFieldEmail = 8,
+  kFieldBirthday = 87,
+  kFieldNotes = 10,
+  kFieldNickname = 86,
+  kFieldFormalName = 82,
+  kFieldJobTitle = 84,
+  kFieldPttAddress = 63,
+  kFieldWebSite = 44,
+};
+
 // One field of a record's field list.
 struct Field {
   std::ptrdiff_t pos;     // where its header starts
@@ -74,7 +96,8 @@ std::vector<std::string> collectGroupNames(const Document& doc) {
       requireBytes(record);
       const ByteView bytes = record.view();
       walkFields(bytes, true, [&](const Field& f) {
-        if (f.tag == 7) names.push_back(readPhoneText(bytes, f.payload() + 2, f.length - 2).text);
+        if (f.tag == kFieldName)
+          names.push_back(readPhoneText(bytes, f.payload() + 2, f.length - 2).text);
       });
     }
   }
@@ -117,17 +140,17 @@ void appendDate(std::string& out, int day, int month, int year) {
 // The column of a phonebook tag whose text is appended, followed by a space, to its cell.
 std::size_t appendedTextColumn(std::uint8_t tag) {
   switch (tag) {
-    case 10:
+    case kFieldNotes:
       return kPbNotes;
-    case 86:
+    case kFieldNickname:
       return kPbNickname;
-    case 82:
+    case kFieldFormalName:
       return kPbFormalName;
-    case 84:
+    case kFieldJobTitle:
       return kPbJobTitle;
-    case 63:
+    case kFieldPttAddress:
       return kPbPttAddress;
-    default:  // 44
+    default:  // kFieldWebSite
       return kPbWebSite;
   }
 }
@@ -149,24 +172,24 @@ void addPhonebookRows(Document& doc, const Block& block,
         appendWideText(cell, bytes, f.payload() + skip, f.length - skip);
       };
       switch (f.tag) {
-        case 7:
-        case 70:
-        case 71:
+        case kFieldName:
+        case kFieldSecondName:
+        case kFieldThirdName:
           prependWideText(w.text(kPbName, 100), bytes, f.payload(), f.length);
           break;
-        case 11: {
+        case kFieldNumber: {
           std::string& cell = w.text(kPbNumbers, 100);
           appendNumber(cell, bytes, f.pos);
           cell += ' ';
           break;
         }
-        case 85:
+        case kFieldCompany:
           setText(kPbCompany, 100, 0);
           break;
-        case 74:
+        case kFieldAddress:
           setText(kPbAddress, 50, 4);
           break;
-        case 67: {
+        case kFieldGroup: {
           // Without group names the field means nothing; a group number byte beyond the record
           // is no group number at all.
           if (groupNames.empty() || !bytes.has(f.payload())) break;
@@ -176,25 +199,25 @@ void addPhonebookRows(Document& doc, const Block& block,
           w.set(kPbGroup, groupNames[group - 1], 50);
           break;
         }
-        case 8: {
+        case kFieldEmail: {
           std::string& cell = w.text(kPbEmail, 50);
           cell += ' ';
           appendWideText(cell, bytes, f.payload(), f.length);
           break;
         }
-        case 87: {
+        case kFieldBirthday: {
           const std::ptrdiff_t q = f.payload();
           std::string& cell = w.text(kPbBirthday, 50);
           cell.clear();
           appendDate(cell, bytes.at(q + 3), bytes.at(q + 2), bytes.at(q) + 256 * bytes.at(q + 1));
           break;
         }
-        case 10:
-        case 86:
-        case 82:
-        case 84:
-        case 63:
-        case 44: {
+        case kFieldNotes:
+        case kFieldNickname:
+        case kFieldFormalName:
+        case kFieldJobTitle:
+        case kFieldPttAddress:
+        case kFieldWebSite: {
           std::string& cell = w.text(appendedTextColumn(f.tag), 50);
           appendWideText(cell, bytes, f.payload(), f.length);
           cell += ' ';
@@ -220,19 +243,19 @@ void addCallRows(Document& doc, const Block& block, CallStatus status) {
     walkFields(bytes, false, [&](const Field& f) {
       const CellWriter w{table, row};
       switch (f.tag) {
-        case 7:
-        case 70:
-        case 71:
+        case kFieldName:
+        case kFieldSecondName:
+        case kFieldThirdName:
           prependWideText(w.text(kCallName, 200), bytes, f.payload(), f.length);
           break;
-        case 11: {
+        case kFieldNumber: {
           std::string& phone = w.text(kCallPhone, 130);
           appendNumber(phone, bytes, f.pos);
           phone += ' ';
           w.set(kCallStatus, callStatusText(status, CallWording::kList), 50);
           break;
         }
-        case 19: {
+        case kFieldCallTime: {
           const std::ptrdiff_t q = f.payload();
           const auto b = [&](std::ptrdiff_t k) { return bytes.at(q + k); };
           std::string& cell = w.text(kCallDate, 100);

@@ -1,7 +1,7 @@
 // The desktop's figure: app-open-bench DIR [--runs N], under QT_QPA_PLATFORM=offscreen.
 //
 // Opens DIR/full/dump.pm through the main window's own "Открыть PM" and times it from the
-// command to the first paint of the document window after the load, beside pm::loadDump alone:
+// command to the first paint of the document window after the load, beside openDocument alone:
 // the difference is what the window adds. It also counts how often the document's status bar
 // was repainted while the load ran, since the window has to keep showing progress. Every run,
 // of either kind, is a process of its own.
@@ -30,7 +30,7 @@
 #include "ReportLine.h"
 #include "WindowPlacementQt.h"
 #include "core/Document.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 
 namespace {
 
@@ -159,7 +159,7 @@ void openInWindow(Probe& probe, const std::string& dump) {
 void loadCore(Probe& probe, const std::string& dump) {
   kestrel::Document doc;
   probe.start();
-  const bool ok = kestrel::pm::loadDump(doc, dump);
+  const bool ok = kestrel::openDocument(doc, kestrel::FileKind::Pm, {dump});
   probe.stop();
   if (!ok) throw std::runtime_error("the PM dump did not load");
 }
@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
   const double added = (windowSeconds - coreSeconds) / coreSeconds;
   open.seconds(windowSeconds)
       .peak(window.peakKb)
-      .add(formatted("core pm::loadDump %.3f s  added %.0f %%", coreSeconds, 100 * added))
+      .add(formatted("core openDocument %.3f s  added %.0f %%", coreSeconds, 100 * added))
       .goal(formatted("<= %.0f %%", 100 * kAddedShareGoal), added <= kAddedShareGoal)
       .print();
   const auto repaints = static_cast<long>(kestrel::bench::median(window.items));

@@ -28,17 +28,16 @@
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
 #include "export/XlsxSpreadsheet.h"
-#include "readers/eeprom/EepromReader.h"
-#include "readers/gdfs/GdfsReader.h"
+#include "open/OpenDocument.h"
 #include "readers/pm/PmDecoder.h"
-#include "readers/pm/PmLoader.h"
-#include "readers/vcard/VcardReader.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kestrel::Document;
+using kestrel::FileKind;
+using kestrel::openDocument;
 using kestrel::bench::formatted;
 using kestrel::bench::kbToMb;
 using kestrel::bench::Probe;
@@ -78,7 +77,8 @@ long rowsOf(const Document& doc) {
 
 // The document of the PM dump, loaded as the set-up of an export.
 void loadPmSetup(Probe& probe, Document& doc, const std::string& input) {
-  if (!kestrel::pm::loadDump(doc, input)) throw std::runtime_error("the PM dump did not load");
+  if (!openDocument(doc, FileKind::Pm, {input}))
+    throw std::runtime_error("the PM dump did not load");
   probe.setupDone();
 }
 
@@ -104,7 +104,7 @@ std::vector<Figure> figures() {
                       [](Probe& probe, const std::string& input, const fs::path&) {
                         Document doc;
                         probe.start();
-                        const bool ok = kestrel::pm::loadDump(doc, input);
+                        const bool ok = openDocument(doc, FileKind::Pm, {input});
                         probe.stop();
                         if (!ok) throw std::runtime_error("the PM dump did not load");
                         probe.setItems(rowsOf(doc));
@@ -122,7 +122,7 @@ std::vector<Figure> figures() {
        .work =
            [](Probe& probe, const std::string& input, const fs::path&) {
              Document doc;
-             if (!kestrel::pm::loadDump(doc, input))
+             if (!openDocument(doc, FileKind::Pm, {input}))
                throw std::runtime_error("the PM dump did not load");
              for (kestrel::ResultTable* table : {&doc.phonebook, &doc.calls, &doc.calendar})
                table->clear();
@@ -137,7 +137,7 @@ std::vector<Figure> figures() {
   const auto gdfs = [](Probe& probe, const std::string& input, const fs::path&) {
     Document doc;
     probe.start();
-    kestrel::gdfs::loadDump(doc, input);
+    openDocument(doc, FileKind::Gdfs, {input});
     probe.stop();
     probe.setItems(rowsOf(doc));
   };
@@ -166,7 +166,7 @@ std::vector<Figure> figures() {
                       [](Probe& probe, const std::string& input, const fs::path&) {
                         Document doc;
                         probe.start();
-                        kestrel::eeprom::loadDump(doc, input);
+                        openDocument(doc, FileKind::Eeprom, {input});
                         probe.stop();
                         probe.setItems(static_cast<long>(doc.model.recordCount()));
                       },
@@ -179,7 +179,7 @@ std::vector<Figure> figures() {
                       [](Probe& probe, const std::string& input, const fs::path&) {
                         Document doc;
                         probe.start();
-                        const bool ok = kestrel::vcard::readVcardFiles(doc, {input});
+                        const bool ok = openDocument(doc, FileKind::Vcf, {input});
                         probe.stop();
                         if (!ok) throw std::runtime_error("the vCard file was not read");
                         probe.setItems(rowsOf(doc));
@@ -227,7 +227,7 @@ std::vector<Figure> figures() {
                   .work =
                       [](Probe& probe, const std::string& input, const fs::path& scratch) {
                         Document doc;
-                        if (!kestrel::pm::loadDump(doc, input))
+                        if (!openDocument(doc, FileKind::Pm, {input}))
                           throw std::runtime_error("the PM dump did not load");
                         // Every block and record marked: the whole model is written.
                         kestrel::BlockModel& model = doc.model;

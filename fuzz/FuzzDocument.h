@@ -1,19 +1,17 @@
 #pragma once
 // The document a fuzz input makes, as opening it in the program would: the first byte chooses
-// the reader (and a GDFS container form), the rest is the file.
+// the reader (and, by the file's name, a GDFS container form), the rest is the file. A .gdf
+// file is read only when it starts with "[VE", as in the program.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/Document.h"
-#include "core/Errors.h"
-#include "readers/eeprom/EepromReader.h"
-#include "readers/gdfs/GdfsDecoder.h"
-#include "readers/gdfs/GdfsReader.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 #include "readers/vcard/VcardReader.h"
 
 namespace kestrel::fuzz {
@@ -32,36 +30,44 @@ inline std::vector<std::string_view> vcardFiles(std::string_view bytes) {
   }
 }
 
-inline void read(Document& doc, Reader reader, const std::uint8_t* data, std::size_t size) {
-  const ByteView image({data, size});
+// The file each reader is given: the kind, and a name whose ending tells a GDFS form.
+struct FuzzFile {
+  FileKind kind;
+  const char* name;
+};
+
+inline FuzzFile fileOf(Reader reader) {
   switch (reader) {
     case Reader::Pm:
-      pm::loadImage(doc, std::vector<std::uint8_t>(data, data + size));
-      return;
+      return {FileKind::Pm, "fuzz.pm"};
     case Reader::Bin:
+      return {FileKind::Gdfs, "fuzz.bin"};
     case Reader::Gdfs:
-    case Reader::Gdf: {
-      const gdfs::Form form = reader == Reader::Bin    ? gdfs::Form::Bin
-                              : reader == Reader::Gdfs ? gdfs::Form::Gdfs
-                                                       : gdfs::Form::Gdf;
-      // What was read before a format error is decoded all the same, as the program does.
-      try {
-        gdfs::readImage(doc.model, image, form);
-      } catch (const FormatError&) {
-      }
-      gdfs::decodeContents(doc);
-      return;
-    }
+      return {FileKind::Gdfs, "fuzz.gdfs"};
+    case Reader::Gdf:
+      return {FileKind::Gdfs, "fuzz.gdf"};
     case Reader::Eeprom:
-      eeprom::loadImage(doc, image);
-      return;
+      return {FileKind::Eeprom, "fuzz.img"};
     case Reader::Vcard:
     case Reader::Count:
-      for (const std::string_view file :
-           vcardFiles(std::string_view(reinterpret_cast<const char*>(data), size)))
-        vcard::addVcardFile(doc, file);
-      return;
+      break;
   }
+  return {FileKind::Vcf, "fuzz.vcf"};
+}
+
+// Opens the bytes as the program opens a file: a format error or anything the open reports ends
+// in the document's state, as it would in a window.
+inline void read(Document& doc, Reader reader, const std::uint8_t* data, std::size_t size) {
+  const FuzzFile file = fileOf(reader);
+  std::vector<ReaderInput> inputs;
+  if (file.kind == FileKind::Vcf) {
+    for (const std::string_view piece :
+         vcardFiles(std::string_view(reinterpret_cast<const char*>(data), size)))
+      inputs.push_back(ReaderInput::bytes(file.name, {piece.begin(), piece.end()}));
+  } else {
+    inputs.push_back(ReaderInput::bytes(file.name, {data, data + size}));
+  }
+  openDocument(doc, file.kind, std::move(inputs));
 }
 
 inline std::unique_ptr<Document> documentOf(const std::uint8_t* data, std::size_t size) {

@@ -27,14 +27,18 @@ std::string shown(const kestrel::Document& doc) {
 }  // namespace
 
 // One or more vCard files (separated by two zero bytes) into one document. The same files read
-// in small pieces, as the program reads a file from the disk, give the same document.
+// whole, in small pieces and opened as the program opens them give the same document.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const auto files =
+      kestrel::fuzz::vcardFiles(std::string_view(reinterpret_cast<const char*>(data), size));
   kestrel::Document doc;
-  kestrel::fuzz::read(doc, kestrel::fuzz::Reader::Vcard, data, size);
+  for (const std::string_view file : files)
+    kestrel::vcard::addVcardFile(doc, file);
+  kestrel::Document opened;
+  kestrel::fuzz::read(opened, kestrel::fuzz::Reader::Vcard, data, size);
   kestrel::Document pieces;
   const std::size_t piece = size % 7 + 1;
-  for (const std::string_view file :
-       kestrel::fuzz::vcardFiles(std::string_view(reinterpret_cast<const char*>(data), size))) {
+  for (const std::string_view file : files) {
     std::size_t at = 0;
     kestrel::vcard::addVcardPieces(
         pieces,
@@ -46,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         },
         piece);
   }
-  if (shown(doc) != shown(pieces)) __builtin_trap();
+  if (shown(doc) != shown(pieces) || shown(doc) != shown(opened)) __builtin_trap();
   return 0;
 }

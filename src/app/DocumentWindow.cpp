@@ -27,7 +27,7 @@
 #include "TableFilterModel.h"
 #include "Text.h"
 #include "WindowPlacementQt.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 
 namespace kestrel::app {
 
@@ -156,8 +156,6 @@ void DocumentWindow::focusFilter() {
 void DocumentWindow::buildTabs() {
   tabs_ = new QTabWidget;
   addTablePage(doc_.information, QStringLiteral("Информация"));
-  addTablePage(doc_.sms, QStringLiteral("SMS"));
-  tabs_->setTabVisible(1, false);
   addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"), true);
   addTablePage(doc_.calls, QStringLiteral("Вызовы"), true);
   addTablePage(doc_.calendar, QStringLiteral("Календарь"), true);
@@ -230,9 +228,12 @@ void DocumentWindow::setCaption(const QString& caption) {
   setWindowTitle(caption);
 }
 
-bool DocumentWindow::loadPm(const QString& fileName) {
-  showSectionsPage();
-  return pm::loadDump(doc_, systemFileName(fileName));
+bool DocumentWindow::open(FileKind kind, const QStringList& files) {
+  if (fileKindEntry(kind).sectionsPage) showSectionsPage();
+  std::vector<std::string> names;
+  for (const QString& file : files)
+    names.push_back(systemFileName(file));
+  return openDocument(doc_, kind, names);
 }
 
 void DocumentWindow::showSectionsPage() {
@@ -265,7 +266,7 @@ void DocumentWindow::applyWidths() {
 
 void DocumentWindow::showState() {
   commandsChanged();
-  blockListChanged();
+  pmSectionsChanged();
   statusPanel_->setText(toQString(doc_.status()));
   progressBar_->setMaximum(std::max(doc_.progressMaximum(), 1));
   progressBar_->setValue(doc_.progressPosition());
@@ -306,9 +307,9 @@ void DocumentWindow::commandsChanged() {
   emit capabilitiesChanged();
 }
 
-void DocumentWindow::blockListChanged() {
+void DocumentWindow::pmSectionsChanged() {
   blockNames_->clear();
-  for (const auto& line : doc_.blockList())
+  for (const auto& line : doc_.pmSections.sectionNames())
     blockNames_->addItem(toQString(line));
 }
 

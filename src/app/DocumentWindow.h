@@ -11,6 +11,7 @@
 #include "ChildWindow.h"
 #include "Dialogs.h"
 #include "core/Document.h"
+#include "open/FileKind.h"
 
 class QLabel;
 class QLineEdit;
@@ -41,10 +42,9 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // Sets the caption of the document and of its window.
   void setCaption(const QString& caption);
 
-  // The PM load into this document; true on success.
-  bool loadPm(const QString& fileName);
-  // The GDFS load into this document.
-  void loadGdfs(const QString& fileName);
+  // Opens files of a kind into this document, showing the raw-section page for the kinds that
+  // have one; true when every file was read.
+  bool open(FileKind kind, const QStringList& files);
 
   // ChildWindow: every command but the PM writer's, which waits for blocks; save and export
   // wait for something to write.
@@ -99,7 +99,7 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void commandsChanged() override;
   void tablesAboutToChange() override;
   void tablesChanged() override;
-  void blockListChanged() override;
+  void pmSectionsChanged() override;
   void showMessage(std::string_view text) override;
   void showMessage(std::string_view text, const IoError& cause) override;
   void showFileError(const IoError& cause) override;

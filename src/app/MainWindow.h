@@ -13,7 +13,7 @@
 #include "FrameServices.h"
 #include "RecentFiles.h"
 #include "export/XlsxSpreadsheet.h"
-#include "readers/kind/FileKind.h"
+#include "open/FileKind.h"
 
 class QAction;
 class QMdiArea;
@@ -38,6 +38,8 @@ class MainWindow : public QMainWindow, public FrameServices {
     QString fileName;
     bool multiple = false;
   };
+  // The open dialog of a kind, as the registry of kinds gives its filter.
+  static OpenDialog openDialogOf(FileKind kind);
   enum class TileMode { Horizontal, Vertical };
 
   explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
@@ -57,11 +59,10 @@ class MainWindow : public QMainWindow, public FrameServices {
   void runReportingErrors(QWidget* parent, const std::function<void()>& command) override;
   QMdiSubWindow* addChildWindow(ChildWindow* window, QSize size) override;
 
-  OpenDialog openPmDialog{QStringLiteral("PM|*.pm*"), {}, false};
-  OpenDialog openGdfsDialog{QStringLiteral("GDFS|*.bin*;*.gdfs*;*.gdf*"), {}, false};
-  // An EEPROM image has no ending of its own: any file may be one.
-  OpenDialog openEepromDialog{QStringLiteral("EEPROM|*"), {}, false};
-  OpenDialog openVcfDialog{QStringLiteral("VCF|*.vcf*"), {}, true};
+  OpenDialog openPmDialog = openDialogOf(FileKind::Pm);
+  OpenDialog openGdfsDialog = openDialogOf(FileKind::Gdfs);
+  OpenDialog openEepromDialog = openDialogOf(FileKind::Eeprom);
+  OpenDialog openVcfDialog = openDialogOf(FileKind::Vcf);
 
   TileMode tileMode() const { return tileMode_; }
   void setTileMode(TileMode mode) { tileMode_ = mode; }

@@ -16,8 +16,6 @@
 #include "FileNames.h"
 #include "MainWindow.h"
 #include "RecentFiles.h"
-#include "readers/eeprom/EepromReader.h"
-#include "readers/vcard/VcardReader.h"
 
 namespace kestrel::app {
 
@@ -34,6 +32,14 @@ QStringList localFiles(const QMimeData* data) {
 }
 
 }  // namespace
+
+MainWindow::OpenDialog MainWindow::openDialogOf(FileKind kind) {
+  const FileKindEntry& entry = fileKindEntry(kind);
+  return {QString::fromLatin1(entry.dialogCaption) + QLatin1Char('|') +
+              QString::fromLatin1(entry.dialogFilter),
+          {},
+          entry.multipleFiles};
+}
 
 void MainWindow::openPm() {
   openFiles(FileKind::Pm, ask(openPmDialog));
@@ -53,29 +59,7 @@ void MainWindow::openVcf() {
 
 void MainWindow::openFiles(FileKind kind, const QStringList& files) {
   if (files.isEmpty()) return;
-  runReportingErrors(this, [&] {
-    DocumentWindow* form = createDocument(files.front());
-    switch (kind) {
-      case FileKind::Pm:
-        form->loadPm(files.front());
-        break;
-      case FileKind::Gdfs:
-        form->loadGdfs(files.front());
-        break;
-      case FileKind::Eeprom:
-        form->showSectionsPage();
-        eeprom::loadDump(form->document(), systemFileName(files.front()));
-        break;
-      case FileKind::Vcf: {
-        std::vector<std::string> names;
-        for (const QString& file : files)
-          names.push_back(systemFileName(file));
-        // The import fails silently; "Сохранить" stays disabled unless every file was read.
-        vcard::readVcardFiles(form->document(), names);
-        break;
-      }
-    }
-  });
+  runReportingErrors(this, [&] { createDocument(files.front())->open(kind, files); });
   // Remembered newest first: the first chosen file ends up at the top.
   for (auto file = files.crbegin(); file != files.crend(); ++file)
     recentFiles_->add(kind, systemFileName(*file));

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/kind/FileKind.h"
+#include "open/FileKind.h"
 
 namespace kestrel::app {
 

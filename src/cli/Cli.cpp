@@ -15,11 +15,8 @@
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
 #include "export/XlsxSpreadsheet.h"
-#include "readers/eeprom/EepromReader.h"
-#include "readers/gdfs/GdfsReader.h"
-#include "readers/kind/FileKind.h"
-#include "readers/pm/PmLoader.h"
-#include "readers/vcard/VcardReader.h"
+#include "open/FileKind.h"
+#include "open/OpenDocument.h"
 
 #ifdef KESTREL_CLI_PRINT
 #include "print/PdfPrint.h"
@@ -46,15 +43,29 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-constexpr const char* kUsage =
+constexpr std::string_view kUsage =
     "usage: kestrel-cli show   [--kind KIND] [--summary] FILE...\n"
     "       kestrel-cli export [--kind KIND] --format N [--sections LETTERS] --to NAME FILE...\n"
     "       kestrel-cli write-pm [--kind KIND] --to NAME FILE...\n"
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
     "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
-    "KIND is pm, gdfs, eeprom or vcf.\n"
+    "KIND is %KINDS%.\n"
     "export, write-pm and spreadsheet write nothing and exit 1 when \"Сохранить\",\n"
     "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n";
+
+// The usage text with the kinds of the registry: "pm, gdfs, eeprom or vcf".
+std::string usage() {
+  std::string kinds;
+  const auto all = fileKinds();
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    if (k > 0) kinds += k + 1 == all.size() ? " or " : ", ";
+    kinds += all[k].name;
+  }
+  std::string text(kUsage);
+  const std::string_view placeholder = "%KINDS%";
+  text.replace(text.find(placeholder), placeholder.size(), kinds);
+  return text;
+}
 
 // Messages the desktop program would show in a message box: one UTF-8 line each on standard
 // error, and kept for the JSON of `show`. A file that could not be read adds a line of its own
@@ -133,20 +144,7 @@ Kind kindOf(const Options& o) {
 void open(Document& doc, Kind kind, const std::vector<std::string>& files) {
   // The caption is the path as given; a name that is not UTF-8 is kept byte for byte.
   doc.caption = fromUtf8(files.front()).value_or(files.front());
-  switch (kind) {
-    case Kind::Pm:
-      pm::loadDump(doc, files.front());
-      return;
-    case Kind::Vcf:
-      vcard::readVcardFiles(doc, files);
-      return;
-    case Kind::Gdfs:
-      gdfs::loadDump(doc, files.front());
-      return;
-    case Kind::Eeprom:
-      eeprom::loadDump(doc, files.front());
-      return;
-  }
+  openDocument(doc, kind, files);
 }
 
 // A new document with the file read into it as the open command of that kind reads it, its
@@ -316,7 +314,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     return runCommand(parse(args), out, err);
   } catch (const UsageError& e) {
-    err << "kestrel-cli: " << printableLine(e.what()) << '\n' << kUsage;
+    err << "kestrel-cli: " << printableLine(e.what()) << '\n' << usage();
     return 2;
   } catch (const std::exception& e) {
     err << "kestrel-cli: " << printableLine(e.what()) << '\n';

@@ -203,7 +203,7 @@ void writeDocumentJson(std::ostream& out, const Document& doc, std::string_view 
   writeTable(json, doc.calls);
   json.raw(R"(,"calendar":)");
   writeTable(json, doc.calendar);
-  json.raw(R"(},"blockList":)").textList(doc.blockList());
+  json.raw(R"(},"blockList":)").textList(doc.pmSections.sectionNames());
   json.raw(R"(,"memo":)").textList(doc.memo);
   json.raw(R"(,"blocks":[)");
   const BlockModel& m = doc.model;

@@ -2,7 +2,6 @@
 
 #include "core/ColumnLetters.h"
 #include "core/Cp1251.h"
-#include "core/IniReader.h"
 #include "core/Kinds.h"
 
 namespace kestrel {
@@ -15,10 +14,9 @@ ResultTable::Column col(std::string_view caption, int width) {
 
 }  // namespace
 
-Document::Document()
+DocumentData::DocumentData()
     : caption("Kestrel"),
       information("Информация"_cp, {col("Name", 150), col("Value", 150)}),
-      sms("", {col("N", 50), col("Nomer", 150), col("Name", 200)}, false),
       phonebook("Зап. Книжка"_cp,
                 {col("N п/п"_cp, 50), col("ФИО"_cp, 100), col("Номера"_cp, 130),
                  col("Организация"_cp, 100), col("Адрес"_cp, 50), col("Группа"_cp, 50),
@@ -33,22 +31,23 @@ Document::Document()
   columnLetters_ = makeColumnLetters(312);
 }
 
-void Document::setNewDocumentWidths() {
+void DocumentData::setNewDocumentWidths() {
   // A new document shows only the running number of the phonebook and the call log; a reader
   // gives a column its width when it puts data into it.
   phonebook.hideColumnsFrom(1);
   calls.hideColumnsFrom(1);
 }
 
-void Document::resetForLoad() {
-  for (ResultTable* table : {&information, &sms, &phonebook, &calls, &calendar})
+void DocumentData::resetForLoad() {
+  for (ResultTable* table : shownTables())
     table->reset();
   setNewDocumentWidths();
   sourceFiles.clear();
-  pmIni.reset();  // the index points into the image
-  fileImage.clear();
+  pmSections.clear();
   model.clear();
 }
+
+Document::Document() = default;
 
 Document::TableUpdate::TableUpdate(Document& doc) : doc_(doc) {
   if (doc_.tableUpdateDepth_++ == 0 && doc_.view_) doc_.view_->tablesAboutToChange();
@@ -58,7 +57,7 @@ Document::TableUpdate::~TableUpdate() {
   if (--doc_.tableUpdateDepth_ == 0 && doc_.view_) doc_.view_->tablesChanged();
 }
 
-void Document::addPresenceRow(InformationCaption caption, bool present) {
+void DocumentData::addPresenceRow(InformationCaption caption, bool present) {
   addInformationRow(information, caption, std::string(presenceText(present)));
 }
 
@@ -90,12 +89,8 @@ void Document::setSavePmEnabled(bool enabled) {
   if (view_) view_->commandsChanged();
 }
 
-std::vector<std::string> Document::blockList() const {
-  return pmIni ? pmIni->sectionNames() : std::vector<std::string>();
-}
-
-void Document::blockListChanged() {
-  if (view_) view_->blockListChanged();
+void Document::pmSectionsChanged() {
+  if (view_) view_->pmSectionsChanged();
 }
 
 void Document::showMessage(std::string_view text) {

@@ -1,9 +1,9 @@
 #pragma once
-// The document of one opened file: its five tables, the loaded bytes and block model, and the
-// state of its commands. Readers fill it; exporters read it; a window shows it.
+// The document of one opened file. Its data (the tables, the block model, the files it was read
+// from, a PM dump's raw sections) is what readers fill and exporters read; the document adds the
+// state of its commands (status, progress, enabled commands), which a view observes.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,24 +11,23 @@
 #include "core/BlockModel.h"
 #include "core/Columns.h"
 #include "core/DocumentView.h"
+#include "core/PmSections.h"
 #include "core/ResultTable.h"
 
 namespace kestrel {
 
-class IniReader;
 enum class InformationCaption : std::uint8_t;
 
-class Document {
+// What was read from the files: plain data, no observer.
+class DocumentData {
  public:
-  Document();
-  ~Document();
-  Document(const Document&) = delete;
-  Document& operator=(const Document&) = delete;
+  DocumentData();
+  DocumentData(const DocumentData&) = delete;
+  DocumentData& operator=(const DocumentData&) = delete;
 
   std::string caption;
 
   ResultTable information;
-  ResultTable sms;  // never shown, never filled
   ResultTable phonebook;
   ResultTable calls;
   ResultTable calendar;
@@ -37,14 +36,36 @@ class Document {
   // replace them.
   std::vector<std::string> sourceFiles;
 
-  // The loaded file, the index of a PM dump's sections and keys, and the block model.
-  std::vector<std::uint8_t> fileImage;
-  std::unique_ptr<IniReader> pmIni;
+  // A PM dump's file image and index, and the block model.
+  PmSections pmSections;
   BlockModel model;
 
-  // Makes the document ready for a reader: tables cleared, every column back at the width of a
-  // new document, no source files, file image, index or blocks.
+  // The debugging memo of the raw-section page.
+  std::vector<std::string> memo{"Memo1"};
+
+  // Makes the data ready for a reader: tables cleared, every column back at the width of a new
+  // document, no source files, raw sections or blocks.
   void resetForLoad();
+
+  // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
+  void addPresenceRow(InformationCaption caption, bool present);
+
+  // The four shown tables in tab order: information, phonebook, calls, calendar.
+  std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }
+
+  // Spreadsheet column names 1..312 (entry 0 unused).
+  const std::vector<std::string>& columnLetters() const { return columnLetters_; }
+
+ private:
+  void setNewDocumentWidths();
+
+  std::vector<std::string> columnLetters_;
+};
+
+class Document : public DocumentData {
+ public:
+  Document();
+  ~Document();
 
   // Brackets a command that changes the tables: the view hears once before the first change
   // and once after the last, also when the command ends in an exception. Nested updates count
@@ -59,9 +80,6 @@ class Document {
    private:
     Document& doc_;
   };
-
-  // Spreadsheet column names 1..312 (entry 0 unused).
-  const std::vector<std::string>& columnLetters() const { return columnLetters_; }
 
   // Views: the window (and any other observer) that mirrors this document.
   void setView(DocumentView* view) { view_ = view; }
@@ -83,17 +101,8 @@ class Document {
   void setSavePmEnabled(bool enabled);
   bool savePmEnabled() const { return savePmEnabled_; }
 
-  // The block list of the raw-section page: the section names of a PM dump's index, read from
-  // the file image when asked for, so that a dump of millions of sections holds no copy of them.
-  std::vector<std::string> blockList() const;
-  // Tells the view that the index behind the block list is new.
-  void blockListChanged();
-
-  // The debugging memo of the raw-section page.
-  std::vector<std::string> memo{"Memo1"};
-
-  // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
-  void addPresenceRow(InformationCaption caption, bool present);
+  // Tells the view that the PM dump's sections (pmSections) are new.
+  void pmSectionsChanged();
 
   // Shows a message box through the view; with a cause, the file error behind it as well.
   void showMessage(std::string_view text);
@@ -101,13 +110,7 @@ class Document {
   // Tells the view of a file that could not be read, where the reader shows no message.
   void showFileError(const IoError& cause);
 
-  // The four shown tables in tab order: information, phonebook, calls, calendar.
-  std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }
-
  private:
-  void setNewDocumentWidths();
-
-  std::vector<std::string> columnLetters_;
   int tableUpdateDepth_ = 0;
   DocumentView* view_ = nullptr;
   std::string status_;

@@ -22,8 +22,8 @@ class DocumentView {
   // shows them anew once the command is done, however many rows it added.
   virtual void tablesAboutToChange() {}
   virtual void tablesChanged() {}
-  // The block list of the raw-section page was replaced.
-  virtual void blockListChanged() {}
+  // The PM dump's sections, listed on the raw-section page, were replaced.
+  virtual void pmSectionsChanged() {}
   // A reader reports something the user must acknowledge (a message box with an OK button).
   virtual void showMessage(std::string_view /*text*/) {}
   // The same message, caused by a file that could not be opened or read: the view shows the

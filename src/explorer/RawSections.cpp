@@ -22,8 +22,9 @@ const std::string& selected(const Selection& line) {
 std::vector<std::string> sectionLines(const Document& doc, const Selection& section) {
   const std::string_view name = selected(section);
   std::vector<std::string> lines;
-  if (!doc.pmIni) return lines;
-  for (const IniReader::Key& key : doc.pmIni->keys(name)) {
+  const IniReader* index = doc.pmSections.index();
+  if (index == nullptr) return lines;
+  for (const IniReader::Key& key : index->keys(name)) {
     std::string line(key.name);
     line += '=';
     line += key.value;
@@ -57,8 +58,8 @@ void showValueOfLine(Document& doc, const Selection& section, const Selection& l
   const std::string_view whole = selected(line);
   const std::string_view key = whole.substr(0, whole.find('='));
   // A key the section lacks reads as "NO".
-  const std::optional<std::string_view> found =
-      doc.pmIni ? doc.pmIni->find(name, key) : std::nullopt;
+  const IniReader* index = doc.pmSections.index();
+  const std::optional<std::string_view> found = index ? index->find(name, key) : std::nullopt;
   ValueText text = decodeValue(found.value_or("NO"));
   doc.memo = {std::move(text.shifted), std::move(text.plain)};
 }

@@ -205,8 +205,7 @@ void exportTables(std::span<const ResultTable* const> tables, std::span<const st
 }  // namespace
 
 void exportToSpreadsheet(Document& doc, SpreadsheetAutomation& app, std::size_t sheetRows) {
-  const ResultTable* const tables[] = {&doc.information, &doc.sms, &doc.phonebook, &doc.calls,
-                                       &doc.calendar};
+  const ResultTable* const tables[] = {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar};
   exportTables(
       tables, doc.columnLetters(), app, &doc, [&](std::string_view text) { doc.showMessage(text); },
       sheetRows);

@@ -90,11 +90,10 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QVERIFY(frame.exportToExcelAction()->isEnabled());
     QVERIFY(doc->savePmButton()->isEnabled());
 
-    // Tab captions in order; the SMS page is not shown, the raw-section page is.
-    QCOMPARE(doc->tabs()->tabText(2), QStringLiteral("Зап. Книжка"));
-    QVERIFY(!doc->tabs()->isTabVisible(1));
-    QVERIFY(doc->tabs()->isTabVisible(5));
-    QCOMPARE(doc->tabs()->tabText(5), QStringLiteral("Секции"));
+    // Tab captions in order; the raw-section page is shown.
+    QCOMPARE(doc->tabs()->tabText(1), QStringLiteral("Зап. Книжка"));
+    QVERIFY(doc->tabs()->isTabVisible(4));
+    QCOMPARE(doc->tabs()->tabText(4), QStringLiteral("Секции"));
     QCOMPARE(doc->blockList()->count(), 2);
   }
 
@@ -232,12 +231,12 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
       testers << new QAbstractItemModelTester(
           window.view(*table)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
           &window);
-    QVERIFY(
-        window.loadPm(QString::fromStdString(dir.write("demo.pm", kestrel::test::demoPmText()))));
+    QVERIFY(window.open(kestrel::FileKind::Pm, {QString::fromStdString(dir.write(
+                                                   "demo.pm", kestrel::test::demoPmText()))}));
     QVERIFY(doc.phonebook.rowCount() > 1 && doc.calls.rowCount() > 1);
     for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
       QCOMPARE(window.view(*table)->model()->rowCount(), static_cast<int>(table->rowCount()));
-    QCOMPARE(window.blockList()->count(), static_cast<int>(doc.blockList().size()));
+    QCOMPARE(window.blockList()->count(), static_cast<int>(doc.pmSections.sectionNames().size()));
   }
 
   // "Экспорт в Excel" writes a real workbook and hands it to the desktop's spreadsheet program;

@@ -14,8 +14,8 @@
 #include "SaveSectionsDialog.h"
 #include "Text.h"
 #include "export/ReportLines.h"
+#include "open/OpenDocument.h"
 #include "print/PdfPrint.h"
-#include "readers/pm/PmLoader.h"
 #include "support/DemoDump.h"
 
 using kestrel::app::DocumentWindow;
@@ -72,7 +72,9 @@ class PrintingTest : public kestrel::app::test::DialogTest {
   void reportComesOutWholeOnAnA4Pdf() {
     kestrel::Document doc;
     const std::string dump = kestrel::test::demoPmText();
-    QVERIFY(kestrel::pm::loadImage(doc, {dump.begin(), dump.end()}));
+    QVERIFY(
+        kestrel::openDocument(doc, kestrel::FileKind::Pm,
+                              kestrel::ReaderInput::bytes("dump.pm", {dump.begin(), dump.end()})));
     const auto lines = kestrel::output::reportLines(doc, {true, true, true});
     const QStringList got = textLines(printed(lines));
     if (QTest::currentTestFailed()) return;

@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "core/Document.h"
-#include "readers/eeprom/EepromReader.h"
-#include "readers/gdfs/GdfsReader.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 #include "readers/vcard/VcardReader.h"
 #include "support/DemoDump.h"
 #include "support/GdfsBuilder.h"
@@ -93,13 +91,13 @@ struct Case {
 
 void load(Document& doc, const Case& c, const std::string& file) {
   if (c.ending == ".pm")
-    pm::loadDump(doc, file);
+    openDocument(doc, FileKind::Pm, {file});
   else if (c.ending == ".img")
-    eeprom::loadDump(doc, file);
+    openDocument(doc, FileKind::Eeprom, {file});
   else if (c.ending == ".vcf")
-    vcard::readVcardFiles(doc, {file});
+    openDocument(doc, FileKind::Vcf, {file});
   else
-    gdfs::loadDump(doc, file);
+    openDocument(doc, FileKind::Gdfs, {file});
 }
 
 // Loads each case and holds its peak to the promise; each must have read something.

@@ -1,3 +1,4 @@
+#include "open/OpenDocument.h"
 #include "readers/eeprom/EepromReader.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,10 @@ namespace kestrel::eeprom {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes imageBytes(ByteView image) {
+  return {image.span().begin(), image.span().end()};
+}
 using Shape = test::ModelShape;
 using test::shapeOf;
 
@@ -129,7 +134,7 @@ class EepromImage : public testing::TestWithParam<Case> {};
 TEST_P(EepromImage, GivesBlocksAndMemo) {
   const Case& c = GetParam();
   Document doc;
-  loadImage(doc, c.image);
+  openDocument(doc, FileKind::Eeprom, ReaderInput::bytes("image", imageBytes(c.image)));
   EXPECT_EQ(shapeOf(doc.model), c.shape);
   for (std::size_t g = 0; g < doc.model.blockCount(); ++g) {
     EXPECT_TRUE(doc.model.blockMarks[g]);
@@ -162,10 +167,11 @@ TEST(EepromDump, LoadReplacesTheModelAppendsToTheMemoAndLeavesCommandsAlone) {
   Recorder view;
   Document doc;
   doc.setView(&view);
-  loadImage(doc, record(8, {0x01}) + Bytes{0, 0} + kPrivet);
+  openDocument(doc, FileKind::Eeprom,
+               ReaderInput::bytes("image", imageBytes(record(8, {0x01}) + Bytes{0, 0} + kPrivet)));
   const Bytes second = record(3, {0x02});
   const std::string name = dir.write("eeprom.bin", std::string(second.begin(), second.end()));
-  loadDump(doc, name);
+  openDocument(doc, FileKind::Eeprom, {name});
 
   EXPECT_EQ(doc.sourceFiles, std::vector<std::string>{name});
   EXPECT_EQ(shapeOf(doc.model), (Shape{{3, {{0, text("4321") + Bytes{0x02}}}}}));
@@ -182,9 +188,9 @@ TEST(EepromDump, UnreadableFileIsToldToTheViewAndLeavesTheDocumentEmpty) {
   Recorder view;
   Document doc;
   doc.setView(&view);
-  loadImage(doc, record(8, {0x01}));
+  openDocument(doc, FileKind::Eeprom, ReaderInput::bytes("image", imageBytes(record(8, {0x01}))));
   const std::string missing = dir.file("missing.bin");
-  loadDump(doc, missing);
+  openDocument(doc, FileKind::Eeprom, {missing});
 
   EXPECT_EQ(view.fileErrors, std::vector<std::string>{missing});
   EXPECT_TRUE(view.messages.empty());
@@ -210,7 +216,9 @@ TEST(EepromImage, DamagedImagesKeepTheModelConsistent) {
     std::copy(image.begin(), image.end(), copy.get());
 
     Document doc;
-    loadImage(doc, std::span<const std::uint8_t>(copy.get(), image.size()));
+    openDocument(doc, FileKind::Eeprom,
+                 ReaderInput::bytes(
+                     "image", imageBytes(std::span<const std::uint8_t>(copy.get(), image.size()))));
     const BlockModel& m = doc.model;
     ASSERT_EQ(m.blockMarks.size(), m.blockCount());
     ASSERT_TRUE(std::is_sorted(m.blockNumbers.begin(), m.blockNumbers.end()));
@@ -246,7 +254,7 @@ TEST(EepromImage, OverlappingRecordsKeepToABudget) {
   for (int k = 0; k < (1 << 17); ++k)
     image.insert(image.end(), {0x07, 0x00, 0xFF, 0xFF, '4', '3', '2', '1'});
   Document doc;
-  loadImage(doc, ByteView(image));
+  openDocument(doc, FileKind::Eeprom, ReaderInput::bytes("image", imageBytes(ByteView(image))));
   std::size_t bytes = 0;
   const Block block = doc.model.block(0);
   for (std::size_t i = 0; i < block.recordCount(); ++i)

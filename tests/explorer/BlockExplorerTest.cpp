@@ -1,11 +1,11 @@
 #include "explorer/BlockExplorer.h"
+#include "open/OpenDocument.h"
 
 #include <gtest/gtest.h>
 
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "explorer/RawSections.h"
-#include "readers/pm/PmLoader.h"
 #include "support/PhonebookRows.h"
 
 namespace kestrel::explorer {
@@ -198,7 +198,8 @@ TEST(BlockExplorer, TheGridShowsEachRecordThreeWaysCutAt401Bytes) {
 TEST(RawSections, ListsASectionAndDecodesTheClickedValue) {
   Document doc;
   const std::string text = "[Info]\r\nA=0A41C0\r\nB=0A41C\r\nC=4G\r\nD=\r\n";
-  pm::loadImage(doc, std::vector<std::uint8_t>(text.begin(), text.end()));
+  openDocument(doc, FileKind::Pm,
+               ReaderInput::bytes("dump.pm", std::vector<std::uint8_t>(text.begin(), text.end())));
   EXPECT_EQ(sectionLines(doc, "info"),
             (std::vector<std::string>{"A=0A41C0", "B=0A41C", "C=4G", "D="}));
   EXPECT_TRUE(sectionLines(doc, "none").empty());

@@ -1,11 +1,10 @@
 #include "explorer/PmWriter.h"
+#include "open/OpenDocument.h"
 
 #include <gtest/gtest.h>
 
 #include "core/Cp1251.h"
 #include "core/Errors.h"
-#include "readers/gdfs/GdfsReader.h"
-#include "readers/pm/PmLoader.h"
 #include "support/DemoDump.h"
 #include "support/GdfsBuilder.h"
 #include "support/ModelShape.h"
@@ -51,7 +50,7 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   test::TempDir dir;
   const std::string demo = dir.write("demo.txt", test::demoPmText());
   Document doc;
-  ASSERT_TRUE(loadDump(doc, demo));
+  ASSERT_TRUE(openDocument(doc, FileKind::Pm, {demo}));
   StatusRecorder view;
   doc.setView(&view);
   writeDump(doc, dir.file("copy"));
@@ -63,16 +62,16 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   EXPECT_EQ(test::readFile(dir.file("again.pm.pm")), test::readFile(dir.file("copy.pm")));
   EXPECT_EQ(test::readFile(dir.file("copy.pm")), dumpText(doc.model));
   Document copy;
-  ASSERT_TRUE(loadDump(copy, dir.file("copy.pm")));
+  ASSERT_TRUE(openDocument(copy, FileKind::Pm, {dir.file("copy.pm")}));
   EXPECT_EQ(shapeOf(copy.model), shapeOf(doc.model));
 
   // A GDFS dump of the binary form has every mark set: its PM form holds all of it.
   Document gdfsDoc;
-  gdfs::loadDump(gdfsDoc, dir.write("demo.bin", test::demoDump().bin()));
+  openDocument(gdfsDoc, FileKind::Gdfs, {dir.write("demo.bin", test::demoDump().bin())});
   ASSERT_GT(gdfsDoc.model.recordCount(), 0u);
   writeDump(gdfsDoc, dir.file("gdfs"));
   Document fromGdfs;
-  ASSERT_TRUE(loadDump(fromGdfs, dir.file("gdfs.pm")));
+  ASSERT_TRUE(openDocument(fromGdfs, FileKind::Pm, {dir.file("gdfs.pm")}));
   EXPECT_EQ(shapeOf(fromGdfs.model), shapeOf(gdfsDoc.model));
 }
 
@@ -81,7 +80,7 @@ TEST(PmWriter, NeverReplacesTheDumpItWasReadFrom) {
   test::TempDir dir;
   const std::string dump = dir.write("dump.pm", test::demoPmText());
   Document doc;
-  ASSERT_TRUE(loadDump(doc, dump));
+  ASSERT_TRUE(openDocument(doc, FileKind::Pm, {dump}));
   EXPECT_THROW(writeDump(doc, dir.file("dump")), IoError);
   EXPECT_EQ(test::readFile(dump), test::demoPmText());
 }

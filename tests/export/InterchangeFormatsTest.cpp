@@ -16,7 +16,7 @@
 #include "export/FileFacts.h"
 #include "export/HtmlReport.h"
 #include "export/SaveCommand.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 #include "support/DemoDump.h"
 #include "support/PhonebookRows.h"
 #include "support/TempDir.h"
@@ -121,7 +121,7 @@ class Interchange : public testing::Test {
  protected:
   void SetUp() override {
     source = dir.write("demo.pm", test::demoPmText());
-    ASSERT_TRUE(pm::loadDump(doc, source));
+    ASSERT_TRUE(openDocument(doc, FileKind::Pm, {source}));
     ASSERT_GE(doc.phonebook.rowCount(), 3u);
   }
   test::TempDir dir;

@@ -78,14 +78,13 @@ class RecordingAutomation : public SpreadsheetAutomation {
 };
 
 // A phonebook of two contacts with names and numbers, one call with its number shown, one
-// information row, and a row in the never-shown SMS table.
+// information row.
 void fillDocument(Document& doc) {
   test::addPhonebookRow(doc, {{kPbName, "Иванов"_cp}, {kPbNumbers, "+7901"}});
   test::addPhonebookRow(doc, {{kPbName, "Петров"_cp}});
   test::addTableRow(doc.calls, "1", {"Исх"_cp, "007", "", ""});
   doc.calls.setColumnWidth(kCallPhone, 130);
   test::addTableRow(doc.information, std::string("Календарь"_cp), {"Нет"_cp});
-  test::addTableRow(doc.sms, "1", {"123", "x"});
 }
 
 TEST(SpreadsheetExport, SendsEveryShownCellOfEveryFilledTableLastTableFirst) {
@@ -122,7 +121,6 @@ TEST(SpreadsheetExport, SendsEveryShownCellOfEveryFilledTableLastTableFirst) {
                            "halign|Зап. Книжка|A:C|-4108"_cp,
                            "valign|Зап. Книжка|A:C|-4108"_cp,
                            "select|Зап. Книжка"_cp,
-                           // The SMS table holds a row but is never shown.
                            "sheet|Информация"_cp,
                            "format|Информация|A:B|@"_cp,
                            "text|Информация|A1|Name"_cp,

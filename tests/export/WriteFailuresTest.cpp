@@ -15,7 +15,7 @@
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
 #include "export/XlsxSpreadsheet.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 #include "support/DemoDump.h"
 #include "support/TempDir.h"
 
@@ -45,7 +45,7 @@ TEST(WriteFailures, EveryWriterNamesTheFileAndTheReasonAndLeavesTheFolderAsItWas
   test::TempDir dir;
   const std::string source = dir.write("demo.pm", test::demoPmText());
   Document doc;
-  ASSERT_TRUE(pm::loadDump(doc, source));
+  ASSERT_TRUE(openDocument(doc, FileKind::Pm, {source}));
 
   const Sections all{true, true, true};
   const std::vector<Writer> writers = {

@@ -1,3 +1,4 @@
+#include "open/OpenDocument.h"
 #include "readers/gdfs/GdfsReader.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ struct Read {
 std::unique_ptr<Read> readAs(const std::string& fileName, const std::string& bytes) {
   auto r = std::make_unique<Read>();
   r->doc.setView(&r->view);
-  r->ok = readContainer(r->doc, r->dir.write(fileName, bytes));
+  r->ok = openDocument(r->doc, FileKind::Gdfs, {r->dir.write(fileName, bytes)});
   return r;
 }
 
@@ -189,7 +190,7 @@ TEST(GdfsReader, FailuresKeepWhatWasFilledBefore) {
     r->doc.setView(&r->view);
     const std::string path =
         c.fileName.empty() ? r->dir.file("absent.bin") : r->dir.write(c.fileName, c.bytes);
-    r->ok = readContainer(r->doc, path);
+    r->ok = openDocument(r->doc, FileKind::Gdfs, {path});
     EXPECT_FALSE(r->ok) << c.name;
     EXPECT_EQ(r->view.messages,
               std::vector<std::string>{std::string("Неизвестный формат файла"_cp)})
@@ -251,9 +252,10 @@ TEST(GdfsReader, OpeningDecodesAfterAFailureAndEnablesTheDataCommands) {
   doc.information.addRow("stale", 1);
   const Bytes call = test::gdfs_bytes::call(1, 0, {});
   // The call is read, then the cut entry fails the load.
-  loadDump(doc, dir.write("d.bin", bin({{0, 1, 30, static_cast<std::uint8_t>(call.size()), 0, 0, 0},
+  openDocument(doc, FileKind::Gdfs,
+               {dir.write("d.bin", bin({{0, 1, 30, static_cast<std::uint8_t>(call.size()), 0, 0, 0},
                                         call,
-                                        {0, 2, 30, 9, 0, 0, 0, 1}})));
+                                        {0, 2, 30, 9, 0, 0, 0, 1}}))});
   EXPECT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(doc.calls.rowCount(), 1u);
   EXPECT_EQ(doc.phonebook.columnWidth(kPbEmail), 0);
@@ -271,10 +273,10 @@ TEST(GdfsReader, ASecondLoadReplacesTheFirst) {
   for (const std::string& ending : GdfsBuilder::endings()) {
     const std::string file = dir.write("demo" + ending, demo.form(ending));
     Document once;
-    loadDump(once, file);
+    openDocument(once, FileKind::Gdfs, {file});
     Document twice;
-    loadDump(twice, file);
-    loadDump(twice, file);
+    openDocument(twice, FileKind::Gdfs, {file});
+    openDocument(twice, FileKind::Gdfs, {file});
     EXPECT_EQ(shapeOf(twice.model), shapeOf(once.model)) << ending;
     EXPECT_EQ(twice.information.rowCount(), once.information.rowCount()) << ending;
     EXPECT_EQ(twice.phonebook.rowCount(), once.phonebook.rowCount()) << ending;

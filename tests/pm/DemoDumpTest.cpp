@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Cp1251.h"
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 #include "support/DemoDump.h"
 #include "support/TempDir.h"
 
@@ -25,7 +25,7 @@ std::vector<std::string> column(const ResultTable& t, std::size_t c) {
 
 TEST(DemoDump, ShowsContactsCallsNotesAndBirthdays) {
   Document doc;
-  ASSERT_TRUE(loadDump(doc, kDemoPath));
+  ASSERT_TRUE(openDocument(doc, FileKind::Pm, {kDemoPath}));
   EXPECT_TRUE(doc.saveEnabled());
   EXPECT_EQ(column(doc.phonebook, kPbName),
             (std::vector<std::string>{"Иванов Иван ", "Петрова Анна ", "John Smith ",

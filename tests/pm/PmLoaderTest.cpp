@@ -1,3 +1,4 @@
+#include "open/OpenDocument.h"
 #include "readers/pm/PmLoader.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ TEST(PmLoader, ReadsBlocksAndRecordsInFileOrder) {
   EXPECT_EQ(test::bytesOf(m.block(0).record(0)), (std::vector<std::uint8_t>{0x31, 0x32, 0x00}));
   EXPECT_EQ(m.block(2).record(1).length(), 0);
   EXPECT_TRUE(m.blockMarks[2] && m.block(2).recordMark(1));
-  EXPECT_EQ(l->doc.blockList(), (std::vector<std::string>{"4", "58", "9"}));
+  EXPECT_EQ(l->doc.pmSections.sectionNames(), (std::vector<std::string>{"4", "58", "9"}));
   EXPECT_TRUE(l->messages.empty());
   EXPECT_TRUE(l->doc.saveEnabled());
 }
@@ -94,7 +95,7 @@ TEST(PmLoader, MissingFileIsAFormatMessage) {
   std::vector<std::string> messages;
   test::MessageRecorder rec(messages);
   doc.setView(&rec);
-  EXPECT_FALSE(loadDump(doc, "/nonexistent/dump.pm"));
+  EXPECT_FALSE(openDocument(doc, FileKind::Pm, {"/nonexistent/dump.pm"}));
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_EQ(doc.model.lastBlock(), -1);
 }
@@ -111,7 +112,9 @@ TEST(PmLoader, AFaultIsNoFormatMessage) {
   Document doc;
   doc.setView(&view);
   const std::string text = PmBuilder().block(4).record(3, {1}).text();
-  EXPECT_THROW(loadImage(doc, {text.begin(), text.end()}), std::logic_error);
+  EXPECT_THROW(
+      openDocument(doc, FileKind::Pm, ReaderInput::bytes("dump.pm", {text.begin(), text.end()})),
+      std::logic_error);
   EXPECT_TRUE(messages.empty());
 }
 
@@ -167,11 +170,11 @@ TEST(PmLoader, BracketWithoutItsCloseIsNoSectionHeader) {
   // with it.
   const auto quiet = load(PmBuilder().block(9).record(1, {1}).line("[60\x19").text());
   ASSERT_TRUE(quiet->ok);
-  EXPECT_EQ(quiet->doc.blockList(), std::vector<std::string>{"9"});
+  EXPECT_EQ(quiet->doc.pmSections.sectionNames(), std::vector<std::string>{"9"});
   EXPECT_EQ(quiet->doc.model.recordCount(), 1u);
   const auto key = load(PmBuilder().block(9).record(1, {1}).line("[60=01").text());
   EXPECT_FALSE(key->ok);
-  EXPECT_EQ(key->doc.blockList(), std::vector<std::string>{"9"});
+  EXPECT_EQ(key->doc.pmSections.sectionNames(), std::vector<std::string>{"9"});
 }
 
 // A document loaded twice holds the second dump alone: no doubled blocks or rows, and the
@@ -181,11 +184,13 @@ TEST(PmLoader, ASecondLoadReplacesTheFirst) {
   const std::string demoText = test::demoPmText();
   const std::vector<std::uint8_t> demo(demoText.begin(), demoText.end());
   Document once;
-  ASSERT_TRUE(loadImage(once, {small.begin(), small.end()}));
+  ASSERT_TRUE(openDocument(once, FileKind::Pm,
+                           ReaderInput::bytes("dump.pm", {small.begin(), small.end()})));
   Document twice;
-  ASSERT_TRUE(loadImage(twice, demo));
+  ASSERT_TRUE(openDocument(twice, FileKind::Pm, ReaderInput::bytes("dump.pm", demo)));
   ASSERT_GT(twice.phonebook.rowCount(), 0u);
-  ASSERT_TRUE(loadImage(twice, {small.begin(), small.end()}));
+  ASSERT_TRUE(openDocument(twice, FileKind::Pm,
+                           ReaderInput::bytes("dump.pm", {small.begin(), small.end()})));
   EXPECT_EQ(twice.model.blockNumbers, once.model.blockNumbers);
   EXPECT_EQ(twice.model.recordCount(), once.model.recordCount());
   for (const auto& [a, b] : {std::pair{&once.information, &twice.information},
@@ -233,7 +238,8 @@ TEST(PmLoader, SurvivesTruncatedAndCorruptedDumps) {
     test::MessageRecorder recorder(messages);
     Document doc;
     doc.setView(&recorder);
-    const bool ok = loadImage(doc, std::move(image));
+    const bool ok =
+        openDocument(doc, FileKind::Pm, ReaderInput::bytes("dump.pm", std::move(image)));
     const std::vector<std::string> expected =
         ok ? std::vector<std::string>{}
            : std::vector<std::string>{std::string("Неверный формат файла"_cp)};
@@ -300,7 +306,7 @@ TEST(PmLoader, RepeatedSectionNamesCostLinesInProportionToTheFile) {
     EXPECT_EQ(l->doc.model.blockCount(), shape.blocks);
     const auto lines =
         static_cast<std::size_t>(std::count(shape.text.begin(), shape.text.end(), '\n'));
-    EXPECT_LE(l->doc.pmIni->linesVisited(), 4 * lines);
+    EXPECT_LE(l->doc.pmSections.index()->linesVisited(), 4 * lines);
   }
 }
 

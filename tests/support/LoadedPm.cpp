@@ -1,6 +1,5 @@
 #include "support/LoadedPm.h"
-
-#include "readers/pm/PmLoader.h"
+#include "open/OpenDocument.h"
 
 namespace kestrel::test {
 
@@ -8,7 +7,7 @@ std::unique_ptr<LoadedPm> loadPmText(const std::string& text) {
   auto l = std::make_unique<LoadedPm>();
   MessageRecorder recorder(l->messages);
   l->doc.setView(&recorder);
-  l->ok = pm::loadDump(l->doc, l->dir.write("dump.pm", text));
+  l->ok = openDocument(l->doc, FileKind::Pm, {l->dir.write("dump.pm", text)});
   l->doc.setView(nullptr);
   return l;
 }

@@ -9,6 +9,7 @@
 #include "core/Cp1251.h"
 #include "core/Document.h"
 #include "export/SaveCommand.h"
+#include "open/OpenDocument.h"
 #include "readers/vcard/VcardReader.h"
 #include "support/PhonebookRows.h"
 #include "support/TempDir.h"
@@ -29,7 +30,7 @@ TEST(VcardImport, SeveralFilesGoIntoOneDocument) {
       dir.write("b.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n"),
       dir.write("c.vcf", "BEGIN:VCARD\nVERSION:4.0\nN;X:C\nEND:VCARD\n")};
   Document doc;
-  EXPECT_TRUE(readVcardFiles(doc, files));
+  EXPECT_TRUE(openDocument(doc, FileKind::Vcf, files));
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   for (std::size_t r = 0; r < 3; ++r) {
     EXPECT_EQ(doc.phonebook.row(r).caption(), std::to_string(r + 1));
@@ -73,7 +74,7 @@ TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
                                           dir.write("c.vcf", "BEGIN:VCARD\nN;X:C\nEND:VCARD\n")};
   Document doc;
   doc.setDataCommandsEnabled(false);
-  EXPECT_FALSE(readVcardFiles(doc, files));
+  EXPECT_FALSE(openDocument(doc, FileKind::Vcf, files));
   ASSERT_EQ(doc.phonebook.rowCount(), 1u);
   EXPECT_EQ(cell(doc, 0, kPbName), "A");
   EXPECT_EQ(doc.information.rowCount(), 2u);
@@ -83,7 +84,8 @@ TEST(VcardImport, UnreadableFileEndsTheImportSilently) {
 TEST(VcardImport, CardWithoutPropertiesKeepsColumnsHidden) {
   test::TempDir dir;
   Document doc;
-  EXPECT_TRUE(readVcardFiles(doc, {dir.write("a.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n")}));
+  EXPECT_TRUE(
+      openDocument(doc, FileKind::Vcf, {dir.write("a.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n")}));
   ASSERT_EQ(doc.phonebook.rowCount(), 1u);
   for (std::size_t c = 1; c < doc.phonebook.columnCount(); ++c) {
     EXPECT_EQ(doc.phonebook.columnWidth(c), 0) << c;
@@ -128,7 +130,7 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
       "TEL:3\r\n"
       "end:vcard\r\n");
   Document doc;
-  EXPECT_TRUE(readVcardFiles(doc, {file}));
+  EXPECT_TRUE(openDocument(doc, FileKind::Vcf, {file}));
   ASSERT_EQ(doc.phonebook.rowCount(), 3u);
   EXPECT_EQ(doc.phonebook.row(2).caption(), "3");
   EXPECT_EQ(cell(doc, 0, kPbName), "Иванов Иван"_cp);
@@ -148,8 +150,8 @@ TEST(VcardImport, ReadsTheStylesOfPhonesAndAddressBooks) {
 TEST(VcardImport, NestedCardStaysInItsRow) {
   test::TempDir dir;
   Document doc;
-  EXPECT_TRUE(readVcardFiles(
-      doc,
+  EXPECT_TRUE(openDocument(
+      doc, FileKind::Vcf,
       {dir.write("agent.vcf",
                  "BEGIN:VCARD\nTEL;X:1\nAGENT:\nBEGIN:VCARD\nTEL;X:2\nEND:VCARD\nEND:VCARD\n")}));
   ASSERT_EQ(doc.phonebook.rowCount(), 1u);
@@ -167,7 +169,7 @@ class Birthdays : public testing::TestWithParam<BirthdayCase> {};
 TEST_P(Birthdays, ComeBackAsDayMonthYear) {
   test::TempDir dir;
   Document doc;
-  readVcardFiles(doc, {dir.write("b.vcf", "BDAY:" + GetParam().value + "\n")});
+  openDocument(doc, FileKind::Vcf, {dir.write("b.vcf", "BDAY:" + GetParam().value + "\n")});
   EXPECT_EQ(cell(doc, 0, kPbBirthday), GetParam().cell);
   EXPECT_EQ(doc.phonebook.columnWidth(kPbBirthday), 100);
 }
@@ -226,7 +228,7 @@ void expectRoundTrip(int filterIndex) {
   test::TempDir dir;
   EXPECT_FALSE(output::saveDocument(source, {}, {dir.file("cards"), filterIndex}));
   Document doc;
-  EXPECT_TRUE(readVcardFiles(doc, {dir.file("cards/1.vcf"), dir.file("cards/2.vcf")}));
+  EXPECT_TRUE(openDocument(doc, FileKind::Vcf, {dir.file("cards/1.vcf"), dir.file("cards/2.vcf")}));
   ASSERT_EQ(doc.phonebook.rowCount(), 2u);
   for (const auto& [column, text] : cells) {
     EXPECT_EQ(cell(doc, 0, column), text) << column;
@@ -250,7 +252,7 @@ TEST(VcardRoundTrip, Cyrillic1251WebSiteComesBackEmpty) {
   test::TempDir dir;
   output::saveDocument(source, {}, {dir.file("cards"), 5});
   Document doc;
-  readVcardFiles(doc, {dir.file("cards/1.vcf")});
+  openDocument(doc, FileKind::Vcf, {dir.file("cards/1.vcf")});
   EXPECT_EQ(cell(doc, 0, kPbWebSite), "");
 }
 
@@ -268,7 +270,7 @@ TEST(VcardImport, SurvivesAnyInput) {
     files.push_back(dir.write("r" + std::to_string(i) + ".vcf", bytes));
   }
   Document doc;
-  EXPECT_TRUE(readVcardFiles(doc, files));
+  EXPECT_TRUE(openDocument(doc, FileKind::Vcf, files));
   EXPECT_GE(doc.phonebook.rowCount(), files.size());
 
   std::string many = "BEGIN:VCARD\n";
@@ -278,7 +280,8 @@ TEST(VcardImport, SurvivesAnyInput) {
   for (int i = 0; i < 200000; ++i)
     folded += "\n a";
   Document big;
-  EXPECT_TRUE(readVcardFiles(big, {dir.write("many.vcf", many), dir.write("fold.vcf", folded)}));
+  EXPECT_TRUE(openDocument(big, FileKind::Vcf,
+                           {dir.write("many.vcf", many), dir.write("fold.vcf", folded)}));
   EXPECT_EQ(cell(big, 0, kPbNumbers).size(), 200000u * 3 - 1);
   EXPECT_EQ(cell(big, 1, kPbNotes), std::string(200000, 'a'));
 }
@@ -319,7 +322,7 @@ TEST(VcardCorpus, EveryCardBecomesARow) {
     if (entry.path().extension() != ".vcf") continue;
     ++files;
     Document doc;
-    EXPECT_TRUE(readVcardFiles(doc, {entry.path().string()}));
+    EXPECT_TRUE(openDocument(doc, FileKind::Vcf, {entry.path().string()}));
     const int cards = countCards(test::readFile(entry.path().string()));
     EXPECT_GE(cards, 1) << entry.path();
     EXPECT_EQ(doc.phonebook.rowCount(), static_cast<std::size_t>(cards)) << entry.path();
@@ -407,7 +410,7 @@ class CorpusCells : public testing::TestWithParam<CorpusCase> {};
 TEST_P(CorpusCells, AreReadable) {
   SKIP_WITHOUT_CORPUS();
   Document doc;
-  ASSERT_TRUE(readVcardFiles(doc, {(kCorpus / GetParam().file).string()}));
+  ASSERT_TRUE(openDocument(doc, FileKind::Vcf, {(kCorpus / GetParam().file).string()}));
   ASSERT_LT(GetParam().row, doc.phonebook.rowCount());
   EXPECT_EQ(cell(doc, GetParam().row, GetParam().column), GetParam().cell);
 }

@@ -11,7 +11,6 @@
 
 #include "core/Ascii.h"
 #include "core/Errors.h"
-#include "core/FileIo.h"
 
 namespace kestrel::eeprom {
 
@@ -82,7 +81,7 @@ std::uint64_t runStarts(const std::uint8_t* p) {
   return zeroBytes(at0 ^ at2) & ~zeroBytes(at0 ^ at1);
 }
 
-void readImage(Document& doc, ByteView image) {
+void readImage(DocumentData& doc, ByteView image) {
   const std::ptrdiff_t n = image.size();
 
   // Records per block number; wide enough that no block loses a record. They are counted in
@@ -164,24 +163,9 @@ void readImage(Document& doc, ByteView image) {
 
 }  // namespace
 
-void loadDump(Document& doc, const std::string& fileName) {
-  const Document::TableUpdate update(doc);
-  doc.resetForLoad();
-  doc.sourceFiles = {fileName};
-  std::vector<std::uint8_t> image;
-  try {
-    image = readWholeFile(fileName);
-  } catch (const IoError& e) {
-    doc.showFileError(e);
-    return;
-  }
-  readImage(doc, image);
-}
-
-void loadImage(Document& doc, ByteView image) {
-  const Document::TableUpdate update(doc);
-  doc.resetForLoad();
-  readImage(doc, image);
+bool readDump(DocumentData& doc, ReaderInput& input) {
+  readImage(doc, input.readAll());
+  return false;
 }
 
 }  // namespace kestrel::eeprom

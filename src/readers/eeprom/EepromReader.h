@@ -3,19 +3,14 @@
 // model, the readable two-byte texts into the debugging memo. No table is filled and no command
 // changes its state.
 
-#include <string>
-
 #include "core/Bytes.h"
 #include "core/Document.h"
+#include "readers/input/ReaderInput.h"
 
 namespace kestrel::eeprom {
 
-// Opens an EEPROM image in the document: clears it for the load, records the file as its
-// source and reads it. A file that cannot be read is told to the view and leaves the document
-// empty; nothing else is reported.
-void loadDump(Document& doc, const std::string& fileName);
-
-// The same over an image already in memory.
-void loadImage(Document& doc, ByteView image);
+// Reads the image. Returns false: no table is filled. A file that cannot be read throws
+// IoError; nothing else fails.
+bool readDump(DocumentData& doc, ReaderInput& input);
 
 }  // namespace kestrel::eeprom

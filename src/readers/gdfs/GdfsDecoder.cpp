@@ -77,13 +77,13 @@ ResultTable::Row& addNumberedRow(ResultTable& table, std::size_t subItems) {
   return table.addRow(std::to_string(table.rowCount() + 1), subItems);
 }
 
-void decodeInfo(Document& doc, int block, int recordNumber, ByteView record) {
+void decodeInfo(DocumentData& doc, int block, int recordNumber, ByteView record) {
   if (const auto caption = infoCaption(block, recordNumber)) {
     addInformationRow(doc.information, *caption, recordText(record));
   }
 }
 
-void decodeCall(Document& doc, ByteView record) {
+void decodeCall(DocumentData& doc, ByteView record) {
   ResultTable& book = doc.calls;
   auto& row = addNumberedRow(book, 4);
   book.setColumnWidth(kCallStatus, kWidened);
@@ -125,7 +125,7 @@ void decodeCall(Document& doc, ByteView record) {
 
 // Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
 // timestamp right after the text, which takes one byte per character when single-byte.
-void decodeOneTextEntry(Document& doc, ByteView record, CalendarKind kind, std::ptrdiff_t countAt,
+void decodeOneTextEntry(DocumentData& doc, ByteView record, CalendarKind kind, std::ptrdiff_t countAt,
                         std::ptrdiff_t textAt) {
   auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
@@ -135,7 +135,7 @@ void decodeOneTextEntry(Document& doc, ByteView record, CalendarKind kind, std::
   setTimestampCell(row, kCalDate, record, p);
 }
 
-void decodeSeveralTextEvent(Document& doc, ByteView record) {
+void decodeSeveralTextEvent(DocumentData& doc, ByteView record) {
   auto& row = addNumberedRow(doc.calendar, 4);
   setCalendarKind(row, CalendarKind::kEvent);
   // The first text is the title; the ones after it go to the text cell, each after a space,
@@ -166,7 +166,7 @@ void decodeSeveralTextEvent(Document& doc, ByteView record) {
   if (texts >= 2) row.cellText(kCalText).resize(beforeLatest);
 }
 
-void decodeContact(Document& doc, ByteView record) {
+void decodeContact(DocumentData& doc, ByteView record) {
   ResultTable& book = doc.phonebook;
   auto& row = addNumberedRow(book, 13);
   // The cell of a column that now shows, ready for the next piece.
@@ -258,7 +258,7 @@ void decodeContact(Document& doc, ByteView record) {
   }
 }
 
-void addSummaryRows(Document& doc, const Flags& flags) {
+void addSummaryRows(DocumentData& doc, const Flags& flags) {
   const std::array<std::pair<InformationCaption, bool>, 3> rows = {{
       {InformationCaption::kPhonebookFound, flags.phonebook},
       {InformationCaption::kCallsFound, flags.calls},
@@ -301,7 +301,7 @@ void appendDigits(std::string& out, ByteView record, std::ptrdiff_t s) {
   out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
-void decodeContents(Document& doc) {
+void decodeContents(DocumentData& doc) {
   Flags flags;
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blockCount(); ++g) {

@@ -12,7 +12,7 @@ namespace kestrel::gdfs {
 
 // Walks every record of the block model once and adds the rows it describes, then the summary
 // rows "Записная книжка", "Звонки" and "Заметки". Leaves the block model as read.
-void decodeContents(Document& doc);
+void decodeContents(DocumentData& doc);
 
 // Every byte of the record as a character, a zero byte as a space; not trimmed.
 std::string recordText(ByteView record);

@@ -6,9 +6,7 @@
 #include <string_view>
 
 #include "core/Ascii.h"
-#include "core/Cp1251.h"
 #include "core/Errors.h"
-#include "core/FileIo.h"
 #include "readers/gdfs/GdfsDecoder.h"
 
 namespace kestrel::gdfs {
@@ -251,29 +249,19 @@ void readImage(BlockModel& model, ByteView image, Form form) {
   }
 }
 
-bool readContainer(Document& doc, const std::string& fileName) {
-  constexpr std::string_view kFormatMessage = "Неизвестный формат файла"_cp;
+bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
-    const std::vector<std::uint8_t> image = readWholeFile(fileName);
-    readImage(doc.model, image, formOf(fileName, image));
-    return true;
+    const std::vector<std::uint8_t> image = input.readAll();
+    readImage(doc.model, image, formOf(input.name(), image));
   } catch (const FormatError&) {
-    doc.showMessage(kFormatMessage);
-  } catch (const IoError& e) {
-    doc.showMessage(kFormatMessage, e);
+    decodeContents(doc);
+    throw;
+  } catch (const IoError&) {
+    decodeContents(doc);
+    throw;
   }
-  return false;
-}
-
-void loadDump(Document& doc, const std::string& fileName) {
-  const Document::TableUpdate update(doc);
-  // Only the running number shows until the decoder puts data into a column.
-  doc.resetForLoad();
-  doc.sourceFiles = {fileName};
-  // A failure has been shown already; what was read before it is decoded all the same.
-  readContainer(doc, fileName);
   decodeContents(doc);
-  doc.setDataCommandsEnabled(true);
+  return true;
 }
 
 }  // namespace kestrel::gdfs

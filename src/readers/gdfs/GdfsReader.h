@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/Document.h"
+#include "readers/input/ReaderInput.h"
 
 namespace kestrel::gdfs {
 
@@ -19,15 +20,11 @@ Form formOfName(std::string_view fileName);
 // The form a file of this name and these bytes is read as; None reads nothing.
 Form formOf(std::string_view fileName, ByteView image);
 
-// Opens a GDFS dump in a fresh document: hides the data columns of the phonebook and call log,
-// clears the tables, reads the file, decodes what was read and enables the data commands, also
-// after a reading failure.
-void loadDump(Document& doc, const std::string& fileName);
-
-// Reads the file into the block model. True when reading ran to its end (also when no form
-// applied); false after a failure, which has already been shown as "Неизвестный формат файла".
-// Blocks and records filled before a failure stay.
-bool readContainer(Document& doc, const std::string& fileName);
+// Reads the dump of the form its name and bytes tell into the block model (nothing for no
+// form) and decodes what was read into the tables, also when reading fails: a format error or a
+// file that cannot be read leaves the reader once what was read before it is decoded. Returns
+// true: a GDFS dump always offers its data.
+bool readDump(DocumentData& doc, ReaderInput& input);
 
 // Reads a file image of the given form into the block model. Throws FormatError at the first
 // malformed entry or digit pair, keeping what was filled before it.

@@ -85,7 +85,7 @@ int callYear(std::uint8_t first, std::uint8_t second) {
   return second >= 9 ? second + 256 * first : first + 256 * second;
 }
 
-std::vector<std::string> collectGroupNames(const Document& doc) {
+std::vector<std::string> collectGroupNames(const DocumentData& doc) {
   std::vector<std::string> names;
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blockCount(); ++g) {
@@ -155,7 +155,7 @@ std::size_t appendedTextColumn(std::uint8_t tag) {
   }
 }
 
-void addPhonebookRows(Document& doc, const Block& block,
+void addPhonebookRows(DocumentData& doc, const Block& block,
                       const std::vector<std::string>& groupNames) {
   ResultTable& table = doc.phonebook;
   for (std::size_t i = 0; i < block.recordCount(); ++i) {
@@ -230,7 +230,7 @@ void addPhonebookRows(Document& doc, const Block& block,
   }
 }
 
-void addCallRows(Document& doc, const Block& block, CallStatus status) {
+void addCallRows(DocumentData& doc, const Block& block, CallStatus status) {
   ResultTable& table = doc.calls;
   for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = table.addRow(std::to_string(i), 4);
@@ -281,7 +281,7 @@ bool byteIs(ByteView bytes, std::ptrdiff_t i, std::uint8_t value) {
   return bytes.has(i) && bytes.at(i) == value;
 }
 
-void addCalendarRows(Document& doc, const Block& block) {
+void addCalendarRows(DocumentData& doc, const Block& block) {
   for (std::size_t i = 0; i < block.recordCount(); ++i) {
     ResultTable::Row& row = doc.calendar.addRow(std::to_string(i), 4);
     const Record record = block.record(i);
@@ -313,7 +313,7 @@ void addCalendarRows(Document& doc, const Block& block) {
 
 }  // namespace
 
-void decodeContents(Document& doc) {
+void decodeContents(DocumentData& doc) {
   const std::vector<std::string> groupNames = collectGroupNames(doc);
   const BlockModel& model = doc.model;
   for (std::size_t g = 0; g < model.blockCount(); ++g) {

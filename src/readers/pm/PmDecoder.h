@@ -10,6 +10,6 @@ namespace kestrel::pm {
 // tables, showing every phonebook and call-log column that receives data. Reads the block model
 // only. Throws FormatError on contents the load must reject (a record of no bytes in a block of
 // user data, a group number without a group name); the rows added before stay.
-void decodeContents(Document& doc);
+void decodeContents(DocumentData& doc);
 
 }  // namespace kestrel::pm

@@ -149,9 +149,9 @@ class RecordScanner {
 
 // Adds one information row from the value of key in section; false (and no row) when the value
 // is empty or absent. With cutStart > 0, keeps cutLength characters from cutStart (1-based).
-bool addInfoItem(Document& doc, std::string_view section, std::string_view key,
+bool addInfoItem(DocumentData& doc, std::string_view section, std::string_view key,
                  InformationCaption caption, int cutLength, int cutStart) {
-  std::string value = doc.pmIni->value(section, key);
+  std::string value = doc.pmSections.index()->value(section, key);
   if (value.empty()) return false;
   value.resize(value.size() >= 2 ? value.size() - 2 : 0);
   std::string text = hexToText(value);
@@ -226,20 +226,20 @@ class BlockKeys {
   std::vector<std::size_t> places_;
 };
 
-// Steps of the load up to the presence rows; throws on any failure.
-void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage,
-          std::array<bool, 5>& present) {
-  doc.fileImage = readImage();
-  doc.pmIni = std::make_unique<IniReader>(doc.fileImage);
-  const IniReader& ini = *doc.pmIni;
-  RecordScanner scanner(doc.fileImage);
-  doc.blockListChanged();
+}  // namespace
+
+bool readDump(DocumentData& doc, ReaderInput& input) {
+  ReadProgress& progress = input.progress();
+  doc.pmSections.load(input.readAll());
+  const IniReader& ini = *doc.pmSections.index();
+  RecordScanner scanner(doc.pmSections.image());
 
   const std::size_t sections = ini.sectionCount();
-  doc.setProgressMaximum(static_cast<int>(sections));
+  progress.maximum(static_cast<int>(sections));
   // Presence flags: phonebook, outgoing, missed, incoming calls, notes. Only the exact name
   // counts ("058" is block 58 but sets no flag).
   constexpr std::array<std::string_view, 5> kFlagBlocks = {"58", "59", "60", "61", "51"};
+  std::array<bool, 5> present{};
   BlockKeys blockKeys(ini);
   // Every array of the model is allocated once, at its size: a dump of millions of small
   // sections or records would otherwise hold half as much again in spare room.
@@ -251,7 +251,7 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);
     status.assign("Загрузка блока "_cp).append(name);
-    doc.setStatus(status);
+    progress.status(status);
     for (std::size_t f = 0; f < kFlagBlocks.size(); ++f) {
       if (name == kFlagBlocks[f]) present[f] = true;
     }
@@ -261,7 +261,7 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
     blockKeys.forEach(g, [&](const IniReader::Key& key) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
     });
-    doc.setProgressPosition(static_cast<int>(g));
+    progress.position(static_cast<int>(g));
   }
 
   using enum InformationCaption;
@@ -278,50 +278,7 @@ void load(Document& doc, const std::function<std::vector<std::uint8_t>()>& readI
   for (std::size_t f = 0; f < kPresenceCaptions.size(); ++f)
     doc.addPresenceRow(kPresenceCaptions[f], present[f]);
   decodeContents(doc);
-}
-
-constexpr std::string_view kFormatMessage = "Неверный формат файла"_cp;
-
-bool loadWith(Document& doc, const std::function<std::vector<std::uint8_t>()>& readImage) {
-  const Document::TableUpdate update(doc);
-  doc.resetForLoad();
-  doc.setSavePmEnabled(true);
-
-  std::array<bool, 5> present{};
-  const auto failed = [&doc] {
-    doc.setSavePmEnabled(false);
-    doc.setDataCommandsEnabled(false);
-  };
-  // Only a damaged dump or a file that cannot be read is the format message; anything else is
-  // a fault that reaches the caller's error report as it is.
-  try {
-    load(doc, readImage, present);
-  } catch (const FormatError&) {
-    failed();
-    doc.showMessage(kFormatMessage);
-    return false;
-  } catch (const IoError& e) {
-    failed();
-    doc.showMessage(kFormatMessage, e);
-    return false;
-  }
-  doc.setDataCommandsEnabled(std::find(present.begin(), present.end(), true) != present.end());
-  doc.setProgressPosition(0);
-  doc.setStatus("");
-  return true;
-}
-
-}  // namespace
-
-bool loadDump(Document& doc, const std::string& fileName) {
-  return loadWith(doc, [&] {
-    doc.sourceFiles = {fileName};
-    return readWholeFile(fileName);
-  });
-}
-
-bool loadImage(Document& doc, std::vector<std::uint8_t> image) {
-  return loadWith(doc, [&] { return std::move(image); });
+  return std::find(present.begin(), present.end(), true) != present.end();
 }
 
 }  // namespace kestrel::pm

@@ -13,7 +13,6 @@
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "core/Errors.h"
-#include "core/FileIo.h"
 #include "core/Kinds.h"
 
 namespace kestrel::vcard {
@@ -121,7 +120,7 @@ constexpr std::array<std::size_t, 10> kColumnOfKind = {
 
 constexpr std::size_t kPhonebookCells = 13;
 
-ResultTable::Row& addPhonebookRow(Document& doc) {
+ResultTable::Row& addPhonebookRow(DocumentData& doc) {
   return doc.phonebook.addRow(std::to_string(doc.phonebook.rowCount() + 1), kPhonebookCells);
 }
 
@@ -135,7 +134,7 @@ std::string birthdayCell(std::string value) {
   return part(6, 2) + "." + part(4, 2) + "." + part(0, 4);
 }
 
-void applyLine(Document& doc, ResultTable::Row& row, int kind, const std::string& value) {
+void applyLine(DocumentData& doc, ResultTable::Row& row, int kind, const std::string& value) {
   if (kind >= kVcfName && kind <= kVcfEmail) {
     const std::size_t column = kColumnOfKind[static_cast<std::size_t>(kind)];
     doc.phonebook.setColumnWidth(column, 100);
@@ -353,7 +352,7 @@ class LogicalLines {
 // The rows of one file: two information rows, then a phonebook row for every card.
 class CardRows {
  public:
-  explicit CardRows(Document& doc) : doc_(doc) {
+  explicit CardRows(DocumentData& doc) : doc_(doc) {
     doc.information.addRow("", 1);
     doc.information.addRow("", 1);
     row_ = &addPhonebookRow(doc);
@@ -378,7 +377,7 @@ class CardRows {
   }
 
  private:
-  Document& doc_;
+  DocumentData& doc_;
   ResultTable::Row* row_ = nullptr;
   bool cardEnded_ = false;
   std::string value_;  // the room each line's value is decoded in
@@ -386,14 +385,14 @@ class CardRows {
 
 }  // namespace
 
-void addVcardFile(Document& doc, std::string_view bytes) {
+void addVcardFile(DocumentData& doc, std::string_view bytes) {
   // A byte-order mark in front of the first line is no part of it.
   if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
   CardRows cards(doc);
   forEachLogicalLine(bytes, [&](std::string_view line) { cards.add(line); });
 }
 
-void addVcardPieces(Document& doc, const std::function<std::size_t(char*, std::size_t)>& read,
+void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
                     std::size_t pieceBytes) {
   CardRows cards(doc);
   LogicalLines lines([&](std::string_view line) { cards.add(line); });
@@ -492,22 +491,10 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
   return lines;
 }
 
-bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames) {
-  const Document::TableUpdate update(doc);
-  doc.sourceFiles.insert(doc.sourceFiles.end(), fileNames.begin(), fileNames.end());
-  try {
-    for (const std::string& fileName : fileNames) {
-      FileSource source(fileName);
-      addVcardPieces(
-          doc, [&](char* to, std::size_t room) { return source.read(to, room); }, kPieceBytes);
-    }
-  } catch (const IoError& e) {
-    // The import has no message of its own: what was read stays, the commands keep their
-    // state, and the view learns which file could not be read and why.
-    doc.showFileError(e);
-    return false;
-  }
-  doc.setDataCommandsEnabled(true);
+bool readFile(DocumentData& doc, ReaderInput& input) {
+  input.open();
+  addVcardPieces(
+      doc, [&](char* to, std::size_t room) { return input.read(to, room); }, kPieceBytes);
   return true;
 }
 

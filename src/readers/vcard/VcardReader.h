@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Document.h"
+#include "readers/input/ReaderInput.h"
 
 namespace kestrel::vcard {
 
@@ -45,17 +46,17 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes);
 void forEachLogicalLine(std::string_view bytes, const std::function<void(std::string_view)>& visit);
 
 // Appends one file's contents: two information rows, and a phonebook row for every card.
-void addVcardFile(Document& doc, std::string_view bytes);
+void addVcardFile(DocumentData& doc, std::string_view bytes);
 
 // The same for a file whose bytes come in pieces: read(to, room) puts at most `room` bytes at
 // `to` and returns how many, 0 at the end; it is asked for pieceBytes at a time. Only the line
 // being read and one piece are held at once.
-void addVcardPieces(Document& doc, const std::function<std::size_t(char*, std::size_t)>& read,
+void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
                     std::size_t pieceBytes);
 
-// Reads the files in order into the document: a phonebook row for every card, two information
-// rows per file. Any failure ends the import silently with what was read so far; only when
-// every file was read are "Экспорт в Excel" and "Сохранить" enabled. Returns whether they were.
-bool readVcardFiles(Document& doc, const std::vector<std::string>& fileNames);
+// Reads one file into the document, a megabyte at a time: two information rows, and a
+// phonebook row for every card. A file that cannot be opened adds nothing; one that fails while
+// being read keeps the rows read before. Returns true; throws only IoError.
+bool readFile(DocumentData& doc, ReaderInput& input);
 
 }  // namespace kestrel::vcard

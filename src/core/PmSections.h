@@ -1,0 +1,33 @@
+#pragma once
+// The raw sections of a PM dump: the file's image and the index of its sections and keys, which
+// the raw-section page lists and reads line by line. Empty for every other kind of file.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/IniReader.h"
+
+namespace kestrel {
+
+class PmSections {
+ public:
+  // Keeps the file's image and indexes it; the index points into the image.
+  void load(std::vector<std::uint8_t> image);
+  void clear();
+
+  const std::vector<std::uint8_t>& image() const { return image_; }
+  // The index, or null before a dump was loaded.
+  const IniReader* index() const { return index_.get(); }
+
+  // The names of the dump's sections in file order, read from the image when asked for, so that
+  // a dump of millions of sections holds no copy of them.
+  std::vector<std::string> sectionNames() const;
+
+ private:
+  std::vector<std::uint8_t> image_;
+  std::unique_ptr<IniReader> index_;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,110 @@
+#include "open/OpenDocument.h"
+
+#include <optional>
+#include <utility>
+
+namespace kestrel {
+
+namespace {
+
+// A reader's progress reports, shown by the document's view.
+class DocumentProgress : public ReadProgress {
+ public:
+  explicit DocumentProgress(Document& doc) : doc_(doc) {}
+  void status(std::string_view text) override {
+    reported_ = true;
+    doc_.setStatus(text);
+  }
+  void maximum(int maximum) override {
+    reported_ = true;
+    doc_.setProgressMaximum(maximum);
+  }
+  void position(int position) override {
+    reported_ = true;
+    doc_.setProgressPosition(position);
+  }
+  bool reported() const { return reported_; }
+
+ private:
+  Document& doc_;
+  bool reported_ = false;
+};
+
+std::optional<bool> enabled(CommandChange change, bool found) {
+  switch (change) {
+    case CommandChange::Keep:
+      return std::nullopt;
+    case CommandChange::Enable:
+      return true;
+    case CommandChange::Disable:
+      return false;
+    case CommandChange::EnableWhenFound:
+      return found;
+  }
+  return std::nullopt;
+}
+
+void apply(Document& doc, const CommandChanges& changes, bool found = false) {
+  if (const auto savePm = enabled(changes.savePm, found)) doc.setSavePmEnabled(*savePm);
+  if (const auto data = enabled(changes.data, found)) doc.setDataCommandsEnabled(*data);
+}
+
+}  // namespace
+
+bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) {
+  const FileKindEntry& entry = fileKindEntry(kind);
+  if (!entry.multipleFiles && files.size() > 1) files.erase(files.begin() + 1, files.end());
+  const Document::TableUpdate update(doc);
+  doc.resetForLoad();
+  apply(doc, entry.atStart);
+  for (const ReaderInput& file : files)
+    doc.sourceFiles.push_back(file.name());
+
+  DocumentProgress progress(doc);
+  bool found = false;
+  const auto failed = [&](const IoError* cause) {
+    apply(doc, entry.afterFailure);
+    doc.pmSectionsChanged();
+    if (entry.failureMessage.empty()) {
+      if (cause != nullptr) doc.showFileError(*cause);
+    } else if (cause != nullptr) {
+      doc.showMessage(entry.failureMessage, *cause);
+    } else {
+      doc.showMessage(entry.failureMessage);
+    }
+    return false;
+  };
+  try {
+    for (ReaderInput& file : files) {
+      file.setProgress(progress);
+      found = entry.read(doc, file) || found;
+    }
+  } catch (const FormatError&) {
+    return failed(nullptr);
+  } catch (const IoError& e) {
+    return failed(&e);
+  }
+  apply(doc, entry.afterSuccess, found);
+  doc.pmSectionsChanged();
+  if (progress.reported()) {
+    doc.setProgressPosition(0);
+    doc.setStatus("");
+  }
+  return true;
+}
+
+bool openDocument(Document& doc, FileKind kind, ReaderInput file) {
+  std::vector<ReaderInput> files;
+  files.push_back(std::move(file));
+  return openDocument(doc, kind, std::move(files));
+}
+
+bool openDocument(Document& doc, FileKind kind, const std::vector<std::string>& fileNames) {
+  std::vector<ReaderInput> files;
+  files.reserve(fileNames.size());
+  for (const std::string& name : fileNames)
+    files.push_back(ReaderInput::file(name));
+  return openDocument(doc, kind, std::move(files));
+}
+
+}  // namespace kestrel

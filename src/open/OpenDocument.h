@@ -1,0 +1,28 @@
+#pragma once
+// The one way a file becomes a document, for the desktop program, the command-line tool, the
+// benchmarks and the fuzz targets alike.
+
+#include <string>
+#include <vector>
+
+#include "core/Document.h"
+#include "open/FileKind.h"
+#include "readers/input/ReaderInput.h"
+
+namespace kestrel {
+
+// Opens files of one kind into the document: clears it for the load, records the files as its
+// sources, reads them in order with the kind's reader (only the first, unless the kind takes
+// several files together), reports progress to the document's view, and on a format error or a
+// file that cannot be read stops there, keeping what was read, and shows the kind's message (or
+// the file error). Sets the enabled commands as the kind's entry says. True when every file was
+// read. Any other exception leaves as it came, the view having heard the end of the update.
+bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files);
+
+// The same for one file.
+bool openDocument(Document& doc, FileKind kind, ReaderInput file);
+
+// The same for files on the disk.
+bool openDocument(Document& doc, FileKind kind, const std::vector<std::string>& fileNames);
+
+}  // namespace kestrel

@@ -1,0 +1,58 @@
+#pragma once
+// What every reader reads: one file, by its name, from the disk or from bytes already in
+// memory. The name is what tells a GDFS dump's form and what a file error names. A reader takes
+// the bytes whole, or piece by piece where a file may be larger than what it keeps of it.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/FileIo.h"
+
+namespace kestrel {
+
+// Where a long read tells how far it is: the status text and the progress bar of the document.
+// Every report has a no-op default.
+class ReadProgress {
+ public:
+  virtual ~ReadProgress() = default;
+  virtual void status(std::string_view /*text*/) {}
+  virtual void maximum(int /*maximum*/) {}
+  virtual void position(int /*position*/) {}
+};
+
+class ReaderInput {
+ public:
+  // The file of that name on the disk; nothing is opened until the reader asks for bytes.
+  static ReaderInput file(std::string name);
+  // Bytes in memory, read as a file of that name would be.
+  static ReaderInput bytes(std::string name, std::vector<std::uint8_t> bytes);
+
+  const std::string& name() const { return name_; }
+
+  // Opens the file now, so that one that cannot be opened fails before anything is read from
+  // it. Throws IoError.
+  void open();
+  // All the bytes; asked for once. Throws IoError with the file's name and the system's reason.
+  std::vector<std::uint8_t> readAll();
+  // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
+  std::size_t read(char* to, std::size_t room);
+
+  ReadProgress& progress() const { return *progress_; }
+  void setProgress(ReadProgress& progress) { progress_ = &progress; }
+
+ private:
+  ReaderInput(std::string name, std::optional<std::vector<std::uint8_t>> bytes);
+
+  std::string name_;
+  std::optional<std::vector<std::uint8_t>> bytes_;  // absent for a file on the disk
+  std::size_t taken_ = 0;                           // bytes_ handed out piece by piece
+  std::unique_ptr<FileSource> source_;              // the file, once read piece by piece
+  ReadProgress* progress_;
+};
+
+}  // namespace kestrel

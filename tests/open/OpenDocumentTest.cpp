@@ -1,0 +1,211 @@
+#include "open/OpenDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Cp1251.h"
+#include "support/DemoDump.h"
+#include "support/TempDir.h"
+
+namespace kestrel {
+namespace {
+
+// What the view of an opened document heard: messages, and files that could not be read.
+class Heard : public DocumentView {
+ public:
+  void showMessage(std::string_view text) override { lines.emplace_back(text); }
+  void showMessage(std::string_view text, const IoError& cause) override {
+    lines.push_back(std::string(text) + " / " + cause.fileName());
+  }
+  void showFileError(const IoError& cause) override { lines.push_back("file " + cause.fileName()); }
+  std::vector<std::string> lines;
+};
+
+TEST(FileKinds, NamesTellTheKindByTheirEnding) {
+  const struct {
+    const char* name;
+    std::optional<FileKind> kind;
+  } cases[] = {
+      {"dump.pm", FileKind::Pm},          {"dump.pm2", FileKind::Pm},
+      {"dir.x/dump.pmbak", FileKind::Pm}, {"dump.pm.old", std::nullopt},
+      {"dir.pm/dump", std::nullopt},      {"dump.PM", std::nullopt},
+      {"dump.bin", FileKind::Gdfs},       {"dump.gdfs", FileKind::Gdfs},
+      {"dump.gdf", FileKind::Gdfs},       {"dump.bin.old", std::nullopt},
+      {"dump.BIN", std::nullopt},         {"cards.vcf", FileKind::Vcf},
+      {"cards.vcf2", std::nullopt},       {"cards.VCF", std::nullopt},
+      {"image.img", std::nullopt},        {"image", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(fileKindOfName(c.name), c.kind) << c.name;
+}
+
+TEST(FileKinds, EveryKindHasItsEntryAndName) {
+  const std::vector<std::string> names = {"pm", "gdfs", "eeprom", "vcf"};
+  ASSERT_EQ(fileKinds().size(), names.size());
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const FileKind kind = fileKinds()[k].kind;
+    EXPECT_EQ(&fileKindEntry(kind), &fileKinds()[k]);
+    EXPECT_EQ(fileKindName(kind), names[k]);
+    EXPECT_EQ(fileKindNamed(names[k]), kind);
+    EXPECT_NE(fileKinds()[k].read, nullptr);
+  }
+  EXPECT_EQ(fileKindNamed("PM"), std::nullopt);
+  // Only vCard files are chosen several at a time.
+  EXPECT_TRUE(fileKindEntry(FileKind::Vcf).multipleFiles);
+  EXPECT_FALSE(fileKindEntry(FileKind::Pm).multipleFiles);
+}
+
+// Each kind's open, over a readable file, a damaged one and one that does not exist: what the
+// view is told, the enabled commands ("Экспорт в Excel", "Сохранить", "Сохранение PM") and the
+// result.
+TEST(OpenDocument, MessagesAndCommandsOfEachKind) {
+  const std::string pmFormat("Неверный формат файла"_cp);
+  const std::string gdfsFormat("Неизвестный формат файла"_cp);
+  test::TempDir dir;
+  const std::string missing = dir.file("missing");
+  const struct Case {
+    const char* name;
+    FileKind kind;
+    std::string file;
+    bool ok;
+    std::vector<std::string> heard;
+    bool exportToExcel, save, savePm;
+    std::string status;
+  } cases[] = {
+      {"pm", FileKind::Pm, dir.write("a.pm", test::demoPmText()), true, {}, true, true, true, ""},
+      {"pm without data",
+       FileKind::Pm,
+       dir.write("b.pm", "[9]\r\n0=41\r\n"),
+       true,
+       {},
+       false,
+       false,
+       true,
+       ""},
+      // The status still names the block the load failed in.
+      {"pm damaged",
+       FileKind::Pm,
+       dir.write("c.pm", "[9]\r\n0=4\r\n"),
+       false,
+       {pmFormat},
+       false,
+       false,
+       false,
+       std::string("Загрузка блока 9"_cp)},
+      {"pm missing",
+       FileKind::Pm,
+       missing,
+       false,
+       {pmFormat + " / " + missing},
+       false,
+       false,
+       false,
+       ""},
+      {"gdfs", FileKind::Gdfs, dir.write("a.gdfs", ""), true, {}, true, true, true, ""},
+      {"gdfs damaged",
+       FileKind::Gdfs,
+       dir.write("b.gdfs", "Gdfs=     0Z01 41"),
+       false,
+       {gdfsFormat},
+       true,
+       true,
+       true,
+       ""},
+      {"gdfs missing",
+       FileKind::Gdfs,
+       missing,
+       false,
+       {gdfsFormat + " / " + missing},
+       true,
+       true,
+       true,
+       ""},
+      {"eeprom", FileKind::Eeprom, dir.write("a.img", "4321"), true, {}, true, false, true, ""},
+      {"eeprom missing",
+       FileKind::Eeprom,
+       missing,
+       false,
+       {"file " + missing},
+       true,
+       false,
+       true,
+       ""},
+      {"vcf",
+       FileKind::Vcf,
+       dir.write("a.vcf", "BEGIN:VCARD\r\n"),
+       true,
+       {},
+       true,
+       true,
+       false,
+       ""},
+      {"vcf missing", FileKind::Vcf, missing, false, {"file " + missing}, true, false, false, ""},
+  };
+  for (const Case& c : cases) {
+    Document doc;
+    Heard heard;
+    doc.setView(&heard);
+    // A vCard import leaves "Сохранение PM" and, after a failure, the data commands alone.
+    if (c.kind == FileKind::Vcf) doc.setSavePmEnabled(false);
+    EXPECT_EQ(openDocument(doc, c.kind, {c.file}), c.ok) << c.name;
+    EXPECT_EQ(heard.lines, c.heard) << c.name;
+    EXPECT_EQ(doc.exportToExcelEnabled(), c.exportToExcel) << c.name;
+    EXPECT_EQ(doc.saveEnabled(), c.save) << c.name;
+    EXPECT_EQ(doc.savePmEnabled(), c.savePm) << c.name;
+    EXPECT_EQ(doc.sourceFiles, std::vector<std::string>{c.file}) << c.name;
+    EXPECT_EQ(doc.status(), c.status) << c.name;
+  }
+}
+
+// A kind of one file reads only the first file given; vCard files are read in order into one
+// document until one cannot be read, and every file given is a source.
+TEST(OpenDocument, ReadsTheFilesItsKindTakes) {
+  test::TempDir dir;
+  const std::string a = dir.write("a.vcf", "BEGIN:VCARD\r\nN:A\r\nEND:VCARD\r\n");
+  const std::string b = dir.write("b.vcf", "BEGIN:VCARD\r\nN:B\r\nEND:VCARD\r\n");
+  const std::string missing = dir.file("missing.vcf");
+  Document two;
+  ASSERT_TRUE(openDocument(two, FileKind::Vcf, {a, b}));
+  EXPECT_EQ(two.phonebook.rowCount(), 2u);
+  EXPECT_EQ(two.information.rowCount(), 4u);
+  Document cut;
+  EXPECT_FALSE(openDocument(cut, FileKind::Vcf, {a, missing, b}));
+  EXPECT_EQ(cut.phonebook.rowCount(), 1u);
+  EXPECT_EQ(cut.sourceFiles, (std::vector<std::string>{a, missing, b}));
+
+  const std::string pm = dir.write("a.pm", "[9]\r\n0=41\r\n");
+  Document first;
+  EXPECT_TRUE(openDocument(first, FileKind::Pm, {pm, missing}));
+  EXPECT_EQ(first.sourceFiles, std::vector<std::string>{pm});
+}
+
+// Bytes in memory read as the same file on the disk does, whole and in pieces.
+TEST(ReaderInput, BytesReadAsTheFileDoes) {
+  test::TempDir dir;
+  const std::string text = "BEGIN:VCARD\r\nN:Anna\r\nTEL:123\r\nEND:VCARD\r\n";
+  Document fromFile;
+  ASSERT_TRUE(openDocument(fromFile, FileKind::Vcf, {dir.write("a.vcf", text)}));
+  Document fromBytes;
+  ASSERT_TRUE(openDocument(fromBytes, FileKind::Vcf,
+                           ReaderInput::bytes("a.vcf", {text.begin(), text.end()})));
+  ASSERT_EQ(fromBytes.phonebook.rowCount(), 1u);
+  for (std::size_t c = 0; c < fromFile.phonebook.columnCount(); ++c)
+    EXPECT_EQ(fromBytes.phonebook.cell(0, c), fromFile.phonebook.cell(0, c)) << c;
+  EXPECT_EQ(fromBytes.phonebook.cell(0, 1), "Anna");
+
+  ReaderInput input = ReaderInput::bytes("x", {1, 2, 3, 4, 5});
+  char piece[2];
+  std::string read;
+  while (const std::size_t n = input.read(piece, sizeof piece))
+    read.append(piece, n);
+  EXPECT_EQ(read, "\x01\x02\x03\x04\x05");
+
+  ReaderInput absent = ReaderInput::file(dir.file("absent"));
+  EXPECT_THROW(absent.open(), IoError);
+}
+
+}  // namespace
+}  // namespace kestrel

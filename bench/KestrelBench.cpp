@@ -236,7 +236,7 @@ std::vector<Figure> figures() {
                           model.setRecordMarks(g, true);
                         probe.setupDone();
                         probe.start();
-                        kestrel::pm::writeDump(doc, (scratch / "copy").string());
+                        kestrel::explorer::writePmDump(doc, (scratch / "copy").string());
                         probe.stop();
                       },
                   .peakGoal = PeakGoal::DocumentPlusSlack,

@@ -21,7 +21,7 @@ namespace {
 // workbook, written to a file and removed.
 void writeAll(kestrel::Document& doc) {
   using namespace kestrel::output;
-  const Sections all{true, true, true};
+  const TableChoice all{true, true, true};
   std::size_t bytes = 0;
   const auto count = [&](std::string_view line) { bytes += line.size(); };
   forEachReportLine(doc, all, count);
@@ -33,7 +33,7 @@ void writeAll(kestrel::Document& doc) {
         count(line);
     }
   }
-  count(kestrel::pm::dumpText(doc.model));
+  count(kestrel::explorer::pmDumpText(doc.model));
 
   XlsxSpreadsheet sheet;
   exportToSpreadsheet(doc, sheet);

@@ -48,8 +48,9 @@ void DocumentWindow::savePm() {
     return;
   }
   // A file that cannot be written reaches the general error report with its name and reason.
-  frame_.runReportingErrors(
-      this, [&] { pm::writeDump(doc_, QFile::encodeName(answer->fileName).toStdString()); });
+  frame_.runReportingErrors(this, [&] {
+    explorer::writePmDump(doc_, QFile::encodeName(answer->fileName).toStdString());
+  });
 }
 
 void DocumentWindow::showSectionLines() {

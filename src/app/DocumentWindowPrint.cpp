@@ -20,7 +20,7 @@ void DocumentWindow::print() {
   frame_.runReportingErrors(this, [this] {
     PrintSectionsDialog& selection = frame_.printSectionsDialog();
     if (!services_.dialogs->run(selection)) return;
-    const std::vector<std::string> lines = output::reportLines(doc_, selection.sections());
+    const std::vector<std::string> lines = output::reportLines(doc_, selection.tableChoice());
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull()) throw std::runtime_error("No default printer is installed.");
     QPrinter printer(defaultPrinter, QPrinter::HighResolution);

@@ -18,9 +18,9 @@ class WindowSaveUi : public output::SaveCommandUi {
   WindowSaveUi(QWidget* window, SaveSectionsDialog& selection, const AppServices& services)
       : window_(window), selection_(selection), services_(services) {}
 
-  std::optional<output::Sections> askSections() override {
+  std::optional<output::TableChoice> askTableChoice() override {
     if (!services_.dialogs->run(selection_)) return std::nullopt;
-    return selection_.sections();
+    return selection_.tableChoice();
   }
 
   std::optional<output::SaveTarget> askTarget() override {

@@ -33,7 +33,7 @@ SectionsDialog::SectionsDialog(QWidget* parent, const QString& objectName, const
   layout->addWidget(acceptButton, 0, Qt::AlignHCenter);
 }
 
-output::Sections SectionsDialog::sections() const {
+output::TableChoice SectionsDialog::tableChoice() const {
   return {phonebookBox->isChecked(), callsBox->isChecked(), calendarBox->isChecked()};
 }
 

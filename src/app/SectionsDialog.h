@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "export/Sections.h"
+#include "export/TableChoice.h"
 
 class QCheckBox;
 class QPushButton;
@@ -14,7 +14,7 @@ namespace kestrel::app {
 class SectionsDialog : public QDialog {
   Q_OBJECT
  public:
-  output::Sections sections() const;
+  output::TableChoice tableChoice() const;
 
   QCheckBox* phonebookBox = nullptr;  // "Записная книжка"
   QCheckBox* callsBox = nullptr;      // "Вызовы"

@@ -172,31 +172,31 @@ bool refusedAsDisabled(bool enabled, std::string_view command, std::ostream& err
 // message box goes.
 class ExportAnswers : public output::SaveCommandUi {
  public:
-  ExportAnswers(output::Sections sections, output::SaveTarget target, MessageCollector& messages)
-      : sections_(sections), target_(std::move(target)), messages_(messages) {}
-  std::optional<output::Sections> askSections() override { return sections_; }
+  ExportAnswers(output::TableChoice choice, output::SaveTarget target, MessageCollector& messages)
+      : choice_(choice), target_(std::move(target)), messages_(messages) {}
+  std::optional<output::TableChoice> askTableChoice() override { return choice_; }
   std::optional<output::SaveTarget> askTarget() override { return target_; }
   void warning(std::string_view text) override { messages_.showMessage(text); }
 
  private:
-  output::Sections sections_;
+  output::TableChoice choice_;
   output::SaveTarget target_;
   MessageCollector& messages_;
 };
 
-output::Sections sectionsOf(const std::string& letters) {
-  output::Sections sections;
+output::TableChoice tableChoiceOf(const std::string& letters) {
+  output::TableChoice choice;
   for (const char c : letters) {
     if (c == 'p')
-      sections.phonebook = true;
+      choice.phonebook = true;
     else if (c == 'c')
-      sections.calls = true;
+      choice.calls = true;
     else if (c == 'k')
-      sections.calendar = true;
+      choice.calendar = true;
     else
       throw UsageError(std::string("unknown section letter: ") + c);
   }
-  return sections;
+  return choice;
 }
 
 int formatOf(const std::optional<std::string>& format) {
@@ -208,13 +208,13 @@ int formatOf(const std::optional<std::string>& format) {
 
 // Exit 1 (through run) when a file cannot be written: the desktop program's general error report.
 int exportCommand(const Options& o, Kind kind, std::ostream& err) {
-  const output::Sections sections = sectionsOf(o.sections);
+  const output::TableChoice choice = tableChoiceOf(o.sections);
   const int format = formatOf(o.format);
   OpenedDocument opened(kind, o.files, err);
   Document& doc = opened.doc;
   MessageCollector& messages = opened.messages;
   if (refusedAsDisabled(doc.saveEnabled(), "Сохранить", err)) return 1;
-  ExportAnswers answers(sections, {*o.to, format}, messages);
+  ExportAnswers answers(choice, {*o.to, format}, messages);
   output::runSave(doc, answers);
   return 0;
 }
@@ -245,9 +245,9 @@ int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
 // The document's "Печать" with the boxes of the sections ticked, on a PDF printer instead of
 // the default one: A4, the same layout and font as on paper.
 int printCommand(const Options& o, Kind kind, std::ostream& err) {
-  const output::Sections sections = sectionsOf(o.sections);
+  const output::TableChoice choice = tableChoiceOf(o.sections);
   OpenedDocument opened(kind, o.files, err);
-  const std::vector<std::string> lines = output::reportLines(opened.doc, sections);
+  const std::vector<std::string> lines = output::reportLines(opened.doc, choice);
 #ifdef KESTREL_CLI_PRINT
   // Printing needs fonts, and a command line has no display; standard error holds only the
   // lines kestrel-cli means.
@@ -269,7 +269,7 @@ int writePmCommand(const Options& o, Kind kind, std::ostream& err) {
   OpenedDocument opened(kind, o.files, err);
   Document& doc = opened.doc;
   if (refusedAsDisabled(doc.savePmEnabled(), "Сохранение PM", err)) return 1;
-  pm::writeDump(doc, *o.to);
+  explorer::writePmDump(doc, *o.to);
   return 0;
 }
 

@@ -7,7 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/FileIo.h"
 
-namespace kestrel::pm {
+namespace kestrel::explorer {
 
 namespace {
 
@@ -27,7 +27,7 @@ void blockLines(const BlockModel& model, std::size_t g,
 
 }  // namespace
 
-std::string dumpText(const BlockModel& model) {
+std::string pmDumpText(const BlockModel& model) {
   std::string out;
   for (std::size_t g = 0; g < model.blockCount(); ++g) {
     if (!model.blockMarks[g]) continue;
@@ -36,7 +36,7 @@ std::string dumpText(const BlockModel& model) {
   return out;
 }
 
-void writeDump(Document& doc, const std::string& chosenName) {
+void writePmDump(Document& doc, const std::string& chosenName) {
   const BlockModel& model = doc.model;
   doc.setProgressMaximum(model.lastBlock());
   // Block by block into the file: the dump of a large model is never held whole in memory.
@@ -60,4 +60,4 @@ void writeDump(Document& doc, const std::string& chosenName) {
   doc.setProgressPosition(0);
 }
 
-}  // namespace kestrel::pm
+}  // namespace kestrel::explorer

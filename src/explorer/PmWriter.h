@@ -7,16 +7,16 @@
 #include "core/BlockModel.h"
 #include "core/Document.h"
 
-namespace kestrel::pm {
+namespace kestrel::explorer {
 
 // The PM text of the marked blocks, each with its marked records: "[number]" and
 // "number=HEXDIGITS" lines ended by CR LF; nothing at all when no block is marked.
-std::string dumpText(const BlockModel& model);
+std::string pmDumpText(const BlockModel& model);
 
 // Writes the marked part of the document's model to chosenName + ".pm" (the ending is added
 // always). The status names each block's position as it is written and the progress follows;
 // both are cleared at the end. The file appears complete or not at all, and never replaces a
 // file the document was read from. Throws IoError, leaving status and progress where they were.
-void writeDump(Document& doc, const std::string& chosenName);
+void writePmDump(Document& doc, const std::string& chosenName);
 
-}  // namespace kestrel::pm
+}  // namespace kestrel::explorer

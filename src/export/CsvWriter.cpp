@@ -90,18 +90,16 @@ std::string csvField(const std::string& text, char separator) {
   return out;
 }
 
-void forEachCsvLine(const Document& doc, Sections sections, char separator,
+void forEachCsvLine(const Document& doc, TableChoice choice, char separator,
                     const std::function<void(std::string_view)>& line) {
-  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
-    tableLines(doc.phonebook, separator, line);
-  if (sections.calls && doc.calls.rowCount() >= 2) tableLines(doc.calls, separator, line);
-  if (sections.calendar && doc.calendar.rowCount() >= 2) tableLines(doc.calendar, separator, line);
+  if (choice.phonebook && doc.phonebook.rowCount() >= 2) tableLines(doc.phonebook, separator, line);
+  if (choice.calls && doc.calls.rowCount() >= 2) tableLines(doc.calls, separator, line);
+  if (choice.calendar && doc.calendar.rowCount() >= 2) tableLines(doc.calendar, separator, line);
 }
 
-std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator) {
+std::vector<std::string> csvLines(const Document& doc, TableChoice choice, char separator) {
   std::vector<std::string> lines;
-  forEachCsvLine(doc, sections, separator,
-                 [&](std::string_view line) { lines.emplace_back(line); });
+  forEachCsvLine(doc, choice, separator, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

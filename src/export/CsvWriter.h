@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "core/Document.h"
-#include "export/Sections.h"
+#include "export/TableChoice.h"
 
 namespace kestrel::output {
 
 // Hands the CSV lines (without line ends) with `separator` (';' or ',') to `line` one at a time,
 // in order. A table takes part only when its section is chosen and it holds at least two rows.
-void forEachCsvLine(const Document& doc, Sections sections, char separator,
+void forEachCsvLine(const Document& doc, TableChoice choice, char separator,
                     const std::function<void(std::string_view)>& line);
 
 // The same lines gathered.
-std::vector<std::string> csvLines(const Document& doc, Sections sections, char separator);
+std::vector<std::string> csvLines(const Document& doc, TableChoice choice, char separator);
 
 // A field as CSV writes it: unchanged, or in double quotes with inner quotes doubled when it
 // holds the separator, a double quote, CR or LF. A field a spreadsheet would run as a formula

@@ -103,7 +103,7 @@ std::string htmlText(std::string_view cp1251Text) {
   return utf8Html(toUtf8(cp1251Text));
 }
 
-void forEachHtmlReportLine(const Document& doc, Sections sections, std::time_t madeAt,
+void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t madeAt,
                            const std::function<void(std::string_view)>& line) {
   const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
   line("<!DOCTYPE html>");
@@ -134,9 +134,9 @@ void forEachHtmlReportLine(const Document& doc, Sections sections, std::time_t m
   line("</table>");
 
   writeTable(doc.information, "Информация"_cp, line);
-  if (sections.phonebook) writeTable(doc.phonebook, "Записная книжка"_cp, line);
-  if (sections.calls) writeTable(doc.calls, "Вызовы"_cp, line);
-  if (sections.calendar) writeTable(doc.calendar, "Календарь"_cp, line);
+  if (choice.phonebook) writeTable(doc.phonebook, "Записная книжка"_cp, line);
+  if (choice.calls) writeTable(doc.calls, "Вызовы"_cp, line);
+  if (choice.calendar) writeTable(doc.calendar, "Календарь"_cp, line);
   line("</body>");
   line("</html>");
 }

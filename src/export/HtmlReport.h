@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/Document.h"
-#include "export/Sections.h"
+#include "export/TableChoice.h"
 
 namespace kestrel::output {
 
@@ -19,7 +19,7 @@ std::string htmlText(std::string_view cp1251Text);
 
 // Hands the page's lines (UTF-8) to `line`; `madeAt` is the time the report was made. A source
 // file that cannot be read any more shows the system's reason instead of its facts.
-void forEachHtmlReportLine(const Document& doc, Sections sections, std::time_t madeAt,
+void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t madeAt,
                            const std::function<void(std::string_view)>& line);
 
 }  // namespace kestrel::output

@@ -27,24 +27,24 @@ void sectionLines(const ResultTable& table, std::string_view title,
 
 }  // namespace
 
-void forEachReportLine(const Document& doc, Sections sections,
+void forEachReportLine(const Document& doc, TableChoice choice,
                        const std::function<void(std::string_view)>& line) {
   // A table of a single row is left out: only two rows or more make a section.
-  if (sections.phonebook && doc.phonebook.rowCount() >= 2)
+  if (choice.phonebook && doc.phonebook.rowCount() >= 2)
     sectionLines(doc.phonebook, "ЗАПИСНАЯ КНИЖКА"_cp, line);
-  if (sections.calls && doc.calls.rowCount() >= 2) {
+  if (choice.calls && doc.calls.rowCount() >= 2) {
     line("      ");
     sectionLines(doc.calls, "ВЫЗОВЫ"_cp, line);
   }
-  if (sections.calendar && doc.calendar.rowCount() >= 2) {
+  if (choice.calendar && doc.calendar.rowCount() >= 2) {
     line("      ");
     sectionLines(doc.calendar, "КАЛЕНДАРЬ"_cp, line);
   }
 }
 
-std::vector<std::string> reportLines(const Document& doc, Sections sections) {
+std::vector<std::string> reportLines(const Document& doc, TableChoice choice) {
   std::vector<std::string> lines;
-  forEachReportLine(doc, sections, [&](std::string_view line) { lines.emplace_back(line); });
+  forEachReportLine(doc, choice, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

@@ -58,7 +58,7 @@ std::optional<SaveFormat> saveFormatOf(int filterIndex) {
   return static_cast<SaveFormat>(filterIndex);
 }
 
-std::optional<std::string> saveDocument(const Document& doc, Sections sections,
+std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
                                         const SaveTarget& target) {
   const auto format = saveFormatOf(target.filterIndex);
   if (!format) return std::nullopt;
@@ -66,13 +66,13 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
   switch (*format) {
     case SaveFormat::Text:
       writeLines(target.fileName + ".txt", doc,
-                 [&](const auto& line) { forEachReportLine(doc, sections, line); });
+                 [&](const auto& line) { forEachReportLine(doc, choice, line); });
       return std::nullopt;
     case SaveFormat::CsvSemicolon:
     case SaveFormat::CsvComma: {
       const char separator = *format == SaveFormat::CsvSemicolon ? ';' : ',';
       writeLines(target.fileName + ".csv", doc,
-                 [&](const auto& line) { forEachCsvLine(doc, sections, separator, line); });
+                 [&](const auto& line) { forEachCsvLine(doc, choice, separator, line); });
       return std::nullopt;
     }
     case SaveFormat::VcardUtf8:
@@ -99,7 +99,7 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
     }
     case SaveFormat::HtmlReport:
       writeLines(nameWithEnding(target.fileName, ".html"), doc, [&](const auto& line) {
-        forEachHtmlReportLine(doc, sections, std::time(nullptr), line);
+        forEachHtmlReportLine(doc, choice, std::time(nullptr), line);
       });
       return std::nullopt;
   }
@@ -107,11 +107,11 @@ std::optional<std::string> saveDocument(const Document& doc, Sections sections,
 }
 
 void runSave(const Document& doc, SaveCommandUi& ui) {
-  const auto sections = ui.askSections();
-  if (!sections) return;
+  const auto choice = ui.askTableChoice();
+  if (!choice) return;
   const auto target = ui.askTarget();
   if (!target) return;
-  if (const auto warning = saveDocument(doc, *sections, *target)) ui.warning(*warning);
+  if (const auto warning = saveDocument(doc, *choice, *target)) ui.warning(*warning);
 }
 
 }  // namespace kestrel::output

@@ -8,7 +8,7 @@
 
 #include "core/Cp1251.h"
 #include "core/Document.h"
-#include "export/Sections.h"
+#include "export/TableChoice.h"
 
 namespace kestrel::output {
 
@@ -47,8 +47,8 @@ struct SaveTarget {
 class SaveCommandUi {
  public:
   virtual ~SaveCommandUi() = default;
-  // SaveSectionsDialog: the ticked sections when it closes with "Ок", nothing otherwise.
-  virtual std::optional<Sections> askSections() = 0;
+  // SaveSectionsDialog: the ticked tables when it closes with "Ок", nothing otherwise.
+  virtual std::optional<TableChoice> askTableChoice() = 0;
   // The save dialog: nothing when cancelled.
   virtual std::optional<SaveTarget> askTarget() = 0;
   // A warning message box with an OK button.
@@ -62,7 +62,7 @@ std::optional<SaveFormat> saveFormatOf(int filterIndex);
 // reason) when a file cannot be written; files written before it stay. Returns the message to
 // show: when the vCard directory cannot be created (nothing is written then), and how many
 // calendar rows the iCalendar file left out for their date.
-std::optional<std::string> saveDocument(const Document& doc, Sections sections,
+std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
                                         const SaveTarget& target);
 
 // The whole command: asks, then saves. IoError reaches the caller's general error report.

@@ -126,11 +126,11 @@ class PrintingTest : public kestrel::app::test::DialogTest {
     QCOMPARE(accepted.count(), 1);
 
     DocumentWindow window(frame, services());
-    QList<kestrel::output::Sections> seen;
+    QList<kestrel::output::TableChoice> seen;
     for (int i = 0; i < 2; ++i)
       dialogs.answers.push_back([&](QDialog& shown) {
         auto& print = dynamic_cast<PrintSectionsDialog&>(shown);
-        seen << print.sections();
+        seen << print.tableChoice();
         print.callsBox->setChecked(true);
         return false;
       });

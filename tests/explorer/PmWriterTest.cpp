@@ -10,7 +10,7 @@
 #include "support/ModelShape.h"
 #include "support/TempDir.h"
 
-namespace kestrel::pm {
+namespace kestrel::explorer {
 namespace {
 
 using Shape = test::ModelShape;
@@ -28,12 +28,12 @@ TEST(PmWriter, WritesTheMarkedBlocksAndRecordsExactly) {
   const std::size_t bare = m.addBlock(-2, true);
   m.addRecord(bare, 0, false, {0xAB});
   m.addBlock(314, true);
-  EXPECT_EQ(dumpText(m), "[4]\r\n3=0AFF00\r\n7=\r\n[-2]\r\n[314]\r\n");
+  EXPECT_EQ(pmDumpText(m), "[4]\r\n3=0AFF00\r\n7=\r\n[-2]\r\n[314]\r\n");
 
   // No marked block: an empty file.
   for (std::size_t g = 0; g < m.blockMarks.size(); ++g)
     m.blockMarks[g] = false;
-  EXPECT_EQ(dumpText(m), "");
+  EXPECT_EQ(pmDumpText(m), "");
 }
 
 class StatusRecorder : public DocumentView {
@@ -53,14 +53,14 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {demo}));
   StatusRecorder view;
   doc.setView(&view);
-  writeDump(doc, dir.file("copy"));
-  writeDump(doc, dir.file("again.pm"));
+  writePmDump(doc, dir.file("copy"));
+  writePmDump(doc, dir.file("again.pm"));
   ASSERT_EQ(view.statuses.size(), 2 * (doc.model.blockCount() + 1));
   EXPECT_EQ(view.statuses[1], "Сохранение блока 1"_cp);
   EXPECT_EQ(view.statuses[doc.model.blockCount()], "");
   EXPECT_EQ(view.maximum, doc.model.lastBlock());
   EXPECT_EQ(test::readFile(dir.file("again.pm.pm")), test::readFile(dir.file("copy.pm")));
-  EXPECT_EQ(test::readFile(dir.file("copy.pm")), dumpText(doc.model));
+  EXPECT_EQ(test::readFile(dir.file("copy.pm")), pmDumpText(doc.model));
   Document copy;
   ASSERT_TRUE(openDocument(copy, FileKind::Pm, {dir.file("copy.pm")}));
   EXPECT_EQ(shapeOf(copy.model), shapeOf(doc.model));
@@ -69,7 +69,7 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   Document gdfsDoc;
   openDocument(gdfsDoc, FileKind::Gdfs, {dir.write("demo.bin", test::demoDump().bin())});
   ASSERT_GT(gdfsDoc.model.recordCount(), 0u);
-  writeDump(gdfsDoc, dir.file("gdfs"));
+  writePmDump(gdfsDoc, dir.file("gdfs"));
   Document fromGdfs;
   ASSERT_TRUE(openDocument(fromGdfs, FileKind::Pm, {dir.file("gdfs.pm")}));
   EXPECT_EQ(shapeOf(fromGdfs.model), shapeOf(gdfsDoc.model));
@@ -81,9 +81,9 @@ TEST(PmWriter, NeverReplacesTheDumpItWasReadFrom) {
   const std::string dump = dir.write("dump.pm", test::demoPmText());
   Document doc;
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {dump}));
-  EXPECT_THROW(writeDump(doc, dir.file("dump")), IoError);
+  EXPECT_THROW(writePmDump(doc, dir.file("dump")), IoError);
   EXPECT_EQ(test::readFile(dump), test::demoPmText());
 }
 
 }  // namespace
-}  // namespace kestrel::pm
+}  // namespace kestrel::explorer

@@ -34,12 +34,12 @@ void addCalls(Document& doc, int count) {
 // Answers the dialogs as a user would, and records what the command asked.
 class Answers : public SaveCommandUi {
  public:
-  std::optional<Sections> sections;
+  std::optional<TableChoice> choice;
   std::optional<SaveTarget> target;
   bool targetAsked = false;
   std::vector<std::string> warnings;
 
-  std::optional<Sections> askSections() override { return sections; }
+  std::optional<TableChoice> askTableChoice() override { return choice; }
   std::optional<SaveTarget> askTarget() override {
     targetAsked = true;
     return target;
@@ -250,7 +250,7 @@ TEST(SaveCommand, StopsWhenADialogIsNotConfirmed) {
   EXPECT_FALSE(noSections.targetAsked);
 
   Answers cancelled;
-  cancelled.sections = Sections{true, true, true};
+  cancelled.choice = TableChoice{true, true, true};
   runSave(doc, cancelled);
   EXPECT_TRUE(cancelled.targetAsked);
   EXPECT_TRUE(fs::is_empty(dir.path()));
@@ -261,7 +261,7 @@ TEST(SaveCommand, RunsTheChosenFormatAndShowsTheDirectoryWarning) {
   addContacts(doc, 2);
   test::TempDir dir;
   Answers answers;
-  answers.sections = Sections{true, false, false};
+  answers.choice = TableChoice{true, false, false};
   answers.target = SaveTarget{dir.file("list"), 1};
   runSave(doc, answers);
   EXPECT_EQ(test::readFile(dir.file("list.txt")),

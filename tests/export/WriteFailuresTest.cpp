@@ -47,7 +47,7 @@ TEST(WriteFailures, EveryWriterNamesTheFileAndTheReasonAndLeavesTheFolderAsItWas
   Document doc;
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {source}));
 
-  const Sections all{true, true, true};
+  const TableChoice all{true, true, true};
   const std::vector<Writer> writers = {
       {"text", ".txt",
        [&](Document& d, const std::string& n) {
@@ -61,7 +61,7 @@ TEST(WriteFailures, EveryWriterNamesTheFileAndTheReasonAndLeavesTheFolderAsItWas
        [&](Document& d, const std::string& n) {
          saveDocument(d, all, {n, 3});
        }},
-      {"PM", ".pm", [](Document& d, const std::string& n) { pm::writeDump(d, n); }},
+      {"PM", ".pm", [](Document& d, const std::string& n) { explorer::writePmDump(d, n); }},
       {"workbook", ".xlsx",
        [](Document& d, const std::string& n) {
          XlsxSpreadsheet app;

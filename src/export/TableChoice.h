@@ -2,8 +2,8 @@
 
 namespace kestrel::output {
 
-// The sections ticked in the save or print selection dialog.
-struct Sections {
+// Which tables a report holds: the boxes ticked in the save or print selection dialog.
+struct TableChoice {
   bool phonebook = false;  // "Записная книжка"
   bool calls = false;      // "Вызовы"
   bool calendar = false;   // "Календарь"

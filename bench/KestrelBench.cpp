@@ -93,7 +93,6 @@ void saveAs(Probe& probe, const std::string& input, const fs::path& target, int 
 }
 
 std::vector<Figure> figures() {
-  using kestrel::output::SaveFormat;
   std::vector<Figure> list;
   const std::vector<std::string> xxd = {"xxd", "-r", "-p"};
   const std::vector<std::string> md5sum = {"md5sum"};
@@ -189,20 +188,22 @@ std::vector<Figure> figures() {
                   .ratioGoal = 2});
 
   // The exporters, each over the document of the PM dump.
-  const auto saving = [](const char* name, SaveFormat format, PeakGoal goal) {
-    return Figure{.name = name,
-                  .file = "dump.pm",
-                  .work =
-                      [format](Probe& probe, const std::string& input, const fs::path& scratch) {
-                        saveAs(probe, input, scratch / "out", static_cast<int>(format));
-                      },
-                  .peakGoal = goal,
-                  .aboveDocument = true};
+  // `filterIndex` is the format's place in the save dialog.
+  const auto saving = [](const char* name, int filterIndex, PeakGoal goal) {
+    return Figure{
+        .name = name,
+        .file = "dump.pm",
+        .work =
+            [filterIndex](Probe& probe, const std::string& input, const fs::path& scratch) {
+              saveAs(probe, input, scratch / "out", filterIndex);
+            },
+        .peakGoal = goal,
+        .aboveDocument = true};
   };
-  list.push_back(saving("export text report", SaveFormat::Text, PeakGoal::DocumentPlusSlack));
-  list.push_back(saving("export csv (;)", SaveFormat::CsvSemicolon, PeakGoal::DocumentPlusSlack));
-  list.push_back(saving("export vcard utf-8", SaveFormat::VcardUtf8, PeakGoal::None));
-  list.push_back(saving("export vcard 1251", SaveFormat::Vcard1251, PeakGoal::None));
+  list.push_back(saving("export text report", 1, PeakGoal::DocumentPlusSlack));
+  list.push_back(saving("export csv (;)", 2, PeakGoal::DocumentPlusSlack));
+  list.push_back(saving("export vcard utf-8", 4, PeakGoal::None));
+  list.push_back(saving("export vcard 1251", 5, PeakGoal::None));
   list.push_back({.name = "export xlsx",
                   .file = "dump.pm",
                   .work =

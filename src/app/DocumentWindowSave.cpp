@@ -25,7 +25,7 @@ class WindowSaveUi : public output::SaveCommandUi {
 
   std::optional<output::SaveTarget> askTarget() override {
     const auto answer = services_.files->getSaveFileName(
-        window_, FileDialogs::SaveRequest{toQString(output::kSaveFilter), {}});
+        window_, FileDialogs::SaveRequest{toQString(output::saveFilter()), {}});
     if (!answer) return std::nullopt;
     return output::SaveTarget{QFile::encodeName(answer->fileName).toStdString(),
                               answer->filterIndex};

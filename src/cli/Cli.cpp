@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <charconv>
 #include <csignal>
 #include <exception>
 #include <optional>
@@ -201,9 +202,13 @@ output::TableChoice tableChoiceOf(const std::string& letters) {
 
 int formatOf(const std::optional<std::string>& format) {
   if (!format) throw UsageError("--format is required");
-  if (format->size() != 1 || (*format)[0] < '1' || (*format)[0] > '8')
-    throw UsageError("--format must be 1 to 8");
-  return (*format)[0] - '0';
+  // The save dialog's file types, numbered as its filter index is; only a number written
+  // plainly counts ("01", "+1" or " 1" do not).
+  int number = 0;
+  static_cast<void>(std::from_chars(format->data(), format->data() + format->size(), number));
+  if (std::to_string(number) != *format || output::exportFormatOf(number) == nullptr)
+    throw UsageError("--format must be 1 to " + std::to_string(output::exportFormats().size()));
+  return number;
 }
 
 // Exit 1 (through run) when a file cannot be written: the desktop program's general error report.

@@ -9,6 +9,7 @@
 #include "core/Kinds.h"
 #include "core/Version.h"
 #include "export/FileFacts.h"
+#include "export/LineFile.h"
 
 namespace kestrel::output {
 
@@ -134,6 +135,15 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
   }
   put("END:VCALENDAR");
   return leftOut;
+}
+
+std::optional<std::string> writeCalendarFile(const Document& doc, const std::string& fileName) {
+  std::size_t leftOut = 0;
+  writeLineFile(fileName, doc.sourceFiles, [&](const auto& line) {
+    leftOut = forEachCalendarLine(doc, std::time(nullptr), line);
+  });
+  if (leftOut == 0) return std::nullopt;
+  return std::string(kRowsLeftOut) + std::to_string(leftOut);
 }
 
 }  // namespace kestrel::output

@@ -8,9 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/Cp1251.h"
 #include "core/Document.h"
 
 namespace kestrel::output {
+
+// Followed by the number of calendar rows without a date the iCalendar file can take.
+inline constexpr std::string_view kRowsLeftOut = "Записи календаря без даты пропущены: "_cp;
 
 // A row's date as iCalendar writes it: "dd.mm.yyyy" becomes the DATE "yyyymmdd", "dd.mm.yyyy
 // hh:mm" or "dd.mm.yyyy hh:mm:ss" the floating DATE-TIME "yyyymmddThhmmss". Nothing for an
@@ -33,5 +37,9 @@ void forEachFoldedPiece(std::string_view line, const std::function<void(std::str
 // time (DTSTAMP). Returns how many rows were left out for their date.
 std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
                                 const std::function<void(std::string_view)>& line);
+
+// The calendar as it is now, written to `fileName` with CR LF line ends. Returns the message
+// that counts the rows left out for their date, when there are any.
+std::optional<std::string> writeCalendarFile(const Document& doc, const std::string& fileName);
 
 }  // namespace kestrel::output

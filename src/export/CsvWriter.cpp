@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "export/LineFile.h"
+
 namespace kestrel::output {
 
 namespace {
@@ -95,6 +97,12 @@ void forEachCsvLine(const Document& doc, TableChoice choice, char separator,
   if (choice.phonebook && doc.phonebook.rowCount() >= 2) tableLines(doc.phonebook, separator, line);
   if (choice.calls && doc.calls.rowCount() >= 2) tableLines(doc.calls, separator, line);
   if (choice.calendar && doc.calendar.rowCount() >= 2) tableLines(doc.calendar, separator, line);
+}
+
+void writeCsvFile(const Document& doc, TableChoice choice, char separator,
+                  const std::string& fileName) {
+  writeLineFile(fileName, doc.sourceFiles,
+                [&](const auto& line) { forEachCsvLine(doc, choice, separator, line); });
 }
 
 std::vector<std::string> csvLines(const Document& doc, TableChoice choice, char separator) {

@@ -17,6 +17,10 @@ namespace kestrel::output {
 void forEachCsvLine(const Document& doc, TableChoice choice, char separator,
                     const std::function<void(std::string_view)>& line);
 
+// The CSV lines written to `fileName`, each ended by CR LF.
+void writeCsvFile(const Document& doc, TableChoice choice, char separator,
+                  const std::string& fileName);
+
 // The same lines gathered.
 std::vector<std::string> csvLines(const Document& doc, TableChoice choice, char separator);
 

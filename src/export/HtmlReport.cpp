@@ -6,6 +6,7 @@
 #include "core/Cp1251.h"
 #include "core/Version.h"
 #include "export/FileFacts.h"
+#include "export/LineFile.h"
 
 namespace kestrel::output {
 
@@ -139,6 +140,12 @@ void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t 
   if (choice.calendar) writeTable(doc.calendar, "Календарь"_cp, line);
   line("</body>");
   line("</html>");
+}
+
+void writeHtmlReport(const Document& doc, TableChoice choice, const std::string& fileName) {
+  writeLineFile(fileName, doc.sourceFiles, [&](const auto& line) {
+    forEachHtmlReportLine(doc, choice, std::time(nullptr), line);
+  });
 }
 
 }  // namespace kestrel::output

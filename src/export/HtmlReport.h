@@ -22,4 +22,7 @@ std::string htmlText(std::string_view cp1251Text);
 void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t madeAt,
                            const std::function<void(std::string_view)>& line);
 
+// The page made now, written to `fileName` with CR LF line ends.
+void writeHtmlReport(const Document& doc, TableChoice choice, const std::string& fileName);
+
 }  // namespace kestrel::output

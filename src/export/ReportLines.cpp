@@ -1,6 +1,7 @@
 #include "export/ReportLines.h"
 
 #include "core/Cp1251.h"
+#include "export/LineFile.h"
 
 namespace kestrel::output {
 
@@ -40,6 +41,11 @@ void forEachReportLine(const Document& doc, TableChoice choice,
     line("      ");
     sectionLines(doc.calendar, "КАЛЕНДАРЬ"_cp, line);
   }
+}
+
+void writeTextReport(const Document& doc, TableChoice choice, const std::string& fileName) {
+  writeLineFile(fileName, doc.sourceFiles,
+                [&](const auto& line) { forEachReportLine(doc, choice, line); });
 }
 
 std::vector<std::string> reportLines(const Document& doc, TableChoice choice) {

@@ -18,6 +18,9 @@ namespace kestrel::output {
 void forEachReportLine(const Document& doc, TableChoice choice,
                        const std::function<void(std::string_view)>& line);
 
+// The text format: the report's lines written to `fileName`, each ended by CR LF.
+void writeTextReport(const Document& doc, TableChoice choice, const std::string& fileName);
+
 // The same lines gathered, for printing.
 std::vector<std::string> reportLines(const Document& doc, TableChoice choice);
 

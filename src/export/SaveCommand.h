@@ -1,40 +1,16 @@
 #pragma once
 // The document window's command "Сохранить": the section dialog, the save dialog, and the
-// text, CSV or vCard files of the chosen format.
+// files of the chosen format (export/ExportFormats.h).
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/Cp1251.h"
 #include "core/Document.h"
+#include "export/ExportFormats.h"
 #include "export/TableChoice.h"
 
 namespace kestrel::output {
-
-// The 1-based filter index of the save dialog decides the format.
-enum class SaveFormat {
-  Text = 1,
-  CsvSemicolon,
-  CsvComma,
-  VcardUtf8,
-  Vcard1251,
-  VcardFile,
-  Calendar,
-  HtmlReport
-};
-
-// The save dialog's file types, in the platform's "caption|pattern|caption|pattern" form.
-inline constexpr std::string_view kSaveFilter =
-    "Текстовый|*.txt*|CSV (Разделители - точка с зап.)|*.csv*|CSV (Разделители - запятая)|*.csv*|"
-    "VCF(UTF-8 Для Телефона)|*.vcf*|VCF(windows-1251 Для Outlook)|*.vcf*|"
-    "vCard одним файлом (*.vcf)|*.vcf|iCalendar (*.ics)|*.ics|HTML-отчёт (*.html)|*.html"_cp;
-inline constexpr std::string_view kDirectoryWarning = "Ошибка при создании директории"_cp;
-// Followed by the number of calendar rows without a date the iCalendar file can take.
-inline constexpr std::string_view kRowsLeftOut = "Записи календаря без даты пропущены: "_cp;
-
-// The name a one-file format writes: the chosen name, with the ending added when it has none.
-std::string nameWithEnding(const std::string& chosen, std::string_view ending);
 
 // What the save dialog returned.
 struct SaveTarget {
@@ -55,13 +31,11 @@ class SaveCommandUi {
   virtual void warning(std::string_view text) = 0;
 };
 
-// The format of a filter index, or nothing for an index outside 1–8.
-std::optional<SaveFormat> saveFormatOf(int filterIndex);
-
-// Writes the document in the target's format. Throws IoError (file name and the system's
-// reason) when a file cannot be written; files written before it stay. Returns the message to
-// show: when the vCard directory cannot be created (nothing is written then), and how many
-// calendar rows the iCalendar file left out for their date.
+// Writes the document in the format of the target's filter index (nothing for an index outside
+// the list). Throws IoError (file name and the system's reason) when a file cannot be written;
+// files written before it stay. Returns the message to show: when the vCard directory cannot be
+// created (nothing is written then), and how many calendar rows the iCalendar file left out for
+// their date.
 std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
                                         const SaveTarget& target);
 

@@ -3,6 +3,8 @@
 #include "core/Ascii.h"
 #include "core/Columns.h"
 #include "core/Cp1251.h"
+#include "core/FileIo.h"
+#include "export/ReportLines.h"
 
 namespace kestrel::output {
 
@@ -118,6 +120,30 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
   addSlotLines(lines, cell(kPbEmail), kEmailSlots, kExtraEmailPrefix);
   lines.emplace_back("END:VCARD");
   return lines;
+}
+
+std::optional<std::string> writeVcardFolder(const Document& doc, const std::string& folder,
+                                            VcardCharset charset) {
+  if (doc.phonebook.rowCount() == 0) return std::nullopt;
+  // One level only, and never into an existing folder: a second export to the same name must
+  // not mix its cards with the first one's. The folder appears with every card or not at all,
+  // so a failure midway leaves no half-written folder in the way of the next try.
+  const bool made = writeNewFolder(folder, doc.phonebook.rowCount(), [&](std::size_t k) {
+    return std::pair{std::to_string(k + 1) + ".vcf",
+                     joinLines(vcardLines(doc.phonebook.row(k), charset))};
+  });
+  if (!made) return std::string(kDirectoryWarning);
+  return std::nullopt;
+}
+
+void writeVcardFile(const Document& doc, const std::string& fileName) {
+  writeWholeFileFrom(
+      fileName,
+      [&](FileSink& file) {
+        for (std::size_t r = 0; r < doc.phonebook.rowCount(); ++r)
+          file.write(joinLines(vcardLines(doc.phonebook.row(r), VcardCharset::Utf8)));
+      },
+      doc.sourceFiles);
 }
 
 }  // namespace kestrel::output

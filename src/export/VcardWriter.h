@@ -6,11 +6,18 @@
 #include <string_view>
 #include <vector>
 
+#include <optional>
+
+#include "core/Cp1251.h"
+#include "core/Document.h"
 #include "core/ResultTable.h"
 
 namespace kestrel::output {
 
 enum class VcardCharset { Utf8, Cp1251 };
+
+// Shown when the folder of cards cannot be made.
+inline constexpr std::string_view kDirectoryWarning = "Ошибка при создании директории"_cp;
 
 // The property prefixes of the five number places and the three e-mail places of a card: the
 // type follows the position of the number in the cell, not the number.
@@ -30,5 +37,14 @@ std::string birthdayValue(std::string_view cell);
 
 // The lines of the card of one phonebook row (without line ends), in the charset's bytes.
 std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset charset);
+
+// One card per phonebook row, "1.vcf", "2.vcf"…, in the new folder `folder`; the folder appears
+// with every card or not at all, and not at all for an empty phonebook. Returns the warning
+// when the folder cannot be made (it exists, or the folder it would go in does not).
+std::optional<std::string> writeVcardFolder(const Document& doc, const std::string& folder,
+                                            VcardCharset charset);
+
+// Every card as the UTF-8 folder holds it, one after another in row order, in one file.
+void writeVcardFile(const Document& doc, const std::string& fileName);
 
 }  // namespace kestrel::output

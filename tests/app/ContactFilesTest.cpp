@@ -109,7 +109,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     answerSections([](SaveSectionsDialog& d) { d.phonebookBox->setChecked(true); }, true);
     frame.saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
-    QCOMPARE(files.saveRequests[0].filter, kestrel::app::toQString(kestrel::output::kSaveFilter));
+    QCOMPARE(files.saveRequests[0].filter, kestrel::app::toQString(kestrel::output::saveFilter()));
     QCOMPARE(text(path("list.txt.txt")),
              QStringLiteral("ЗАПИСНАЯ КНИЖКА\r\n----------1----------\r\nФИО: Анна\r\n"
                             "Номера: 111\r\n----------2----------\r\nФИО: Bob\r\n"));

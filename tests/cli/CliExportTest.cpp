@@ -156,10 +156,16 @@ TEST(CliExport, UsageErrors) {
        {std::vector<std::string>{"export", "--to", dir.file("x"), a},
         {"export", "--format", "9", "--to", dir.file("x"), a},
         {"export", "--format", "x", "--to", dir.file("x"), a},
+        {"export", "--format", "0", "--to", dir.file("x"), a},
+        {"export", "--format", "01", "--to", dir.file("x"), a},
+        {"export", "--format", "+1", "--to", dir.file("x"), a},
+        {"export", "--format", "", "--to", dir.file("x"), a},
         {"export", "--format", "1", "--sections", "pq", "--to", dir.file("x"), a},
         {"export", "--format", "1", a}}) {
     EXPECT_EQ(runCli(args).status, 2) << args[2];
   }
+  EXPECT_TRUE(runCli({"export", "--format", "9", "--to", dir.file("x"), a})
+                  .err.starts_with("kestrel-cli: --format must be 1 to 8\nusage: "));
   EXPECT_TRUE(std::filesystem::exists(a));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),

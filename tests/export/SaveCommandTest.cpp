@@ -8,6 +8,7 @@
 #include "core/Errors.h"
 #include "export/CsvWriter.h"
 #include "export/ReportLines.h"
+#include "export/VcardWriter.h"
 #include "support/PhonebookRows.h"
 #include "support/TempDir.h"
 

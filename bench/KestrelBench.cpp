@@ -218,7 +218,9 @@ std::vector<Figure> figures() {
                               return true;
                             });
                         probe.start();
-                        kestrel::output::exportToSpreadsheet(doc, book);
+                        kestrel::output::exportToSpreadsheet(
+                            doc, book, kestrel::progressOf(doc),
+                            [&](std::string_view text) { doc.showMessage(text); });
                         probe.stop();
                         if (!written) throw std::runtime_error("the workbook was not written");
                       },
@@ -237,7 +239,8 @@ std::vector<Figure> figures() {
                           model.setRecordMarks(g, true);
                         probe.setupDone();
                         probe.start();
-                        kestrel::explorer::writePmDump(doc, (scratch / "copy").string());
+                        kestrel::explorer::writePmDump(doc, (scratch / "copy").string(),
+                                                       kestrel::progressOf(doc));
                         probe.stop();
                       },
                   .peakGoal = PeakGoal::DocumentPlusSlack,

@@ -36,7 +36,7 @@ void writeAll(kestrel::Document& doc) {
   count(kestrel::explorer::pmDumpText(doc.model));
 
   XlsxSpreadsheet sheet;
-  exportToSpreadsheet(doc, sheet);
+  exportToSpreadsheet(doc, sheet, {}, {});
   static const std::string workbook =
       (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) +
       "/kestrel-fuzz-" + std::to_string(::getpid()) + ".xlsx";

@@ -49,7 +49,8 @@ void DocumentWindow::savePm() {
   }
   // A file that cannot be written reaches the general error report with its name and reason.
   frame_.runReportingErrors(this, [&] {
-    explorer::writePmDump(doc_, QFile::encodeName(answer->fileName).toStdString());
+    explorer::writePmDump(doc_, QFile::encodeName(answer->fileName).toStdString(),
+                          progressOf(doc_));
   });
 }
 

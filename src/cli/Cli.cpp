@@ -242,7 +242,8 @@ int spreadsheetCommand(const Options& o, Kind kind, std::ostream& err) {
       return false;
     }
   });
-  output::exportToSpreadsheet(doc, spreadsheet);
+  output::exportToSpreadsheet(doc, spreadsheet, progressOf(doc),
+                              [&](std::string_view text) { doc.showMessage(text); });
   if (failure) std::rethrow_exception(failure);
   return 0;
 }
@@ -274,7 +275,7 @@ int writePmCommand(const Options& o, Kind kind, std::ostream& err) {
   OpenedDocument opened(kind, o.files, err);
   Document& doc = opened.doc;
   if (refusedAsDisabled(doc.savePmEnabled(), "Сохранение PM", err)) return 1;
-  explorer::writePmDump(doc, *o.to);
+  explorer::writePmDump(doc, *o.to, progressOf(doc));
   return 0;
 }
 

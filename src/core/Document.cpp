@@ -3,6 +3,7 @@
 #include "core/ColumnLetters.h"
 #include "core/Cp1251.h"
 #include "core/Kinds.h"
+#include "core/Progress.h"
 
 namespace kestrel {
 
@@ -103,6 +104,12 @@ void Document::showMessage(std::string_view text, const IoError& cause) {
 
 void Document::showFileError(const IoError& cause) {
   if (view_) view_->showFileError(cause);
+}
+
+Progress progressOf(Document& doc) {
+  return {[&doc](std::string_view text) { doc.setStatus(text); },
+          [&doc](int maximum) { doc.setProgressMaximum(maximum); },
+          [&doc](int position) { doc.setProgressPosition(position); }};
 }
 
 }  // namespace kestrel

@@ -36,9 +36,9 @@ std::string pmDumpText(const BlockModel& model) {
   return out;
 }
 
-void writePmDump(Document& doc, const std::string& chosenName) {
+void writePmDump(const Document& doc, const std::string& chosenName, const Progress& progress) {
   const BlockModel& model = doc.model;
-  doc.setProgressMaximum(model.lastBlock());
+  progress.setMaximum(model.lastBlock());
   // Block by block into the file: the dump of a large model is never held whole in memory.
   writeWholeFileFrom(
       chosenName + ".pm",
@@ -50,14 +50,14 @@ void writePmDump(Document& doc, const std::string& chosenName) {
         for (std::size_t g = 0; g < model.blockCount(); ++g) {
           // The position in the model, not the block's number: every block is named, marked or
           // not.
-          doc.setStatus(std::string("Сохранение блока "_cp) + std::to_string(g));
+          progress.setStatus(std::string("Сохранение блока "_cp) + std::to_string(g));
           if (model.blockMarks[g]) blockLines(model, g, line);
-          doc.setProgressPosition(static_cast<int>(g));
+          progress.setPosition(static_cast<int>(g));
         }
       },
       doc.sourceFiles);
-  doc.setStatus("");
-  doc.setProgressPosition(0);
+  progress.setStatus("");
+  progress.setPosition(0);
 }
 
 }  // namespace kestrel::explorer

@@ -6,6 +6,7 @@
 
 #include "core/BlockModel.h"
 #include "core/Document.h"
+#include "core/Progress.h"
 
 namespace kestrel::explorer {
 
@@ -17,6 +18,6 @@ std::string pmDumpText(const BlockModel& model);
 // always). The status names each block's position as it is written and the progress follows;
 // both are cleared at the end. The file appears complete or not at all, and never replaces a
 // file the document was read from. Throws IoError, leaving status and progress where they were.
-void writePmDump(Document& doc, const std::string& chosenName);
+void writePmDump(const Document& doc, const std::string& chosenName, const Progress& progress);
 
 }  // namespace kestrel::explorer

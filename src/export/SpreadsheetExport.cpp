@@ -104,22 +104,19 @@ class CutTexts {
 struct ExportState {
   std::span<const std::string> letters;
   SpreadsheetAutomation& app;
-  Document* doc;
+  const Progress& progress;
   std::size_t sheetRows;
   SheetNames names;
   CutTexts cut;
 };
 
-// One table onto its sheets, cell by cell. With a document, its status text and progress
-// follow the transfer.
+// One table onto its sheets, cell by cell; the status text and progress follow the transfer.
 void exportTable(const ResultTable& table, ExportState& state) {
   const std::span<const std::string> letters = state.letters;
   SpreadsheetAutomation& app = state.app;
-  Document* doc = state.doc;
-  if (doc) {
-    doc->setProgressPosition(0);
-    doc->setStatus(kSpreadsheetStatus);
-  }
+  const Progress& progress = state.progress;
+  progress.setPosition(0);
+  progress.setStatus(kSpreadsheetStatus);
   // Every sheet holds the header row and as many of the table's rows as fit under it.
   const std::size_t rowsPerSheet = std::max<std::size_t>(state.sheetRows, 2) - 1;
   std::vector<std::string> sheets{table.hint()};
@@ -128,7 +125,7 @@ void exportTable(const ResultTable& table, ExportState& state) {
   // A new sheet goes before the active one: the last is added first, so they stand in order.
   for (auto it = sheets.rbegin(); it != sheets.rend(); ++it)
     app.addNamedSheet(*it);
-  if (doc) doc->setProgressMaximum(static_cast<int>(table.rowCount()) - 1);
+  progress.setMaximum(static_cast<int>(table.rowCount()) - 1);
 
   std::size_t i = 0;
   for (const std::string& sheet : sheets) {
@@ -144,7 +141,7 @@ void exportTable(const ResultTable& table, ExportState& state) {
 
     const std::size_t end = std::min(table.rowCount(), i + rowsPerSheet);
     for (std::size_t r = 2; i < end; ++i, ++r) {
-      if (doc) doc->setProgressPosition(static_cast<int>(i));
+      progress.setPosition(static_cast<int>(i));
       const ResultTable::Row& row = table.row(i);
       const auto setCell = [&](std::size_t column, std::string_view text) {
         if (text.size() > kCellTextLength) {
@@ -169,16 +166,14 @@ void exportTable(const ResultTable& table, ExportState& state) {
     app.setColumnsVerticalAlignment(sheet, written, kAlignCentre);
   }
   app.selectSheet(sheets.front());
-  if (doc) {
-    doc->setProgressPosition(0);
-    doc->setStatus("");
-  }
+  progress.setPosition(0);
+  progress.setStatus("");
 }
 
 void exportTables(std::span<const ResultTable* const> tables, std::span<const std::string> letters,
-                  SpreadsheetAutomation& app, Document* doc,
+                  SpreadsheetAutomation& app, const Progress& progress,
                   const std::function<void(std::string_view)>& tell, std::size_t sheetRows) {
-  ExportState state{letters, app, doc, sheetRows, SheetNames(tables), {}};
+  ExportState state{letters, app, progress, sheetRows, SheetNames(tables), {}};
   const auto finish = [&] {
     app.deleteSheet(kFirstSheetName);
     app.showApplication(true);
@@ -204,11 +199,10 @@ void exportTables(std::span<const ResultTable* const> tables, std::span<const st
 
 }  // namespace
 
-void exportToSpreadsheet(Document& doc, SpreadsheetAutomation& app, std::size_t sheetRows) {
+void exportToSpreadsheet(const Document& doc, SpreadsheetAutomation& app, const Progress& progress,
+                         const std::function<void(std::string_view)>& tell, std::size_t sheetRows) {
   const ResultTable* const tables[] = {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar};
-  exportTables(
-      tables, doc.columnLetters(), app, &doc, [&](std::string_view text) { doc.showMessage(text); },
-      sheetRows);
+  exportTables(tables, doc.columnLetters(), app, progress, tell, sheetRows);
 }
 
 void exportTablesToSpreadsheet(std::span<const ResultTable* const> tables,
@@ -216,7 +210,7 @@ void exportTablesToSpreadsheet(std::span<const ResultTable* const> tables,
                                SpreadsheetAutomation& app,
                                const std::function<void(std::string_view)>& tell,
                                std::size_t sheetRows) {
-  exportTables(tables, columnLetters, app, nullptr, tell, sheetRows);
+  exportTables(tables, columnLetters, app, Progress{}, tell, sheetRows);
 }
 
 }  // namespace kestrel::output

@@ -10,6 +10,7 @@
 
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "core/Progress.h"
 #include "core/ResultTable.h"
 #include "export/SpreadsheetAutomation.h"
 
@@ -20,13 +21,16 @@ inline constexpr std::string_view kSpreadsheetStatus = "Передача дан�
 // The document window's export. The tables are visited from the last created to the first, so
 // the calendar's sheet is added first and the information sheet last. The results of the
 // operations are ignored. Whatever ends the visit, "Лист1" is then deleted and the application
-// shown; an exception thrown during the visit propagates after that.
+// shown; an exception thrown during the visit propagates after that. While a table is
+// transferred the status reads kSpreadsheetStatus and the progress follows its rows; both are
+// cleared after each table, and left as they are when the visit fails.
 //
 // A table with more rows than a sheet holds (`sheetRows`, the header row included) goes on in
 // sheets named after its first with " (2)", " (3)"…, each with the header row again. A text
 // longer than a cell holds keeps its first kCellTextLength characters, and once the workbook is
-// shown one message names the tables and rows that were cut.
-void exportToSpreadsheet(Document& doc, SpreadsheetAutomation& app,
+// shown one message, handed to `tell`, names the tables and rows that were cut.
+void exportToSpreadsheet(const Document& doc, SpreadsheetAutomation& app, const Progress& progress,
+                         const std::function<void(std::string_view)>& tell,
                          std::size_t sheetRows = kSheetRows);
 
 // The same export for any window: `tables` in the order the window created them, named by

@@ -36,14 +36,6 @@ TEST(PmWriter, WritesTheMarkedBlocksAndRecordsExactly) {
   EXPECT_EQ(pmDumpText(m), "");
 }
 
-class StatusRecorder : public DocumentView {
- public:
-  void statusChanged(std::string_view text) override { statuses.emplace_back(text); }
-  void progressMaximumChanged(int maximum) override { this->maximum = maximum; }
-  std::vector<std::string> statuses;
-  int maximum = -1;
-};
-
 // The name always gets ".pm"; the status names every block's position; the written dump reads
 // back to the same model, whichever reader filled it.
 TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
@@ -51,14 +43,17 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   const std::string demo = dir.write("demo.txt", test::demoPmText());
   Document doc;
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {demo}));
-  StatusRecorder view;
-  doc.setView(&view);
-  writePmDump(doc, dir.file("copy"));
-  writePmDump(doc, dir.file("again.pm"));
-  ASSERT_EQ(view.statuses.size(), 2 * (doc.model.blockCount() + 1));
-  EXPECT_EQ(view.statuses[1], "Сохранение блока 1"_cp);
-  EXPECT_EQ(view.statuses[doc.model.blockCount()], "");
-  EXPECT_EQ(view.maximum, doc.model.lastBlock());
+  std::vector<std::string> statuses;
+  int maximum = -1;
+  const Progress progress{[&](std::string_view text) { statuses.emplace_back(text); },
+                          [&](int value) { maximum = value; },
+                          {}};
+  writePmDump(doc, dir.file("copy"), progress);
+  writePmDump(doc, dir.file("again.pm"), progress);
+  ASSERT_EQ(statuses.size(), 2 * (doc.model.blockCount() + 1));
+  EXPECT_EQ(statuses[1], "Сохранение блока 1"_cp);
+  EXPECT_EQ(statuses[doc.model.blockCount()], "");
+  EXPECT_EQ(maximum, doc.model.lastBlock());
   EXPECT_EQ(test::readFile(dir.file("again.pm.pm")), test::readFile(dir.file("copy.pm")));
   EXPECT_EQ(test::readFile(dir.file("copy.pm")), pmDumpText(doc.model));
   Document copy;
@@ -69,7 +64,7 @@ TEST(PmWriter, WritesNameDotPmAndReadsBackToTheSameModel) {
   Document gdfsDoc;
   openDocument(gdfsDoc, FileKind::Gdfs, {dir.write("demo.bin", test::demoDump().bin())});
   ASSERT_GT(gdfsDoc.model.recordCount(), 0u);
-  writePmDump(gdfsDoc, dir.file("gdfs"));
+  writePmDump(gdfsDoc, dir.file("gdfs"), {});
   Document fromGdfs;
   ASSERT_TRUE(openDocument(fromGdfs, FileKind::Pm, {dir.file("gdfs.pm")}));
   EXPECT_EQ(shapeOf(fromGdfs.model), shapeOf(gdfsDoc.model));
@@ -81,7 +76,7 @@ TEST(PmWriter, NeverReplacesTheDumpItWasReadFrom) {
   const std::string dump = dir.write("dump.pm", test::demoPmText());
   Document doc;
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {dump}));
-  EXPECT_THROW(writePmDump(doc, dir.file("dump")), IoError);
+  EXPECT_THROW(writePmDump(doc, dir.file("dump"), {}), IoError);
   EXPECT_EQ(test::readFile(dump), test::demoPmText());
 }
 

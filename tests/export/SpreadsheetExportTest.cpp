@@ -91,7 +91,7 @@ TEST(SpreadsheetExport, SendsEveryShownCellOfEveryFilledTableLastTableFirst) {
   Document doc;
   fillDocument(doc);
   RecordingAutomation app(&doc);
-  exportToSpreadsheet(doc, app);
+  exportToSpreadsheet(doc, app, progressOf(doc), {});
 
   EXPECT_EQ(app.calls, calls({
                            "start",
@@ -153,7 +153,7 @@ TEST(SpreadsheetExport, SendsEveryShownCellOfEveryFilledTableLastTableFirst) {
 TEST(SpreadsheetExport, EmptyDocumentStillDeletesTheFirstSheetAndShows) {
   Document doc;
   RecordingAutomation app(&doc);
-  exportToSpreadsheet(doc, app);
+  exportToSpreadsheet(doc, app, progressOf(doc), {});
   EXPECT_EQ(app.calls, calls({"start", "workbook", "delete|Лист1"_cp, "show|1"}));
 }
 
@@ -168,7 +168,7 @@ TEST(SpreadsheetExport, ShortRowsHiddenCaptionColumnAndTheLastRowsWidth) {
   doc.information.setColumnWidth(0, 0);
   test::addTableRow(doc.information, "SMS", {"Есть"_cp});
   RecordingAutomation app(&doc);
-  exportToSpreadsheet(doc, app);
+  exportToSpreadsheet(doc, app, progressOf(doc), {});
 
   ASSERT_EQ(app.calls.size(), 30u);
   EXPECT_EQ(app.calls[9], "text|Календарь|A2|1"_cp);
@@ -187,7 +187,7 @@ TEST(SpreadsheetExport, AFailureMidwayStillShowsTheWorkbookThenPropagates) {
   fillDocument(doc);
   RecordingAutomation app(&doc);
   app.throwAtCall = 5;  // the calls sheet's second header cell
-  EXPECT_THROW(exportToSpreadsheet(doc, app), std::runtime_error);
+  EXPECT_THROW(exportToSpreadsheet(doc, app, progressOf(doc), {}), std::runtime_error);
   EXPECT_EQ(app.calls, calls({"start", "workbook", "sheet|Вызовы"_cp, "format|Вызовы|A:E|@"_cp,
                               "text|Вызовы|A1|N п/п"_cp, "delete|Лист1"_cp, "show|1"}));
   // The status stays as the failure found it.
@@ -279,17 +279,13 @@ TEST(SpreadsheetExport, LongTablesGoOnInNumberedSheetsAndLongTextsAreCutAndTold)
   EXPECT_EQ(told, Calls{message});
 }
 
-TEST(SpreadsheetExport, TheDocumentsCutTextsReachItsView) {
-  struct Messages : DocumentView {
-    Calls shown;
-    void showMessage(std::string_view text) override { shown.emplace_back(text); }
-  } view;
+TEST(SpreadsheetExport, TheDocumentsCutTextsAreTold) {
   Document doc;
-  doc.setView(&view);
   test::addPhonebookRow(doc, {{kPbName, std::string(kCellTextLength + 5, 'z')}});
   RecordingAutomation app;
-  exportToSpreadsheet(doc, app);
-  EXPECT_EQ(view.shown, Calls{std::string(kTextsCut).append("«Зап. Книжка», строка 1"_cp)});
+  Calls told;
+  exportToSpreadsheet(doc, app, {}, [&](std::string_view text) { told.emplace_back(text); });
+  EXPECT_EQ(told, Calls{std::string(kTextsCut).append("«Зап. Книжка», строка 1"_cp)});
   // The real limit keeps one sheet.
   EXPECT_EQ(std::count_if(app.calls.begin(), app.calls.end(),
                           [](const std::string& call) { return call.starts_with("sheet|"); }),

@@ -61,11 +61,12 @@ TEST(WriteFailures, EveryWriterNamesTheFileAndTheReasonAndLeavesTheFolderAsItWas
        [&](Document& d, const std::string& n) {
          saveDocument(d, all, {n, 3});
        }},
-      {"PM", ".pm", [](Document& d, const std::string& n) { explorer::writePmDump(d, n); }},
+      {"PM", ".pm",
+       [](Document& d, const std::string& n) { explorer::writePmDump(d, n, progressOf(d)); }},
       {"workbook", ".xlsx",
        [](Document& d, const std::string& n) {
          XlsxSpreadsheet app;
-         exportToSpreadsheet(d, app);
+         exportToSpreadsheet(d, app, progressOf(d), {});
          app.writeWorkbook(n + ".xlsx", d.sourceFiles);
        }},
   };

@@ -174,7 +174,7 @@ TEST(XlsxSpreadsheet, DocumentExportReadsBackAsTextCellsInTabOrder) {
   TemporaryRootAt tmp(dir.path());
   const std::string out = dir.file("out.xlsx");
   XlsxSpreadsheet book = writingTo(out);
-  exportToSpreadsheet(doc, book);
+  exportToSpreadsheet(doc, book, {}, {});
 
   const ReadBack back = readBack(out);
   EXPECT_EQ(back.sheetNames,
@@ -207,7 +207,7 @@ TEST(XlsxSpreadsheet, LoadedDumpRoundTripsEveryShownCell) {
   Document& doc = loaded->doc;
   const std::string out = loaded->dir.file("demo.xlsx");
   XlsxSpreadsheet book = writingTo(out);
-  exportToSpreadsheet(doc, book);
+  exportToSpreadsheet(doc, book, {}, {});
   const ReadBack back = readBack(out);
 
   std::vector<std::string> expectedNames;
@@ -254,11 +254,7 @@ TEST(XlsxSpreadsheet, TextsReadBackAsWrittenLongOnesCutAndLongTablesGoOn) {
                                           escapes,
                                           "r7"};
   Document doc;
-  struct Messages : DocumentView {
-    std::vector<std::string> shown;
-    void showMessage(std::string_view text) override { shown.emplace_back(text); }
-  } view;
-  doc.setView(&view);
+  std::vector<std::string> told;
   for (const std::string& name : names)
     test::addPhonebookRow(doc, {{kPbName, name}});
 
@@ -266,7 +262,9 @@ TEST(XlsxSpreadsheet, TextsReadBackAsWrittenLongOnesCutAndLongTablesGoOn) {
   TemporaryRootAt tmp(dir.path());
   const std::string out = dir.file("out.xlsx");
   XlsxSpreadsheet book = writingTo(out);
-  exportToSpreadsheet(doc, book, 4);  // the header and three rows on a sheet
+  // The header and three rows on a sheet.
+  exportToSpreadsheet(
+      doc, book, {}, [&](std::string_view text) { told.emplace_back(text); }, 4);
 
   const ReadBack back = readBack(out);
   EXPECT_EQ(back.sheetNames,
@@ -289,7 +287,7 @@ TEST(XlsxSpreadsheet, TextsReadBackAsWrittenLongOnesCutAndLongTablesGoOn) {
       EXPECT_EQ(read[i], names[i]) << i;
     }
   }
-  EXPECT_EQ(view.shown,
+  EXPECT_EQ(told,
             std::vector<std::string>{std::string(kTextsCut).append("«Зап. Книжка», строка 5"_cp)});
 }
 

@@ -13,7 +13,6 @@
 #include "FrameServices.h"
 #include "ResultTableModel.h"
 #include "Text.h"
-#include "core/ColumnLetters.h"
 #include "export/SpreadsheetExport.h"
 #include "export/XlsxSpreadsheet.h"
 
@@ -24,8 +23,6 @@ constexpr int kPanelWidth = 129;
 constexpr int kBlockListWidth = 60;
 constexpr int kRecordListWidth = 68;
 constexpr int kGridFontPixels = 9;
-// The grid's columns by spreadsheet name: 416 reach past its 402 columns.
-constexpr int kGridLetterCount = 416;
 }  // namespace
 
 int selectedRow(const QListWidget& list) {
@@ -189,13 +186,11 @@ void BlockExplorerWindow::markAll() {
 }
 
 void BlockExplorerWindow::exportToSpreadsheet() {
-  static const std::vector<std::string> letters = makeColumnLetters(kGridLetterCount);
   const ResultTable* tables[] = {&grid_};
   frame_.runReportingErrors(this, [&] {
-    output::exportTablesToSpreadsheet(tables, letters, frame_.spreadsheet(),
-                                      [this](std::string_view text) {
-                                        frame_.services().messages->warning(this, toQString(text));
-                                      });
+    output::exportTablesToSpreadsheet(tables, frame_.spreadsheet(), [this](std::string_view text) {
+      frame_.services().messages->warning(this, toQString(text));
+    });
   });
 }
 

@@ -1,6 +1,5 @@
 #include "core/Document.h"
 
-#include "core/ColumnLetters.h"
 #include "core/Cp1251.h"
 #include "core/Kinds.h"
 #include "core/Progress.h"
@@ -29,7 +28,6 @@ DocumentData::DocumentData()
       calendar("Календарь"_cp, {col("N п/п"_cp, 50), col("Дата"_cp, 100), col("Тип"_cp, 60),
                                 col("Название"_cp, 100), col("Текст"_cp, 300)}) {
   setNewDocumentWidths();
-  columnLetters_ = makeColumnLetters(312);
 }
 
 void DocumentData::setNewDocumentWidths() {

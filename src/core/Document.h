@@ -53,13 +53,8 @@ class DocumentData {
   // The four shown tables in tab order: information, phonebook, calls, calendar.
   std::vector<ResultTable*> shownTables() { return {&information, &phonebook, &calls, &calendar}; }
 
-  // Spreadsheet column names 1..312 (entry 0 unused).
-  const std::vector<std::string>& columnLetters() const { return columnLetters_; }
-
  private:
   void setNewDocumentWidths();
-
-  std::vector<std::string> columnLetters_;
 };
 
 class Document : public DocumentData {

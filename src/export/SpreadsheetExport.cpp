@@ -11,20 +11,13 @@ namespace kestrel::output {
 
 namespace {
 
-// The spreadsheet name of a 1-based column number. A window's list of names ends where its
-// tables do; a wider table gets the spreadsheet's own names for its further columns rather
-// than references the application would refuse.
-std::string columnName(std::span<const std::string> letters, std::size_t number) {
-  if (number < letters.size()) return letters[number];
-  return makeColumnLetters(static_cast<int>(number)).at(number);
-}
-
+// `letters` names every 1-based column number of the widest table.
 std::string cellName(std::span<const std::string> letters, std::size_t column, std::size_t row) {
-  return columnName(letters, column) + std::to_string(row);
+  return letters[column] + std::to_string(row);
 }
 
 std::string columnsUpTo(std::span<const std::string> letters, std::size_t column) {
-  return "A:" + columnName(letters, column);
+  return "A:" + letters[column];
 }
 
 // The names of the workbook's sheets so far and of the tables still to come, as the
@@ -170,9 +163,15 @@ void exportTable(const ResultTable& table, ExportState& state) {
   progress.setStatus("");
 }
 
-void exportTables(std::span<const ResultTable* const> tables, std::span<const std::string> letters,
-                  SpreadsheetAutomation& app, const Progress& progress,
-                  const std::function<void(std::string_view)>& tell, std::size_t sheetRows) {
+void exportTables(std::span<const ResultTable* const> tables, SpreadsheetAutomation& app,
+                  const Progress& progress, const std::function<void(std::string_view)>& tell,
+                  std::size_t sheetRows) {
+  // The spreadsheet's names of the columns, as many as the widest table has; column A takes a
+  // row's caption even in a table of no columns.
+  std::size_t widest = 1;
+  for (const ResultTable* table : tables)
+    widest = std::max(widest, table->columnCount());
+  const std::vector<std::string> letters = makeColumnLetters(static_cast<int>(widest));
   ExportState state{letters, app, progress, sheetRows, SheetNames(tables), {}};
   const auto finish = [&] {
     app.deleteSheet(kFirstSheetName);
@@ -202,15 +201,14 @@ void exportTables(std::span<const ResultTable* const> tables, std::span<const st
 void exportToSpreadsheet(const Document& doc, SpreadsheetAutomation& app, const Progress& progress,
                          const std::function<void(std::string_view)>& tell, std::size_t sheetRows) {
   const ResultTable* const tables[] = {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar};
-  exportTables(tables, doc.columnLetters(), app, progress, tell, sheetRows);
+  exportTables(tables, app, progress, tell, sheetRows);
 }
 
 void exportTablesToSpreadsheet(std::span<const ResultTable* const> tables,
-                               std::span<const std::string> columnLetters,
                                SpreadsheetAutomation& app,
                                const std::function<void(std::string_view)>& tell,
                                std::size_t sheetRows) {
-  exportTables(tables, columnLetters, app, Progress{}, tell, sheetRows);
+  exportTables(tables, app, Progress{}, tell, sheetRows);
 }
 
 }  // namespace kestrel::output

@@ -33,11 +33,9 @@ void exportToSpreadsheet(const Document& doc, SpreadsheetAutomation& app, const 
                          const std::function<void(std::string_view)>& tell,
                          std::size_t sheetRows = kSheetRows);
 
-// The same export for any window: `tables` in the order the window created them, named by
-// `columnLetters` (entry 0 unused), with no status text and no progress; the message of cut
-// texts goes to `tell`.
+// The same export for any window: `tables` in the order the window created them, with no status
+// text and no progress; the message of cut texts goes to `tell`.
 void exportTablesToSpreadsheet(std::span<const ResultTable* const> tables,
-                               std::span<const std::string> columnLetters,
                                SpreadsheetAutomation& app,
                                const std::function<void(std::string_view)>& tell,
                                std::size_t sheetRows = kSheetRows);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/ColumnLetters.h"
 #include "core/Columns.h"
 #include "core/Cp1251.h"
 #include "support/PhonebookRows.h"
@@ -194,13 +193,13 @@ TEST(SpreadsheetExport, AFailureMidwayStillShowsTheWorkbookThenPropagates) {
   EXPECT_EQ(doc.status(), kSpreadsheetStatus);
 }
 
-TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
+TEST(SpreadsheetExport, TablesOfAnyWindowGetTheSpreadsheetsColumnNamesAndNoStatus) {
   Document doc;  // only to watch that nothing reaches a document's status
   std::vector<ResultTable::Column> columns(402, {"c", 10});
   ResultTable data("Данные"_cp, columns);
   data.hideColumnsFrom(2);
   test::addTableRow(data, "0000", {"12"});
-  // Beyond its window's list of names a table still gets the spreadsheet's names.
+  // A narrower table after a wider one.
   ResultTable narrowList("X", {{"a", 1}, {"b", 1}, {"c", 1}});
   test::addTableRow(narrowList, "r", {"s", "t"});
   ResultTable hidden("Скрыто"_cp, {{"a", 1}}, false);
@@ -208,7 +207,7 @@ TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
 
   RecordingAutomation wide(&doc);
   const ResultTable* const explorer[] = {&hidden, &data};
-  exportTablesToSpreadsheet(explorer, makeColumnLetters(416), wide, {});
+  exportTablesToSpreadsheet(explorer, wide, {});
   EXPECT_EQ(wide.calls,
             calls({"start", "workbook", "sheet|Данные"_cp, "format|Данные|A:OL|@"_cp,
                    "text|Данные|A1|c"_cp, "text|Данные|B1|c"_cp, "text|Данные|A2|0000"_cp,
@@ -219,7 +218,7 @@ TEST(SpreadsheetExport, TablesOfAnyWindowUseTheirOwnLettersAndNoStatus) {
 
   RecordingAutomation narrow;
   const ResultTable* const one[] = {&narrowList};
-  exportTablesToSpreadsheet(one, makeColumnLetters(2), narrow, {});
+  exportTablesToSpreadsheet(one, narrow, {});
   EXPECT_EQ(narrow.calls.at(3), "format|X|A:C|@");
   EXPECT_EQ(narrow.calls.at(9), "text|X|C2|t");
 }
@@ -247,8 +246,7 @@ TEST(SpreadsheetExport, LongTablesGoOnInNumberedSheetsAndLongTextsAreCutAndTold)
   std::vector<std::string> told;
   const ResultTable* const tables[] = {&first, &clash, &wide};
   exportTablesToSpreadsheet(
-      tables, makeColumnLetters(2), app, [&](std::string_view text) { told.emplace_back(text); },
-      kSheetRows);
+      tables, app, [&](std::string_view text) { told.emplace_back(text); }, kSheetRows);
 
   Calls sheets;
   Calls firstTable;

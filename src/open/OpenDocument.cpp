@@ -1,5 +1,7 @@
 #include "open/OpenDocument.h"
 
+#include "core/Progress.h"
+
 #include <optional>
 #include <utility>
 
@@ -7,27 +9,28 @@ namespace kestrel {
 
 namespace {
 
-// A reader's progress reports, shown by the document's view.
-class DocumentProgress : public ReadProgress {
- public:
-  explicit DocumentProgress(Document& doc) : doc_(doc) {}
-  void status(std::string_view text) override {
-    reported_ = true;
-    doc_.setStatus(text);
+// A reader's progress reports, shown by the document's view; whether any came.
+struct ReportedProgress {
+  explicit ReportedProgress(Document& doc) {
+    const Progress shown = progressOf(doc);
+    progress.status = [this, shown](std::string_view text) {
+      reported = true;
+      shown.setStatus(text);
+    };
+    progress.maximum = [this, shown](int maximum) {
+      reported = true;
+      shown.setMaximum(maximum);
+    };
+    progress.position = [this, shown](int position) {
+      reported = true;
+      shown.setPosition(position);
+    };
   }
-  void maximum(int maximum) override {
-    reported_ = true;
-    doc_.setProgressMaximum(maximum);
-  }
-  void position(int position) override {
-    reported_ = true;
-    doc_.setProgressPosition(position);
-  }
-  bool reported() const { return reported_; }
+  ReportedProgress(const ReportedProgress&) = delete;
+  ReportedProgress& operator=(const ReportedProgress&) = delete;
 
- private:
-  Document& doc_;
-  bool reported_ = false;
+  Progress progress;
+  bool reported = false;
 };
 
 std::optional<bool> enabled(CommandChange change, bool found) {
@@ -60,7 +63,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   for (const ReaderInput& file : files)
     doc.sourceFiles.push_back(file.name());
 
-  DocumentProgress progress(doc);
+  ReportedProgress progress(doc);
   bool found = false;
   const auto failed = [&](const IoError* cause) {
     apply(doc, entry.afterFailure);
@@ -76,7 +79,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   };
   try {
     for (ReaderInput& file : files) {
-      file.setProgress(progress);
+      file.setProgress(progress.progress);
       found = entry.read(doc, file) || found;
     }
   } catch (const FormatError&) {
@@ -86,7 +89,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   }
   apply(doc, entry.afterSuccess, found);
   doc.pmSectionsChanged();
-  if (progress.reported()) {
+  if (progress.reported) {
     doc.setProgressPosition(0);
     doc.setStatus("");
   }

@@ -125,8 +125,8 @@ void decodeCall(DocumentData& doc, ByteView record) {
 
 // Notes and events of one text: the character count at `countAt`, the text at `textAt`, the
 // timestamp right after the text, which takes one byte per character when single-byte.
-void decodeOneTextEntry(DocumentData& doc, ByteView record, CalendarKind kind, std::ptrdiff_t countAt,
-                        std::ptrdiff_t textAt) {
+void decodeOneTextEntry(DocumentData& doc, ByteView record, CalendarKind kind,
+                        std::ptrdiff_t countAt, std::ptrdiff_t textAt) {
   auto& row = addNumberedRow(doc.calendar, 4);
   const std::ptrdiff_t n = record.at(countAt);
   setCalendarKind(row, kind);

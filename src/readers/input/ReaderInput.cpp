@@ -8,8 +8,8 @@ namespace kestrel {
 
 namespace {
 
-ReadProgress& silent() {
-  static ReadProgress none;
+const Progress& silent() {
+  static const Progress none;
   return none;
 }
 

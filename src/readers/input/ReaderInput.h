@@ -12,18 +12,9 @@
 #include <vector>
 
 #include "core/FileIo.h"
+#include "core/Progress.h"
 
 namespace kestrel {
-
-// Where a long read tells how far it is: the status text and the progress bar of the document.
-// Every report has a no-op default.
-class ReadProgress {
- public:
-  virtual ~ReadProgress() = default;
-  virtual void status(std::string_view /*text*/) {}
-  virtual void maximum(int /*maximum*/) {}
-  virtual void position(int /*position*/) {}
-};
 
 class ReaderInput {
  public:
@@ -42,8 +33,9 @@ class ReaderInput {
   // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
   std::size_t read(char* to, std::size_t room);
 
-  ReadProgress& progress() const { return *progress_; }
-  void setProgress(ReadProgress& progress) { progress_ = &progress; }
+  // Where a long read tells how far it is; nobody listens unless told.
+  const Progress& progress() const { return *progress_; }
+  void setProgress(const Progress& progress) { progress_ = &progress; }
 
  private:
   ReaderInput(std::string name, std::optional<std::vector<std::uint8_t>> bytes);
@@ -52,7 +44,7 @@ class ReaderInput {
   std::optional<std::vector<std::uint8_t>> bytes_;  // absent for a file on the disk
   std::size_t taken_ = 0;                           // bytes_ handed out piece by piece
   std::unique_ptr<FileSource> source_;              // the file, once read piece by piece
-  ReadProgress* progress_;
+  const Progress* progress_;
 };
 
 }  // namespace kestrel

@@ -229,13 +229,13 @@ class BlockKeys {
 }  // namespace
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
-  ReadProgress& progress = input.progress();
+  const Progress& progress = input.progress();
   doc.pmSections.load(input.readAll());
   const IniReader& ini = *doc.pmSections.index();
   RecordScanner scanner(doc.pmSections.image());
 
   const std::size_t sections = ini.sectionCount();
-  progress.maximum(static_cast<int>(sections));
+  progress.setMaximum(static_cast<int>(sections));
   // Presence flags: phonebook, outgoing, missed, incoming calls, notes. Only the exact name
   // counts ("058" is block 58 but sets no flag).
   constexpr std::array<std::string_view, 5> kFlagBlocks = {"58", "59", "60", "61", "51"};
@@ -251,7 +251,7 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);
     status.assign("Загрузка блока "_cp).append(name);
-    progress.status(status);
+    progress.setStatus(status);
     for (std::size_t f = 0; f < kFlagBlocks.size(); ++f) {
       if (name == kFlagBlocks[f]) present[f] = true;
     }
@@ -261,7 +261,7 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
     blockKeys.forEach(g, [&](const IniReader::Key& key) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
     });
-    progress.position(static_cast<int>(g));
+    progress.setPosition(static_cast<int>(g));
   }
 
   using enum InformationCaption;

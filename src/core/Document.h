@@ -40,8 +40,8 @@ class DocumentData {
   PmSections pmSections;
   BlockModel model;
 
-  // The debugging memo of the raw-section page.
-  std::vector<std::string> memo{"Memo1"};
+  // The debugging memo of the raw-section page: empty until something is decoded into it.
+  std::vector<std::string> memo;
 
   // Makes the data ready for a reader: tables cleared, every column back at the width of a new
   // document, no source files, raw sections or blocks.

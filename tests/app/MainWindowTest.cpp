@@ -282,7 +282,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     // The texts found show on the raw-section page.
     DocumentWindow* window = frame.activeDocument();
     QVERIFY(window->tabs()->isTabVisible(window->sectionsPageIndex()));
-    QCOMPARE(window->decodedText()->toPlainText(), QStringLiteral("Memo1\nПРИВЕТ"));
+    QCOMPARE(window->decodedText()->toPlainText(), QStringLiteral("ПРИВЕТ"));
     open->trigger();
     QCOMPARE(messages.warnings,
              QStringList{missing + QStringLiteral(": No such file or directory")});

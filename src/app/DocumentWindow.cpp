@@ -169,20 +169,20 @@ void DocumentWindow::buildTabs() {
   // section, and the text of the selected line's value. Shown for the dumps that have sections.
   auto* raw = new QWidget;
   auto* rawLayout = new QHBoxLayout(raw);
-  blockNames_ = new QListWidget;
-  blockNames_->setObjectName(QStringLiteral("blockNames"));
-  blockNames_->setFixedWidth(kSectionListWidth);
+  sectionNames_ = new QListWidget;
+  sectionNames_->setObjectName(QStringLiteral("sectionNames"));
+  sectionNames_->setFixedWidth(kSectionListWidth);
   sectionLines_ = new QListWidget;
   sectionLines_->setObjectName(QStringLiteral("sectionLines"));
   decodedText_ = new QPlainTextEdit;
   decodedText_->setObjectName(QStringLiteral("decodedText"));
   decodedText_->setReadOnly(true);
-  rawLayout->addWidget(blockNames_);
+  rawLayout->addWidget(sectionNames_);
   rawLayout->addWidget(sectionLines_);
   rawLayout->addWidget(decodedText_, 1);
   sectionsPage_ = tabs_->addTab(raw, QStringLiteral("Секции"));
   tabs_->setTabVisible(sectionsPage_, false);
-  connect(blockNames_, &QListWidget::itemClicked, this, &DocumentWindow::showSectionLines);
+  connect(sectionNames_, &QListWidget::itemClicked, this, &DocumentWindow::showSectionLines);
   connect(sectionLines_, &QListWidget::itemClicked, this, &DocumentWindow::showValueOfLine);
 
   // The PM writer's button lives, never shown, on the information page.
@@ -308,9 +308,9 @@ void DocumentWindow::commandsChanged() {
 }
 
 void DocumentWindow::pmSectionsChanged() {
-  blockNames_->clear();
+  sectionNames_->clear();
   for (const auto& line : doc_.pmSections.sectionNames())
-    blockNames_->addItem(toQString(line));
+    sectionNames_->addItem(toQString(line));
 }
 
 void DocumentWindow::showMessage(std::string_view text) {

@@ -86,7 +86,7 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   QStatusBar* statusBar() const { return statusBar_; }
   QLabel* statusPanel() const { return statusPanel_; }
   QProgressBar* progressBar() const { return progressBar_; }
-  QListWidget* blockList() const { return blockNames_; }
+  QListWidget* sectionNameList() const { return sectionNames_; }
   QPushButton* savePmButton() const { return savePm_; }
   QListWidget* sectionLines() const { return sectionLines_; }
   QPlainTextEdit* decodedText() const { return decodedText_; }
@@ -130,7 +130,7 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
-  QListWidget* blockNames_ = nullptr;
+  QListWidget* sectionNames_ = nullptr;
   QListWidget* sectionLines_ = nullptr;
   // The texts of the section lines as the file holds them.
   std::vector<std::string> sectionLineTexts_;

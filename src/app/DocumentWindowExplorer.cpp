@@ -57,7 +57,7 @@ void DocumentWindow::savePm() {
 void DocumentWindow::showSectionLines() {
   frame_.runReportingErrors(this, [this] {
     std::vector<std::string> lines =
-        explorer::sectionLines(doc_, selectedLine(*blockNames_, doc_.pmSections.sectionNames()));
+        explorer::sectionLines(doc_, selectedLine(*sectionNames_, doc_.pmSections.sectionNames()));
     sectionLines_->clear();
     for (const auto& line : lines)
       sectionLines_->addItem(toQString(line));
@@ -67,7 +67,7 @@ void DocumentWindow::showSectionLines() {
 
 void DocumentWindow::showValueOfLine() {
   frame_.runReportingErrors(this, [this] {
-    explorer::showValueOfLine(doc_, selectedLine(*blockNames_, doc_.pmSections.sectionNames()),
+    explorer::showValueOfLine(doc_, selectedLine(*sectionNames_, doc_.pmSections.sectionNames()),
                               selectedLine(*sectionLines_, sectionLineTexts_));
     showMemo();
   });

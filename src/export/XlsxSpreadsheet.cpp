@@ -138,7 +138,7 @@ std::optional<std::uint8_t> verticalOf(int alignment) {
 
 // Runs an operation so that nothing escapes it: a failure of any kind is a false result.
 template <typename F>
-bool guarded(F&& operation) noexcept {
+bool succeeded(F&& operation) noexcept {
   try {
     return operation();
   } catch (...) {
@@ -235,7 +235,7 @@ XlsxSpreadsheet::XlsxSpreadsheet(ShowHandler show) : show_(std::move(show)) {}
 XlsxSpreadsheet::~XlsxSpreadsheet() = default;
 
 bool XlsxSpreadsheet::startApplication() {
-  return guarded([&] {
+  return succeeded([&] {
     workbook_.reset();
     started_ = true;
     return true;
@@ -243,7 +243,7 @@ bool XlsxSpreadsheet::startApplication() {
 }
 
 bool XlsxSpreadsheet::addWorkbook() {
-  return guarded([&] {
+  return succeeded([&] {
     if (!started_) return false;
     // Earlier workbooks cannot be reached through these operations any more, so only the
     // active one is kept.
@@ -253,7 +253,7 @@ bool XlsxSpreadsheet::addWorkbook() {
 }
 
 bool XlsxSpreadsheet::addNamedSheet(std::string_view name) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!workbook_) return false;
     Workbook& book = *workbook_;
     const auto at = book.sheets.begin() + static_cast<std::ptrdiff_t>(book.active);
@@ -266,7 +266,7 @@ bool XlsxSpreadsheet::addNamedSheet(std::string_view name) {
 
 bool XlsxSpreadsheet::setCellText(std::string_view sheetName, std::string_view cell,
                                   std::string_view text) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!workbook_) return false;
     Sheet* sheet = workbook_->find(sheetName);
     const auto ref = parseCell(cell);
@@ -282,7 +282,7 @@ bool XlsxSpreadsheet::setCellText(std::string_view sheetName, std::string_view c
 
 bool XlsxSpreadsheet::setColumnsFormat(std::string_view sheet, std::string_view range,
                                        std::string_view format) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!workbook_) return false;
     const std::string value =
         sheetNameKey(format) == "general" ? std::string() : std::string(format);
@@ -292,7 +292,7 @@ bool XlsxSpreadsheet::setColumnsFormat(std::string_view sheet, std::string_view 
 
 bool XlsxSpreadsheet::setColumnsHorizontalAlignment(std::string_view sheet, std::string_view range,
                                                     int alignment) {
-  return guarded([&] {
+  return succeeded([&] {
     const auto value = horizontalOf(alignment);
     if (!workbook_ || !value) return false;
     return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.horizontal = *value; });
@@ -301,7 +301,7 @@ bool XlsxSpreadsheet::setColumnsHorizontalAlignment(std::string_view sheet, std:
 
 bool XlsxSpreadsheet::setColumnsVerticalAlignment(std::string_view sheet, std::string_view range,
                                                   int alignment) {
-  return guarded([&] {
+  return succeeded([&] {
     const auto value = verticalOf(alignment);
     if (!workbook_ || !value) return false;
     return workbook_->styleColumns(sheet, range, [&](ColumnStyle& s) { s.vertical = *value; });
@@ -309,7 +309,7 @@ bool XlsxSpreadsheet::setColumnsVerticalAlignment(std::string_view sheet, std::s
 }
 
 bool XlsxSpreadsheet::selectSheet(std::string_view sheetName) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!workbook_) return false;
     const Sheet* sheet = workbook_->find(sheetName);
     if (!sheet) return false;
@@ -319,7 +319,7 @@ bool XlsxSpreadsheet::selectSheet(std::string_view sheetName) {
 }
 
 bool XlsxSpreadsheet::deleteSheet(std::string_view sheetName) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!workbook_) return false;
     Workbook& book = *workbook_;
     const Sheet* sheet = book.find(sheetName);
@@ -334,7 +334,7 @@ bool XlsxSpreadsheet::deleteSheet(std::string_view sheetName) {
 }
 
 bool XlsxSpreadsheet::showApplication(bool visible) {
-  return guarded([&] {
+  return succeeded([&] {
     if (!started_) return false;
     if (!visible) return true;
     return show_ && show_(*this);

@@ -198,8 +198,8 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.openPm();
     DocumentWindow* doc = frame.activeDocument();
     doc->tabs()->setCurrentIndex(doc->sectionsPageIndex());
-    QCOMPARE(doc->blockList()->count(), 2);
-    click(doc->blockList(), 0);
+    QCOMPARE(doc->sectionNameList()->count(), 2);
+    click(doc->sectionNameList(), 0);
     QCOMPARE(doc->sectionLines()->count(), 2);
     QCOMPARE(doc->sectionLines()->item(0)->text(), QStringLiteral("A=0A41C0"));
     click(doc->sectionLines(), 0);

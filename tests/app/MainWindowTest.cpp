@@ -94,7 +94,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QCOMPARE(doc->tabs()->tabText(1), QStringLiteral("Зап. Книжка"));
     QVERIFY(doc->tabs()->isTabVisible(4));
     QCOMPARE(doc->tabs()->tabText(4), QStringLiteral("Секции"));
-    QCOMPARE(doc->blockList()->count(), 2);
+    QCOMPARE(doc->sectionNameList()->count(), 2);
   }
 
   void newDocumentShowsOnlyTheRunningNumberOfPhonebookAndCalls() {
@@ -236,7 +236,8 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QVERIFY(doc.phonebook.rowCount() > 1 && doc.calls.rowCount() > 1);
     for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
       QCOMPARE(window.view(*table)->model()->rowCount(), static_cast<int>(table->rowCount()));
-    QCOMPARE(window.blockList()->count(), static_cast<int>(doc.pmSections.sectionNames().size()));
+    QCOMPARE(window.sectionNameList()->count(),
+             static_cast<int>(doc.pmSections.sectionNames().size()));
   }
 
   // "Экспорт в Excel" writes a real workbook and hands it to the desktop's spreadsheet program;

@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD_DIR ?= build/$(PRESET)
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test asan coverage fuzz install bench clean format format-check
+.PHONY: deps configure build run test wm-test asan coverage fuzz install bench clean format format-check
 
 deps:
 	@./scripts/install-deps
@@ -19,6 +19,11 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The desktop program's windows under a real window manager (openbox on an Xvfb of its own),
+# with the program that `make test` built.
+wm-test:
+	@./tests/wm/placement-test $(BUILD_DIR)/src/app/kestrel
 
 asan:
 	@$(MAKE) --no-print-directory test PRESET=asan

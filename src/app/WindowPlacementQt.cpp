@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 #include <exception>
+#include <optional>
 
 #include "Dialogs.h"
 #include "core/FileIo.h"
@@ -102,14 +103,30 @@ class WindowSettings::PlacedWidget : public PlacedWindow {
                       static_cast<int>(placement.normal.width()),
                       static_cast<int>(placement.normal.height()));
     if (widget_->isWindow()) {
-      // move() places a window with its border; resize() sizes what lies inside it.
-      const QSize border = widget_->frameGeometry().size() - widget_->geometry().size();
-      widget_->move(outer.topLeft());
-      widget_->resize(outer.size() - border);
+      placeFrame(outer);
+      // Until the window manager has put its border around the window, the border is not
+      // known: the frame is placed again, once, as soon as it is.
+      if (!frameKnown()) pendingFrame_ = outer;
     } else {
       widget_->setGeometry(outer);
     }
     follow();
+  }
+
+  // Places a frame kept back until the window's border became known, once the window stands
+  // normal: a window restored maximized gets its normal frame when it is first made normal and
+  // the window manager has put it back from the maximized frame (whose border differs).
+  void placePendingFrame() {
+    if (!pendingFrame_ || !widget_ || !frameKnown()) return;
+    if (widget_->windowState() &
+        (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+      maximizedFrame_ = widget_->frameGeometry();
+      return;
+    }
+    if (widget_->frameGeometry() == maximizedFrame_) return;
+    const QRect outer = *pendingFrame_;
+    pendingFrame_.reset();
+    placeFrame(outer);
   }
 
   void setShowState(ShowState state) override {
@@ -137,9 +154,22 @@ class WindowSettings::PlacedWidget : public PlacedWindow {
   }
 
  private:
+  bool frameKnown() const {
+    return widget_->isVisible() && widget_->frameGeometry() != widget_->geometry();
+  }
+
+  void placeFrame(const QRect& outer) {
+    // move() places a window with its border; resize() sizes what lies inside it.
+    const QSize border = widget_->frameGeometry().size() - widget_->geometry().size();
+    widget_->move(outer.topLeft());
+    widget_->resize(outer.size() - border);
+  }
+
   QPointer<QWidget> widget_;
   FramePlacement seen_;
   ScreenMetrics metrics_;
+  std::optional<QRect> pendingFrame_;
+  QRect maximizedFrame_;
 };
 
 WindowSettings::WindowSettings(WindowPlacement placement, MessageBoxes* messages)
@@ -209,7 +239,14 @@ bool WindowSettings::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::Resize:
       case QEvent::WindowStateChange:
       case QEvent::Show:
+        placed_->placePendingFrame();
         placed_->follow();
+        break;
+      // A window manager that keeps the window where it asked to be adds its border without
+      // moving or resizing it: the first paint is when the border is known.
+      case QEvent::Paint:
+      case QEvent::WindowActivate:
+        placed_->placePendingFrame();
         break;
       default:
         break;

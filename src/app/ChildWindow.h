@@ -23,6 +23,8 @@ struct Capabilities {
   // The "Редактирование" menu shows while either of these is not hidden.
   CommandState blockExplorer = CommandState::Hidden;
   CommandState savePm = CommandState::Hidden;
+  // "Вид → Подогнать столбцы".
+  CommandState fitColumns = CommandState::Hidden;
 };
 
 class ChildWindow : public QWidget {
@@ -39,6 +41,7 @@ class ChildWindow : public QWidget {
   virtual void showFileInfo() {}
   virtual void exploreBlocks() {}
   virtual void savePm() {}
+  virtual void fitColumns() {}
 
  signals:
   // What capabilities() returns has changed.

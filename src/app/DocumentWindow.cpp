@@ -58,6 +58,7 @@ DocumentWindow::DocumentWindow(FrameServices& frame, const AppServices& services
   showState();
   settings_ =
       std::make_unique<WindowSettings>(WindowPlacement::documentWindow(), services_.messages);
+  keepColumnWidths();
 }
 
 DocumentWindow::~DocumentWindow() {
@@ -259,11 +260,6 @@ void DocumentWindow::showMemo() {
   decodedText_->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void DocumentWindow::applyWidths() {
-  for (int i = 0; i < models_.size(); ++i)
-    models_[i]->applyWidths(*views_[i]);
-}
-
 void DocumentWindow::showState() {
   commandsChanged();
   pmSectionsChanged();
@@ -298,6 +294,7 @@ Capabilities DocumentWindow::capabilities() const {
   offered.print = CommandState::Enabled;
   offered.fileInfo = CommandState::Enabled;
   offered.blockExplorer = CommandState::Enabled;
+  offered.fitColumns = CommandState::Enabled;
   offered.savePm = enabledIf(doc_.savePmEnabled());
   return offered;
 }

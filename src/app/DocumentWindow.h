@@ -64,6 +64,8 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // "Сохранение PM": the marked blocks and records written as a PM dump, to a name the user
   // chooses.
   void savePm() override;
+  // "Подогнать столбцы": the shown columns of the shown page's table as wide as their texts.
+  void fitColumns() override;
 
   // A new block explorer on this document, which becomes its explorer.
   BlockExplorerWindow* openBlockExplorer();
@@ -117,7 +119,13 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void placeProgressBar();
   // Shows the document's status, progress and command states as they stand.
   void showState();
+  // The tables' own widths, with those the user gave the columns set over them.
   void applyWidths();
+  // The widths the user gives the columns (by the header or by fitting them) are kept per table
+  // in the settings section of the window's placement and come back with it; a column its table
+  // hides stays hidden.
+  void keepColumnWidths();
+  void takeUserWidths(int table);
   void showMemo();
 
   FrameServices& frame_;
@@ -127,6 +135,10 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   QTabWidget* tabs_ = nullptr;
   QList<QTableView*> views_;
   QList<ResultTableModel*> models_;
+  // Per table, the widths of its columns the user set; empty while the user set none.
+  QList<QList<int>> userWidths_;
+  // Set while the program itself sizes the columns.
+  bool settingWidths_ = false;
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;

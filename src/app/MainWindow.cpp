@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <exception>
 
 #include "AboutDialog.h"
@@ -138,6 +139,8 @@ void MainWindow::buildMenus() {
   });
   connect(viewMenu_->addAction(QStringLiteral("Каскад")), &QAction::triggered, this,
           &MainWindow::cascade);
+  fitColumns_ =
+      addChildCommand(viewMenu_, QStringLiteral("Подогнать столбцы"), &ChildWindow::fitColumns);
 
   settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
   settingsMenu_->setEnabled(false);
@@ -187,6 +190,7 @@ void MainWindow::updateMenus() {
                              print_->isVisible() || fileInfo_->isVisible());
   showCommand(openExplorer_, offered.blockExplorer);
   showCommand(savePm_, offered.savePm);
+  showCommand(fitColumns_, offered.fitColumns);
   viewMenu_->menuAction()->setVisible(child != nullptr);
   editMenu_->menuAction()->setVisible(openExplorer_->isVisible() || savePm_->isVisible());
   fillRecentFilesMenu(recentFilesMenu_);
@@ -215,8 +219,26 @@ DocumentWindow* MainWindow::createDocument(const QString& caption) {
   QMdiSubWindow* sub = addSubWindow(window);
   window->setCaption(caption);
   sub->show();
+  placeAfterLastDocument(sub);
   mdiArea_->setActiveSubWindow(sub);
   return window;
+}
+
+void MainWindow::placeAfterLastDocument(QMdiSubWindow* sub) {
+  if (sub->isMaximized() || sub->isMinimized()) return;
+  const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+  for (auto last = windows.rbegin(); last != windows.rend(); ++last) {
+    if (*last == sub || qobject_cast<DocumentWindow*>((*last)->widget()) == nullptr ||
+        !(*last)->isVisible() || (*last)->isMinimized() || (*last)->isMaximized())
+      continue;
+    // One title bar down and right, as the cascade command steps.
+    const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+    const WindowPoint at =
+        cascadePosition(toWindowRect((*last)->geometry()), sub->width(), sub->height(),
+                        toWindowRect(mdiArea_->viewport()->rect()), step);
+    sub->move(at.x, at.y);
+    return;
+  }
 }
 
 QMdiSubWindow* MainWindow::addChildWindow(ChildWindow* window, QSize size) {

@@ -87,6 +87,7 @@ class MainWindow : public QMainWindow, public FrameServices {
   QAction* fileInfoAction() const { return fileInfo_; }
   QAction* openExplorerAction() const { return openExplorer_; }
   QAction* savePmAction() const { return savePm_; }
+  QAction* fitColumnsAction() const { return fitColumns_; }
   QMenu* editMenu() const { return editMenu_; }
 
  public slots:
@@ -117,6 +118,9 @@ class MainWindow : public QMainWindow, public FrameServices {
   QMdiSubWindow* addSubWindow(ChildWindow* window);
   // A new document window owned by the frame, captioned and shown.
   DocumentWindow* createDocument(const QString& caption);
+  // A new document window stands down and right of the last one opened that is still open, so
+  // that none hides another; the first comes where the stored placement puts it.
+  void placeAfterLastDocument(QMdiSubWindow* sub);
   // An action of the menus that runs a command of the active window.
   QAction* addChildCommand(QMenu* menu, const QString& text, void (ChildWindow::*command)());
   // Adds the submenu of the files opened last to the "Файл" menu.
@@ -144,6 +148,7 @@ class MainWindow : public QMainWindow, public FrameServices {
   QAction* exitSeparator_ = nullptr;
   QAction* openExplorer_ = nullptr;
   QAction* savePm_ = nullptr;
+  QAction* fitColumns_ = nullptr;
   QAction* about_ = nullptr;
 
   SaveSectionsDialog* saveSectionsDialog_ = nullptr;

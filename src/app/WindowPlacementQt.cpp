@@ -28,15 +28,15 @@ QString& folderOverride() {
   return folder;
 }
 
-WindowRect toWindowRect(const QRect& r) {
-  return WindowRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-}
-
 std::string localName(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
+
+WindowRect toWindowRect(const QRect& r) {
+  return WindowRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
 
 QString settingsFolder() {
   if (!folderOverride().isEmpty()) return folderOverride();

@@ -4,6 +4,7 @@
 // in the application's configuration folder, made when first written.
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <memory>
 
@@ -14,6 +15,9 @@ class QWidget;
 namespace kestrel::app {
 
 class MessageBoxes;
+
+// The rectangle as the placement rules hold it: its right and bottom edges lie past it.
+WindowRect toWindowRect(const QRect& r);
 
 // The folder of the settings files: the one set here, or else the platform's configuration
 // folder of the application.

@@ -148,6 +148,15 @@ WindowRect keepReachable(WindowRect rect, const WindowRect& fallback,
                     toInt(top + height)};
 }
 
+WindowPoint cascadePosition(const WindowRect& last, long long width, long long height,
+                            const WindowRect& area, int step) {
+  const long long left = static_cast<long long>(last.left) + step;
+  const long long top = static_cast<long long>(last.top) + step;
+  if (left < area.left || top < area.top || left + width > area.right || top + height > area.bottom)
+    return WindowPoint{area.left, area.top};
+  return WindowPoint{toInt(left), toInt(top)};
+}
+
 WindowPlacement::WindowPlacement(std::string fileName, std::string section, WindowRole role)
     : fileName_(std::move(fileName)), section_(std::move(section)), role_(role) {}
 

@@ -113,4 +113,9 @@ class WindowPlacement {
 WindowRect keepReachable(WindowRect rect, const WindowRect& fallback,
                          std::span<const WindowRect> areas);
 
+// Where a new window of the size goes so that it hides no other: step down and right of the
+// last one opened, or back at the area's top left corner when it would leave the area there.
+WindowPoint cascadePosition(const WindowRect& last, long long width, long long height,
+                            const WindowRect& area, int step);
+
 }  // namespace kestrel

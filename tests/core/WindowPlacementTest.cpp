@@ -406,5 +406,28 @@ TEST(WindowPlacement, ANegativeFormVersionAppliesNothing) {
   EXPECT_EQ(window.state.show, ShowState::Normal);
 }
 
+TEST(CascadePosition, StepsDownRightAndWrapsWhereTheWindowWouldLeaveTheArea) {
+  const WindowRect area{0, 0, 1000, 700};
+  struct Case {
+    const char* name;
+    WindowRect last;
+    long long width, height;
+    WindowPoint expected;
+  };
+  const Case cases[] = {
+      {"a step down and right", {10, 20, 510, 313}, 500, 293, {34, 44}},
+      {"the right edge reached exactly", {476, 0, 976, 293}, 500, 293, {500, 24}},
+      {"past the right edge", {477, 0, 977, 293}, 500, 293, {0, 0}},
+      {"past the bottom edge", {0, 384, 500, 677}, 500, 293, {0, 0}},
+      {"larger than the area", {0, 0, 1200, 800}, 1200, 800, {0, 0}},
+      {"the last one moved above the area", {100, -200, 600, 93}, 500, 293, {0, 0}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(cascadePosition(c.last, c.width, c.height, area, 24), c.expected) << c.name;
+  // An area that does not start at the origin wraps to its own corner.
+  EXPECT_EQ(cascadePosition({900, 900, 1400, 1193}, 500, 293, {50, 60, 1050, 760}, 24),
+            (WindowPoint{50, 60}));
+}
+
 }  // namespace
 }  // namespace kestrel

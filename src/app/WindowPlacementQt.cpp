@@ -154,8 +154,12 @@ class WindowSettings::PlacedWidget : public PlacedWindow {
   }
 
  private:
+  // While the window manager is still putting its frame around the window, the frame the
+  // platform reports may not hold the window yet.
   bool frameKnown() const {
-    return widget_->isVisible() && widget_->frameGeometry() != widget_->geometry();
+    const QRect frame = widget_->frameGeometry();
+    const QRect inner = widget_->geometry();
+    return widget_->isVisible() && frame != inner && frame.contains(inner);
   }
 
   void placeFrame(const QRect& outer) {

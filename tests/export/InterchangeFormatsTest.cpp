@@ -6,11 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "core/Columns.h"
 #include "core/Cp1251.h"
+#include "core/Errors.h"
 #include "core/Kinds.h"
 #include "export/CalendarWriter.h"
 #include "export/FileFacts.h"
@@ -160,9 +163,18 @@ TEST_F(Interchange, CalendarEventsFollowTheRowsAndLeaveOutThoseWithoutADate) {
   entry("4", CalendarKind::kNote, "", "no date", "");
   entry("5", CalendarKind::kNote, "32.01.2020", "bad day", "");
   entry("6", CalendarKind::kNote, "01.02.2020 24:00", "bad hour", "");
+  // Days no calendar has, which calendar programs refuse or move.
+  for (const std::string_view day :
+       {"29.02.1985", "31.04.2012", "31.06.2012", "29.02.1900", "00.01.2020", "01.01.0000",
+        "01.02.2020 10:30:60", "01.02.2020 10:60"})
+    entry("7", CalendarKind::kNote, day, "no such day", "");
+  // Equal rows stay two events; a title of several lines is summed up by its first.
+  entry("8", CalendarKind::kEvent, "29.02.2000", "twice", "");
+  entry("8", CalendarKind::kEvent, "29.02.2000", "twice", "");
+  entry("9", CalendarKind::kNote, "31.12.2012 23:59:59", "\r\nfirst\r\nsecond", "text");
 
   const auto message = saveDocument(doc, {}, {dir.file("days"), 7});
-  EXPECT_EQ(message, std::string(kRowsLeftOut) + "3");
+  EXPECT_EQ(message, std::string(kRowsLeftOut) + "11");
   const std::string text = test::readFile(dir.file("days.ics"));
   const std::vector<std::string> lines = unfolded(text);
   ASSERT_GE(lines.size(), 4u);
@@ -172,7 +184,7 @@ TEST_F(Interchange, CalendarEventsFollowTheRowsAndLeaveOutThoseWithoutADate) {
   EXPECT_EQ(lines.back(), "END:VCALENDAR");
 
   const std::vector<Event> events = eventsOf(lines);
-  ASSERT_EQ(events.size(), 3u);
+  ASSERT_EQ(events.size(), 6u);
   EXPECT_EQ(events[0].at("DTSTART;VALUE=DATE"), "19800305");
   EXPECT_EQ(events[0].at("RRULE"), "FREQ=YEARLY");
   EXPECT_EQ(unescapedText(events[0].at("SUMMARY")), "Анна");
@@ -185,17 +197,41 @@ TEST_F(Interchange, CalendarEventsFollowTheRowsAndLeaveOutThoseWithoutADate) {
   EXPECT_EQ(events[2].at("DTSTART"), "20240229T235958");
   EXPECT_EQ(unescapedText(events[2].at("SUMMARY")), toUtf8(longTitle));
   EXPECT_NE(events[2].at("SUMMARY").find("\\; x\\, y\\\\z"), std::string::npos);
+  EXPECT_EQ(events[3].at("DTSTART;VALUE=DATE"), "20000229");
+  EXPECT_EQ(events[4].at("SUMMARY"), "twice");
+  EXPECT_EQ(events[5].at("DTSTART"), "20121231T235959");
+  EXPECT_EQ(events[5].at("SUMMARY"), "first");
+  EXPECT_EQ(unescapedText(events[5].at("DESCRIPTION")), "\nfirst\nsecond\ntext");
+  std::set<std::string> uids;
   for (const Event& e : events) {
     EXPECT_TRUE(std::regex_match(e.at("UID"), std::regex("[0-9a-f]{32}@kestrel")));
     EXPECT_TRUE(std::regex_match(e.at("DTSTAMP"), std::regex("[0-9]{8}T[0-9]{6}Z")));
+    uids.insert(e.at("UID"));
   }
-  EXPECT_NE(events[0].at("UID"), events[1].at("UID"));
+  EXPECT_EQ(uids.size(), events.size()) << "every event has an identifier of its own";
 
   // The same rows give the same identifiers again.
   ASSERT_TRUE(saveDocument(doc, {}, {dir.file("again.ics"), 7}));
   const std::vector<Event> again = eventsOf(unfolded(test::readFile(dir.file("again.ics"))));
   for (std::size_t k = 0; k < events.size(); ++k)
     EXPECT_EQ(again[k].at("UID"), events[k].at("UID"));
+}
+
+TEST_F(Interchange, ACalendarWithNoDatedRowWritesNoFile) {
+  doc.calendar.clear();
+  test::addTableRow(doc.calendar, "1", {"", "", "no date", ""});
+  test::addTableRow(doc.calendar, "2", {"30.02.2020", "", "no such day", ""});
+  const std::string kept = dir.write("kept.ics", "an earlier file");
+  for (const std::string& name : {dir.file("none"), kept}) {
+    try {
+      saveDocument(doc, {}, {name, 7});
+      ADD_FAILURE() << name << " was written";
+    } catch (const NothingWritten& e) {
+      EXPECT_EQ(e.what(), kNoDatedRows);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.file("none.ics")));
+  EXPECT_EQ(test::readFile(kept), "an earlier file");
 }
 
 // The texts of an HTML page: headings and table rows, entities undone, <br> a line break.

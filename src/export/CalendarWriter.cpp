@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <unordered_map>
 
 #include "core/Ascii.h"
 #include "core/Columns.h"
@@ -10,14 +9,12 @@
 #include "core/Errors.h"
 #include "core/Kinds.h"
 #include "core/Version.h"
-#include "export/FileFacts.h"
+#include "export/ContentLines.h"
 #include "export/LineFile.h"
 
 namespace kestrel::output {
 
 namespace {
-
-constexpr std::size_t kLineOctets = 75;
 
 // The number written by `count` digits at `at`, or -1.
 int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
@@ -73,49 +70,6 @@ std::optional<CalendarDate> calendarDateOf(std::string_view cell) {
   return date;
 }
 
-std::string escapedCalendarText(std::string_view utf8) {
-  std::string text;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if (c == '\\' || c == ';' || c == ',') {
-      text += '\\';
-      text += c;
-    } else if (c == '\r' || c == '\n') {
-      // CR LF, a lone CR and a lone LF are each one line break.
-      if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-      text += "\\n";
-    } else if (const std::size_t n = c == '\t' ? 0 : utf8ControlLength(utf8, i); n > 0) {
-      // iCalendar text carries no other control character: it is left out.
-      i += n - 1;
-    } else {
-      text += c;
-    }
-  }
-  return text;
-}
-
-void forEachFoldedPiece(std::string_view line, const std::function<void(std::string_view)>& piece) {
-  std::string continued;
-  bool first = true;
-  while (!line.empty()) {
-    // A continuation's leading space counts towards its 75 octets.
-    const std::size_t room = first ? kLineOctets : kLineOctets - 1;
-    std::size_t cut = std::min(room, line.size());
-    // Back to the start of a character: UTF-8 continuation bytes are 10xxxxxx.
-    while (cut < line.size() && cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-      --cut;
-    if (cut == 0) cut = std::min(room, line.size());
-    if (first) {
-      piece(line.substr(0, cut));
-    } else {
-      continued.assign(" ").append(line.substr(0, cut));
-      piece(continued);
-    }
-    line.remove_prefix(cut);
-    first = false;
-  }
-}
-
 std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
                                 const std::function<void(std::string_view)>& line) {
   const auto put = [&](std::string_view text) { forEachFoldedPiece(text, line); };
@@ -130,8 +84,7 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
       std::string(kProgramVersion) + "//RU");
   const ResultTable& calendar = doc.calendar;
   std::size_t leftOut = 0;
-  // How often each row content came before: equal rows are told apart by their occurrence.
-  std::unordered_map<std::string, std::size_t> seen;
+  StableIds ids;
   for (std::size_t r = 0; r < calendar.rowCount(); ++r) {
     const auto date = calendarDateOf(calendar.cell(r, kCalDate));
     if (!date) {
@@ -141,14 +94,9 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
     const std::string_view kind = calendar.cell(r, kCalKind);
     const std::string_view title = calendar.cell(r, kCalTitle);
     const std::string_view text = calendar.cell(r, kCalText);
-    // The same row content gives the same identifier in every export; the second and later of
-    // equal rows add their occurrence number.
     std::string content(calendar.cell(r, kCalDate));
     for (const std::string_view part : {kind, title, text})
       content.append(1, '\x1F').append(part);
-    std::string uid = sha256Hex(content).substr(0, 32);
-    if (const std::size_t before = seen[uid]++; before > 0)
-      uid = sha256Hex(content + '\x1F' + std::to_string(before + 1)).substr(0, 32);
     // A summary is one line: a title of several lines gives its first, and goes whole into
     // the description ahead of the text.
     const std::string_view summary = firstLineOf(title).value_or(kind);
@@ -156,12 +104,12 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
     if (summary != title && !title.empty())
       description = text.empty() ? std::string(title) : std::string(title) + "\r\n" + description;
     put("BEGIN:VEVENT");
-    put("UID:" + uid + "@kestrel");
+    put("UID:" + ids.next(content) + "@kestrel");
     put(std::string("DTSTAMP:") + stampText);
     put(std::string(date->withTime ? "DTSTART:" : "DTSTART;VALUE=DATE:") + date->value);
-    put("SUMMARY:" + escapedCalendarText(toUtf8(summary)));
-    if (!description.empty()) put("DESCRIPTION:" + escapedCalendarText(toUtf8(description)));
-    if (!kind.empty()) put("CATEGORIES:" + escapedCalendarText(toUtf8(kind)));
+    put("SUMMARY:" + escapedText(toUtf8(summary)));
+    if (!description.empty()) put("DESCRIPTION:" + escapedText(toUtf8(description)));
+    if (!kind.empty()) put("CATEGORIES:" + escapedText(toUtf8(kind)));
     if (calendar.row(r).kindAs<CalendarKind>() == CalendarKind::kBirthday) put("RRULE:FREQ=YEARLY");
     put("END:VEVENT");
   }

@@ -29,14 +29,6 @@ struct CalendarDate {
 };
 std::optional<CalendarDate> calendarDateOf(std::string_view cell);
 
-// A TEXT value (UTF-8) with "\", ";", "," and line breaks escaped and the control characters
-// other than TAB left out.
-std::string escapedCalendarText(std::string_view utf8);
-
-// A content line cut into pieces of at most 75 octets, never inside a UTF-8 character; every
-// piece after the first begins with the space that marks a continuation.
-void forEachFoldedPiece(std::string_view line, const std::function<void(std::string_view)>& piece);
-
 // Hands the calendar's lines (UTF-8, folded, without line ends) to `line`; `stamp` is the export
 // time (DTSTAMP). Returns how many rows were left out for their date.
 std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,

@@ -401,9 +401,14 @@ TEST_F(Interchange, HtmlReportHoldsTheFileFactsAndTheChosenTablesAsShown) {
   const std::string bytes = test::readFile(source);
   struct stat info {};
   ASSERT_EQ(::stat(source.c_str(), &info), 0);
-  EXPECT_EQ(page.tables[0].at(1), (std::vector<std::string>{source, std::to_string(bytes.size()),
-                                                            localTimeText(info.st_mtime),
-                                                            sha256Hex(bytes), md5Hex(bytes)}));
+  const std::string readAt = localTimeText(doc.sourceDigests.at(0).taken);
+  EXPECT_EQ(page.tables[0].at(0),
+            (std::vector<std::string>{"Файл", "Размер, байт", "Изменён", "SHA-256", "MD5",
+                                      "Прочитан", "Сейчас"}));
+  EXPECT_EQ(
+      page.tables[0].at(1),
+      (std::vector<std::string>{source, std::to_string(bytes.size()), localTimeText(info.st_mtime),
+                                sha256Hex(bytes), md5Hex(bytes), readAt, "не изменился"}));
 
   const std::vector<const ResultTable*> shown = {&doc.information, &doc.phonebook, &doc.calendar};
   for (std::size_t t = 0; t < shown.size(); ++t) {
@@ -426,6 +431,26 @@ TEST_F(Interchange, HtmlReportHoldsTheFileFactsAndTheChosenTablesAsShown) {
     }
   }
   EXPECT_EQ(page.tables[2].back().at(1), "<b>Tom & \"Jerry\"</b>");
+
+  // The digests describe the bytes the tables were read from, whatever became of the file.
+  const std::string changed = bytes + "\r\n";
+  dir.write("demo.pm", changed);
+  ASSERT_FALSE(saveDocument(doc, {}, {dir.file("changed"), 8}));
+  const std::vector<std::string> afterChange =
+      pageOf(test::readFile(dir.file("changed.html"))).tables.at(0).at(1);
+  ASSERT_EQ(afterChange.size(), 7u);
+  EXPECT_EQ(afterChange[1], std::to_string(bytes.size()));
+  EXPECT_EQ(afterChange[3], sha256Hex(bytes));
+  EXPECT_EQ(afterChange[4], md5Hex(bytes));
+  EXPECT_EQ(afterChange[6],
+            "ИЗМЕНЁН после чтения: SHA-256 " + sha256Hex(changed) + ", MD5 " + md5Hex(changed));
+  std::filesystem::remove(source);
+  ASSERT_FALSE(saveDocument(doc, {}, {dir.file("gone"), 8}));
+  const std::vector<std::string> afterRemoval =
+      pageOf(test::readFile(dir.file("gone.html"))).tables.at(0).at(1);
+  ASSERT_EQ(afterRemoval.size(), 7u);
+  EXPECT_EQ(afterRemoval[3], sha256Hex(bytes));
+  EXPECT_TRUE(afterRemoval[6].starts_with("недоступен: " + source)) << afterRemoval[6];
 }
 
 }  // namespace

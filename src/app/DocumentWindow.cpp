@@ -332,7 +332,7 @@ void DocumentWindow::showFileError(const IoError& cause) {
 }
 
 void DocumentWindow::showFileInfo() {
-  FileInfoDialog dialog(doc_.sourceFiles, this);
+  FileInfoDialog dialog(doc_, this);
   services_.dialogs->run(dialog);
 }
 

@@ -16,34 +16,32 @@ namespace kestrel::app {
 
 namespace {
 
-// The facts of the files, a block of lines per file; a file that cannot be read shows the
-// system's reason.
-QString fileFactsText(const std::vector<std::string>& files) {
+// The facts of the files, a block of lines per file: as they were read, and whether each file
+// is still the same.
+QString fileFactsText(const DocumentData& doc) {
   QStringList blocks;
-  for (const std::string& file : files) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(file));
-    try {
-      const output::FileFacts facts = output::factsOf(file);
-      blocks << QStringLiteral("Файл: %1\nРазмер: %2 байт\nИзменён: %3\nSHA-256: %4\nMD5: %5")
-                    .arg(name)
-                    .arg(facts.size)
-                    .arg(QString::fromStdString(output::localTimeText(facts.modified)),
-                         QString::fromStdString(facts.sha256), QString::fromStdString(facts.md5));
-    } catch (const std::exception& e) {
-      blocks << QStringLiteral("Файл: %1\n%2").arg(name, QString::fromLocal8Bit(e.what()));
+  for (std::size_t k = 0; k < doc.sourceFiles.size(); ++k) {
+    const std::string& file = doc.sourceFiles[k];
+    QStringList lines{QStringLiteral("Файл: ") +
+                      QFile::decodeName(QByteArray::fromStdString(file))};
+    for (const output::SourceFileLine& fact :
+         output::sourceFileLines(file, output::digestAtOpen(doc, k))) {
+      if (!fact.value.empty())
+        lines << QString::fromStdString(fact.caption) + QStringLiteral(": ") +
+                     QString::fromLocal8Bit(fact.value);
     }
+    blocks << lines.join(QLatin1Char('\n'));
   }
   return blocks.join(QStringLiteral("\n\n"));
 }
 
 }  // namespace
 
-FileInfoDialog::FileInfoDialog(const std::vector<std::string>& files, QWidget* parent)
-    : QDialog(parent) {
+FileInfoDialog::FileInfoDialog(const DocumentData& doc, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Сведения о файле"));
   setObjectName(QStringLiteral("fileInfoDialog"));
   auto* layout = new QVBoxLayout(this);
-  facts_ = new QPlainTextEdit(fileFactsText(files));
+  facts_ = new QPlainTextEdit(fileFactsText(doc));
   facts_->setReadOnly(true);
   facts_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   facts_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

@@ -42,6 +42,7 @@ void DocumentData::resetForLoad() {
     table->reset();
   setNewDocumentWidths();
   sourceFiles.clear();
+  sourceDigests.clear();
   pmSections.clear();
   model.clear();
 }

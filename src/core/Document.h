@@ -10,6 +10,7 @@
 
 #include "core/BlockModel.h"
 #include "core/Columns.h"
+#include "core/Digests.h"
 #include "core/DocumentView.h"
 #include "core/PmSections.h"
 #include "core/ResultTable.h"
@@ -35,6 +36,8 @@ class DocumentData {
   // The files the document was read from, as the reader was given their names: no export may
   // replace them.
   std::vector<std::string> sourceFiles;
+  // Their digests, one per source file in the same order, taken from the bytes the reader read.
+  std::vector<SourceDigest> sourceDigests;
 
   // A PM dump's file image and index, and the block model.
   PmSections pmSections;

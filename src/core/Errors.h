@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kestrel {
 
@@ -25,6 +26,12 @@ class IoError : public std::runtime_error {
  private:
   std::string fileName_;
   std::string reason_;
+};
+
+// A save that found nothing the file could hold: no file is written, and the text says why.
+class NothingWritten : public std::runtime_error {
+ public:
+  explicit NothingWritten(std::string_view why) : std::runtime_error(std::string(why)) {}
 };
 
 }  // namespace kestrel

@@ -4,15 +4,20 @@
 
 namespace kestrel {
 
-void PmSections::load(std::vector<std::uint8_t> image) {
+void PmSections::load(std::shared_ptr<const std::vector<std::uint8_t>> image) {
   index_.reset();
   image_ = std::move(image);
-  index_ = std::make_unique<IniReader>(image_);
+  index_ = std::make_unique<IniReader>(*image_);
 }
 
 void PmSections::clear() {
   index_.reset();  // the index points into the image
-  image_.clear();
+  image_.reset();
+}
+
+const std::vector<std::uint8_t>& PmSections::image() const {
+  static const std::vector<std::uint8_t> none;
+  return image_ ? *image_ : none;
 }
 
 std::vector<std::string> PmSections::sectionNames() const {

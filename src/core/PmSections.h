@@ -13,11 +13,12 @@ namespace kestrel {
 
 class PmSections {
  public:
-  // Keeps the file's image and indexes it; the index points into the image.
-  void load(std::vector<std::uint8_t> image);
+  // Keeps the file's image (shared with whoever else reads it) and indexes it; the index points
+  // into the image.
+  void load(std::shared_ptr<const std::vector<std::uint8_t>> image);
   void clear();
 
-  const std::vector<std::uint8_t>& image() const { return image_; }
+  const std::vector<std::uint8_t>& image() const;
   // The index, or null before a dump was loaded.
   const IniReader* index() const { return index_.get(); }
 
@@ -26,7 +27,7 @@ class PmSections {
   std::vector<std::string> sectionNames() const;
 
  private:
-  std::vector<std::uint8_t> image_;
+  std::shared_ptr<const std::vector<std::uint8_t>> image_;
   std::unique_ptr<IniReader> index_;
 };
 

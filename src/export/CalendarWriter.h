@@ -16,22 +16,18 @@ namespace kestrel::output {
 // Followed by the number of calendar rows without a date the iCalendar file can take.
 inline constexpr std::string_view kRowsLeftOut = "Записи календаря без даты пропущены: "_cp;
 
+// Why a calendar with no dated row writes no file (UTF-8, as every error text is).
+inline constexpr std::string_view kNoDatedRows = "В календаре нет записей с датой: файл не создан";
+
 // A row's date as iCalendar writes it: "dd.mm.yyyy" becomes the DATE "yyyymmdd", "dd.mm.yyyy
 // hh:mm" or "dd.mm.yyyy hh:mm:ss" the floating DATE-TIME "yyyymmddThhmmss". Nothing for an
-// empty date or one of another form.
+// empty date, one of another form, or a day no calendar has (31.04, 29.02 of a common year,
+// year 0000, 24:00).
 struct CalendarDate {
   std::string value;
   bool withTime = false;
 };
 std::optional<CalendarDate> calendarDateOf(std::string_view cell);
-
-// A TEXT value (UTF-8) with "\", ";", "," and line breaks escaped and the control characters
-// other than TAB left out.
-std::string escapedCalendarText(std::string_view utf8);
-
-// A content line cut into pieces of at most 75 octets, never inside a UTF-8 character; every
-// piece after the first begins with the space that marks a continuation.
-void forEachFoldedPiece(std::string_view line, const std::function<void(std::string_view)>& piece);
 
 // Hands the calendar's lines (UTF-8, folded, without line ends) to `line`; `stamp` is the export
 // time (DTSTAMP). Returns how many rows were left out for their date.
@@ -39,7 +35,8 @@ std::size_t forEachCalendarLine(const Document& doc, std::time_t stamp,
                                 const std::function<void(std::string_view)>& line);
 
 // The calendar as it is now, written to `fileName` with CR LF line ends. Returns the message
-// that counts the rows left out for their date, when there are any.
+// that counts the rows left out for their date, when there are any. Throws NothingWritten, and
+// leaves `fileName` alone, when no row has a date.
 std::optional<std::string> writeCalendarFile(const Document& doc, const std::string& fileName);
 
 }  // namespace kestrel::output

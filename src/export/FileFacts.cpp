@@ -1,54 +1,23 @@
 #include "export/FileFacts.h"
 
-#include <openssl/evp.h>
-
-#include <memory>
-#include <stdexcept>
+#include <optional>
 #include <vector>
 
+#include "core/Digests.h"
 #include "core/FileIo.h"
 
 namespace kestrel::output {
 
-namespace {
-
-using DigestContext = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
-
-DigestContext startDigest(const EVP_MD* kind) {
-  DigestContext context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  if (!context || EVP_DigestInit_ex(context.get(), kind, nullptr) != 1)
-    throw std::runtime_error("the digest cannot be computed");
-  return context;
-}
-
-std::string finishDigest(EVP_MD_CTX* context) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  if (EVP_DigestFinal_ex(context, digest, &length) != 1)
-    throw std::runtime_error("the digest cannot be computed");
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned int k = 0; k < length; ++k) {
-    text += kDigits[digest[k] >> 4];
-    text += kDigits[digest[k] & 0x0F];
-  }
-  return text;
-}
-
-std::string digestHex(const EVP_MD* kind, std::string_view bytes) {
-  const DigestContext context = startDigest(kind);
-  EVP_DigestUpdate(context.get(), bytes.data(), bytes.size());
-  return finishDigest(context.get());
-}
-
-}  // namespace
-
 std::string sha256Hex(std::string_view bytes) {
-  return digestHex(EVP_sha256(), bytes);
+  Digests digests;
+  digests.add(bytes);
+  return digests.sha256();
 }
 
 std::string md5Hex(std::string_view bytes) {
-  return digestHex(EVP_md5(), bytes);
+  Digests digests;
+  digests.add(bytes);
+  return digests.md5();
 }
 
 FileFacts factsOf(const std::string& fileName) {
@@ -57,17 +26,59 @@ FileFacts factsOf(const std::string& fileName) {
   FileFacts facts;
   facts.name = fileName;
   facts.modified = static_cast<std::time_t>(file.modified());
-  const DigestContext sha256 = startDigest(EVP_sha256());
-  const DigestContext md5 = startDigest(EVP_md5());
+  Digests digests;
   std::vector<char> buffer(1 << 20);
   while (const std::size_t got = file.read(buffer.data(), buffer.size())) {
     facts.size += got;
-    EVP_DigestUpdate(sha256.get(), buffer.data(), got);
-    EVP_DigestUpdate(md5.get(), buffer.data(), got);
+    digests.add(std::string_view(buffer.data(), got));
   }
-  facts.sha256 = finishDigest(sha256.get());
-  facts.md5 = finishDigest(md5.get());
+  facts.sha256 = digests.sha256();
+  facts.md5 = digests.md5();
   return facts;
+}
+
+std::vector<SourceFileLine> sourceFileLines(const std::string& fileName,
+                                            const SourceDigest& atOpen) {
+  std::optional<FileFacts> now;
+  std::string reason;
+  try {
+    now = factsOf(fileName);
+  } catch (const std::exception& e) {
+    reason = e.what();
+  }
+  const bool whole = atOpen.whole();
+  std::string state;
+  if (whole && now) {
+    state = now->sha256 == atOpen.sha256 && now->md5 == atOpen.md5
+                ? "не изменился"
+                : "ИЗМЕНЁН после чтения: SHA-256 " + now->sha256 + ", MD5 " + now->md5;
+  } else if (whole) {
+    state = "недоступен: " + reason;
+  } else if (now) {
+    state = "не был прочитан целиком: дайджесты взяты сейчас";
+  } else {
+    state = reason;
+  }
+  const auto either = [&](const std::string& read, const std::string& current) {
+    return whole ? read : now ? current : std::string();
+  };
+  const std::array<std::string, kSourceFileCaptions.size()> values = {
+      whole ? std::to_string(atOpen.size)
+      : now ? std::to_string(now->size)
+            : std::string(),
+      now ? localTimeText(now->modified) : std::string(),
+      either(atOpen.sha256, now ? now->sha256 : ""),
+      either(atOpen.md5, now ? now->md5 : ""),
+      whole ? localTimeText(atOpen.taken) : std::string(),
+      state};
+  std::vector<SourceFileLine> lines;
+  for (std::size_t k = 0; k < values.size(); ++k)
+    lines.push_back({std::string(kSourceFileCaptions[k]), values[k]});
+  return lines;
+}
+
+SourceDigest digestAtOpen(const DocumentData& doc, std::size_t k) {
+  return k < doc.sourceDigests.size() ? doc.sourceDigests[k] : SourceDigest{};
 }
 
 std::string localTimeText(std::time_t time) {

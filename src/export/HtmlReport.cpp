@@ -120,17 +120,19 @@ void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t 
 
   line("<h2>Исходные файлы</h2>");
   line("<table>");
-  line(row({"Файл", "Размер, байт", "Изменён", "SHA-256", "MD5"}, "th"));
-  for (const std::string& file : doc.sourceFiles) {
-    const std::string name = systemHtml(file);
-    try {
-      const FileFacts facts = factsOf(file);
-      line("<tr><td>" + name + "</td><td>" + std::to_string(facts.size) + "</td><td>" +
-           localTimeText(facts.modified) + "</td><td class=\"digest\">" + facts.sha256 +
-           "</td><td class=\"digest\">" + facts.md5 + "</td></tr>");
-    } catch (const std::exception& e) {
-      line("<tr><td>" + name + "</td><td colspan=\"4\">" + systemHtml(e.what()) + "</td></tr>");
+  // The digests are those of the bytes read at the open; the file is read again to tell whether
+  // it is still the same.
+  std::vector<std::string> captions = {"Файл"};
+  for (const std::string_view caption : kSourceFileCaptions)
+    captions.emplace_back(caption);
+  line(row(captions, "th"));
+  for (std::size_t k = 0; k < doc.sourceFiles.size(); ++k) {
+    std::string cells = "<tr><td>" + systemHtml(doc.sourceFiles[k]) + "</td>";
+    for (const SourceFileLine& fact : sourceFileLines(doc.sourceFiles[k], digestAtOpen(doc, k))) {
+      const bool digest = fact.caption == "SHA-256" || fact.caption == "MD5";
+      cells += (digest ? "<td class=\"digest\">" : "<td>") + systemHtml(fact.value) + "</td>";
     }
+    line(cells + "</tr>");
   }
   line("</table>");
 

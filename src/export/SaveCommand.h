@@ -35,11 +35,13 @@ class SaveCommandUi {
 // the list). Throws IoError (file name and the system's reason) when a file cannot be written;
 // files written before it stay. Returns the message to show: when the vCard directory cannot be
 // created (nothing is written then), and how many calendar rows the iCalendar file left out for
-// their date.
+// their date. Throws NothingWritten when the format has nothing to write (an iCalendar file for
+// a calendar with no dated row).
 std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
                                         const SaveTarget& target);
 
-// The whole command: asks, then saves. IoError reaches the caller's general error report.
+// The whole command: asks, then saves. IoError and NothingWritten reach the caller's general
+// error report.
 void runSave(const Document& doc, SaveCommandUi& ui);
 
 }  // namespace kestrel::output

@@ -4,6 +4,8 @@
 #include "core/Columns.h"
 #include "core/Cp1251.h"
 #include "core/FileIo.h"
+#include "export/CalendarWriter.h"
+#include "export/ContentLines.h"
 #include "export/ReportLines.h"
 
 namespace kestrel::output {
@@ -136,12 +138,89 @@ std::optional<std::string> writeVcardFolder(const Document& doc, const std::stri
   return std::nullopt;
 }
 
+std::vector<std::string> vcard3Lines(const ResultTable::Row& row, std::string_view uid) {
+  // The readers leave a space after what they append; a card's values are the texts alone.
+  const auto utf8 = [&](int column) { return toUtf8(trimSpacesAndTabs(row.cell(column))); };
+  const auto text = [&](int column) { return escapedText(utf8(column)); };
+  // A number, an address or a web address is no TEXT value: it keeps its commas, and what would
+  // break the line is left out.
+  const auto plain = [&](std::string_view value) {
+    std::string kept;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      if (const std::size_t n = utf8ControlLength(value, i); n > 0) {
+        i += n - 1;
+      } else {
+        kept += value[i];
+      }
+    }
+    return kept;
+  };
+  std::vector<std::string> lines{"BEGIN:VCARD", "VERSION:3.0"};
+  // A card must have a formatted name: the official one, else the name, else the first thing
+  // that tells whose card it is.
+  std::string formatted = text(kPbFormalName);
+  for (const int column : {kPbName, kPbNickname, kPbCompany}) {
+    if (formatted.empty()) formatted = text(column);
+  }
+  if (formatted.empty()) {
+    for (const std::string& piece : splitPieces(utf8(kPbNumbers)))
+      if (formatted.empty()) formatted = escapedText(plain(piece));
+  }
+  lines.push_back("FN:" + formatted);
+  // The name cell is one text, whatever order its parts are in: it is the family name whole.
+  lines.push_back("N:" + text(kPbName) + ";;;;");
+  const auto add = [&](std::string_view name, const std::string& value) {
+    if (!value.empty()) lines.push_back(std::string(name) + ':' + value);
+  };
+  add("NICKNAME", text(kPbNickname));
+  for (const std::string& number : splitPieces(utf8(kPbNumbers)))
+    add("TEL;TYPE=VOICE", plain(number));
+  bool preferred = true;
+  for (const std::string& address : splitPieces(utf8(kPbEmail))) {
+    const std::string value = plain(address);
+    if (value.empty()) continue;
+    add(preferred ? "EMAIL;TYPE=INTERNET,PREF" : "EMAIL;TYPE=INTERNET", value);
+    preferred = false;
+  }
+  if (const auto day = calendarDateOf(std::string_view(row.cell(kPbBirthday)).substr(0, 10));
+      day && !day->withTime)
+    add("BDAY",
+        day->value.substr(0, 4) + '-' + day->value.substr(4, 2) + '-' + day->value.substr(6, 2));
+  add("ORG", text(kPbCompany));
+  add("TITLE", text(kPbJobTitle));
+  add("NOTE", text(kPbNotes));
+  // Readers split a property's value at commas and semicolons; a web address says the same
+  // with them percent-encoded.
+  std::string url;
+  for (const char c : plain(utf8(kPbWebSite)))
+    url += c == ',' ? "%2C" : c == ';' ? "%3B" : std::string(1, c);
+  add("URL", url);
+  if (const std::string address = text(kPbAddress); !address.empty())
+    add("ADR", ";;" + address + ";;;;");
+  add("CATEGORIES", text(kPbGroup));
+  add("X-PTT", plain(utf8(kPbPttAddress)));
+  add("UID", std::string(uid));
+  lines.emplace_back("END:VCARD");
+  return lines;
+}
+
 void writeVcardFile(const Document& doc, const std::string& fileName) {
   writeWholeFileFrom(
       fileName,
       [&](FileSink& file) {
-        for (std::size_t r = 0; r < doc.phonebook.rowCount(); ++r)
-          file.write(joinLines(vcardLines(doc.phonebook.row(r), VcardCharset::Utf8)));
+        StableIds ids;
+        std::string card;
+        for (std::size_t r = 0; r < doc.phonebook.rowCount(); ++r) {
+          const ResultTable::Row& row = doc.phonebook.row(r);
+          std::string content;
+          for (int c = kPbName; c <= kPbWebSite; ++c)
+            content.append(row.cell(c)).append(1, '\x1F');
+          card.clear();
+          for (const std::string& line : vcard3Lines(row, ids.next(content) + "@kestrel"))
+            forEachFoldedPiece(line,
+                               [&](std::string_view piece) { card.append(piece).append("\r\n"); });
+          file.write(card);
+        }
       },
       doc.sourceFiles);
 }

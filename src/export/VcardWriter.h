@@ -1,5 +1,6 @@
 #pragma once
-// One vCard 2.1 card per phonebook row.
+// One vCard 2.1 card per phonebook row for the folders, and one file of vCard 3.0 cards for
+// today's address books.
 
 #include <array>
 #include <string>
@@ -44,7 +45,14 @@ std::vector<std::string> vcardLines(const ResultTable::Row& row, VcardCharset ch
 std::optional<std::string> writeVcardFolder(const Document& doc, const std::string& folder,
                                             VcardCharset charset);
 
-// Every card as the UTF-8 folder holds it, one after another in row order, in one file.
+// The vCard 3.0 card of one phonebook row (UTF-8, every TEXT value escaped, lines unfolded and
+// without line ends): FN and N, a TEL;TYPE=VOICE per number (the dump does not tell a number's
+// kind), EMAIL;TYPE=INTERNET, BDAY of a real day, ORG, TITLE, NICKNAME, NOTE, URL, ADR,
+// CATEGORIES for the group, X-PTT, and the UID given.
+std::vector<std::string> vcard3Lines(const ResultTable::Row& row, std::string_view uid);
+
+// Every phonebook row as a vCard 3.0 card, in row order, in one file, lines folded at 75 octets;
+// the UIDs are stable across exports of the same document.
 void writeVcardFile(const Document& doc, const std::string& fileName);
 
 }  // namespace kestrel::output

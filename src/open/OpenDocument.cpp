@@ -65,7 +65,13 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
 
   ReportedProgress progress(doc);
   bool found = false;
+  // Taken while the readers decoded; waited for only here.
+  const auto keepDigests = [&] {
+    for (ReaderInput& file : files)
+      doc.sourceDigests.push_back(file.digest());
+  };
   const auto failed = [&](const IoError* cause) {
+    keepDigests();
     apply(doc, entry.afterFailure);
     doc.pmSectionsChanged();
     if (entry.failureMessage.empty()) {
@@ -87,6 +93,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   } catch (const IoError& e) {
     return failed(&e);
   }
+  keepDigests();
   apply(doc, entry.afterSuccess, found);
   doc.pmSectionsChanged();
   if (progress.reported) {

@@ -67,6 +67,16 @@ TEST(CliExport, WriteFailureExitsWithOne) {
   EXPECT_NE(r.err.find(a + "/report.txt"), std::string::npos) << r.err;
 }
 
+// A calendar with no dated row makes no iCalendar file: a save that wrote nothing fails.
+TEST(CliExport, ACalendarWithoutDatesWritesNothingAndExitsWithOne) {
+  test::TempDir dir;
+  const std::string cards = dir.write("a.vcf", kCard1);
+  const Result r = runCli({"export", "--format", "7", "--to", dir.file("days"), cards});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "kestrel-cli: В календаре нет записей с датой: файл не создан\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("days.ics")));
+}
+
 // What the window would not offer, the command line does not do either: a dump that could not
 // be read gives no empty report.
 TEST(CliExport, NothingIsSavedWhenSaveIsDisabled) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Cp1251.h"
+#include "core/Digests.h"
 #include "support/DemoDump.h"
 #include "support/TempDir.h"
 
@@ -180,6 +181,55 @@ TEST(OpenDocument, ReadsTheFilesItsKindTakes) {
   Document first;
   EXPECT_TRUE(openDocument(first, FileKind::Pm, {pm, missing}));
   EXPECT_EQ(first.sourceFiles, std::vector<std::string>{pm});
+}
+
+// The digests of every source file are those of the bytes its reader read, whole or in pieces,
+// from the disk or from memory; a file not read to its end has none.
+TEST(OpenDocument, TakesTheDigestsOfTheBytesRead) {
+  test::TempDir dir;
+  const auto sha256 = [](std::string_view bytes) {
+    Digests digests;
+    digests.add(bytes);
+    return digests.sha256();
+  };
+  const std::string card = "BEGIN:VCARD\r\nN:Anna\r\nTEL:123\r\nEND:VCARD\r\n";
+  std::string many;  // several of the vCard reader's pieces
+  while (many.size() < (std::size_t{5} << 20))
+    many += card;
+  const std::string pm = test::demoPmText();
+  struct Case {
+    FileKind kind;
+    std::vector<std::string> texts;
+  };
+  for (const Case& c :
+       {Case{FileKind::Pm, {pm}}, Case{FileKind::Eeprom, {pm}},
+        Case{FileKind::Gdfs, {std::string(300, '\0')}}, Case{FileKind::Vcf, {card, many, ""}}}) {
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < c.texts.size(); ++k)
+      names.push_back(dir.write("f" + std::to_string(k) + ".bin", c.texts[k]));
+    Document doc;
+    openDocument(doc, c.kind, names);
+    ASSERT_EQ(doc.sourceDigests.size(), names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      const SourceDigest& digest = doc.sourceDigests[k];
+      EXPECT_TRUE(digest.whole()) << k;
+      EXPECT_EQ(digest.sha256, sha256(c.texts[k])) << k;
+      EXPECT_EQ(digest.size, c.texts[k].size()) << k;
+      EXPECT_GT(digest.taken, 0) << k;
+    }
+  }
+  Document fromBytes;
+  openDocument(fromBytes, FileKind::Pm, ReaderInput::bytes("a.pm", {pm.begin(), pm.end()}));
+  EXPECT_EQ(fromBytes.sourceDigests.at(0).sha256, sha256(pm));
+
+  // Reading stops at a file that cannot be read: it and the files after it have no digests.
+  const std::string a = dir.write("a.vcf", card);
+  Document cut;
+  EXPECT_FALSE(openDocument(cut, FileKind::Vcf, {a, dir.file("missing.vcf"), a}));
+  ASSERT_EQ(cut.sourceDigests.size(), 3u);
+  EXPECT_EQ(cut.sourceDigests[0].sha256, sha256(card));
+  EXPECT_FALSE(cut.sourceDigests[1].whole());
+  EXPECT_FALSE(cut.sourceDigests[2].whole());
 }
 
 // Bytes in memory read as the same file on the disk does, whole and in pieces.

@@ -251,8 +251,8 @@ void readImage(BlockModel& model, ByteView image, Form form) {
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
-    const std::vector<std::uint8_t> image = input.readAll();
-    readImage(doc.model, image, formOf(input.name(), image));
+    const auto image = input.readAll();
+    readImage(doc.model, *image, formOf(input.name(), *image));
   } catch (const FormatError&) {
     decodeContents(doc);
     throw;

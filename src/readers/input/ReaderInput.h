@@ -1,7 +1,9 @@
 #pragma once
 // What every reader reads: one file, by its name, from the disk or from bytes already in
 // memory. The name is what tells a GDFS dump's form and what a file error names. A reader takes
-// the bytes whole, or piece by piece where a file may be larger than what it keeps of it.
+// the bytes whole, or piece by piece where a file may be larger than what it keeps of it. The
+// SHA-256 and MD5 of the bytes handed out are taken on a thread of their own while the reader
+// decodes, so that they describe what was read, not the file as it is later.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Digests.h"
 #include "core/FileIo.h"
 #include "core/Progress.h"
 
@@ -29,22 +32,36 @@ class ReaderInput {
   // it. Throws IoError.
   void open();
   // All the bytes; asked for once. Throws IoError with the file's name and the system's reason.
-  std::vector<std::uint8_t> readAll();
+  std::shared_ptr<const std::vector<std::uint8_t>> readAll();
   // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
   std::size_t read(char* to, std::size_t room);
+
+  // The digests of the bytes handed out so far, once they are taken; whole only when the reader
+  // read to the end.
+  SourceDigest digest();
 
   // Where a long read tells how far it is; nobody listens unless told.
   const Progress& progress() const { return *progress_; }
   void setProgress(const Progress& progress) { progress_ = &progress; }
 
  private:
-  ReaderInput(std::string name, std::optional<std::vector<std::uint8_t>> bytes);
+  ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+
+ public:
+  ReaderInput(ReaderInput&&) noexcept;
+  ReaderInput& operator=(ReaderInput&&) noexcept;
+  ~ReaderInput();
+
+ private:
+  class BackgroundDigests;
 
   std::string name_;
-  std::optional<std::vector<std::uint8_t>> bytes_;  // absent for a file on the disk
-  std::size_t taken_ = 0;                           // bytes_ handed out piece by piece
-  std::unique_ptr<FileSource> source_;              // the file, once read piece by piece
+  std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // null for a file on the disk
+  std::size_t taken_ = 0;                                   // bytes_ handed out piece by piece
+  std::unique_ptr<FileSource> source_;                      // the file, once read piece by piece
   const Progress* progress_;
+  std::unique_ptr<BackgroundDigests> digests_;
+  bool atEnd_ = false;
 };
 
 }  // namespace kestrel

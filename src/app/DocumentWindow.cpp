@@ -127,6 +127,17 @@ QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& capt
     filter->setPlaceholderText(QStringLiteral("Фильтр (Ctrl+F)"));
     filter->setClearButtonEnabled(true);
     connect(filter, &QLineEdit::textChanged, shown, &TableFilterModel::setFilterText);
+    // Escape clears the filter; in an empty field it goes back to the table.
+    auto* clear = new QAction(filter);
+    clear->setShortcut(Qt::Key_Escape);
+    clear->setShortcutContext(Qt::WidgetShortcut);
+    connect(clear, &QAction::triggered, filter, [filter, view] {
+      if (filter->text().isEmpty())
+        view->setFocus(Qt::ShortcutFocusReason);
+      else
+        filter->clear();
+    });
+    filter->addAction(clear);
     layout->addWidget(filter);
     layout->addWidget(view, 1);
   }

@@ -103,6 +103,10 @@ class Desktop {
 
 class QtDesktop : public Desktop {
  public:
+  // Whether the desktop names an application as the default for the file's type (told by its
+  // name and content), and that application is installed. Looked up as htmlHandlerCommand does.
+  bool canOpen(const QString& path);
+  // False, opening nothing, when canOpen is false.
   bool openFile(const QString& path) override;
   // The default text/html application as `xdg-mime query default text/html` names it, or
   // failing that as the mimeapps.list files name it, looked up among the desktop entries of

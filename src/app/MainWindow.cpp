@@ -36,12 +36,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   saveSectionsDialog_ = new SaveSectionsDialog(this);
   printSectionsDialog_ = new PrintSectionsDialog(this);
 
-  // The workbook is shown the way this desktop shows any file of its type: written as
-  // "Книга1.xlsx" into a new temporary folder and opened with the registered application.
-  spreadsheet_ = std::make_unique<output::XlsxSpreadsheet>([this](output::XlsxSpreadsheet& book) {
-    return services_.desktop != nullptr &&
-           services_.desktop->openFile(QFile::decodeName(book.writeToNewTemporaryFolder().c_str()));
-  });
+  spreadsheet_ = std::make_unique<output::XlsxSpreadsheet>(
+      [this](output::XlsxSpreadsheet& book) { return showWorkbook(book); });
 
   updateMenus();
 

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "FrameServices.h"
 #include "ResultTableModel.h"
@@ -244,7 +245,13 @@ bool DocumentWindow::open(FileKind kind, const QStringList& files) {
   std::vector<std::string> names;
   for (const QString& file : files)
     names.push_back(systemFileName(file));
-  return openDocument(doc_, kind, names);
+  const bool read = openDocument(doc_, kind, names);
+  // What an image read into no table (an EEPROM image) holds shows on the raw-section page: the
+  // window opens there rather than on an empty first page.
+  const bool tablesEmpty = std::ranges::all_of(
+      models_, [](const ResultTableModel* model) { return model->table().rowCount() == 0; });
+  if (tabs_->isTabVisible(sectionsPage_) && tablesEmpty) tabs_->setCurrentIndex(sectionsPage_);
+  return read;
 }
 
 void DocumentWindow::showSectionsPage() {

@@ -94,7 +94,8 @@ ChildWindow* MainWindow::activeChild() const {
 }
 
 void MainWindow::buildMenus() {
-  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  // Each menu of the bar opens with Alt and the first letter of its caption.
+  fileMenu_ = new QMenu(QStringLiteral("&Файл"), this);
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
   openPm->setShortcut(QKeySequence::Open);
   connect(openPm, &QAction::triggered, this, &MainWindow::openPm);
@@ -122,7 +123,7 @@ void MainWindow::buildMenus() {
   exit->setShortcut(QKeySequence::Quit);
   connect(exit, &QAction::triggered, this, &MainWindow::quit);
 
-  viewMenu_ = new QMenu(QStringLiteral("Вид"), this);
+  viewMenu_ = new QMenu(QStringLiteral("&Вид"), this);
   connect(viewMenu_->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this,
           [this] {
             setTileMode(TileMode::Horizontal);
@@ -135,15 +136,15 @@ void MainWindow::buildMenus() {
   connect(viewMenu_->addAction(QStringLiteral("Каскад")), &QAction::triggered, this,
           &MainWindow::cascade);
 
-  settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
+  settingsMenu_ = new QMenu(QStringLiteral("&Настройки"), this);
   settingsMenu_->setEnabled(false);
 
-  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
+  editMenu_ = new QMenu(QStringLiteral("&Редактирование"), this);
   openExplorer_ = addChildCommand(editMenu_, QStringLiteral("Обозреватель блоков"),
                                   &ChildWindow::exploreBlocks);
   savePm_ = addChildCommand(editMenu_, QStringLiteral("Сохранение PM"), &ChildWindow::savePm);
 
-  about_ = new QAction(QStringLiteral("About"), this);
+  about_ = new QAction(QStringLiteral("&About"), this);
   connect(about_, &QAction::triggered, this, &MainWindow::about);
 
   for (QMenu* menu : {fileMenu_, viewMenu_, settingsMenu_, editMenu_})

@@ -1,8 +1,8 @@
 #include <QApplication>
-#include <QIcon>
 
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "ProgramIcon.h"
 #include "core/TemporaryFiles.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   kestrel::app::QtMessageBoxes messages;
   kestrel::app::QtModalDialogs dialogs;
   kestrel::app::QtDesktop desktop;
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrel")));
+  kestrel::app::showProgramIcon();
   kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
   frame.show();
   // Files named on the command line open as if dropped onto the window.

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -129,6 +130,11 @@ bool QtDesktop::startProgram(const QString& program, const QStringList& argument
 }
 
 bool QtModalDialogs::run(QDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrintDialogs::askPrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
   return dialog.exec() == QDialog::Accepted;
 }
 

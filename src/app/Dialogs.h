@@ -7,6 +7,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace kestrel::app {
@@ -85,6 +86,20 @@ class QtModalDialogs : public ModalDialogs {
   bool run(QDialog& dialog) override;
 };
 
+// The platform's print dialog: the printer or a PDF file, the copies and the pages.
+class PrintDialogs {
+ public:
+  virtual ~PrintDialogs() = default;
+  // Asks where and how to print, starting from the printer's settings; true when the user chose
+  // to print, the printer then being set up as chosen.
+  virtual bool askPrinter(QWidget* parent, QPrinter& printer) = 0;
+};
+
+class QtPrintDialogs : public PrintDialogs {
+ public:
+  bool askPrinter(QWidget* parent, QPrinter& printer) override;
+};
+
 // The desktop around the program: opening a file with the application registered for its type,
 // and starting programs.
 class Desktop {
@@ -121,6 +136,7 @@ struct AppServices {
   MessageBoxes* messages = nullptr;
   ModalDialogs* dialogs = nullptr;
   Desktop* desktop = nullptr;
+  PrintDialogs* printing = nullptr;
 };
 
 }  // namespace kestrel::app

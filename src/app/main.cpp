@@ -15,8 +15,10 @@ int main(int argc, char** argv) {
   kestrel::app::QtMessageBoxes messages;
   kestrel::app::QtModalDialogs dialogs;
   kestrel::app::QtDesktop desktop;
+  kestrel::app::QtPrintDialogs printing;
   kestrel::app::showProgramIcon();
-  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
+  kestrel::app::MainWindow frame(
+      kestrel::app::AppServices{&files, &messages, &dialogs, &desktop, &printing});
   frame.show();
   // Files named on the command line open as if dropped onto the window.
   frame.openByName(QApplication::arguments().mid(1));

@@ -1,6 +1,8 @@
 #include "BlockExplorerWindow.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -61,7 +63,12 @@ BlockExplorerWindow::BlockExplorerWindow(DocumentWindow& document, FrameServices
                                          QWidget* parent)
     : ChildWindow(parent), document_(document), frame_(frame), grid_(explorer::makeByteGrid()) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QStringLiteral("Ковыряем файл"));
+  // Named after the file its document was read from, so that explorers of several documents
+  // are told apart.
+  QString title = QStringLiteral("Ковыряем файл");
+  if (const auto& files = document.document().sourceFiles; !files.empty())
+    title += QStringLiteral(" — ") + QFileInfo(QFile::decodeName(files.front().c_str())).fileName();
+  setWindowTitle(title);
 
   auto* panel = new QWidget;
   panel->setFixedWidth(kPanelWidth);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -61,17 +63,13 @@ void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
 }
 
-bool QtDesktop::openFile(const QString& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
 namespace {
 
-// The desktop entries named as the default application of text/html, most preferred first.
-QStringList htmlHandlerEntries() {
+// The desktop entries named as the default application of a MIME type, most preferred first.
+QStringList defaultApplicationEntries(const QString& mimeType) {
   QProcess query;
   query.start(QStringLiteral("xdg-mime"),
-              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+              {QStringLiteral("query"), QStringLiteral("default"), mimeType});
   if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit &&
       query.exitCode() == 0) {
     const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
@@ -83,23 +81,44 @@ QStringList htmlHandlerEntries() {
   lists << QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
                                      QStringLiteral("applications/mimeapps.list"));
   QStringList ids;
+  const std::string type = mimeType.toStdString();
   for (const QString& list : lists) {
     QFile file(list);
     if (!file.open(QIODevice::ReadOnly)) continue;
-    for (const std::string& id : defaultApplicationsOf(file.readAll().toStdString(), "text/html"))
+    for (const std::string& id : defaultApplicationsOf(file.readAll().toStdString(), type))
       ids << QString::fromStdString(id);
   }
   return ids;
 }
 
-}  // namespace
-
-QString QtDesktop::htmlHandlerCommand() {
-  for (const QString& id : htmlHandlerEntries()) {
+// The paths of those entries that are installed, in the same order.
+QStringList installedDefaultApplications(const QString& mimeType) {
+  QStringList paths;
+  for (const QString& id : defaultApplicationEntries(mimeType)) {
     const QString path = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                 QStringLiteral("applications/") + id);
+    if (!path.isEmpty()) paths << path;
+  }
+  return paths;
+}
+
+}  // namespace
+
+bool QtDesktop::canOpen(const QString& path) {
+  return !installedDefaultApplications(QMimeDatabase().mimeTypeForFile(path).name()).isEmpty();
+}
+
+bool QtDesktop::openFile(const QString& path) {
+  // Qt hands every file to xdg-open and reports success once it has started; for a type no
+  // application is registered for, xdg-open then falls back to a browser, a text one in a
+  // terminal that is never shown among them, or to nothing. The user would see nothing at all.
+  return canOpen(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString QtDesktop::htmlHandlerCommand() {
+  for (const QString& path : installedDefaultApplications(QStringLiteral("text/html"))) {
     QFile entry(path);
-    if (path.isEmpty() || !entry.open(QIODevice::ReadOnly)) continue;
+    if (!entry.open(QIODevice::ReadOnly)) continue;
     const std::string command = execOfDesktopEntry(entry.readAll().toStdString());
     if (!command.empty()) return QFile::decodeName(command.c_str());
   }
@@ -111,6 +130,11 @@ bool QtDesktop::startProgram(const QString& program, const QStringList& argument
 }
 
 bool QtModalDialogs::run(QDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtPrintDialogs::askPrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace kestrel::app {
@@ -85,6 +86,20 @@ class QtModalDialogs : public ModalDialogs {
   bool run(QDialog& dialog) override;
 };
 
+// The platform's print dialog: the printer or a PDF file, the copies and the pages.
+class PrintDialogs {
+ public:
+  virtual ~PrintDialogs() = default;
+  // Asks where and how to print, starting from the printer's settings; true when the user chose
+  // to print, the printer then being set up as chosen.
+  virtual bool askPrinter(QWidget* parent, QPrinter& printer) = 0;
+};
+
+class QtPrintDialogs : public PrintDialogs {
+ public:
+  bool askPrinter(QWidget* parent, QPrinter& printer) override;
+};
+
 // The desktop around the program: opening a file with the application registered for its type,
 // and starting programs.
 class Desktop {
@@ -103,6 +118,10 @@ class Desktop {
 
 class QtDesktop : public Desktop {
  public:
+  // Whether the desktop names an application as the default for the file's type (told by its
+  // name and content), and that application is installed. Looked up as htmlHandlerCommand does.
+  bool canOpen(const QString& path);
+  // False, opening nothing, when canOpen is false.
   bool openFile(const QString& path) override;
   // The default text/html application as `xdg-mime query default text/html` names it, or
   // failing that as the mimeapps.list files name it, looked up among the desktop entries of
@@ -117,6 +136,7 @@ struct AppServices {
   MessageBoxes* messages = nullptr;
   ModalDialogs* dialogs = nullptr;
   Desktop* desktop = nullptr;
+  PrintDialogs* printing = nullptr;
 };
 
 }  // namespace kestrel::app

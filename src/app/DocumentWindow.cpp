@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "FrameServices.h"
 #include "ResultTableModel.h"
@@ -128,6 +129,17 @@ QTableView* DocumentWindow::addTablePage(ResultTable& table, const QString& capt
     filter->setPlaceholderText(QStringLiteral("Фильтр (Ctrl+F)"));
     filter->setClearButtonEnabled(true);
     connect(filter, &QLineEdit::textChanged, shown, &TableFilterModel::setFilterText);
+    // Escape clears the filter; in an empty field it goes back to the table.
+    auto* clear = new QAction(filter);
+    clear->setShortcut(Qt::Key_Escape);
+    clear->setShortcutContext(Qt::WidgetShortcut);
+    connect(clear, &QAction::triggered, filter, [filter, view] {
+      if (filter->text().isEmpty())
+        view->setFocus(Qt::ShortcutFocusReason);
+      else
+        filter->clear();
+    });
+    filter->addAction(clear);
     layout->addWidget(filter);
     layout->addWidget(view, 1);
   }
@@ -234,7 +246,13 @@ bool DocumentWindow::open(FileKind kind, const QStringList& files) {
   std::vector<std::string> names;
   for (const QString& file : files)
     names.push_back(systemFileName(file));
-  return openDocument(doc_, kind, names);
+  const bool read = openDocument(doc_, kind, names);
+  // What an image read into no table (an EEPROM image) holds shows on the raw-section page: the
+  // window opens there rather than on an empty first page.
+  const bool tablesEmpty = std::ranges::all_of(
+      models_, [](const ResultTableModel* model) { return model->table().rowCount() == 0; });
+  if (tabs_->isTabVisible(sectionsPage_) && tablesEmpty) tabs_->setCurrentIndex(sectionsPage_);
+  return read;
 }
 
 void DocumentWindow::showSectionsPage() {

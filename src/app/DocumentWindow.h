@@ -54,7 +54,8 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // "Экспорт в Excel": every shown, filled table into a new workbook of the spreadsheet
   // application, which then shows it.
   void exportToSpreadsheet() override;
-  // "Печать": the section dialog, then the report on the default printer.
+  // "Печать": the section dialog, the print dialog, then the report on the printer or in the
+  // PDF file chosen there.
   void print() override;
   // "Сведения о файле": the name, size, time and digests of the files the document was read
   // from.

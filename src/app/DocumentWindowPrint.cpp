@@ -1,8 +1,8 @@
 // The document window's print command "Печать".
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <stdexcept>
 
 #include "DocumentWindow.h"
 #include "FrameServices.h"
@@ -15,16 +15,25 @@
 namespace kestrel::app {
 
 void DocumentWindow::print() {
-  // Failures other than the printer's input and output (no default printer among them) reach
-  // the general error report.
   frame_.runReportingErrors(this, [this] {
     PrintSectionsDialog& selection = frame_.printSectionsDialog();
     if (!services_.dialogs->run(selection)) return;
     const std::vector<std::string> lines = output::reportLines(doc_, selection.tableChoice());
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (defaultPrinter.isNull()) throw std::runtime_error("No default printer is installed.");
-    QPrinter printer(defaultPrinter, QPrinter::HighResolution);
-    print::QtTextPrinter device(printer, defaultPrinter.printerName().toStdString());
+
+    // The print dialog starts from the default printer, or from a PDF file where no printer is
+    // installed; the job and a PDF file are named after the document.
+    QPrinter printer(QPrinter::HighResolution);
+    print::setPageMargins(printer);
+    printer.setDocName(QFileInfo(windowTitle()).fileName());
+    if (services_.printing == nullptr || !services_.printing->askPrinter(this, printer)) return;
+
+    const std::string name = printer.outputFormat() == QPrinter::PdfFormat
+                                 ? QFile::encodeName(printer.outputFileName()).toStdString()
+                                 : printer.printerName().toStdString();
+    // A printer that cannot make copies itself (a PDF file) gets each of them drawn.
+    const print::Copies copies{printer.supportsMultipleCopies() ? 1 : printer.copyCount(),
+                               printer.collateCopies()};
+    print::QtTextPrinter device(printer, name, copies);
     output::printLines(lines, device, [this](std::string_view text) {
       services_.messages->error(this, toQString(text));
     });

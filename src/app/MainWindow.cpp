@@ -37,12 +37,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
   saveSectionsDialog_ = new SaveSectionsDialog(this);
   printSectionsDialog_ = new PrintSectionsDialog(this);
 
-  // The workbook is shown the way this desktop shows any file of its type: written as
-  // "Книга1.xlsx" into a new temporary folder and opened with the registered application.
-  spreadsheet_ = std::make_unique<output::XlsxSpreadsheet>([this](output::XlsxSpreadsheet& book) {
-    return services_.desktop != nullptr &&
-           services_.desktop->openFile(QFile::decodeName(book.writeToNewTemporaryFolder().c_str()));
-  });
+  spreadsheet_ = std::make_unique<output::XlsxSpreadsheet>(
+      [this](output::XlsxSpreadsheet& book) { return showWorkbook(book); });
 
   updateMenus();
 
@@ -99,7 +95,8 @@ ChildWindow* MainWindow::activeChild() const {
 }
 
 void MainWindow::buildMenus() {
-  fileMenu_ = new QMenu(QStringLiteral("Файл"), this);
+  // Each menu of the bar opens with Alt and the first letter of its caption.
+  fileMenu_ = new QMenu(QStringLiteral("&Файл"), this);
   QAction* openPm = fileMenu_->addAction(QStringLiteral("Открыть PM"));
   openPm->setShortcut(QKeySequence::Open);
   connect(openPm, &QAction::triggered, this, &MainWindow::openPm);
@@ -127,7 +124,7 @@ void MainWindow::buildMenus() {
   exit->setShortcut(QKeySequence::Quit);
   connect(exit, &QAction::triggered, this, &MainWindow::quit);
 
-  viewMenu_ = new QMenu(QStringLiteral("Вид"), this);
+  viewMenu_ = new QMenu(QStringLiteral("&Вид"), this);
   connect(viewMenu_->addAction(QStringLiteral("Горизонтальный")), &QAction::triggered, this,
           [this] {
             setTileMode(TileMode::Horizontal);
@@ -142,15 +139,15 @@ void MainWindow::buildMenus() {
   fitColumns_ =
       addChildCommand(viewMenu_, QStringLiteral("Подогнать столбцы"), &ChildWindow::fitColumns);
 
-  settingsMenu_ = new QMenu(QStringLiteral("Настройки"), this);
+  settingsMenu_ = new QMenu(QStringLiteral("&Настройки"), this);
   settingsMenu_->setEnabled(false);
 
-  editMenu_ = new QMenu(QStringLiteral("Редактирование"), this);
+  editMenu_ = new QMenu(QStringLiteral("&Редактирование"), this);
   openExplorer_ = addChildCommand(editMenu_, QStringLiteral("Обозреватель блоков"),
                                   &ChildWindow::exploreBlocks);
   savePm_ = addChildCommand(editMenu_, QStringLiteral("Сохранение PM"), &ChildWindow::savePm);
 
-  about_ = new QAction(QStringLiteral("About"), this);
+  about_ = new QAction(QStringLiteral("&About"), this);
   connect(about_, &QAction::triggered, this, &MainWindow::about);
 
   for (QMenu* menu : {fileMenu_, viewMenu_, settingsMenu_, editMenu_})

@@ -128,6 +128,9 @@ class MainWindow : public QMainWindow, public FrameServices {
   void fillRecentFilesMenu(QMenu* menu);
   // Opens a file of the recent list; a file that is gone is told and leaves the list.
   void openRecentFile(const RecentFiles::Entry& entry);
+  // Shows an exported workbook: opened with the desktop's application for it, or, where there
+  // is none, saved where the user chooses. True when it was opened or saved.
+  bool showWorkbook(output::XlsxSpreadsheet& book);
 
   AppServices services_;
   QMdiArea* mdiArea_ = nullptr;

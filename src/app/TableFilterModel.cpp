@@ -12,6 +12,9 @@ namespace kestrel::app {
 TableFilterModel::TableFilterModel(ResultTableModel& source, QObject* parent)
     : QSortFilterProxyModel(parent), table_(source.table()) {
   setSourceModel(&source);
+  // A table read anew may hold other texts in the sorted column.
+  connect(&source, &QAbstractItemModel::modelAboutToBeReset, this,
+          [this] { orderColumn_ = kNoColumn; });
 }
 
 void TableFilterModel::setFilterText(const QString& text) {
@@ -32,59 +35,17 @@ bool TableFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const
   return false;
 }
 
-namespace {
-
-// The place of a character in the order: letter case aside, and ё right after е as the Russian
-// alphabet has it.
-int orderOf(QChar c) {
-  const char16_t folded = c.toCaseFolded().unicode();
-  if (folded == u'ё') return 2 * u'е' + 1;
-  return 2 * folded;
-}
-
-bool isDigit(QChar c) {
-  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// Compares two texts character by character, a run of digits by the number it writes.
-int compareTexts(const QString& a, const QString& b) {
-  qsizetype i = 0;
-  qsizetype j = 0;
-  while (i < a.size() && j < b.size()) {
-    if (isDigit(a[i]) && isDigit(b[j])) {
-      while (i < a.size() && a[i] == QLatin1Char('0'))
-        ++i;
-      while (j < b.size() && b[j] == QLatin1Char('0'))
-        ++j;
-      qsizetype endA = i;
-      qsizetype endB = j;
-      while (endA < a.size() && isDigit(a[endA]))
-        ++endA;
-      while (endB < b.size() && isDigit(b[endB]))
-        ++endB;
-      // More digits is a larger number; as many digits compare digit by digit.
-      if (endA - i != endB - j) return endA - i < endB - j ? -1 : 1;
-      const int digits = QStringView(a).mid(i, endA - i).compare(QStringView(b).mid(j, endB - j));
-      if (digits != 0) return digits;
-      i = endA;
-      j = endB;
-      continue;
-    }
-    const int x = orderOf(a[i]);
-    const int y = orderOf(b[j]);
-    if (x != y) return x < y ? -1 : 1;
-    ++i;
-    ++j;
-  }
-  if (i < a.size()) return 1;
-  if (j < b.size()) return -1;
-  return 0;
-}
-
-}  // namespace
-
 bool TableFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-  return compareTexts(left.data().toString(), right.data().toString()) < 0;
+  const auto column = static_cast<std::size_t>(left.column());
+  if (column != orderColumn_) {
+    order_ = cellOrderOf(table_, column);
+    orderColumn_ = column;
+  }
+  const std::string_view a = table_.cell(static_cast<std::size_t>(left.row()), column);
+  const std::string_view b = table_.cell(static_cast<std::size_t>(right.row()), column);
+  // The view turns the comparison round for a descending sort; comesBefore says what it shows.
+  const bool descending = sortOrder() == Qt::DescendingOrder;
+  return descending ? comesBefore(b, a, order_, true) : comesBefore(a, b, order_, false);
 }
 
 QString selectedRowsText(const QTableView& view) {

@@ -5,6 +5,7 @@
 
 #include <QSortFilterProxyModel>
 
+#include "core/CellOrder.h"
 #include "core/ResultTable.h"
 
 class QTableView;
@@ -24,13 +25,18 @@ class TableFilterModel : public QSortFilterProxyModel {
 
  protected:
   bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-  // Texts in alphabetical order, letter case aside, numbers inside them by their value, so
-  // that row 10 follows row 9.
+  // The column's cells in their order (core/CellOrder.h): dates by date, other texts
+  // alphabetically with numbers by their value, so that row 10 follows row 9.
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
  private:
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
   const ResultTable& table_;
   QString text_;
+  // The order of the column last sorted, judged from all its cells once the table has changed.
+  mutable std::size_t orderColumn_ = kNoColumn;
+  mutable CellOrder order_ = CellOrder::Text;
 };
 
 // The selected rows of a table view as the view shows them: the shown cells of each row joined

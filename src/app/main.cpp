@@ -1,8 +1,8 @@
 #include <QApplication>
-#include <QIcon>
 
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "ProgramIcon.h"
 #include "core/TemporaryFiles.h"
 
 int main(int argc, char** argv) {
@@ -15,8 +15,10 @@ int main(int argc, char** argv) {
   kestrel::app::QtMessageBoxes messages;
   kestrel::app::QtModalDialogs dialogs;
   kestrel::app::QtDesktop desktop;
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrel")));
-  kestrel::app::MainWindow frame(kestrel::app::AppServices{&files, &messages, &dialogs, &desktop});
+  kestrel::app::QtPrintDialogs printing;
+  kestrel::app::showProgramIcon();
+  kestrel::app::MainWindow frame(
+      kestrel::app::AppServices{&files, &messages, &dialogs, &desktop, &printing});
   frame.show();
   // Files named on the command line open as if dropped onto the window.
   frame.openByName(QApplication::arguments().mid(1));

@@ -232,7 +232,12 @@ struct XlsxSpreadsheet::Workbook {
 
 XlsxSpreadsheet::XlsxSpreadsheet(ShowHandler show) : show_(std::move(show)) {}
 
-XlsxSpreadsheet::~XlsxSpreadsheet() = default;
+XlsxSpreadsheet::~XlsxSpreadsheet() {
+  for (const std::string& folder : temporaryFolders_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+}
 
 bool XlsxSpreadsheet::startApplication() {
   return succeeded([&] {
@@ -445,10 +450,11 @@ void XlsxSpreadsheet::writeWorkbook(const std::string& path,
   writeWholeFile(path, workbookBytes(path), sourceFiles);
 }
 
-std::string XlsxSpreadsheet::writeToNewTemporaryFolder() const {
+std::string XlsxSpreadsheet::writeToNewTemporaryFolder() {
   const std::string bytes = workbookBytes("Книга1.xlsx");
   std::string folder = temporaryRoot() + "/kestrel-XXXXXX";
   if (::mkdtemp(folder.data()) == nullptr) throw IoError(folder, std::strerror(errno));
+  temporaryFolders_.push_back(folder);
   const std::string path = folder + "/Книга1.xlsx";
   try {
     // Private like its folder: the write keeps the mode of the file it finds.

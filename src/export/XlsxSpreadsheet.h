@@ -56,8 +56,9 @@ class XlsxSpreadsheet : public SpreadsheetAutomation {
   // sourceFiles. Throws IoError (also when there is no workbook).
   void writeWorkbook(const std::string& path, std::span<const std::string> sourceFiles = {}) const;
   // Writes the workbook as "Книга1.xlsx" in a new folder under TMPDIR (or /tmp) and returns the
-  // file's path (a file name of the system, UTF-8). Throws IoError.
-  std::string writeToNewTemporaryFolder() const;
+  // file's path (a file name of the system, UTF-8). The folder lasts as long as this spreadsheet:
+  // the application that shows the workbook reads it from there. Throws IoError.
+  std::string writeToNewTemporaryFolder();
 
  private:
   struct Workbook;
@@ -66,6 +67,7 @@ class XlsxSpreadsheet : public SpreadsheetAutomation {
 
   ShowHandler show_;
   bool started_ = false;
+  std::vector<std::string> temporaryFolders_;
   std::unique_ptr<Workbook> workbook_;
 };
 

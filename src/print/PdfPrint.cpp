@@ -20,6 +20,7 @@ void printLinesToPdf(const std::vector<std::string>& lines, const std::string& p
   {
     QPdfWriter writer(&pdf);
     writer.setPageSize(QPageSize(QPageSize::A4));
+    setPageMargins(writer);
     QtTextPrinter printer(writer, pdfPath);
     output::printLines(lines, printer, [&](std::string_view text) {
       failed = true;

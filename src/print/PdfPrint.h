@@ -11,7 +11,7 @@ class QGuiApplication;
 
 namespace kestrel::print {
 
-// Prints the lines into an A4 PDF with the same layout and font as on paper. The file is
+// Prints the lines into an A4 PDF with the same layout, font and margins as on paper. The file is
 // written completely or not at all: nothing when the printing failed (showError has been told),
 // and an IoError with the file's name when it cannot be written. Needs a QGuiApplication.
 void printLinesToPdf(const std::vector<std::string>& lines, const std::string& pdfPath,

@@ -49,7 +49,7 @@ class AboutTest : public kestrel::app::test::DialogTest {
     }};
     QAction* about = nullptr;
     for (QAction* action : frame.menuBar()->actions()) {
-      if (action->text() == QStringLiteral("About")) about = action;
+      if (action->text() == QStringLiteral("&About")) about = action;
     }
     QVERIFY(about);
     about->trigger();

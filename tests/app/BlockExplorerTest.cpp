@@ -80,7 +80,7 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.openExplorerAction()->trigger();
     BlockExplorerWindow* explorer = doc->explorer();
     QVERIFY(explorer);
-    QCOMPARE(explorer->windowTitle(), QStringLiteral("Ковыряем файл"));
+    QCOMPARE(explorer->windowTitle(), QStringLiteral("Ковыряем файл — phone.pm"));
     QCOMPARE(frame.mdiArea()->activeSubWindow()->widget(), explorer);
 
     // The menus show the explorer's commands; its printing is disabled.

@@ -89,6 +89,26 @@ class FakeModalDialogs : public ModalDialogs {
   int shown = 0;
 };
 
+// Answers the print dialog in turn: each answer may set the printer up (a PDF file, pages,
+// copies) and says whether the user printed; with no answer left the dialog is cancelled.
+class FakePrintDialogs : public PrintDialogs {
+ public:
+  bool askPrinter(QWidget*, QPrinter& printer) override {
+    ++shown;
+    if (answers.empty()) return false;
+    const auto answer = std::move(answers.front());
+    answers.pop_front();
+    return answer(printer);
+  }
+  void reset() {
+    answers.clear();
+    shown = 0;
+  }
+
+  std::deque<std::function<bool(QPrinter&)>> answers;
+  int shown = 0;
+};
+
 // A desktop that records the files it is asked to open and opens them when told it can, and
 // records the programs it is asked to start; its registered HTML command is the test's.
 class FakeDesktop : public Desktop {
@@ -139,13 +159,15 @@ class DialogTest : public QObject {
     messages.reset();
     dialogs.reset();
     desktop.reset();
+    printing.reset();
   }
-  AppServices services() { return {&files, &messages, &dialogs, &desktop}; }
+  AppServices services() { return {&files, &messages, &dialogs, &desktop, &printing}; }
 
   FakeFileDialogs files;
   FakeMessageBoxes messages;
   FakeModalDialogs dialogs;
   FakeDesktop desktop;
+  FakePrintDialogs printing;
   kestrel::test::TempDir dir;
 };
 

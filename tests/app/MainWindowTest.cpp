@@ -20,6 +20,7 @@
 #include "DocumentWindow.h"
 #include "FakeDialogs.h"
 #include "MainWindow.h"
+#include "ProgramIcon.h"
 #include "support/DemoDump.h"
 #include "support/EepromImage.h"
 #include "support/PmBuilder.h"
@@ -37,7 +38,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
   static QStringList visibleMenus(MainWindow& frame) {
     QStringList out;
     for (QAction* a : frame.menuBar()->actions()) {
-      if (a->isVisible()) out << a->text();
+      if (a->isVisible()) out << a->text().remove('&');
     }
     return out;
   }
@@ -60,8 +61,27 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QCOMPARE(visibleMenus(frame),
              (QStringList{QStringLiteral("Файл"), QStringLiteral("Настройки"), "About"}));
     for (QAction* a : frame.menuBar()->actions()) {
-      if (a->text() == QStringLiteral("Настройки")) QVERIFY(!a->isEnabled());
+      if (a->text() == QStringLiteral("&Настройки")) QVERIFY(!a->isEnabled());
     }
+  }
+
+  // Every window shows Kestrel's own icon, carried inside the program in every size a desktop
+  // asks for, installed or not.
+  void windowsShowTheProgramsOwnIcon() {
+    kestrel::app::showProgramIcon();
+    MainWindow frame(services());
+    const QIcon icon = frame.windowIcon();
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+      QVERIFY2(icon.availableSizes().contains(QSize(size, size)),
+               qPrintable(QString::number(size)));
+    const QImage picture = icon.pixmap(48).toImage();
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x)
+        drawn += qAlpha(picture.pixel(x, y)) > 0 ? 1 : 0;
+    }
+    QVERIFY2(drawn > 48 * 48 / 4, qPrintable(QString::number(drawn)));
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("kestrel"));
   }
 
   void openingAPmDumpShowsItInANewWindow() {
@@ -284,6 +304,8 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     DocumentWindow* window = frame.activeDocument();
     QVERIFY(window->tabs()->isTabVisible(window->sectionsPageIndex()));
     QCOMPARE(window->decodedText()->toPlainText(), QStringLiteral("ПРИВЕТ"));
+    // The window opens on that page, since no table holds a row.
+    QCOMPARE(window->tabs()->currentIndex(), window->sectionsPageIndex());
     open->trigger();
     QCOMPARE(messages.warnings,
              QStringList{missing + QStringLiteral(": No such file or directory")});

@@ -21,8 +21,18 @@ using kestrel::test::PmBuilder;
 
 namespace {
 
+// A caption as the user reads it: the '&' that marks the Alt letter is not shown, "&&" shows one.
+QString visibleText(const QString& caption) {
+  QString text;
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    text += caption[i];
+  }
+  return text;
+}
+
 QString itemLine(const QAction* action) {
-  QString line = action->text();
+  QString line = visibleText(action->text());
   QStringList keys;
   for (const QKeySequence& key : action->shortcuts())
     keys << key.toString(QKeySequence::PortableText);
@@ -200,6 +210,34 @@ class MenuBarTest : public kestrel::app::test::DialogTest {
     frame.mdiArea()->closeAllSubWindows();
     settle();
     COMPARE_MENU_BAR(withoutRecentState(dumpMenuBar(frame)), withoutRecentState(kNoDocument));
+  }
+
+  // Alt with the first letter of a menu's caption opens it; About opens its box; a disabled
+  // menu stays shut.
+  void altAndTheFirstLetterOpenEachMenu() {
+    MainWindow frame(services());
+    frame.show();
+    files.openAnswers = {{QString::fromStdString(
+        dir.write("phone.pm", PmBuilder().block(4).record(3, {0}).text()))}};
+    frame.openPm();
+    QVERIFY(frame.activeDocument() != nullptr);
+    QApplication::setActiveWindow(&frame);
+    const struct {
+      char16_t letter;
+      const char* opens;  // the menu's caption; none when nothing opens
+    } keys[] = {{u'Ф', "Файл"}, {u'В', "Вид"}, {u'Р', "Редактирование"}, {u'Н', nullptr}};
+    for (const auto& key : keys) {
+      // A Cyrillic key, as a Russian keyboard layout sends it.
+      QTest::sendKeyEvent(QTest::Click, &frame, static_cast<Qt::Key>(key.letter),
+                          QString(QChar(key.letter)).toLower(), Qt::AltModifier);
+      auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      const QString opened = popup != nullptr ? visibleText(popup->title()) : QString();
+      if (popup != nullptr) popup->close();
+      QCOMPARE(opened, QString::fromUtf8(key.opens));
+    }
+    QCOMPARE(dialogs.shown, 0);
+    QTest::keyClick(&frame, Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(dialogs.shown, 1);
   }
 };
 

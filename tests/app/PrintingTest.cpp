@@ -1,7 +1,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QPrinterInfo>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -44,7 +45,9 @@ class PrintingTest : public kestrel::app::test::DialogTest {
     return QString::fromUtf8(process.readAllStandardOutput());
   }
 
-  // Prints the lines into the PDF and returns its text, pages ended by form feeds.
+  // Prints the lines into the PDF and returns its text, pages ended by form feeds. Every word
+  // lies inside the margins of 10 mm (give or take a point, as the reader's boxes of the glyphs
+  // go), and the text begins at the left one.
   QString printed(const std::vector<std::string>& lines) {
     pdf_ = QString::fromStdString(dir.file("report.pdf"));
     QStringList errors;
@@ -52,7 +55,44 @@ class PrintingTest : public kestrel::app::test::DialogTest {
                                     [&](std::string_view text) { errors << toQString(text); });
     if (!errors.isEmpty()) QTest::qFail(qPrintable(errors.join('\n')), __FILE__, __LINE__);
     const QString text = poppler(QStringLiteral("pdftotext"), {"-layout", pdf_, "-"});
+    const QRectF a4(0, 0, 595.28, 841.89);  // points
+    const double margin = 10 / 25.4 * 72;
+    const QRectF inside = a4.marginsRemoved({margin - 1, margin - 1, margin - 1, margin - 1});
+    double left = a4.width();
+    QStringList outside;
+    for (const QRectF& box : wordBoxes(pdf_)) {
+      if (!inside.contains(box)) outside << QStringLiteral("%1,%2").arg(box.left()).arg(box.top());
+      left = std::min(left, box.left());
+    }
+    if (!outside.isEmpty())
+      QTest::qFail(qPrintable(QStringLiteral("%1 words outside the margins, the first at %2")
+                                  .arg(outside.size())
+                                  .arg(outside.front())),
+                   __FILE__, __LINE__);
+    if (left > margin + 1)
+      QTest::qFail("the text does not begin at the margin", __FILE__, __LINE__);
     return text + '\n' + poppler(QStringLiteral("pdfinfo"), {pdf_});
+  }
+
+  // The box of every word on the PDF's pages, in points from the page's top-left corner.
+  QList<QRectF> wordBoxes(const QString& pdf) {
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re"));
+    QList<QRectF> boxes;
+    for (auto words = word.globalMatch(poppler(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"}));
+         words.hasNext();) {
+      const QRegularExpressionMatch w = words.next();
+      boxes << QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                      QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
+    }
+    return boxes;
+  }
+
+  // The text of each page of the PDF.
+  QStringList pages(const QString& pdf) {
+    QStringList pages = poppler(QStringLiteral("pdftotext"), {pdf, "-"}).split('\f');
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+    return pages;
   }
 
   // The lines that hold text; runs of spaces count as one, since a PDF keeps positions and not
@@ -144,13 +184,65 @@ class PrintingTest : public kestrel::app::test::DialogTest {
     QVERIFY(messages.errors.isEmpty());
   }
 
-  void missingDefaultPrinterReachesTheErrorReport() {
-    if (!QPrinterInfo::defaultPrinter().isNull()) QSKIP("a default printer is installed here");
+  // After the sections the print dialog asks where to print: it starts with the program's
+  // margins and the document's name, also where no printer is installed, and the pages chosen
+  // there come out in the copies chosen there.
+  void printDialogChoosesThePrinterPagesAndCopies() {
+    std::string cards;
+    for (int k = 1; k <= 120; ++k)
+      cards += "BEGIN:VCARD\r\nN:Card " + std::to_string(k) +
+               "\r\nTEL:" + std::to_string(1000 + k) + "\r\nEND:VCARD\r\n";
     MainWindow frame(services());
-    DocumentWindow window(frame, services());
-    dialogs.answers.push_back([](QDialog&) { return true; });
-    window.print();
-    QCOMPARE(messages.errors, QStringList{QStringLiteral("No default printer is installed.")});
+    frame.openByName({QString::fromStdString(dir.write("cards.vcf", cards))});
+    DocumentWindow* window = frame.activeDocument();
+    QVERIFY(window);
+    const auto tickPhonebook = [](QDialog& shown) {
+      dynamic_cast<PrintSectionsDialog&>(shown).phonebookBox->setChecked(true);
+      return true;
+    };
+    // Sections cancelled: no print dialog. Print dialog cancelled: nothing printed.
+    window->print();
+    QCOMPARE(printing.shown, 0);
+    dialogs.answers.push_back(tickPhonebook);
+    window->print();
+    QCOMPARE(printing.shown, 1);
+
+    const QString whole = QString::fromStdString(dir.file("whole.pdf"));
+    dialogs.answers.push_back(tickPhonebook);
+    printing.answers.push_back([&](QPrinter& printer) {
+      [&] {
+        QCOMPARE(printer.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 10, 10, 10));
+        QCOMPARE(printer.docName(), QStringLiteral("cards.vcf"));
+      }();
+      printer.setOutputFileName(whole);
+      return true;
+    });
+    window->print();
+    const QStringList all = pages(whole);
+    QVERIFY2(all.size() >= 3, qPrintable(QString::number(all.size())));
+    QVERIFY(all[0].contains(QStringLiteral("ЗАПИСНАЯ КНИЖКА")));
+
+    const struct {
+      bool collated;
+      QStringList expected;
+    } jobs[] = {{true, {all[1], all[2], all[1], all[2]}},
+                {false, {all[1], all[1], all[2], all[2]}}};
+    for (const auto& job : jobs) {
+      const QString pdf = QString::fromStdString(dir.file("pages.pdf"));
+      dialogs.answers.push_back(tickPhonebook);
+      printing.answers.push_back([&](QPrinter& printer) {
+        printer.setOutputFileName(pdf);
+        printer.setCopyCount(2);
+        printer.setCollateCopies(job.collated);
+        QPageRanges chosen;
+        chosen.addRange(2, 3);
+        printer.setPageRanges(chosen);
+        return true;
+      });
+      window->print();
+      QCOMPARE(pages(pdf), job.expected);
+    }
+    QVERIFY(messages.errors.isEmpty());
   }
 };
 

@@ -91,6 +91,43 @@ class TableFindingTest : public kestrel::app::test::DialogTest {
     emit view->horizontalHeader()->sectionHandleDoubleClicked(notes);
     QVERIFY2(view->columnWidth(notes) > 2 * cut, qPrintable(QString::number(cut)));
   }
+
+  void datesSortByDateAndEscapeClearsTheFilter() {
+    std::string cards;
+    for (const char* birthday : {"20120308", "19750412", "", "20120521", "19820930"}) {
+      cards += "BEGIN:VCARD\r\nN:Card\r\n";
+      if (*birthday != '\0') cards += std::string("BDAY:") + birthday + "\r\n";
+      cards += "END:VCARD\r\n";
+    }
+    MainWindow frame(services());
+    frame.show();
+    frame.openByName({QString::fromStdString(dir.write("birthdays.vcf", cards))});
+    DocumentWindow* doc = frame.activeDocument();
+    QVERIFY(doc);
+    QTableView* view = doc->view(doc->document().phonebook);
+    const int birthday = kestrel::kPbBirthday;
+    view->sortByColumn(birthday, Qt::AscendingOrder);
+    QCOMPARE(column(*view, birthday),
+             (QStringList{"12.04.1975", "30.09.1982", "08.03.2012", "21.05.2012", ""}));
+    view->sortByColumn(birthday, Qt::DescendingOrder);
+    QCOMPARE(column(*view, birthday),
+             (QStringList{"21.05.2012", "08.03.2012", "30.09.1982", "12.04.1975", ""}));
+
+    // Escape empties the filter and shows every row again; in an empty field it returns to the
+    // table.
+    doc->tabs()->setCurrentWidget(view->parentWidget());
+    QApplication::setActiveWindow(&frame);
+    doc->focusFilter();
+    QLineEdit* filter = doc->filterField(doc->document().phonebook);
+    QTest::keyClicks(filter, QStringLiteral("1975"));
+    QCOMPARE(view->model()->rowCount(), 1);
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(view->model()->rowCount(), 5);
+    QCOMPARE(QApplication::focusWidget(), filter);
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), view);
+  }
 };
 
 QTEST_MAIN(TableFindingTest)

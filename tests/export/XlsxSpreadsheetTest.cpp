@@ -380,20 +380,27 @@ TEST(XlsxSpreadsheet, ShowingAndWritingFailWithoutLeavingFilesBehind) {
   EXPECT_FALSE(throwing.showApplication(true));
   EXPECT_TRUE(fs::is_empty(dir.path()));
 
-  // The desktop's way: a new folder under TMPDIR holding "Книга1.xlsx".
-  std::string shown;
-  XlsxSpreadsheet desktop([&](XlsxSpreadsheet& app) {
-    shown = app.writeToNewTemporaryFolder();
-    return true;
-  });
-  started(desktop);
-  EXPECT_TRUE(desktop.showApplication(true));
-  const fs::path path(shown);
-  EXPECT_EQ(path.filename(), "Книга1.xlsx");
-  EXPECT_EQ(path.parent_path().parent_path(), dir.path());
-  EXPECT_EQ(readBack(shown).sheets.at(0), (Cells{{"A1", "007"}}));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-  EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()), 1);
+  // The desktop's way: a new folder under TMPDIR holding "Книга1.xlsx" for each showing; the
+  // folders go with the spreadsheet.
+  {
+    std::string shown;
+    XlsxSpreadsheet desktop([&](XlsxSpreadsheet& app) {
+      shown = app.writeToNewTemporaryFolder();
+      return true;
+    });
+    started(desktop);
+    EXPECT_TRUE(desktop.showApplication(true));
+    const fs::path path(shown);
+    EXPECT_EQ(path.filename(), "Книга1.xlsx");
+    EXPECT_EQ(path.parent_path().parent_path(), dir.path());
+    EXPECT_EQ(readBack(shown).sheets.at(0), (Cells{{"A1", "007"}}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(path.parent_path()), fs::directory_iterator()),
+              1);
+    EXPECT_TRUE(desktop.showApplication(true));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
 // Under the usual umask of 022 no other user can read the workbook while it is made: nothing in

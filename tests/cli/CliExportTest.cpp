@@ -93,7 +93,7 @@ TEST(CliExport, TheDumpItselfIsNeverReplaced) {
     const Result r =
         runCli({"export", "--kind", "pm", "--format", "1", "--sections", "p", "--to", to, dump});
     EXPECT_EQ(r.status, 1) << to;
-    EXPECT_NE(r.err.find("is the file the document was read from"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("это файл, из которого прочитан документ"), std::string::npos) << r.err;
     EXPECT_EQ(test::readFile(dump), test::demoPmText()) << to;
   }
 }

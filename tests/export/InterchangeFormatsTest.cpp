@@ -96,7 +96,7 @@ TEST(FileFacts, RefusesDevicesAndPipesAtOnce) {
       try {
         factsOf(name);
       } catch (const IoError& e) {
-        refused += e.fileName() == name && e.reason() == "not a regular file";
+        refused += e.fileName() == name && e.reason() == "это не обычный файл";
       }
     }
     ::_exit(refused);

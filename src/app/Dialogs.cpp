@@ -5,9 +5,12 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
 
 #include "core/ProgramCommand.h"
@@ -16,6 +19,25 @@ namespace kestrel::app {
 
 void nameApplication() {
   QApplication::setApplicationName(QStringLiteral("Kestrel"));
+}
+
+bool installQtTranslations() {
+  // Lives as long as the application; a second call finds it already there.
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr) return true;
+  auto* loaded = new QTranslator(QCoreApplication::instance());
+  if (!loaded->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(loaded)) {
+    delete loaded;
+    return false;
+  }
+  translator = loaded;
+  return true;
+}
+
+bool MessageBoxes::confirmReplace(QWidget* parent, const QString& fileName) {
+  return question(parent, QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(fileName));
 }
 
 QString qtFilter(const QString& filter) {
@@ -114,12 +136,10 @@ bool QtModalDialogs::run(QDialog& dialog) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-void QtMessageBoxes::informationWithDetail(QWidget* parent, const QString& text,
-                                           const QString& detail) {
-  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok,
-                  parent);
-  box.setDetailedText(detail);
-  box.exec();
+bool QtMessageBoxes::question(QWidget* parent, const QString& text) {
+  return QMessageBox::question(parent, QApplication::applicationName(), text,
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::warning(QWidget* parent, const QString& text) {

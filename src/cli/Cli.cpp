@@ -176,6 +176,8 @@ class ExportAnswers : public output::SaveCommandUi {
   std::optional<output::TableChoice> askTableChoice() override { return choice_; }
   std::optional<output::SaveTarget> askTarget() override { return target_; }
   void warning(std::string_view text) override { messages_.showMessage(text); }
+  // A batch tool replaces what it is told to write without a question.
+  bool confirmReplace(const std::string&) override { return true; }
 
  private:
   output::TableChoice choice_;

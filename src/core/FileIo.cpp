@@ -350,6 +350,11 @@ std::size_t FileSource::read(void* to, std::size_t room) {
   }
 }
 
+bool fileNameIsTaken(const std::string& fileName) {
+  struct stat st {};
+  return ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
   FileSource source(fileName);
   std::vector<std::uint8_t> data;

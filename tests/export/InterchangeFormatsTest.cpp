@@ -106,11 +106,12 @@ TEST(FileFacts, RefusesDevicesAndPipesAtOnce) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "status " << status;
 }
 
-TEST(SaveCommand, OneFileFormatsAddTheirEndingOnlyToANameWithout) {
+TEST(SaveCommand, OneFileFormatsAddTheirEndingOnlyToANameThatDoesNotEndWithIt) {
   for (const auto& [chosen, written] :
        std::vector<std::pair<std::string, std::string>>{{"/tmp/cards", "/tmp/cards.vcf"},
                                                         {"/tmp/cards.vcf", "/tmp/cards.vcf"},
-                                                        {"/tmp/cards.txt", "/tmp/cards.txt"},
+                                                        {"/tmp/cards.VCF", "/tmp/cards.VCF"},
+                                                        {"/tmp/cards.txt", "/tmp/cards.txt.vcf"},
                                                         {"/tmp/a.d/cards", "/tmp/a.d/cards.vcf"},
                                                         {"/tmp/.cards", "/tmp/.cards.vcf"},
                                                         {"cards", "cards.vcf"}})

@@ -59,8 +59,9 @@ class OpenWithDump : public kestrel::app::FileDialogs {
 class KeptMessages : public kestrel::app::MessageBoxes {
  public:
   void information(QWidget*, const QString& text) override { texts << text; }
-  void informationWithDetail(QWidget*, const QString& text, const QString&) override {
+  bool question(QWidget*, const QString& text) override {
     texts << text;
+    return false;
   }
   void warning(QWidget*, const QString& text) override { texts << text; }
   void error(QWidget*, const QString& text) override { texts << text; }

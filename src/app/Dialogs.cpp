@@ -5,11 +5,14 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
 
 #include "core/ProgramCommand.h"
@@ -20,6 +23,25 @@ void nameApplication() {
   QApplication::setApplicationName(QStringLiteral("Kestrel"));
 }
 
+bool installQtTranslations() {
+  // Lives as long as the application; a second call finds it already there.
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr) return true;
+  auto* loaded = new QTranslator(QCoreApplication::instance());
+  if (!loaded->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(loaded)) {
+    delete loaded;
+    return false;
+  }
+  translator = loaded;
+  return true;
+}
+
+bool MessageBoxes::confirmReplace(QWidget* parent, const QString& fileName) {
+  return question(parent, QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(fileName));
+}
+
 QString qtFilter(const QString& filter) {
   if (filter.isEmpty()) return {};
   const QStringList parts = filter.split('|');
@@ -27,7 +49,9 @@ QString qtFilter(const QString& filter) {
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
     patterns.replace(';', ' ');
-    entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    // A caption that names its pattern already ("iCalendar (*.ics)") shows it once.
+    const QString named = QStringLiteral("(%1)").arg(patterns);
+    entries << (parts[i].endsWith(named) ? parts[i] : QStringLiteral("%1 %2").arg(parts[i], named));
   }
   return entries.join(QStringLiteral(";;"));
 }
@@ -138,12 +162,10 @@ bool QtPrintDialogs::askPrinter(QWidget* parent, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-void QtMessageBoxes::informationWithDetail(QWidget* parent, const QString& text,
-                                           const QString& detail) {
-  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok,
-                  parent);
-  box.setDetailedText(detail);
-  box.exec();
+bool QtMessageBoxes::question(QWidget* parent, const QString& text) {
+  return QMessageBox::question(parent, QApplication::applicationName(), text,
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::warning(QWidget* parent, const QString& text) {

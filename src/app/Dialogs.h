@@ -46,13 +46,15 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // A message box with an OK button.
   virtual void information(QWidget* parent, const QString& text) = 0;
-  // The same with a detail text the user can unfold (what went wrong underneath).
-  virtual void informationWithDetail(QWidget* parent, const QString& text,
-                                     const QString& detail) = 0;
+  // A question with the buttons Yes and No, No the default; true for Yes.
+  virtual bool question(QWidget* parent, const QString& text) = 0;
   // A warning with an OK button.
   virtual void warning(QWidget* parent, const QString& text) = 0;
   // The application's general error report.
   virtual void error(QWidget* parent, const QString& text) = 0;
+
+  // Asks whether the existing file fileName (the name that will be written) may be replaced.
+  bool confirmReplace(QWidget* parent, const QString& fileName);
 };
 
 class QtFileDialogs : public FileDialogs {
@@ -64,7 +66,7 @@ class QtFileDialogs : public FileDialogs {
 class QtMessageBoxes : public MessageBoxes {
  public:
   void information(QWidget* parent, const QString& text) override;
-  void informationWithDetail(QWidget* parent, const QString& text, const QString& detail) override;
+  bool question(QWidget* parent, const QString& text) override;
   void warning(QWidget* parent, const QString& text) override;
   void error(QWidget* parent, const QString& text) override;
 };
@@ -72,6 +74,10 @@ class QtMessageBoxes : public MessageBoxes {
 // Names the application: settings paths and message-box titles use the name. No display name
 // is set, since the platform would append it to every window title.
 void nameApplication();
+
+// Loads Qt's own translations for the Russian the program speaks, so that Qt's dialogs and
+// buttons ("Открыть", "Отмена") match its texts. False when the system has none installed.
+bool installQtTranslations();
 
 // The program's own modal dialogs (the section dialogs), shown and answered.
 class ModalDialogs {

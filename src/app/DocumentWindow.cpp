@@ -332,21 +332,13 @@ void DocumentWindow::showMessage(std::string_view text) {
   services_.messages->information(this, toQString(text));
 }
 
-namespace {
-// "name: reason", the file name as the system spells it.
-QString fileErrorText(const IoError& error) {
-  return QFile::decodeName(QByteArray::fromStdString(error.fileName())) + QStringLiteral(": ") +
-         QString::fromLocal8Bit(error.reason().data(),
-                                static_cast<qsizetype>(error.reason().size()));
-}
-}  // namespace
-
-void DocumentWindow::showMessage(std::string_view text, const IoError& cause) {
-  services_.messages->informationWithDetail(this, toQString(text), fileErrorText(cause));
-}
-
-void DocumentWindow::showFileError(const IoError& cause) {
-  services_.messages->warning(this, fileErrorText(cause));
+void DocumentWindow::showFileError(const IoError& cause, std::string_view /*readFailureMessage*/) {
+  // The file name as the system spells it, the reason as the system gives it.
+  services_.messages->warning(
+      this, QStringLiteral("Не удалось прочитать файл «%1»:\n%2")
+                .arg(QFile::decodeName(QByteArray::fromStdString(cause.fileName())),
+                     QString::fromLocal8Bit(cause.reason().data(),
+                                            static_cast<qsizetype>(cause.reason().size()))));
 }
 
 void DocumentWindow::showFileInfo() {

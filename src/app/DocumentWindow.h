@@ -104,8 +104,7 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void tablesChanged() override;
   void pmSectionsChanged() override;
   void showMessage(std::string_view text) override;
-  void showMessage(std::string_view text, const IoError& cause) override;
-  void showFileError(const IoError& cause) override;
+  void showFileError(const IoError& cause, std::string_view readFailureMessage) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,6 +9,7 @@
 #include "DocumentWindow.h"
 #include "FrameServices.h"
 #include "Text.h"
+#include "core/FileIo.h"
 #include "explorer/PmWriter.h"
 #include "explorer/RawSections.h"
 
@@ -42,16 +43,18 @@ BlockExplorerWindow* DocumentWindow::explorer() const {
 void DocumentWindow::savePm() {
   const auto answer = services_.files->getSaveFileName(
       this, FileDialogs::SaveRequest{QString::fromLatin1(kPmFilter), {}});
-  if (!answer) {
+  const std::string chosen = answer ? QFile::encodeName(answer->fileName).toStdString() : "";
+  // The dialog sees the name before its ending: whether a file is replaced is asked here.
+  const std::string target = explorer::pmDumpName(chosen);
+  if (!answer || (fileNameIsTaken(target) &&
+                  !services_.messages->confirmReplace(
+                      this, QFile::decodeName(QByteArray::fromStdString(target))))) {
     doc_.setStatus("");
     doc_.setProgressPosition(0);
     return;
   }
   // A file that cannot be written reaches the general error report with its name and reason.
-  frame_.runReportingErrors(this, [&] {
-    explorer::writePmDump(doc_, QFile::encodeName(answer->fileName).toStdString(),
-                          progressOf(doc_));
-  });
+  frame_.runReportingErrors(this, [&] { explorer::writePmDump(doc_, chosen, progressOf(doc_)); });
 }
 
 void DocumentWindow::showSectionLines() {

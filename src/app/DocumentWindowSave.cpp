@@ -35,6 +35,11 @@ class WindowSaveUi : public output::SaveCommandUi {
     services_.messages->warning(window_, toQString(text));
   }
 
+  bool confirmReplace(const std::string& fileName) override {
+    return services_.messages->confirmReplace(
+        window_, QFile::decodeName(QByteArray::fromStdString(fileName)));
+  }
+
  private:
   QWidget* window_;
   SaveSectionsDialog& selection_;

@@ -74,10 +74,10 @@ class MainWindow : public QMainWindow, public FrameServices {
   // dump or an EEPROM image in a new document window, any number of vCard files together in
   // one. Each file goes to the top of the recent files.
   void openFiles(FileKind kind, const QStringList& files);
-  // Files named on the command line or dropped onto the window: each kind told by the name's
-  // ending, all vCard files together in one document; a file of no known kind is named in a
-  // warning.
-  void openByName(const QStringList& files);
+  // Files named on the command line or dropped onto the window, relative names taken from the
+  // current folder: each kind told by the name's ending, all vCard files together in one
+  // document; a file of no known kind is named in a warning.
+  void openByName(const QStringList& names);
   const RecentFiles& recentFiles() const { return *recentFiles_; }
 
   // The commands the menus run on the active window.

@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -67,9 +68,12 @@ void MainWindow::openFiles(FileKind kind, const QStringList& files) {
     services_.messages->warning(this, recentFiles_->lastError());
 }
 
-void MainWindow::openByName(const QStringList& files) {
+void MainWindow::openByName(const QStringList& names) {
   QStringList vcards;
-  for (const QString& file : files) {
+  for (const QString& name : names) {
+    // Made absolute, as the open dialog gives names: the caption, the recent files and the
+    // dialogs' last names keep naming the file from any folder.
+    const QString file = QFileInfo(name).absoluteFilePath();
     const auto kind = fileKindOfName(systemFileName(file));
     if (!kind) {
       services_.messages->warning(
@@ -78,6 +82,9 @@ void MainWindow::openByName(const QStringList& files) {
       vcards << file;
     } else {
       openFiles(*kind, {file});
+      // The open dialog of the kind proposes it next, as if chosen there.
+      if (*kind == FileKind::Pm) openPmDialog.fileName = file;
+      if (*kind == FileKind::Gdfs) openGdfsDialog.fileName = file;
     }
   }
   // Several vCard files make one document, as when chosen together.

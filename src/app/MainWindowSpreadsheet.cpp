@@ -39,7 +39,7 @@ bool MainWindow::showWorkbook(output::XlsxSpreadsheet& book) {
   if (!answer) return false;
   bool saved = false;
   runReportingErrors(this, [&] {
-    book.writeWorkbook(output::nameWithEnding(systemFileName(answer->fileName), ".xlsx"));
+    book.writeWorkbook(nameWithEnding(systemFileName(answer->fileName), ".xlsx"));
     saved = true;
   });
   return saved;

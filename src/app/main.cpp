@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   kestrel::removeTemporaryFilesOnSignals();
   QApplication app(argc, argv);
   kestrel::app::nameApplication();
+  kestrel::app::installQtTranslations();
 
   kestrel::app::QtFileDialogs files;
   kestrel::app::QtMessageBoxes messages;

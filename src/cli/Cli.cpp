@@ -69,8 +69,9 @@ std::string usage() {
 }
 
 // Messages the desktop program would show in a message box: one UTF-8 line each on standard
-// error, and kept for the JSON of `show`. A file that could not be read adds a line of its own
-// with the file's name and the system's reason, which is no message box.
+// error, and kept for the JSON of `show`. A file that could not be read gives its kind's message
+// for a failed read, if any, and a line of its own with the file's name and the system's reason,
+// which is no message.
 class MessageCollector : public DocumentView {
  public:
   explicit MessageCollector(std::ostream& err) : err_(err) {}
@@ -78,11 +79,8 @@ class MessageCollector : public DocumentView {
     messages.emplace_back(text);
     err_ << printableLine(toUtf8(text)) << '\n';
   }
-  void showMessage(std::string_view text, const IoError& cause) override {
-    showMessage(text);
-    showFileError(cause);
-  }
-  void showFileError(const IoError& cause) override {
+  void showFileError(const IoError& cause, std::string_view readFailureMessage) override {
+    DocumentView::showFileError(cause, readFailureMessage);
     err_ << "kestrel-cli: " << printableLine(cause.fileName()) << ": "
          << printableLine(cause.reason()) << '\n';
   }
@@ -178,6 +176,8 @@ class ExportAnswers : public output::SaveCommandUi {
   std::optional<output::TableChoice> askTableChoice() override { return choice_; }
   std::optional<output::SaveTarget> askTarget() override { return target_; }
   void warning(std::string_view text) override { messages_.showMessage(text); }
+  // A batch tool replaces what it is told to write without a question.
+  bool confirmReplace(const std::string&) override { return true; }
 
  private:
   output::TableChoice choice_;

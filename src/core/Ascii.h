@@ -141,4 +141,15 @@ constexpr bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+// The name a save writes for the name the user chose: the ending is added unless the name already
+// ends with it, letter case aside ("rep" and "rep.txt" → "rep.txt", "REP.TXT" stays, "rep.csv"
+// → "rep.csv.txt").
+inline std::string nameWithEnding(std::string_view chosen, std::string_view ending) {
+  std::string name(chosen);
+  if (chosen.size() < ending.size() ||
+      !equalsNoCase(chosen.substr(chosen.size() - ending.size()), ending))
+    name += ending;
+  return name;
+}
+
 }  // namespace kestrel

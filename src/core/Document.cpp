@@ -97,12 +97,8 @@ void Document::showMessage(std::string_view text) {
   if (view_) view_->showMessage(text);
 }
 
-void Document::showMessage(std::string_view text, const IoError& cause) {
-  if (view_) view_->showMessage(text, cause);
-}
-
-void Document::showFileError(const IoError& cause) {
-  if (view_) view_->showFileError(cause);
+void Document::showFileError(const IoError& cause, std::string_view readFailureMessage) {
+  if (view_) view_->showFileError(cause, readFailureMessage);
 }
 
 Progress progressOf(Document& doc) {

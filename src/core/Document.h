@@ -102,11 +102,10 @@ class Document : public DocumentData {
   // Tells the view that the PM dump's sections (pmSections) are new.
   void pmSectionsChanged();
 
-  // Shows a message box through the view; with a cause, the file error behind it as well.
+  // Shows a message box through the view.
   void showMessage(std::string_view text);
-  void showMessage(std::string_view text, const IoError& cause);
-  // Tells the view of a file that could not be read, where the reader shows no message.
-  void showFileError(const IoError& cause);
+  // Tells the view of a file that could not be opened or read (see DocumentView).
+  void showFileError(const IoError& cause, std::string_view readFailureMessage);
 
  private:
   int tableUpdateDepth_ = 0;

@@ -26,11 +26,14 @@ class DocumentView {
   virtual void pmSectionsChanged() {}
   // A reader reports something the user must acknowledge (a message box with an OK button).
   virtual void showMessage(std::string_view /*text*/) {}
-  // The same message, caused by a file that could not be opened or read: the view shows the
-  // file's name and the system's reason with it.
-  virtual void showMessage(std::string_view text, const IoError& /*cause*/) { showMessage(text); }
-  // A file that could not be opened or read, where the reader has no message of its own.
-  virtual void showFileError(const IoError& /*cause*/) {}
+  // A file that could not be opened or read. readFailureMessage is what the file's kind shows
+  // when a read fails (empty for a kind that shows nothing): it speaks of a format never seen
+  // here, so the window tells the file and the system's reason alone, the same for every kind,
+  // while kestrel-cli lists the kind's message among its messages beside its line for the file.
+  // A view that knows no files shows the kind's message.
+  virtual void showFileError(const IoError& /*cause*/, std::string_view readFailureMessage) {
+    if (!readFailureMessage.empty()) showMessage(readFailureMessage);
+  }
 };
 
 }  // namespace kestrel

@@ -20,10 +20,13 @@ namespace kestrel {
 
 namespace {
 
-constexpr char kOwnSourceReason[] = "is the file the document was read from";
-constexpr char kNotAFileNameReason[] = "is not a name of a file inside the folder";
+// The program's own reasons stand beside the system's (strerror) and are written as those are, in
+// the locale's UTF-8, not in windows-1251.
+constexpr char kOwnSourceReason[] = "это файл, из которого прочитан документ";
+constexpr char kNotAFileNameReason[] = "это не имя файла внутри папки";
 constexpr char kForeignLinkReason[] =
-    "is a symbolic link of another user in a folder where everyone may make files";
+    "это символическая ссылка другого пользователя в папке, где файлы может создавать любой";
+constexpr char kNotRegularFileReason[] = "это не обычный файл";
 // The kernel's own limit on symbolic links met while resolving one name.
 constexpr int kMaxLinkDepth = 40;
 
@@ -334,7 +337,7 @@ FileSource::FileSource(std::string fileName)
   if (::fstat(fd_.get(), &st) != 0) fail(fileName_, errno);
   if (S_ISDIR(st.st_mode)) fail(fileName_, EISDIR);
   // A device or a pipe could deliver bytes without end; a dump is a regular file.
-  if (!S_ISREG(st.st_mode)) throw IoError(fileName_, "not a regular file");
+  if (!S_ISREG(st.st_mode)) throw IoError(fileName_, kNotRegularFileReason);
   size_ = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
   modified_ = st.st_mtime;
 }
@@ -345,6 +348,11 @@ std::size_t FileSource::read(void* to, std::size_t room) {
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR) fail(fileName_, errno);
   }
+}
+
+bool fileNameIsTaken(const std::string& fileName) {
+  struct stat st {};
+  return ::stat(fileName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {

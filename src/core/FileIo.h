@@ -14,6 +14,10 @@
 
 namespace kestrel {
 
+// Whether writing the name would replace something that is there: a file or a device, also
+// behind a symbolic link (a folder is no file a write replaces; a dangling link replaces nothing).
+bool fileNameIsTaken(const std::string& fileName);
+
 // Reads a whole file. Throws IoError with the file name and the system's reason.
 std::vector<std::uint8_t> readWholeFile(const std::string& fileName);
 

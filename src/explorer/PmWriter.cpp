@@ -36,12 +36,16 @@ std::string pmDumpText(const BlockModel& model) {
   return out;
 }
 
+std::string pmDumpName(const std::string& chosenName) {
+  return nameWithEnding(chosenName, ".pm");
+}
+
 void writePmDump(const Document& doc, const std::string& chosenName, const Progress& progress) {
   const BlockModel& model = doc.model;
   progress.setMaximum(model.lastBlock());
   // Block by block into the file: the dump of a large model is never held whole in memory.
   writeWholeFileFrom(
-      chosenName + ".pm",
+      pmDumpName(chosenName),
       [&](FileSink& file) {
         const std::function<void(std::string_view)> line = [&](std::string_view text) {
           file.write(text);

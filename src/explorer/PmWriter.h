@@ -14,10 +14,14 @@ namespace kestrel::explorer {
 // "number=HEXDIGITS" lines ended by CR LF; nothing at all when no block is marked.
 std::string pmDumpText(const BlockModel& model);
 
-// Writes the marked part of the document's model to chosenName + ".pm" (the ending is added
-// always). The status names each block's position as it is written and the progress follows;
-// both are cleared at the end. The file appears complete or not at all, and never replaces a
-// file the document was read from. Throws IoError, leaving status and progress where they were.
+// The name the PM writer writes for the name chosen: ".pm" is added unless the name ends with it
+// already, letter case aside.
+std::string pmDumpName(const std::string& chosenName);
+
+// Writes the marked part of the document's model to pmDumpName(chosenName). The status names each
+// block's position as it is written and the progress follows; both are cleared at the end. The file
+// appears complete or not at all, and never replaces a file the document was read from. Throws
+// IoError, leaving status and progress where they were.
 void writePmDump(const Document& doc, const std::string& chosenName, const Progress& progress);
 
 }  // namespace kestrel::explorer

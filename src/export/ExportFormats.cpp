@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/Ascii.h"
 #include "core/Cp1251.h"
 #include "export/CalendarWriter.h"
 #include "export/CsvWriter.h"
@@ -18,39 +19,39 @@ using Message = std::optional<std::string>;
 // The order is the dialog's: a filter index keeps its meaning, so a format is only ever added at
 // the end.
 constexpr std::array kFormats = {
-    ExportFormat{"Текстовый"_cp, "*.txt*", ".txt", EndingRule::Always, true,
+    ExportFormat{"Текстовый"_cp, "*.txt*", ".txt", true,
                  [](const Document& doc, TableChoice choice, const std::string& target) -> Message {
                    writeTextReport(doc, choice, target);
                    return {};
                  }},
-    ExportFormat{"CSV (Разделители - точка с зап.)"_cp, "*.csv*", ".csv", EndingRule::Always, true,
+    ExportFormat{"CSV (Разделители - точка с зап.)"_cp, "*.csv*", ".csv", true,
                  [](const Document& doc, TableChoice choice, const std::string& target) -> Message {
                    writeCsvFile(doc, choice, ';', target);
                    return {};
                  }},
-    ExportFormat{"CSV (Разделители - запятая)"_cp, "*.csv*", ".csv", EndingRule::Always, true,
+    ExportFormat{"CSV (Разделители - запятая)"_cp, "*.csv*", ".csv", true,
                  [](const Document& doc, TableChoice choice, const std::string& target) -> Message {
                    writeCsvFile(doc, choice, ',', target);
                    return {};
                  }},
-    ExportFormat{"VCF(UTF-8 Для Телефона)"_cp, "*.vcf*", "", EndingRule::Folder, false,
+    ExportFormat{"VCF(UTF-8 Для Телефона)"_cp, "*.vcf*", "", false,
                  [](const Document& doc, TableChoice, const std::string& target) -> Message {
                    return writeVcardFolder(doc, target, VcardCharset::Utf8);
                  }},
-    ExportFormat{"VCF(windows-1251 Для Outlook)"_cp, "*.vcf*", "", EndingRule::Folder, false,
+    ExportFormat{"VCF(windows-1251 Для Outlook)"_cp, "*.vcf*", "", false,
                  [](const Document& doc, TableChoice, const std::string& target) -> Message {
                    return writeVcardFolder(doc, target, VcardCharset::Cp1251);
                  }},
-    ExportFormat{"vCard одним файлом (*.vcf)"_cp, "*.vcf", ".vcf", EndingRule::WhenMissing, false,
+    ExportFormat{"vCard одним файлом (*.vcf)"_cp, "*.vcf", ".vcf", false,
                  [](const Document& doc, TableChoice, const std::string& target) -> Message {
                    writeVcardFile(doc, target);
                    return {};
                  }},
-    ExportFormat{"iCalendar (*.ics)", "*.ics", ".ics", EndingRule::WhenMissing, false,
+    ExportFormat{"iCalendar (*.ics)", "*.ics", ".ics", false,
                  [](const Document& doc, TableChoice, const std::string& target) -> Message {
                    return writeCalendarFile(doc, target);
                  }},
-    ExportFormat{"HTML-отчёт (*.html)"_cp, "*.html", ".html", EndingRule::WhenMissing, true,
+    ExportFormat{"HTML-отчёт (*.html)"_cp, "*.html", ".html", true,
                  [](const Document& doc, TableChoice choice, const std::string& target) -> Message {
                    writeHtmlReport(doc, choice, target);
                    return {};
@@ -80,25 +81,8 @@ const std::string& saveFilter() {
   return filter;
 }
 
-std::string nameWithEnding(const std::string& chosen, std::string_view ending) {
-  const std::size_t slash = chosen.find_last_of('/');
-  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-  // A dot that begins the name ("/tmp/.cards") makes no extension.
-  const std::size_t dot = chosen.find_last_of('.');
-  if (dot != std::string::npos && dot > base) return chosen;
-  return chosen + std::string(ending);
-}
-
 std::string targetName(const ExportFormat& format, const std::string& chosen) {
-  switch (format.endingRule) {
-    case EndingRule::Always:
-      return chosen + std::string(format.ending);
-    case EndingRule::WhenMissing:
-      return nameWithEnding(chosen, format.ending);
-    case EndingRule::Folder:
-      return chosen;
-  }
-  return chosen;
+  return format.ending.empty() ? chosen : nameWithEnding(chosen, format.ending);
 }
 
 }  // namespace kestrel::output

@@ -13,23 +13,17 @@
 
 namespace kestrel::output {
 
-// How the name chosen in the save dialog becomes the name written.
-enum class EndingRule {
-  Always,       // the ending is added whatever the name ends with: list.txt → list.txt.txt
-  WhenMissing,  // the ending is added only to a name that has no extension
-  Folder,       // the name is a new folder, taken as it is
-};
-
-// Writes the document to `target` (the name with the ending rule applied). Returns the message
+// Writes the document to `target` (the chosen name with the format's ending). Returns the message
 // to show when there is one; throws IoError when a file cannot be written.
 using ExportWriter = std::optional<std::string> (*)(const Document& doc, TableChoice choice,
                                                     const std::string& target);
 
 struct ExportFormat {
-  std::string_view caption;  // the file type in the save dialog
+  std::string_view caption;  // the file type in the save dialog (it may name its pattern)
   std::string_view pattern;  // its file pattern there
-  std::string_view ending;   // ".txt"; empty for a folder
-  EndingRule endingRule;
+  // ".txt", added to a chosen name that does not end with it already; empty for a format that
+  // writes a new folder under the name as chosen.
+  std::string_view ending;
   // Whether the tables ticked in the selection dialog decide what is written; the other formats
   // write what they always write, whatever is ticked.
   bool usesTableChoice;
@@ -47,8 +41,5 @@ const std::string& saveFilter();
 
 // The name a format writes for the chosen name.
 std::string targetName(const ExportFormat& format, const std::string& chosen);
-
-// The chosen name with `ending` added when it has no extension.
-std::string nameWithEnding(const std::string& chosen, std::string_view ending);
 
 }  // namespace kestrel::output

@@ -1,5 +1,7 @@
 #include "export/SaveCommand.h"
 
+#include "core/FileIo.h"
+
 namespace kestrel::output {
 
 std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
@@ -14,6 +16,12 @@ void runSave(const Document& doc, SaveCommandUi& ui) {
   if (!choice) return;
   const auto target = ui.askTarget();
   if (!target) return;
+  // A folder format makes a new folder and never replaces anything.
+  const ExportFormat* format = exportFormatOf(target->filterIndex);
+  if (format != nullptr && !format->ending.empty()) {
+    const std::string name = targetName(*format, target->fileName);
+    if (fileNameIsTaken(name) && !ui.confirmReplace(name)) return;
+  }
   if (const auto warning = saveDocument(doc, *choice, *target)) ui.warning(*warning);
 }
 

@@ -29,6 +29,9 @@ class SaveCommandUi {
   virtual std::optional<SaveTarget> askTarget() = 0;
   // A warning message box with an OK button.
   virtual void warning(std::string_view text) = 0;
+  // Whether the existing file `fileName` (the name to be written, ending and all) may be
+  // replaced; asked before anything is written.
+  virtual bool confirmReplace(const std::string& fileName) = 0;
 };
 
 // Writes the document in the format of the target's filter index (nothing for an index outside
@@ -40,8 +43,8 @@ class SaveCommandUi {
 std::optional<std::string> saveDocument(const Document& doc, TableChoice choice,
                                         const SaveTarget& target);
 
-// The whole command: asks, then saves. IoError and NothingWritten reach the caller's general
-// error report.
+// The whole command: asks, then saves; a file the save would replace is replaced only when the
+// user agrees. IoError and NothingWritten reach the caller's general error report.
 void runSave(const Document& doc, SaveCommandUi& ui);
 
 }  // namespace kestrel::output

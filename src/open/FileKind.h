@@ -49,8 +49,9 @@ struct FileKindEntry {
   // The document window shows its raw-section page.
   bool sectionsPage;
   FileReader read;
-  // Shown when the reader meets a format error or a file that cannot be read (with the file's
-  // name and the reason then); empty: a file that cannot be read is told alone, nothing else.
+  // Shown when the reader meets a format error; empty: such a file is passed over in silence. A
+  // file that cannot be read at all is told by its name and the system's reason instead (see
+  // DocumentView::showFileError).
   std::string_view failureMessage;
   // The enabled commands before reading, after a read of every file, after a failure.
   CommandChanges atStart;

@@ -74,11 +74,9 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
     keepDigests();
     apply(doc, entry.afterFailure);
     doc.pmSectionsChanged();
-    if (entry.failureMessage.empty()) {
-      if (cause != nullptr) doc.showFileError(*cause);
-    } else if (cause != nullptr) {
-      doc.showMessage(entry.failureMessage, *cause);
-    } else {
+    if (cause != nullptr) {
+      doc.showFileError(*cause, entry.failureMessage);
+    } else if (!entry.failureMessage.empty()) {
       doc.showMessage(entry.failureMessage);
     }
     return false;

@@ -15,8 +15,9 @@ namespace kestrel {
 // sources, reads them in order with the kind's reader (only the first, unless the kind takes
 // several files together), reports progress to the document's view, and on a format error or a
 // file that cannot be read stops there, keeping what was read, and shows the kind's message (or
-// the file error). Sets the enabled commands as the kind's entry says. True when every file was
-// read. Any other exception leaves as it came, the view having heard the end of the update.
+// tells the file that could not be read). Sets the enabled commands as the kind's entry says. True
+// when every file was read. Any other exception leaves as it came, the view having heard the end of
+// the update.
 bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files);
 
 // The same for one file.

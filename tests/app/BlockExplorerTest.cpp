@@ -156,8 +156,11 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.savePmAction()->trigger();  // no answer: cancelled
     QCOMPARE(doc->statusPanel()->text(), QString());
 
+    // Replacing the file is asked first; agreed to, it is refused all the same.
     files.saveAnswers = {{path.chopped(3), 1}};
+    messages.questionAnswers = {true};
     frame.savePmAction()->trigger();
+    QCOMPARE(messages.questions.size(), 1);
     QCOMPARE(messages.errors.size(), 1);
     QVERIFY(messages.errors[0].contains(QStringLiteral("phone.pm")));
     QCOMPARE(kestrel::test::readFile(path.toStdString()), before);

@@ -110,7 +110,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     frame.saveAction()->trigger();
     QCOMPARE(files.saveRequests.size(), 1);
     QCOMPARE(files.saveRequests[0].filter, kestrel::app::toQString(kestrel::output::saveFilter()));
-    QCOMPARE(text(path("list.txt.txt")),
+    QCOMPARE(text(path("list.txt")),
              QStringLiteral("ЗАПИСНАЯ КНИЖКА\r\n----------1----------\r\nФИО: Анна\r\n"
                             "Номера: 111\r\n----------2----------\r\nФИО: Bob\r\n"));
 

@@ -48,22 +48,27 @@ class FakeFileDialogs : public FileDialogs {
 class FakeMessageBoxes : public MessageBoxes {
  public:
   void information(QWidget*, const QString& text) override { informations << text; }
-  void informationWithDetail(QWidget*, const QString& text, const QString& detail) override {
-    informations << text;
-    details << detail;
+  bool question(QWidget*, const QString& text) override {
+    questions << text;
+    if (questionAnswers.empty()) return false;
+    const bool yes = questionAnswers.front();
+    questionAnswers.pop_front();
+    return yes;
   }
   void warning(QWidget*, const QString& text) override { warnings << text; }
   void error(QWidget*, const QString& text) override { errors << text; }
 
   void reset() {
     informations.clear();
-    details.clear();
+    questions.clear();
+    questionAnswers.clear();
     warnings.clear();
     errors.clear();
   }
 
   QStringList informations;
-  QStringList details;  // of the informations that carry one, in order
+  QStringList questions;
+  std::deque<bool> questionAnswers;  // true answers Yes; with none left, No
   QStringList warnings;
   QStringList errors;
 };

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDir>
@@ -16,6 +19,9 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
+#include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "DocumentWindow.h"
 #include "FakeDialogs.h"
@@ -159,24 +165,61 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     QVERIFY(!doc->savePmButton()->isEnabled());
   }
 
-  // The format message stands; the file and the system's reason are its detail. A vCard file
-  // has no message of its own: a warning names the file and the reason.
-  void unreadableFileShowsTheFormatMessage() {
-    MainWindow frame(services());
-    const QString missing = QString::fromStdString(dir.file("missing.pm"));
-    files.openAnswers = {{missing}};
-    frame.openPm();
-    QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
-    QCOMPARE(messages.details,
-             QStringList{missing + QStringLiteral(": No such file or directory")});
-    QVERIFY(messages.errors.isEmpty());
+  // A file that could not be read at all is told by its name and the system's reason, in the
+  // message itself and the same for every kind; a file that was read and is no dump gets its
+  // kind's format message, or the kind's silence.
+  void unreadableFileIsToldByItsNameAndReason_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("err");                // the system's reason; 0: the file was read
+    QTest::addColumn<QString>("formatMessage");  // for a file read, what it shows
 
-    const QString missingCards = QString::fromStdString(dir.file("missing.vcf"));
-    files.openAnswers = {{missingCards}};
-    frame.openVcf();
-    QCOMPARE(messages.warnings,
-             QStringList{missingCards + QStringLiteral(": No such file or directory")});
-    QVERIFY(!frame.saveAction()->isEnabled());
+    const struct {
+      const char* name;
+      const char* ending;
+      const char* notADump;
+      QString formatMessage;
+    } kinds[] = {{"pm", ".pm", "[9]\r\n0=4\r\n", QStringLiteral("Неверный формат файла")},
+                 {"gdfs", ".gdfs", "Gdfs=     0Z01 41", QStringLiteral("Неизвестный формат файла")},
+                 {"eeprom", ".img", "~~~", QString()},
+                 {"vcf", ".vcf", "~~~", QString()}};
+    for (int k = 0; k < 4; ++k) {
+      const std::string ending = kinds[k].ending;
+      const std::string locked = dir.write("locked" + ending, "[4]\r\n3=41\r\n");
+      QCOMPARE(::chmod(locked.c_str(), 0), 0);
+      const std::string folder = dir.file("folder" + ending);
+      QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
+      QTest::addRow("%s, no permission", kinds[k].name)
+          << k << QString::fromStdString(locked) << EACCES << QString();
+      QTest::addRow("%s, folder", kinds[k].name)
+          << k << QString::fromStdString(folder) << EISDIR << QString();
+      QTest::addRow("%s, missing", kinds[k].name)
+          << k << QString::fromStdString(dir.file("missing" + ending)) << ENOENT << QString();
+      QTest::addRow("%s, not a dump", kinds[k].name)
+          << k << QString::fromStdString(dir.write("text" + ending, kinds[k].notADump)) << 0
+          << kinds[k].formatMessage;
+    }
+  }
+
+  void unreadableFileIsToldByItsNameAndReason() {
+    QFETCH(int, kind);
+    QFETCH(QString, file);
+    QFETCH(int, err);
+    QFETCH(QString, formatMessage);
+    if (err == EACCES && ::geteuid() == 0) QSKIP("the superuser reads a file without permission");
+    MainWindow frame(services());
+    files.openAnswers = {{file}};
+    const auto open = std::array{&MainWindow::openPm, &MainWindow::openGdfs,
+                                 &MainWindow::openEeprom, &MainWindow::openVcf}[kind];
+    (frame.*open)();
+    QCOMPARE(frame.documents().size(), 1);
+    const QStringList told =
+        err == 0 ? QStringList()
+                 : QStringList{QStringLiteral("Не удалось прочитать файл «%1»:\n%2")
+                                   .arg(file, QString::fromLocal8Bit(std::strerror(err)))};
+    QCOMPARE(messages.warnings, told);
+    QCOMPARE(messages.informations,
+             formatMessage.isEmpty() ? QStringList() : QStringList{formatMessage});
     QVERIFY(messages.errors.isEmpty());
   }
 
@@ -307,8 +350,8 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     // The window opens on that page, since no table holds a row.
     QCOMPARE(window->tabs()->currentIndex(), window->sectionsPageIndex());
     open->trigger();
-    QCOMPARE(messages.warnings,
-             QStringList{missing + QStringLiteral(": No such file or directory")});
+    QCOMPARE(messages.warnings.size(), 1);
+    QVERIFY(messages.warnings.front().contains(missing));
     QCOMPARE(frame.documents().size(), 2);
   }
 

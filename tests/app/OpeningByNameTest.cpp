@@ -2,6 +2,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QtTest>
+#include <algorithm>
 
 #include "DocumentWindow.h"
 #include "FakeDialogs.h"
@@ -116,6 +117,45 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     QCOMPARE(frame.documents().size(), 1);
     QCOMPARE(frame.recentFiles().entries().size(), std::size_t{7});
     QVERIFY(messages.errors.isEmpty());
+  }
+
+  // A name relative to the folder the program started in is made absolute, as the open dialog
+  // gives names: the caption, the recent files and the PM dialog's stored name reach the file
+  // from any folder, and the file chosen again in the dialog is listed once.
+  void relativeNamesAreMadeAbsolute() {
+    const QString pm = write("demo.pm", sample("demo.pm"));
+    const QString started = QDir::currentPath();
+    const auto countOfPm = [&](const MainWindow& frame) {
+      return std::count_if(frame.recentFiles().entries().begin(),
+                           frame.recentFiles().entries().end(),
+                           [&](const auto& entry) { return entry.fileName == pm.toStdString(); });
+    };
+    {
+      MainWindow frame(services());
+      frame.show();
+      QVERIFY(QDir::setCurrent(QString::fromStdString(dir.path().string())));
+      frame.openByName({QStringLiteral("./demo.pm")});
+      QVERIFY(QDir::setCurrent(started));
+      QCOMPARE(captions(frame), QStringList{pm});
+      QCOMPARE(frame.openPmDialog.fileName, pm);
+      files.openAnswers = {{pm}};
+      frame.openPm();
+      QCOMPARE(QString::fromStdString(frame.recentFiles().entries().at(0).fileName), pm);
+      QCOMPARE(countOfPm(frame), 1);
+      frame.close();
+    }
+    QFile settings(QString::fromStdString(dir.file("settings/setupKestrel")));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(settings.readAll()).contains("\nOpenPM_FileName=" + pm + "\n"));
+
+    // Started from another folder, the entry opens its file.
+    MainWindow frame(services());
+    frame.show();
+    QMenu* menu = recentMenu(frame);
+    emit menu->aboutToShow();
+    menu->actions().at(0)->trigger();
+    QVERIFY2(messages.informations.isEmpty(), qPrintable(messages.informations.join('\n')));
+    QCOMPARE(captions(frame), QStringList{pm});
   }
 };
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 
 #include "CliRun.h"
@@ -103,7 +104,7 @@ TEST(CliExport, TheDumpItselfIsNeverReplaced) {
     const Result r =
         runCli({"export", "--kind", "pm", "--format", "1", "--sections", "p", "--to", to, dump});
     EXPECT_EQ(r.status, 1) << to;
-    EXPECT_NE(r.err.find("is the file the document was read from"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("это файл, из которого прочитан документ"), std::string::npos) << r.err;
     EXPECT_EQ(test::readFile(dump), test::demoPmText()) << to;
   }
 }
@@ -157,6 +158,28 @@ TEST(CliWritePm, WritesTheMarkedModelOrNothing) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("\"Сохранение PM\" is disabled"), std::string::npos) << refused.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("none.pm")));
+}
+
+// A NAME that ends with the ending already, letter case aside, gets no second one; an existing
+// file is replaced without a question.
+TEST(CliExport, AddsAMissingEndingOnlyAndReplacesWithoutAsking) {
+  test::TempDir dir;
+  const std::string dump = dir.write("demo.pm", test::demoPmText());
+  const std::vector<std::vector<std::string>> runs = {
+      {"write-pm", "--to", dir.file("copy.PM"), dump},
+      {"export", "--format", "1", "--sections", "p", "--to", dir.file("rep.txt"), dump},
+      {"export", "--format", "2", "--sections", "p", "--to", dir.file("rep"), dump}};
+  for (const auto& args : runs) {
+    for (int round = 0; round < 2; ++round) {
+      const Result r = runCli(args);
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.err, "");
+    }
+  }
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"demo.pm", "copy.PM", "rep.txt", "rep.csv"}));
 }
 
 TEST(CliExport, UsageErrors) {

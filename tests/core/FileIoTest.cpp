@@ -237,7 +237,7 @@ TEST(FileIo, RefusesReadOnlyTargetsAndOwnSources) {
   ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
   ASSERT_EQ(::symlink("locked.txt", dir.file("locked-link").c_str()), 0);
   const std::vector<std::string> sources = {source, linked, dir.file("gone.pm")};
-  const std::string ownSource = "is the file the document was read from";
+  const std::string ownSource = "это файл, из которого прочитан документ";
   // Root included: a file without write bits is not replaced behind its owner's back.
   const std::pair<std::string, std::string> cases[] = {
       {source, ownSource},
@@ -537,8 +537,8 @@ TEST(FileIo, FollowsLinksInSharedFoldersOnlyFromTheCallerOrTheFolderOwner) {
     ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
     const std::string reason = reasonOf([&] { writeWholeFile(link, "report"); });
     EXPECT_EQ(reason, c.followed ? "(no error)"
-                                 : "is a symbolic link of another user in a folder where "
-                                   "everyone may make files");
+                                 : "это символическая ссылка другого пользователя в папке, "
+                                   "где файлы может создавать любой");
     EXPECT_EQ(test::readFile(victim), c.followed ? "report" : "secret");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"case-report.html"});

@@ -151,7 +151,9 @@ INSTANTIATE_TEST_SUITE_P(Rules, EepromImage, testing::ValuesIn(cases()),
 class Recorder : public DocumentView {
  public:
   void showMessage(std::string_view text) override { messages.emplace_back(text); }
-  void showFileError(const IoError& e) override { fileErrors.push_back(e.fileName()); }
+  void showFileError(const IoError& e, std::string_view) override {
+    fileErrors.push_back(e.fileName());
+  }
   void commandsChanged() override { ++commandChanges; }
   void tablesAboutToChange() override { ++updates; }
   std::vector<std::string> messages;

@@ -14,11 +14,10 @@ namespace {
 // The dialog's file types, their order and so the meaning of every filter index stay as they
 // are: a format is only ever added at the end.
 TEST(ExportFormats, MakeTheSaveDialogsFilterInItsOrder) {
-  EXPECT_EQ(
-      saveFilter(),
-      "Текстовый|*.txt*|CSV (Разделители - точка с зап.)|*.csv*|CSV (Разделители - "
-      "запятая)|*.csv*|VCF(UTF-8 Для Телефона)|*.vcf*|VCF(windows-1251 Для Outlook)|*.vcf*|"
-      "vCard одним файлом (*.vcf)|*.vcf|iCalendar (*.ics)|*.ics|HTML-отчёт (*.html)|*.html"_cp);
+  EXPECT_EQ(saveFilter(),
+            "Текстовый|*.txt*|CSV (Разделители - точка с зап.)|*.csv*|CSV (Разделители - "
+            "запятая)|*.csv*|VCF(UTF-8 Для Телефона)|*.vcf*|VCF(windows-1251 Для Outlook)|*.vcf*|"
+            "vCard одним файлом (*.vcf)|*.vcf|iCalendar (*.ics)|*.ics|HTML-отчёт (*.html)|*.html"_cp);
   const auto formats = exportFormats();
   for (std::size_t i = 0; i < formats.size(); ++i)
     EXPECT_EQ(exportFormatOf(static_cast<int>(i) + 1), &formats[i]);
@@ -44,18 +43,7 @@ TEST(ExportFormats, AreListedInTheReadme) {
   int number = 0;
   for (const ExportFormat& format : exportFormats()) {
     const std::string ending(format.ending);
-    std::string name;
-    switch (format.endingRule) {
-      case EndingRule::Always:
-        name = "NAME" + ending;
-        break;
-      case EndingRule::WhenMissing:
-        name = "NAME[" + ending + "]";
-        break;
-      case EndingRule::Folder:
-        name = "folder NAME";
-        break;
-    }
+    const std::string name = ending.empty() ? "folder NAME" : "NAME[" + ending + "]";
     expected.push_back(std::to_string(++number) + "|" + toUtf8(format.caption) + "|" + name +
                        (format.usesTableChoice ? "|ticked" : ""));
   }

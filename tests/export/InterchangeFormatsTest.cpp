@@ -103,7 +103,7 @@ TEST(FileFacts, RefusesDevicesAndPipesAtOnce) {
       try {
         factsOf(name);
       } catch (const IoError& e) {
-        refused += e.fileName() == name && e.reason() == "not a regular file";
+        refused += e.fileName() == name && e.reason() == "это не обычный файл";
       }
     }
     ::_exit(refused);
@@ -113,11 +113,12 @@ TEST(FileFacts, RefusesDevicesAndPipesAtOnce) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << "status " << status;
 }
 
-TEST(SaveCommand, OneFileFormatsAddTheirEndingOnlyToANameWithout) {
+TEST(SaveCommand, OneFileFormatsAddTheirEndingOnlyToANameThatDoesNotEndWithIt) {
   for (const auto& [chosen, written] :
        std::vector<std::pair<std::string, std::string>>{{"/tmp/cards", "/tmp/cards.vcf"},
                                                         {"/tmp/cards.vcf", "/tmp/cards.vcf"},
-                                                        {"/tmp/cards.txt", "/tmp/cards.txt"},
+                                                        {"/tmp/cards.VCF", "/tmp/cards.VCF"},
+                                                        {"/tmp/cards.txt", "/tmp/cards.txt.vcf"},
                                                         {"/tmp/a.d/cards", "/tmp/a.d/cards.vcf"},
                                                         {"/tmp/.cards", "/tmp/.cards.vcf"},
                                                         {"cards", "cards.vcf"}})

@@ -46,6 +46,7 @@ class Answers : public SaveCommandUi {
     return target;
   }
   void warning(std::string_view text) override { warnings.emplace_back(text); }
+  bool confirmReplace(const std::string&) override { return true; }
 };
 
 TEST(ReportLines, NeedsTwoRowsAndTheSectionsBox) {
@@ -164,7 +165,7 @@ struct ExtensionCase {
 
 class Extensions : public testing::TestWithParam<ExtensionCase> {};
 
-TEST_P(Extensions, AreAppendedWhateverTheNameEndsWith) {
+TEST_P(Extensions, AreAppendedOnlyToANameThatDoesNotEndWithThem) {
   Document doc;
   test::TempDir dir;
   EXPECT_FALSE(saveDocument(doc, {}, {dir.file(GetParam().typed), GetParam().filterIndex}));
@@ -176,9 +177,12 @@ TEST_P(Extensions, AreAppendedWhateverTheNameEndsWith) {
 
 INSTANTIATE_TEST_SUITE_P(Rules, Extensions,
                          testing::Values(ExtensionCase{"Text", "list", 1, "list.txt"},
-                                         ExtensionCase{"TextTwice", "list.txt", 1, "list.txt.txt"},
+                                         ExtensionCase{"TextOnce", "list.txt", 1, "list.txt"},
+                                         ExtensionCase{"OtherCase", "LIST.TXT", 1, "LIST.TXT"},
+                                         ExtensionCase{"OtherEnding", "list.csv", 1,
+                                                       "list.csv.txt"},
                                          ExtensionCase{"Semicolon", "list", 2, "list.csv"},
-                                         ExtensionCase{"Comma", "list.csv", 3, "list.csv.csv"}),
+                                         ExtensionCase{"Comma", "list.csv", 3, "list.csv"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SaveCommand, FilterIndexOutsideTheListDoesNothing) {

@@ -18,10 +18,11 @@ namespace {
 class Heard : public DocumentView {
  public:
   void showMessage(std::string_view text) override { lines.emplace_back(text); }
-  void showMessage(std::string_view text, const IoError& cause) override {
-    lines.push_back(std::string(text) + " / " + cause.fileName());
+  void showFileError(const IoError& cause, std::string_view readFailureMessage) override {
+    lines.push_back(readFailureMessage.empty()
+                        ? "file " + cause.fileName()
+                        : std::string(readFailureMessage) + " / " + cause.fileName());
   }
-  void showFileError(const IoError& cause) override { lines.push_back("file " + cause.fileName()); }
   std::vector<std::string> lines;
 };
 

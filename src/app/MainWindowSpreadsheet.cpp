@@ -5,6 +5,7 @@
 
 #include "FileNames.h"
 #include "MainWindow.h"
+#include "core/FileIo.h"
 #include "export/ExportFormats.h"
 #include "export/XlsxSpreadsheet.h"
 
@@ -37,9 +38,14 @@ bool MainWindow::showWorkbook(output::XlsxSpreadsheet& book) {
       this, FileDialogs::SaveRequest{QString::fromUtf8(kWorkbookFilter),
                                      QString::fromUtf8(kWorkbookName)});
   if (!answer) return false;
+  // The dialog sees the name before its ending: whether a file is replaced is asked here.
+  const std::string target = nameWithEnding(systemFileName(answer->fileName), ".xlsx");
+  if (fileNameIsTaken(target) && !services_.messages->confirmReplace(
+                                     this, QFile::decodeName(QByteArray::fromStdString(target))))
+    return false;
   bool saved = false;
   runReportingErrors(this, [&] {
-    book.writeWorkbook(nameWithEnding(systemFileName(answer->fileName), ".xlsx"));
+    book.writeWorkbook(target);
     saved = true;
   });
   return saved;

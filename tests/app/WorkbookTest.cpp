@@ -77,6 +77,18 @@ class WorkbookTest : public kestrel::app::test::DialogTest {
     QVERIFY2(messages.errors[0].startsWith(unwritable), qPrintable(messages.errors[0]));
     QCOMPARE(QDir(QString::fromStdString(dir.path().string())).entryList(QDir::Files),
              (QStringList{"demo.pm", "mine.xlsx"}));
+
+    // A workbook already there under the final name is replaced only when the user agrees.
+    dir.write("mine.xlsx", "earlier");
+    files.saveAnswers = {{mine, 1}, {mine + QStringLiteral(".xlsx"), 1}};
+    messages.questionAnswers = {false, true};
+    frame.exportToExcelAction()->trigger();
+    QCOMPARE(start(mine + QStringLiteral(".xlsx")), QByteArray("ea"));
+    frame.exportToExcelAction()->trigger();
+    QCOMPARE(messages.questions.size(), 2);
+    QVERIFY2(messages.questions[0].contains(mine + QStringLiteral(".xlsx")),
+             qPrintable(messages.questions[0]));
+    QCOMPARE(start(mine + QStringLiteral(".xlsx")), QByteArray("PK"));
   }
 
   // Each export's folder stays while the program runs, since the spreadsheet program reads the

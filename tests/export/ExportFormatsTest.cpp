@@ -14,10 +14,11 @@ namespace {
 // The dialog's file types, their order and so the meaning of every filter index stay as they
 // are: a format is only ever added at the end.
 TEST(ExportFormats, MakeTheSaveDialogsFilterInItsOrder) {
-  EXPECT_EQ(saveFilter(),
-            "Текстовый|*.txt*|CSV (Разделители - точка с зап.)|*.csv*|CSV (Разделители - "
-            "запятая)|*.csv*|VCF(UTF-8 Для Телефона)|*.vcf*|VCF(windows-1251 Для Outlook)|*.vcf*|"
-            "vCard одним файлом (*.vcf)|*.vcf|iCalendar (*.ics)|*.ics|HTML-отчёт (*.html)|*.html"_cp);
+  EXPECT_EQ(
+      saveFilter(),
+      "Текстовый|*.txt*|CSV (Разделители - точка с зап.)|*.csv*|CSV (Разделители - "
+      "запятая)|*.csv*|VCF(UTF-8 Для Телефона)|*.vcf*|VCF(windows-1251 Для Outlook)|*.vcf*|"
+      "vCard одним файлом (*.vcf)|*.vcf|iCalendar (*.ics)|*.ics|HTML-отчёт (*.html)|*.html"_cp);
   const auto formats = exportFormats();
   for (std::size_t i = 0; i < formats.size(); ++i)
     EXPECT_EQ(exportFormatOf(static_cast<int>(i) + 1), &formats[i]);

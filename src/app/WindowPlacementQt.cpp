@@ -163,10 +163,13 @@ class WindowSettings::PlacedWidget : public PlacedWindow {
   }
 
   void placeFrame(const QRect& outer) {
-    // move() places a window with its border; resize() sizes what lies inside it.
-    const QSize border = widget_->frameGeometry().size() - widget_->geometry().size();
-    widget_->move(outer.topLeft());
-    widget_->resize(outer.size() - border);
+    // The inside of the frame, placed as such: a position that includes the border would be
+    // taken from Qt's own idea of the border, which lags behind the window manager's.
+    const QRect frame = widget_->frameGeometry();
+    const QRect inner = widget_->geometry();
+    const QMargins border(inner.left() - frame.left(), inner.top() - frame.top(),
+                          frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    widget_->setGeometry(outer.marginsRemoved(border));
   }
 
   QPointer<QWidget> widget_;

@@ -9,6 +9,7 @@
 
 #include "Dialogs.h"
 #include "JpegImage.h"
+#include "WindowManagerHints.h"
 #include "core/ProgramCommand.h"
 
 namespace kestrel::app {
@@ -83,6 +84,12 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent)
   ok_->setFont(boldFont(16));
   ok_->setDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+  // Before the window is mapped: its title bar has its close box only.
+  keepOnlyTheCloseBox(*this);
+  QDialog::showEvent(event);
 }
 
 QLabel* AboutDialog::addLabel(const QString& objectName, const QString& text, QPoint at,

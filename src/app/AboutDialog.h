@@ -40,6 +40,7 @@ class AboutDialog : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   QLabel* addLabel(const QString& objectName, const QString& text, QPoint at, int pixelHeight);

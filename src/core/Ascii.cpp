@@ -1,5 +1,9 @@
 #include "core/Ascii.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <memory>
 
 namespace kestrel {
@@ -51,6 +55,56 @@ std::string asciiLower(std::string_view text) {
 
 std::string twoDigits(int value) {
   return (value >= 0 && value < 10 ? "0" : "") + std::to_string(value);
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// The values of sixteen hexadecimal digits, and in `valid` the bits of those that are digits.
+inline __m128i hexDigitValues(__m128i digits, int& valid) {
+  // Bytes of 0x80 and above compare as negative: no digit.
+  const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(digits, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(digits, _mm_set1_epi8('9' + 1)));
+  const __m128i lower = _mm_or_si128(digits, _mm_set1_epi8(0x20));
+  const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                         _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+  valid = _mm_movemask_epi8(_mm_or_si128(isDigit, isLetter));
+  return _mm_or_si128(_mm_and_si128(isDigit, _mm_sub_epi8(digits, _mm_set1_epi8('0'))),
+                      _mm_andnot_si128(isDigit, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
+}
+
+// Eight bytes from the values of their sixteen digits, each in the low byte of a 16-bit lane.
+inline __m128i pairBytes(__m128i values) {
+  const __m128i high = _mm_and_si128(values, _mm_set1_epi16(0x00FF));
+  return _mm_or_si128(_mm_slli_epi16(high, 4), _mm_srli_epi16(values, 8));
+}
+#endif
+
+}  // namespace
+
+std::size_t decodeHexPairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  for (; bytes.size() - i >= 16; i += 16) {
+    int validA = 0;
+    int validB = 0;
+    const __m128i a =
+        hexDigitValues(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 2 * i)), validA);
+    const __m128i b = hexDigitValues(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 2 * i + 16)), validB);
+    // A group with a character that is no digit is left to the loop below, which finds it.
+    if ((validA & validB) != 0xFFFF) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes.data() + i),
+                     _mm_packus_epi16(pairBytes(a), pairBytes(b)));
+  }
+#endif
+  const HexPairs pairs;
+  for (; i < bytes.size(); ++i) {
+    const int value = pairs.value(digits[2 * i], digits[2 * i + 1]);
+    if (value < 0) return i;
+    bytes[i] = static_cast<std::uint8_t>(value);
+  }
+  return i;
 }
 
 }  // namespace kestrel

@@ -55,6 +55,11 @@ class HexPairs {
   const std::array<std::int16_t, 65536>& values_;
 };
 
+// Decodes bytes.size() pairs of hexadecimal digits of either case, from `digits` on, into
+// `bytes`: sixteen pairs at a time where the machine has SSE2. Returns how many bytes it decoded
+// before the first pair that is not two digits, bytes.size() when there is none.
+std::size_t decodeHexPairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes);
+
 // The top bit of each byte of x that is 0, and no other bit.
 constexpr std::uint64_t zeroBytes(std::uint64_t x) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;

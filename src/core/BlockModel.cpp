@@ -1,6 +1,7 @@
 #include "core/BlockModel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -79,9 +80,16 @@ void BlockModel::moveToEnd(std::size_t g) {
 
 std::size_t BlockModel::addRecord(std::size_t block, int number, bool mark,
                                   std::span<const std::uint8_t> bytes) {
+  const std::span<std::uint8_t> to = addRecordBytes(block, number, mark, bytes.size());
+  if (!bytes.empty()) std::memcpy(to.data(), bytes.data(), bytes.size());
+  return counts_[block] - 1;
+}
+
+std::span<std::uint8_t> BlockModel::addRecordBytes(std::size_t block, int number, bool mark,
+                                                   std::size_t size) {
   const std::size_t count = counts_.at(block);
   if (count == std::numeric_limits<std::uint32_t>::max() ||
-      bytes.size() > std::numeric_limits<std::uint32_t>::max())
+      size > std::numeric_limits<std::uint32_t>::max())
     throw std::length_error("more records or record bytes than a block can hold");
   if (block == endBlock_) {
     addPlaces(1);
@@ -90,14 +98,22 @@ std::size_t BlockModel::addRecord(std::size_t block, int number, bool mark,
     if (room == room_.end() || count >= room->second) moveToEnd(block);
   }
   const std::size_t place = firstPlaces_[block] + count;
-  starts_[place] = pool_.size();
-  lengths_[place] = static_cast<std::uint32_t>(bytes.size());
+  const std::size_t start = pool_.size();
+  starts_[place] = start;
+  lengths_[place] = static_cast<std::uint32_t>(size);
   numbers_[place] = number;
   marks_[place] = mark;
-  pool_.insert(pool_.end(), bytes.begin(), bytes.end());
+  pool_.resize(start + size);
   counts_[block] = static_cast<std::uint32_t>(count + 1);
   ++records_;
-  return count;
+  return std::span(pool_).subspan(start, size);
+}
+
+void BlockModel::removeLastRecord(std::size_t block) {
+  const std::size_t place = firstPlaces_[block] + counts_[block] - 1;
+  pool_.resize(starts_[place]);
+  --counts_[block];
+  --records_;
 }
 
 void BlockModel::setRecordMark(std::size_t block, std::size_t i, bool mark) {

@@ -1,6 +1,6 @@
 #pragma once
 // The block model that every dump reader fills: blocks of numbered records of bytes, each with
-// a save mark. The arrays behind it are kept in step by addBlock and addRecord alone.
+// a save mark. The arrays behind it are kept in step by addBlock and the record adders alone.
 //
 // A dump may hold millions of records of a byte or two, or millions of blocks of none, so
 // nothing is allocated per block or per record: the bytes of every record lie one after another
@@ -72,6 +72,21 @@ class BlockModel {
                         std::initializer_list<std::uint8_t> bytes) {
     return addRecord(block, number, mark, std::span(bytes.begin(), bytes.size()));
   }
+  // Appends a record of `size` bytes to block `block` and has fill(std::span<std::uint8_t>)
+  // write them in place, as a reader that decodes them does; returns the record's index within
+  // the block. When fill throws, the record is taken back and the exception goes on.
+  template <typename Fill>
+  std::size_t addRecordFilled(std::size_t block, int number, bool mark, std::size_t size,
+                              Fill fill) {
+    const std::span<std::uint8_t> bytes = addRecordBytes(block, number, mark, size);
+    try {
+      fill(bytes);
+    } catch (...) {
+      removeLastRecord(block);
+      throw;
+    }
+    return counts_[block] - 1;
+  }
   void setRecordMark(std::size_t block, std::size_t i, bool mark);
   // Sets the marks of every record of the block.
   void setRecordMarks(std::size_t block, bool mark);
@@ -81,6 +96,12 @@ class BlockModel {
   friend class Block;
   static constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
+  // Appends a record of `size` zero bytes and returns them: valid until the model is next
+  // changed.
+  std::span<std::uint8_t> addRecordBytes(std::size_t block, int number, bool mark,
+                                         std::size_t size);
+  // Takes back the record addRecordBytes added last, to block `block`.
+  void removeLastRecord(std::size_t block);
   // Appends n unused places.
   void addPlaces(std::size_t n);
   // Moves the records of block g behind all others, with room for as many again.

@@ -42,7 +42,15 @@ Digests::Digests() : contexts_(std::make_unique<Contexts>()) {}
 Digests::~Digests() = default;
 
 void Digests::add(std::span<const std::uint8_t> bytes) {
+  addToSha256(bytes);
+  addToMd5(bytes);
+}
+
+void Digests::addToSha256(std::span<const std::uint8_t> bytes) {
   EVP_DigestUpdate(contexts_->sha256.get(), bytes.data(), bytes.size());
+}
+
+void Digests::addToMd5(std::span<const std::uint8_t> bytes) {
   EVP_DigestUpdate(contexts_->md5.get(), bytes.data(), bytes.size());
 }
 

@@ -20,6 +20,9 @@ class Digests {
 
   void add(std::span<const std::uint8_t> bytes);
   void add(std::string_view bytes);
+  // Each digest alone, so that two threads may take one each.
+  void addToSha256(std::span<const std::uint8_t> bytes);
+  void addToMd5(std::span<const std::uint8_t> bytes);
   // Lower-case hexadecimal; the digests are done with afterwards.
   std::string sha256();
   std::string md5();

@@ -110,5 +110,37 @@ TEST(WordSearch, Utf8ToCp1251AroundTheAsciiWords) {
   EXPECT_FALSE(fromUtf8InPlace(cut));
 }
 
+// Every character at every place of lines of many lengths, in the groups of sixteen pairs and in
+// the rest: the bytes and the count decoded before the first pair that is not two digits are
+// those of the digits' values one by one.
+TEST(WordSearch, HexPairsDecodeAsDigitByDigit) {
+  const std::string digits = "0123456789abcdefABCDEF";
+  for (std::size_t pairs = 0; pairs <= 40; ++pairs) {
+    std::string line;
+    for (std::size_t k = 0; k < 2 * pairs; ++k)
+      line += digits[(k * 7 + pairs) % digits.size()];
+    for (std::size_t at = 0; at <= line.size(); ++at) {
+      for (int c = 0; c < 256; ++c) {
+        if (at == line.size() && c > 0) break;  // the line as it is, once
+        std::string text = line;
+        if (at < text.size()) text[at] = static_cast<char>(c);
+        std::vector<std::uint8_t> expected;
+        for (std::size_t k = 0; k < pairs; ++k) {
+          const int high = hexDigitValue(text[2 * k]);
+          const int low = hexDigitValue(text[2 * k + 1]);
+          if (high < 0 || low < 0) break;
+          expected.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        }
+        std::vector<std::uint8_t> bytes(pairs, 0xEE);
+        const std::size_t decoded =
+            decodeHexPairs(reinterpret_cast<const std::uint8_t*>(text.data()), bytes);
+        ASSERT_EQ(decoded, expected.size()) << pairs << " " << at << " " << c;
+        bytes.resize(decoded);
+        ASSERT_EQ(bytes, expected) << pairs << " " << at << " " << c;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Cp1251.h"
 #include "core/Digests.h"
+#include "export/FileFacts.h"
 #include "support/DemoDump.h"
 #include "support/TempDir.h"
 
@@ -184,15 +186,13 @@ TEST(OpenDocument, ReadsTheFilesItsKindTakes) {
   EXPECT_EQ(first.sourceFiles, std::vector<std::string>{pm});
 }
 
+using output::md5Hex;
+using output::sha256Hex;
+
 // The digests of every source file are those of the bytes its reader read, whole or in pieces,
 // from the disk or from memory; a file not read to its end has none.
 TEST(OpenDocument, TakesTheDigestsOfTheBytesRead) {
   test::TempDir dir;
-  const auto sha256 = [](std::string_view bytes) {
-    Digests digests;
-    digests.add(bytes);
-    return digests.sha256();
-  };
   const std::string card = "BEGIN:VCARD\r\nN:Anna\r\nTEL:123\r\nEND:VCARD\r\n";
   std::string many;  // several of the vCard reader's pieces
   while (many.size() < (std::size_t{5} << 20))
@@ -214,23 +214,48 @@ TEST(OpenDocument, TakesTheDigestsOfTheBytesRead) {
     for (std::size_t k = 0; k < names.size(); ++k) {
       const SourceDigest& digest = doc.sourceDigests[k];
       EXPECT_TRUE(digest.whole()) << k;
-      EXPECT_EQ(digest.sha256, sha256(c.texts[k])) << k;
+      EXPECT_EQ(digest.sha256, sha256Hex(c.texts[k])) << k;
+      EXPECT_EQ(digest.md5, md5Hex(c.texts[k])) << k;
       EXPECT_EQ(digest.size, c.texts[k].size()) << k;
       EXPECT_GT(digest.taken, 0) << k;
     }
   }
   Document fromBytes;
   openDocument(fromBytes, FileKind::Pm, ReaderInput::bytes("a.pm", {pm.begin(), pm.end()}));
-  EXPECT_EQ(fromBytes.sourceDigests.at(0).sha256, sha256(pm));
+  EXPECT_EQ(fromBytes.sourceDigests.at(0).sha256, sha256Hex(pm));
 
   // Reading stops at a file that cannot be read: it and the files after it have no digests.
   const std::string a = dir.write("a.vcf", card);
   Document cut;
   EXPECT_FALSE(openDocument(cut, FileKind::Vcf, {a, dir.file("missing.vcf"), a}));
   ASSERT_EQ(cut.sourceDigests.size(), 3u);
-  EXPECT_EQ(cut.sourceDigests[0].sha256, sha256(card));
+  EXPECT_EQ(cut.sourceDigests[0].sha256, sha256Hex(card));
   EXPECT_FALSE(cut.sourceDigests[1].whole());
   EXPECT_FALSE(cut.sourceDigests[2].whole());
+}
+
+// A file is read whole, and digested whole, as it is when it is read: in many pieces, and also
+// when it grew or shrank after it was opened.
+TEST(ReaderInput, ReadsTheWholeFileAsItIsWhenRead) {
+  test::TempDir dir;
+  std::string text(std::size_t{9} << 20, '\0');
+  for (std::size_t k = 0; k < text.size(); ++k)
+    text[k] = static_cast<char>(k * 7 + k / 4093);
+  for (const std::size_t size :
+       {text.size(), text.size() + (5 << 20) + 123, std::size_t{3} << 20, std::size_t{0}}) {
+    const std::string name = dir.write("f.bin", text);
+    ReaderInput input = ReaderInput::file(name);
+    input.open();
+    std::string now = text;
+    now.resize(size, 'x');
+    std::ofstream(name, std::ios::binary | std::ios::trunc) << now;
+    const auto all = input.readAll();
+    EXPECT_TRUE(std::string(all->begin(), all->end()) == now) << size;
+    const SourceDigest digest = input.digest();
+    EXPECT_EQ(digest.size, size);
+    EXPECT_EQ(digest.sha256, sha256Hex(now)) << size;
+    EXPECT_EQ(digest.md5, md5Hex(now)) << size;
+  }
 }
 
 // Bytes in memory read as the same file on the disk does, whole and in pieces.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "core/Ascii.h"
@@ -134,6 +135,13 @@ std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
   // Pairs that lie wholly before the CR (or the end of the file) first, in a loop of their own;
   // the room above holds them all.
   std::uint8_t* to = bytes.data() + used;
+  if (step == 2 && q + 1 < lineEnd) {
+    const std::size_t whole = static_cast<std::size_t>(lineEnd - q) / 2;
+    if (decodeHexPairs(p + q, std::span(to, whole)) != whole)
+      throw FormatError("not a hexadecimal digit pair");
+    to += whole;
+    q += 2 * static_cast<std::ptrdiff_t>(whole);
+  }
   while (q + 1 < lineEnd) {
     const int value = pairs.value(p[q], p[q + 1]);
     if (value < 0) throw FormatError("not a hexadecimal digit pair");

@@ -1,11 +1,14 @@
 #include "readers/input/ReaderInput.h"
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 
@@ -20,8 +23,10 @@ const Progress& silent() {
 
 }  // namespace
 
-// Digests the buffers it is given on a thread of its own, in the order given. A reader that
-// hands out pieces waits while two are still undigested, so that the copies stay few.
+// Digests the pieces it is given on threads of their own, in the order given; each piece comes
+// with what keeps its bytes alive. MD5 takes about as long as reading and decoding most dumps,
+// so it has a thread of its own and SHA-256 another. A piece is let go once both have taken it;
+// a reader that hands out copies waits while two are still undigested, so that they stay few.
 class ReaderInput::BackgroundDigests {
  public:
   BackgroundDigests() = default;
@@ -29,12 +34,22 @@ class ReaderInput::BackgroundDigests {
   BackgroundDigests& operator=(const BackgroundDigests&) = delete;
   ~BackgroundDigests() { stop(); }
 
-  void add(std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
+  void add(std::span<const std::uint8_t> bytes, std::shared_ptr<const void> owner,
+           std::size_t waitingAtMost = 2) {
     std::unique_lock lock(mutex_);
-    if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
-    room_.wait(lock, [this] { return queue_.size() < 2; });
-    queue_.push_back(std::move(bytes));
-    work_.notify_one();
+    if (!workers_[0].joinable()) {
+      workers_[0] = std::thread([this] { run(0); });
+      workers_[1] = std::thread([this] { run(1); });
+    }
+    room_.wait(lock, [&] { return queue_.size() < waitingAtMost; });
+    queue_.push_back({bytes, std::move(owner)});
+    work_.notify_all();
+  }
+
+  // Returns once every piece given is digested.
+  void drain() {
+    std::unique_lock lock(mutex_);
+    room_.wait(lock, [&] { return queue_.empty(); });
   }
 
   SourceDigest finish(bool whole) {
@@ -51,38 +66,57 @@ class ReaderInput::BackgroundDigests {
   }
 
  private:
+  struct Piece {
+    std::span<const std::uint8_t> bytes;
+    std::shared_ptr<const void> owner;
+  };
+
   void stop() {
     {
       const std::lock_guard lock(mutex_);
       done_ = true;
-      work_.notify_one();
+      work_.notify_all();
     }
-    if (worker_.joinable()) worker_.join();
+    for (std::thread& worker : workers_) {
+      if (worker.joinable()) worker.join();
+    }
   }
 
-  void run() {
+  // Worker 0 takes the SHA-256 and counts the bytes, worker 1 takes the MD5.
+  void run(std::size_t worker) {
     std::unique_lock lock(mutex_);
     for (;;) {
-      work_.wait(lock, [this] { return done_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      const std::shared_ptr<const std::vector<std::uint8_t>> bytes = std::move(queue_.front());
+      work_.wait(lock, [&] { return done_ || taken_[worker] - letGo_ < queue_.size(); });
+      if (taken_[worker] - letGo_ == queue_.size()) return;
+      // The element stays where it is while others are added behind it.
+      const std::span<const std::uint8_t> bytes = queue_[taken_[worker] - letGo_].bytes;
       lock.unlock();
-      digests_.add(*bytes);
-      size_ += bytes->size();
+      if (worker == 0) {
+        digests_.addToSha256(bytes);
+        size_ += bytes.size();
+      } else {
+        digests_.addToMd5(bytes);
+      }
       lock.lock();
-      queue_.pop_front();
-      room_.notify_one();
+      ++taken_[worker];
+      while (!queue_.empty() && taken_[0] > letGo_ && taken_[1] > letGo_) {
+        queue_.pop_front();
+        ++letGo_;
+        room_.notify_all();
+      }
     }
   }
 
   std::mutex mutex_;
   std::condition_variable work_;
   std::condition_variable room_;
-  std::deque<std::shared_ptr<const std::vector<std::uint8_t>>> queue_;
+  std::deque<Piece> queue_;
+  std::size_t letGo_ = 0;                      // pieces taken by both and let go
+  std::array<std::size_t, 2> taken_ = {0, 0};  // pieces each worker has digested
   bool done_ = false;
-  std::thread worker_;
-  Digests digests_;         // the worker's alone until it is joined
-  std::uint64_t size_ = 0;  // the same
+  std::array<std::thread, 2> workers_;
+  Digests digests_;         // each digest its worker's alone until the workers are joined
+  std::uint64_t size_ = 0;  // worker 0's alone until then
   std::optional<SourceDigest> finished_;
 };
 
@@ -110,11 +144,33 @@ void ReaderInput::open() {
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
-  std::shared_ptr<const std::vector<std::uint8_t>> all =
-      bytes_ ? std::move(bytes_)
-             : std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(name_));
-  // The digest worker shares the bytes, so they outlive a reader that lets them go early.
-  digests_->add(all);
+  if (bytes_) {
+    // The digest worker shares the bytes, so they outlive a reader that lets them go early.
+    digests_->add(*bytes_, bytes_);
+    atEnd_ = true;
+    return std::move(bytes_);
+  }
+  // The file is read straight into the buffer in pieces of a few megabytes, and each piece is
+  // digested while the next is read. A file that grows while it is read needs a larger buffer:
+  // the worker first finishes the pieces it was given of the one that is let go.
+  constexpr std::size_t kPiece = std::size_t{4} << 20;
+  open();
+  auto all = std::make_shared<std::vector<std::uint8_t>>(source_->size());
+  std::size_t used = 0;
+  for (;;) {
+    if (used == all->size()) {
+      digests_->drain();
+      all->resize(used + kPiece);
+    }
+    const std::size_t n = source_->read(all->data() + used, std::min(kPiece, all->size() - used));
+    if (n == 0) break;
+    digests_->add(std::span(*all).subspan(used, n), all, std::numeric_limits<std::size_t>::max());
+    used += n;
+  }
+  if (used < all->size()) {
+    digests_->drain();
+    all->resize(used);
+  }
   atEnd_ = true;
   return all;
 }
@@ -133,7 +189,9 @@ std::size_t ReaderInput::read(char* to, std::size_t room) {
     atEnd_ = true;
   } else {
     const auto* first = reinterpret_cast<const std::uint8_t*>(to);
-    digests_->add(std::make_shared<const std::vector<std::uint8_t>>(first, first + n));
+    auto copy = std::make_shared<const std::vector<std::uint8_t>>(first, first + n);
+    const std::span<const std::uint8_t> bytes(*copy);
+    digests_->add(bytes, std::move(copy));
   }
   return n;
 }

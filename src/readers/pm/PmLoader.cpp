@@ -33,13 +33,7 @@ inline std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
 
 // The digit pairs from `digits` on into `bytes`, one byte each.
 void decodePairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes) {
-  const HexPairs pairs;
-  for (std::uint8_t& b : bytes) {
-    const int v = pairs.value(digits[0], digits[1]);
-    if (v < 0) notHexadecimal();
-    b = static_cast<std::uint8_t>(v);
-    digits += 2;
-  }
+  if (decodeHexPairs(digits, bytes) != bytes.size()) notHexadecimal();
 }
 
 // A section name or record key as a decimal integer.
@@ -115,22 +109,22 @@ class RecordScanner {
     }
     if (!found) throw FormatError("record not found: " + std::string(key));
 
-    std::vector<std::uint8_t>& bytes = bytes_;
     const std::size_t n = pos - valueStart;
+    const std::uint8_t* digits = image_.data() + valueStart;
     if (pos < size) {
       // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit
       // count reads the CR as a digit, which is a format error.
       if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
-      bytes.resize(n / 2);
-      decodePairs(image_.data() + valueStart, bytes);
+      model.addRecordFilled(block, recordNumber, true, n / 2,
+                            [&](std::span<std::uint8_t> bytes) { decodePairs(digits, bytes); });
       pos_ = std::min(pos + 2, size);
     } else {
       // The last line without a line break: a lone last digit leaves its byte 0.
-      bytes.assign((n + 1) / 2, 0);
-      decodePairs(image_.data() + valueStart, std::span(bytes).first(n / 2));
+      model.addRecordFilled(
+          block, recordNumber, true, (n + 1) / 2,
+          [&](std::span<std::uint8_t> bytes) { decodePairs(digits, bytes.first(n / 2)); });
       pos_ = size;
     }
-    model.addRecord(block, recordNumber, true, bytes);
   }
 
  private:
@@ -143,8 +137,6 @@ class RecordScanner {
 
   const std::vector<std::uint8_t>& image_;
   std::size_t pos_ = 0;
-  // The bytes of the record line read last, kept for the next one.
-  std::vector<std::uint8_t> bytes_;
 };
 
 // Adds one information row from the value of key in section; false (and no row) when the value
@@ -246,7 +238,8 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   std::size_t records = 0;
   for (std::size_t g = 0; g < sections; ++g)
     records += blockKeys.count(g);
-  doc.model.reserve(sections, records);
+  // A record's bytes take half the digits of its line at most.
+  doc.model.reserve(sections, records, doc.pmSections.image().size() / 2);
   std::string status;
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);

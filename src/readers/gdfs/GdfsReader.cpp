@@ -43,7 +43,15 @@ class TwoPass {
 
   void count(std::uint8_t block) { ++counters_[block]; }
 
-  void allocate() {
+  // Creates the blocks, with room for the records counted and at most `bytes` record bytes.
+  void allocate(std::size_t bytes) {
+    std::size_t records = 0;
+    std::size_t blocks = 0;
+    for (const std::size_t n : counters_) {
+      records += n;
+      blocks += n > 0 ? 1 : 0;
+    }
+    model_.reserve(blocks, records, bytes);
     for (std::size_t number = 0; number < counters_.size(); ++number) {
       if (counters_[number] > 0) {
         // The filling pass appends at most the counted records.
@@ -93,13 +101,15 @@ BinEntry binEntryAt(ByteView image, std::ptrdiff_t p) {
 void readBin(ByteView image, TwoPass& passes) {
   // A cut last entry ends the counting quietly, so that it creates no block of its own; the
   // filling pass reports it once the entries before it are in.
+  std::size_t bytes = 0;
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
     if (!e.whole) break;
     passes.count(image.at(p + 2));
+    bytes += static_cast<std::size_t>(e.payloadLength);
     p += kBinEntryHeader + e.payloadLength;
   }
-  passes.allocate();
+  passes.allocate(bytes);
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
     if (!e.whole) throw FormatError("entry runs past the end of the file");
@@ -181,7 +191,8 @@ void readGdfs(ByteView image, TwoPass& passes) {
        j = nextByte(image, j + 1, first)) {
     if (gdfsTagAt(image, j)) passes.count(hexPair(image, j + 10));
   }
-  passes.allocate();
+  // A record's bytes are written as two digits each.
+  passes.allocate(static_cast<std::size_t>(image.size()) / 2);
   for (std::ptrdiff_t j = nextByte(image, 0, first); j < image.size();
        j = nextByte(image, j + 1, first)) {
     if (!gdfsTagAt(image, j)) continue;
@@ -207,7 +218,8 @@ void readGdf(ByteView image, TwoPass& passes) {
        i = nextByte(image, i + 1, '=')) {
     if (gdfLineAt(image, i)) passes.count(hexPair(image, i - 4));
   }
-  passes.allocate();
+  // A record's bytes are written as two digits each.
+  passes.allocate(static_cast<std::size_t>(image.size()) / 2);
   for (std::ptrdiff_t i = nextByte(image, 0, '='); i < image.size();
        i = nextByte(image, i + 1, '=')) {
     if (!gdfLineAt(image, i)) continue;

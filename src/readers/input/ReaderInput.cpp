@@ -151,16 +151,24 @@ std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
     return std::move(bytes_);
   }
   // The file is read straight into the buffer in pieces of a few megabytes, and each piece is
-  // digested while the next is read. A file that grows while it is read needs a larger buffer:
-  // the worker first finishes the pieces it was given of the one that is let go.
+  // digested while the next is read. Once the buffer is full, a small read tells whether the
+  // file grew since it was opened; only then is a larger buffer taken, after the workers have
+  // finished the pieces they were given of the one that is let go.
   constexpr std::size_t kPiece = std::size_t{4} << 20;
   open();
   auto all = std::make_shared<std::vector<std::uint8_t>>(source_->size());
   std::size_t used = 0;
   for (;;) {
     if (used == all->size()) {
+      std::uint8_t probe[4096];
+      const std::size_t more = source_->read(probe, sizeof probe);
+      if (more == 0) break;
       digests_->drain();
-      all->resize(used + kPiece);
+      all->resize(used + more + kPiece);
+      std::memcpy(all->data() + used, probe, more);
+      digests_->add(std::span(*all).subspan(used, more), all,
+                    std::numeric_limits<std::size_t>::max());
+      used += more;
     }
     const std::size_t n = source_->read(all->data() + used, std::min(kPiece, all->size() - used));
     if (n == 0) break;

@@ -41,8 +41,9 @@ std::string_view lineAt(std::string_view text, std::size_t start) {
 // A section name is the text between the brackets; a "[" without its "]" starts an ordinary
 // line.
 std::optional<std::string_view> sectionNameOf(std::string_view line) {
+  if (line.empty() || line.front() != '[') return std::nullopt;
   const std::size_t close = line.find(']');
-  if (line.empty() || line.front() != '[' || close == std::string_view::npos) return std::nullopt;
+  if (close == std::string_view::npos) return std::nullopt;
   return trimSpacesAndTabs(line.substr(1, close - 1));
 }
 
@@ -83,8 +84,12 @@ IniReader::IniReader(std::span<const std::uint8_t> text)
     : text_(reinterpret_cast<const char*>(text.data()), text.size()) {
   // Counted first, so that the positions take no more room than they need.
   std::size_t count = 0;
-  forEachLine(text_, [&count](std::string_view line, std::size_t) {
-    if (sectionNameOf(line)) ++count;
+  forEachLine(text_, [&](std::string_view line, std::size_t) {
+    if (sectionNameOf(line)) {
+      ++count;
+    } else if (count > 0 && line.find('=') != std::string_view::npos) {
+      ++keyLines_;
+    }
   });
   if (count >= kFree) throw std::length_error("more sections than an index can hold");
   headers_.reserve(count);

@@ -49,6 +49,9 @@ class IniReader {
   IniReader& operator=(const IniReader&) = delete;
 
   std::size_t sectionCount() const { return headers_.size(); }
+  // The lines of all sections that hold a key: as many as a reader that takes each section's
+  // own keys meets.
+  std::size_t keyLineCount() const { return keyLines_; }
   std::vector<std::string> sectionNames() const;
   // The name of section i (in file order).
   std::string_view sectionName(std::size_t i) const;
@@ -82,6 +85,7 @@ class IniReader {
   std::vector<std::size_t> headers_;  // where each section's header line starts
   std::vector<std::uint32_t> firstByName_;
   std::size_t distinctNames_ = 0;
+  std::size_t keyLines_ = 0;
   mutable std::size_t linesVisited_ = 0;
 };
 

@@ -182,13 +182,6 @@ class BlockKeys {
       read(*key);
   }
 
-  // The number of keys of section `section`.
-  std::size_t count(std::size_t section) {
-    std::size_t n = 0;
-    forEach(section, [&n](const IniReader::Key&) { ++n; });
-    return n;
-  }
-
  private:
   static constexpr std::size_t kWalkAgain = static_cast<std::size_t>(-1);
   // Lines a walk may pass besides its keys before the places of the keys are kept.
@@ -234,12 +227,11 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   std::array<bool, 5> present{};
   BlockKeys blockKeys(ini);
   // Every array of the model is allocated once, at its size: a dump of millions of small
-  // sections or records would otherwise hold half as much again in spare room.
-  std::size_t records = 0;
-  for (std::size_t g = 0; g < sections; ++g)
-    records += blockKeys.count(g);
-  // A record's bytes take half the digits of its line at most.
-  doc.model.reserve(sections, records, doc.pmSections.image().size() / 2);
+  // sections or records would otherwise hold half as much again in spare room. A section gets
+  // the keys of the first section of its name, so the key lines count the records of every dump
+  // whose names do not repeat; where they do, the arrays grow as they must. A record's bytes take
+  // half the digits of its line at most.
+  doc.model.reserve(sections, ini.keyLineCount(), doc.pmSections.image().size() / 2);
   std::string status;
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);

@@ -40,6 +40,7 @@ struct Report {
   long setupKb = -1;
   long workPeakKb = -1;
   long items = -1;
+  Usage usage{};
   char failure[240] = {};
 };
 
@@ -74,7 +75,24 @@ std::string exitText(int status) {
   return "ended abnormally";
 }
 
+double seconds(const timeval& t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
 }  // namespace
+
+void Probe::start() {
+  startUsage_ = usageSoFar();
+  start_ = Clock::now();
+}
+
+void Probe::stop() {
+  seconds_ = std::chrono::duration<double>(Clock::now() - start_).count();
+  const Usage now = usageSoFar();
+  usage_ = {.minorFaults = now.minorFaults - startUsage_.minorFaults,
+            .userSeconds = now.userSeconds - startUsage_.userSeconds,
+            .systemSeconds = now.systemSeconds - startUsage_.systemSeconds};
+}
 
 void Probe::setupDone() {
   // Memory the set-up freed would otherwise stay resident and hide what the work itself takes:
@@ -88,6 +106,14 @@ void Probe::setupDone() {
     std::fputs("5", f);
     std::fclose(f);
   }
+}
+
+Usage usageSoFar() {
+  rusage self{};
+  if (::getrusage(RUSAGE_SELF, &self) != 0) return {};
+  return {.minorFaults = self.ru_minflt,
+          .userSeconds = seconds(self.ru_utime),
+          .systemSeconds = seconds(self.ru_stime)};
 }
 
 long residentKb() {
@@ -124,6 +150,7 @@ Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds
       report.setupKb = probe.setupKb();
       report.workPeakKb = probe.setupKb() >= 0 ? peakResidentKb() : -1;
       report.items = probe.items();
+      report.usage = probe.usage();
     } catch (const std::exception& e) {
       std::snprintf(report.failure, sizeof report.failure, "%s", e.what());
     } catch (...) {
@@ -153,6 +180,7 @@ Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds
     sample.setupKb = report.setupKb;
     sample.workPeakKb = report.workPeakKb;
     sample.items = report.items;
+    sample.usage = report.usage;
   }
   return sample;
 }

@@ -12,12 +12,19 @@
 
 namespace kestrel::bench {
 
+// What the process spent: its minor page faults and the processor time of all its threads.
+struct Usage {
+  long minorFaults = -1;
+  double userSeconds = -1;
+  double systemSeconds = -1;
+};
+
 // What the work inside the child tells the measurement.
 class Probe {
  public:
-  // The timed part of the work.
-  void start() { start_ = Clock::now(); }
-  void stop() { seconds_ = std::chrono::duration<double>(Clock::now() - start_).count(); }
+  // The timed part of the work, its time and what the process spent during it.
+  void start();
+  void stop();
   // The work's set-up (a loaded document) is in place: its resident memory is noted, and the
   // peak is counted afresh from here on.
   void setupDone();
@@ -25,13 +32,16 @@ class Probe {
   void setItems(long items) { items_ = items; }
 
   double seconds() const { return seconds_; }
+  const Usage& usage() const { return usage_; }
   long setupKb() const { return setupKb_; }
   long items() const { return items_; }
 
  private:
   using Clock = std::chrono::steady_clock;
   Clock::time_point start_ = Clock::now();
+  Usage startUsage_{};
   double seconds_ = -1;
+  Usage usage_{};
   long setupKb_ = -1;
   long items_ = -1;
 };
@@ -44,6 +54,7 @@ struct Sample {
   long setupKb = -1;     // resident memory when the set-up was done; -1 without one
   long workPeakKb = -1;  // the peak since the set-up was done; -1 without one
   long items = -1;
+  Usage usage{};  // spent by the timed part; -1 where the work did not stop its clock
 };
 
 // Runs the work in a forked child (which ends with _exit, skipping destructors) and returns its
@@ -65,6 +76,9 @@ struct Arguments {
   std::string only;
 };
 std::optional<Arguments> parseArguments(int argc, char** argv, bool acceptOnly);
+
+// What this process has spent so far (getrusage of RUSAGE_SELF, which counts every thread).
+Usage usageSoFar();
 
 // Resident memory of this process now and at its peak, in KiB (from /proc/self/status).
 long residentKb();

@@ -1,8 +1,9 @@
 // Writes the large inputs of the benchmarks: make-dumps [--seed N] DIR.
 //
-// DIR/full holds every input at full size and DIR/half the same at half of every count: a PM
-// dump and its record values alone (the baseline's input), one GDFS dump in its three forms, an
-// EEPROM image and a file of vCards. The same seed writes the same bytes.
+// DIR/full holds every input at full size and DIR/half the same at half of every count: two PM
+// dumps (dump.pm, and calls.pm where calls outnumber the rest of the user's data), each with its
+// record values alone (a comparison's input), one GDFS dump in its three forms, an EEPROM image
+// and a file of vCards. The same seed writes the same bytes.
 
 #include <algorithm>
 #include <array>
@@ -235,8 +236,7 @@ class OutputFile {
 // and the hexadecimal value of every record line to the payload, one per line.
 class PmFiles {
  public:
-  explicit PmFiles(const fs::path& folder)
-      : dump_(folder / "dump.pm"), payload_(folder / "dump.pm.payload") {}
+  explicit PmFiles(const fs::path& dump) : dump_(dump), payload_(dump.string() + ".payload") {}
 
   void add(const PmBuilder& block) {
     const std::string text = block.text();
@@ -333,9 +333,8 @@ Bytes calendarEntry(Rng& rng) {
                          .title = title});
 }
 
-void writePm(const fs::path& folder, const Counts& counts, std::uint64_t seed) {
-  Rng rng(seed, 1);
-  PmFiles files(folder);
+void writePm(const fs::path& dump, const Counts& counts, Rng rng) {
+  PmFiles files(dump);
   {
     PmBuilder b;
     const std::string serial = digits(rng, 10);
@@ -674,7 +673,11 @@ void writeVcards(const fs::path& folder, const Counts& counts, std::uint64_t see
 
 void writeFolder(const fs::path& folder, const Counts& counts, std::uint64_t seed) {
   fs::create_directories(folder);
-  writePm(folder, counts, seed);
+  writePm(folder / "dump.pm", counts, Rng(seed, 1));
+  // The same blocks with three times the calls: the decoder's share of the load grows.
+  Counts callsDominate = counts;
+  callsDominate.calls *= 3;
+  writePm(folder / "calls.pm", callsDominate, Rng(seed, 5));
   writeGdfs(folder, counts, seed);
   writeEeprom(folder, counts, seed);
   writeVcards(folder, counts, seed);

@@ -253,6 +253,7 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
     const auto image = input.readAll();
     readImage(doc.model, *image, formOf(input.name(), *image));
+    input.throwIfStopped();
   } catch (const FormatError&) {
     decodeContents(doc);
     throw;

@@ -1,11 +1,13 @@
 #include "readers/input/ReaderInput.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 
@@ -27,7 +29,11 @@ class ReaderInput::BackgroundDigests {
   BackgroundDigests() = default;
   BackgroundDigests(const BackgroundDigests&) = delete;
   BackgroundDigests& operator=(const BackgroundDigests&) = delete;
-  ~BackgroundDigests() { stop(); }
+  // Digests nobody asked for are not finished: what is still queued is dropped.
+  ~BackgroundDigests() {
+    abandoned_ = true;
+    stop();
+  }
 
   void add(std::shared_ptr<const std::vector<std::uint8_t>> bytes) {
     std::unique_lock lock(mutex_);
@@ -64,10 +70,13 @@ class ReaderInput::BackgroundDigests {
     std::unique_lock lock(mutex_);
     for (;;) {
       work_.wait(lock, [this] { return done_ || !queue_.empty(); });
-      if (queue_.empty()) return;
+      if (queue_.empty() || abandoned_) return;
       const std::shared_ptr<const std::vector<std::uint8_t>> bytes = std::move(queue_.front());
       lock.unlock();
-      digests_.add(*bytes);
+      // A whole file comes as one buffer: it is taken in slices, so that dropping it is quick.
+      const std::span<const std::uint8_t> all(*bytes);
+      for (std::size_t at = 0; at < all.size() && !abandoned_; at += kSlice)
+        digests_.add(all.subspan(at, std::min(kSlice, all.size() - at)));
       size_ += bytes->size();
       lock.lock();
       queue_.pop_front();
@@ -75,11 +84,14 @@ class ReaderInput::BackgroundDigests {
     }
   }
 
+  static constexpr std::size_t kSlice = std::size_t{1} << 20;
+
   std::mutex mutex_;
   std::condition_variable work_;
   std::condition_variable room_;
   std::deque<std::shared_ptr<const std::vector<std::uint8_t>>> queue_;
   bool done_ = false;
+  std::atomic<bool> abandoned_ = false;
   std::thread worker_;
   Digests digests_;         // the worker's alone until it is joined
   std::uint64_t size_ = 0;  // the same
@@ -110,16 +122,30 @@ void ReaderInput::open() {
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
+  throwIfStopped();
   std::shared_ptr<const std::vector<std::uint8_t>> all =
-      bytes_ ? std::move(bytes_)
-             : std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(name_));
+      bytes_ ? std::move(bytes_) : std::make_shared<const std::vector<std::uint8_t>>(readFile());
   // The digest worker shares the bytes, so they outlive a reader that lets them go early.
   digests_->add(all);
   atEnd_ = true;
   return all;
 }
 
+std::vector<std::uint8_t> ReaderInput::readFile() {
+  open();
+  std::vector<std::uint8_t> data;
+  data.reserve(source_->size());
+  // In pieces, so that a stop asked for meanwhile ends even the read of a large file soon.
+  std::uint8_t piece[1 << 16];
+  while (const std::size_t n = source_->read(piece, sizeof piece)) {
+    throwIfStopped();
+    data.insert(data.end(), piece, piece + n);
+  }
+  return data;
+}
+
 std::size_t ReaderInput::read(char* to, std::size_t room) {
+  throwIfStopped();
   std::size_t n = 0;
   if (bytes_) {
     n = std::min(room, bytes_->size() - taken_);

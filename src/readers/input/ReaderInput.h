@@ -52,6 +52,7 @@ class ReaderInput {
   // does throwIfStopped, which a reader calls in long stretches of work between reads and
   // reports.
   void setStop(std::stop_token stop) { stop_ = std::move(stop); }
+  const std::stop_token& stop() const { return stop_; }
   void throwIfStopped() const {
     if (stop_.stop_requested()) throw Cancelled();
   }

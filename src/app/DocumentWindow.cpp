@@ -22,13 +22,14 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
+#include "DocumentReading.h"
 #include "FrameServices.h"
 #include "ResultTableModel.h"
 #include "TableFilterModel.h"
 #include "Text.h"
 #include "WindowPlacementQt.h"
-#include "open/OpenDocument.h"
 
 namespace kestrel::app {
 
@@ -63,6 +64,8 @@ DocumentWindow::DocumentWindow(FrameServices& frame, const AppServices& services
 }
 
 DocumentWindow::~DocumentWindow() {
+  // A read still running is cancelled: its thread is waited for before anything goes.
+  delete std::exchange(reading_, nullptr);
   // The explorers show this document's model: they go with it.
   for (const QPointer<QWidget>& subWindow : explorerSubWindows_)
     delete subWindow.data();
@@ -86,6 +89,7 @@ void DocumentWindow::showEvent(QShowEvent* event) {
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {
+  cancelReading();
   QWidget::closeEvent(event);
   if (event->isAccepted()) settings_->save();
 }
@@ -172,11 +176,21 @@ void DocumentWindow::buildTabs() {
   addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"), true);
   addTablePage(doc_.calls, QStringLiteral("Вызовы"), true);
   addTablePage(doc_.calendar, QStringLiteral("Календарь"), true);
-  auto* find = new QAction(this);
-  find->setShortcut(QKeySequence::Find);
-  find->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  connect(find, &QAction::triggered, this, &DocumentWindow::focusFilter);
-  addAction(find);
+  find_ = new QAction(this);
+  find_->setShortcut(QKeySequence::Find);
+  find_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(find_, &QAction::triggered, this, &DocumentWindow::focusFilter);
+  addAction(find_);
+  // Escape cancels a read. It is there only while one runs, so that it never stands in the way
+  // of the filter fields' own Escape.
+  cancelReading_ = new QAction(this);
+  cancelReading_->setShortcut(Qt::Key_Escape);
+  cancelReading_->setShortcutContext(Qt::WindowShortcut);
+  connect(cancelReading_, &QAction::triggered, this, [this] {
+    // What the user sees is the sub-window around this one: it closes, and this with it.
+    QWidget* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget());
+    (subWindow != nullptr ? subWindow : this)->close();
+  });
 
   // The raw-section page: the section names along the left edge, the lines of the selected
   // section, and the text of the selected line's value. Shown for the dumps that have sections.
@@ -241,18 +255,56 @@ void DocumentWindow::setCaption(const QString& caption) {
   setWindowTitle(caption);
 }
 
-bool DocumentWindow::open(FileKind kind, const QStringList& files) {
-  if (fileKindEntry(kind).sectionsPage) showSectionsPage();
-  std::vector<std::string> names;
+void DocumentWindow::open(FileKind kind, const QStringList& files) {
+  std::vector<ReaderInput> inputs;
   for (const QString& file : files)
-    names.push_back(systemFileName(file));
-  const bool read = openDocument(doc_, kind, names);
+    inputs.push_back(ReaderInput::file(systemFileName(file)));
+  open(kind, std::move(inputs));
+}
+
+void DocumentWindow::open(FileKind kind, std::vector<ReaderInput> files) {
+  cancelReading();
+  if (fileKindEntry(kind).sectionsPage) showSectionsPage();
+  reading_ = new DocumentReading(
+      kind, std::move(files), doc_, [this] { finishReading(); }, this);
+  showReading(true);
+}
+
+void DocumentWindow::cancelReading() {
+  if (reading_ == nullptr) return;
+  delete std::exchange(reading_, nullptr);
+  showReading(false);
+}
+
+void DocumentWindow::finishReading() {
+  DocumentReading* reading = std::exchange(reading_, nullptr);
+  showReading(false);
+  bool read = false;
+  frame_.runReportingErrors(this, [&] { read = reading->handOver(doc_); });
+  // This runs in an event of the reading's own: it goes once that is done.
+  reading->deleteLater();
   // What an image read into no table (an EEPROM image) holds shows on the raw-section page: the
   // window opens there rather than on an empty first page.
   const bool tablesEmpty = std::ranges::all_of(
       models_, [](const ResultTableModel* model) { return model->table().rowCount() == 0; });
   if (tabs_->isTabVisible(sectionsPage_) && tablesEmpty) tabs_->setCurrentIndex(sectionsPage_);
-  return read;
+  emit readingFinished(read);
+}
+
+void DocumentWindow::showReading(bool reading) {
+  tabs_->setEnabled(!reading);
+  find_->setEnabled(!reading);
+  // With the pages off, the window itself holds the focus, so that Escape reaches it; once read,
+  // the focus goes on to the pages.
+  setFocusPolicy(reading ? Qt::StrongFocus : Qt::NoFocus);
+  if (reading) {
+    addAction(cancelReading_);
+    setFocus(Qt::OtherFocusReason);
+  } else {
+    removeAction(cancelReading_);
+    if (hasFocus()) focusNextChild();
+  }
+  commandsChanged();
 }
 
 void DocumentWindow::showSectionsPage() {
@@ -306,14 +358,16 @@ Capabilities DocumentWindow::capabilities() const {
   const auto enabledIf = [](bool on) {
     return on ? CommandState::Enabled : CommandState::Disabled;
   };
+  // A document being read offers its commands once it is read.
+  const bool ready = !isReading();
   Capabilities offered;
-  offered.exportToExcel = enabledIf(doc_.exportToExcelEnabled());
-  offered.save = enabledIf(doc_.saveEnabled());
-  offered.print = CommandState::Enabled;
-  offered.fileInfo = CommandState::Enabled;
-  offered.blockExplorer = CommandState::Enabled;
-  offered.fitColumns = CommandState::Enabled;
-  offered.savePm = enabledIf(doc_.savePmEnabled());
+  offered.exportToExcel = enabledIf(ready && doc_.exportToExcelEnabled());
+  offered.save = enabledIf(ready && doc_.saveEnabled());
+  offered.print = enabledIf(ready);
+  offered.fileInfo = enabledIf(ready);
+  offered.blockExplorer = enabledIf(ready);
+  offered.fitColumns = enabledIf(ready);
+  offered.savePm = enabledIf(ready && doc_.savePmEnabled());
   return offered;
 }
 

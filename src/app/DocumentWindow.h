@@ -7,12 +7,14 @@
 #include <QList>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "ChildWindow.h"
 #include "Dialogs.h"
 #include "core/Document.h"
 #include "open/FileKind.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -26,6 +28,7 @@ class QPlainTextEdit;
 namespace kestrel::app {
 
 class BlockExplorerWindow;
+class DocumentReading;
 class ResultTableModel;
 class FrameServices;
 class WindowSettings;
@@ -42,9 +45,15 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // Sets the caption of the document and of its window.
   void setCaption(const QString& caption);
 
-  // Opens files of a kind into this document, showing the raw-section page for the kinds that
-  // have one; true when every file was read.
-  bool open(FileKind kind, const QStringList& files);
+  // Starts reading files of a kind into this document on a thread of its own, showing the
+  // raw-section page for the kinds that have one. Meanwhile the window shows the reader's status
+  // and progress and offers none of its commands; Escape or closing the window cancels the read.
+  // readingFinished tells when the document holds what was read.
+  void open(FileKind kind, const QStringList& files);
+  void open(FileKind kind, std::vector<ReaderInput> files);
+  bool isReading() const { return reading_ != nullptr; }
+  // Stops a running read and waits for its thread: nothing of what it read is kept or told.
+  void cancelReading();
 
   // ChildWindow: every command but the PM writer's, which waits for blocks; save and export
   // wait for something to write.
@@ -106,6 +115,11 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void showMessage(std::string_view text) override;
   void showFileError(const IoError& cause, std::string_view readFailureMessage) override;
 
+ signals:
+  // The files are read (not after a cancelled read): `read` is true when every file was read.
+  // The reader's messages have been shown and the commands are as it left them.
+  void readingFinished(bool read);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -127,6 +141,10 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void keepColumnWidths();
   void takeUserWidths(int table);
   void showMemo();
+  // Takes over what the reader read, once it is done.
+  void finishReading();
+  // While a read runs, the pages, the commands and the search are off and Escape cancels.
+  void showReading(bool reading);
 
   FrameServices& frame_;
   AppServices services_;
@@ -153,6 +171,10 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // The sub-windows of every explorer opened on this document: they close with it.
   QList<QPointer<QWidget>> explorerSubWindows_;
   QElapsedTimer lastRepaint_;
+  // The read running, a child of this window; none once it is done.
+  DocumentReading* reading_ = nullptr;
+  QAction* cancelReading_ = nullptr;
+  QAction* find_ = nullptr;
 
   // The placement every document window shares between runs.
   std::unique_ptr<WindowSettings> settings_;

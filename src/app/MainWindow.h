@@ -72,7 +72,8 @@ class MainWindow : public QMainWindow, public FrameServices {
 
   // Opens files as the open command of their kind does once they are chosen: a PM dump, a GDFS
   // dump or an EEPROM image in a new document window, any number of vCard files together in
-  // one. Each file goes to the top of the recent files.
+  // one. The window reads them on a thread of its own; once it has read them, each file goes to
+  // the top of the recent files.
   void openFiles(FileKind kind, const QStringList& files);
   // Files named on the command line or dropped onto the window, relative names taken from the
   // current folder: each kind told by the name's ending, all vCard files together in one
@@ -128,6 +129,8 @@ class MainWindow : public QMainWindow, public FrameServices {
   void fillRecentFilesMenu(QMenu* menu);
   // Opens a file of the recent list; a file that is gone is told and leaves the list.
   void openRecentFile(const RecentFiles::Entry& entry);
+  // Puts files that were read at the top of the recent files.
+  void rememberOpened(FileKind kind, const QStringList& files);
   // Shows an exported workbook: opened with the desktop's application for it, or, where there
   // is none, saved where the user chooses. True when it was opened or saved.
   bool showWorkbook(output::XlsxSpreadsheet& book);

@@ -60,7 +60,14 @@ void MainWindow::openVcf() {
 
 void MainWindow::openFiles(FileKind kind, const QStringList& files) {
   if (files.isEmpty()) return;
-  runReportingErrors(this, [&] { createDocument(files.front())->open(kind, files); });
+  DocumentWindow* window = createDocument(files.front());
+  // Remembered once read, not when the read is cancelled.
+  connect(window, &DocumentWindow::readingFinished, this,
+          [this, kind, files] { rememberOpened(kind, files); });
+  runReportingErrors(this, [&] { window->open(kind, files); });
+}
+
+void MainWindow::rememberOpened(FileKind kind, const QStringList& files) {
   // Remembered newest first: the first chosen file ends up at the top.
   for (auto file = files.crbegin(); file != files.crend(); ++file)
     recentFiles_->add(kind, systemFileName(*file));

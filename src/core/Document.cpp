@@ -4,6 +4,8 @@
 #include "core/Kinds.h"
 #include "core/Progress.h"
 
+#include <utility>
+
 namespace kestrel {
 
 namespace {
@@ -45,6 +47,20 @@ void DocumentData::resetForLoad() {
   sourceDigests.clear();
   pmSections.clear();
   model.clear();
+}
+
+void DocumentData::swapData(DocumentData& other) noexcept {
+  using std::swap;
+  swap(caption, other.caption);
+  information.swap(other.information);
+  phonebook.swap(other.phonebook);
+  calls.swap(other.calls);
+  calendar.swap(other.calendar);
+  swap(sourceFiles, other.sourceFiles);
+  swap(sourceDigests, other.sourceDigests);
+  pmSections.swap(other.pmSections);
+  swap(model, other.model);
+  swap(memo, other.memo);
 }
 
 Document::Document() = default;

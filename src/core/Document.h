@@ -50,6 +50,10 @@ class DocumentData {
   // document, no source files, raw sections or blocks.
   void resetForLoad();
 
+  // Exchanges every member with the other data, without copying a table, an image or a block:
+  // what was read elsewhere is taken over in a moment.
+  void swapData(DocumentData& other) noexcept;
+
   // Adds an information row that tells whether a kind of data was found: "Есть" or "Нет".
   void addPresenceRow(InformationCaption caption, bool present);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ class IoError : public std::runtime_error {
  private:
   std::string fileName_;
   std::string reason_;
+};
+
+// Thrown where a command that was asked to stop next reports its progress or reads its input:
+// it ends the command, and whoever asked for the stop drops what the command had done.
+class Cancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "cancelled"; }
 };
 
 // A save that found nothing the file could hold: no file is written, and the text says why.

@@ -15,6 +15,11 @@ void PmSections::clear() {
   image_.reset();
 }
 
+void PmSections::swap(PmSections& other) noexcept {
+  image_.swap(other.image_);
+  index_.swap(other.index_);
+}
+
 const std::vector<std::uint8_t>& PmSections::image() const {
   static const std::vector<std::uint8_t> none;
   return image_ ? *image_ : none;

@@ -17,6 +17,8 @@ class PmSections {
   // into the image.
   void load(std::shared_ptr<const std::vector<std::uint8_t>> image);
   void clear();
+  // Exchanges the images and their indexes.
+  void swap(PmSections& other) noexcept;
 
   const std::vector<std::uint8_t>& image() const;
   // The index, or null before a dump was loaded.

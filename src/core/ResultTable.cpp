@@ -231,6 +231,19 @@ ResultTable& ResultTable::operator=(const ResultTable& other) {
   return *this;
 }
 
+void ResultTable::swap(ResultTable& other) noexcept {
+  using std::swap;
+  swap(hint_, other.hint_);
+  swap(columns_, other.columns_);
+  swap(initialColumns_, other.initialColumns_);
+  swap(rows_, other.rows_);
+  swap(store_, other.store_);
+  swap(storeUsed_, other.storeUsed_);
+  swap(storeSize_, other.storeSize_);
+  swap(spare_, other.spare_);
+  swap(visible_, other.visible_);
+}
+
 void ResultTable::clear() {
   rows_.clear();
   store_.clear();

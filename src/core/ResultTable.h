@@ -98,6 +98,9 @@ class ResultTable {
   ResultTable(ResultTable&&) noexcept = default;
   ResultTable& operator=(ResultTable&&) noexcept = default;
   ~ResultTable() = default;
+  // Exchanges everything with the other table, rows and columns alike, without copying a row:
+  // rows, and views of their texts, stay valid in the table that now holds them.
+  void swap(ResultTable& other) noexcept;
 
   const std::string& hint() const { return hint_; }
   bool visible() const { return visible_; }

@@ -3,32 +3,40 @@
 #include "core/Progress.h"
 
 #include <optional>
+#include <stop_token>
 #include <utility>
 
 namespace kestrel {
 
 namespace {
 
-// A reader's progress reports, shown by the document's view; whether any came.
+// A reader's progress reports, shown by the document's view; whether any came. Once a stop is
+// asked for, the next report throws Cancelled.
 struct ReportedProgress {
-  explicit ReportedProgress(Document& doc) {
+  ReportedProgress(Document& doc, std::stop_token stopAsked) : stop(std::move(stopAsked)) {
     const Progress shown = progressOf(doc);
     progress.status = [this, shown](std::string_view text) {
-      reported = true;
+      report();
       shown.setStatus(text);
     };
     progress.maximum = [this, shown](int maximum) {
-      reported = true;
+      report();
       shown.setMaximum(maximum);
     };
     progress.position = [this, shown](int position) {
-      reported = true;
+      report();
       shown.setPosition(position);
     };
   }
   ReportedProgress(const ReportedProgress&) = delete;
   ReportedProgress& operator=(const ReportedProgress&) = delete;
 
+  void report() {
+    if (stop.stop_requested()) throw Cancelled();
+    reported = true;
+  }
+
+  std::stop_token stop;
   Progress progress;
   bool reported = false;
 };
@@ -54,7 +62,8 @@ void apply(Document& doc, const CommandChanges& changes, bool found = false) {
 
 }  // namespace
 
-bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) {
+bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files,
+                  std::stop_token stop) {
   const FileKindEntry& entry = fileKindEntry(kind);
   if (!entry.multipleFiles && files.size() > 1) files.erase(files.begin() + 1, files.end());
   const Document::TableUpdate update(doc);
@@ -63,7 +72,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   for (const ReaderInput& file : files)
     doc.sourceFiles.push_back(file.name());
 
-  ReportedProgress progress(doc);
+  ReportedProgress progress(doc, stop);
   bool found = false;
   // Taken while the readers decoded; waited for only here.
   const auto keepDigests = [&] {
@@ -84,6 +93,7 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   try {
     for (ReaderInput& file : files) {
       file.setProgress(progress.progress);
+      file.setStop(stop);
       found = entry.read(doc, file) || found;
     }
   } catch (const FormatError&) {
@@ -101,10 +111,10 @@ bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files) 
   return true;
 }
 
-bool openDocument(Document& doc, FileKind kind, ReaderInput file) {
+bool openDocument(Document& doc, FileKind kind, ReaderInput file, std::stop_token stop) {
   std::vector<ReaderInput> files;
   files.push_back(std::move(file));
-  return openDocument(doc, kind, std::move(files));
+  return openDocument(doc, kind, std::move(files), std::move(stop));
 }
 
 bool openDocument(Document& doc, FileKind kind, const std::vector<std::string>& fileNames) {

@@ -2,6 +2,7 @@
 // The one way a file becomes a document, for the desktop program, the command-line tool, the
 // benchmarks and the fuzz targets alike.
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,13 @@ namespace kestrel {
 // file that cannot be read stops there, keeping what was read, and shows the kind's message (or
 // tells the file that could not be read). Sets the enabled commands as the kind's entry says. True
 // when every file was read. Any other exception leaves as it came, the view having heard the end of
-// the update.
-bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files);
+// the update; so does Cancelled, which the reader throws at its next progress report or read once
+// a stop is asked for through `stop`.
+bool openDocument(Document& doc, FileKind kind, std::vector<ReaderInput> files,
+                  std::stop_token stop = {});
 
 // The same for one file.
-bool openDocument(Document& doc, FileKind kind, ReaderInput file);
+bool openDocument(Document& doc, FileKind kind, ReaderInput file, std::stop_token stop = {});
 
 // The same for files on the disk.
 bool openDocument(Document& doc, FileKind kind, const std::vector<std::string>& fileNames);

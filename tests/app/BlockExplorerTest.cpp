@@ -74,6 +74,7 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{dumpPath()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QVERIFY(frame.editMenu()->menuAction()->isVisible());
@@ -149,6 +150,7 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     const QString path = dumpPath();
     files.openAnswers = {{path}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     const std::string before = kestrel::test::readFile(path.toStdString());
 
@@ -171,6 +173,7 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{dumpPath()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QPointer<BlockExplorerWindow> first = doc->openBlockExplorer();
     QPointer<BlockExplorerWindow> second = doc->openBlockExplorer();
@@ -199,6 +202,7 @@ class BlockExplorerTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{QString::fromStdString(
         dir.write("raw.pm", "[Info]\r\nA=0A41C0\r\nC=4G\r\n[58]\r\n0=00\r\n"))}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     doc->tabs()->setCurrentIndex(doc->sectionsPageIndex());
     QCOMPARE(doc->sectionNameList()->count(), 2);

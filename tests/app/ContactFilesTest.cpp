@@ -35,7 +35,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
                                 "N;CHARSET=UTF-8:Анна\r\nTEL;CELL:111\r\nEND:VCARD\r\n"),
                           write("bob.vcf", "BEGIN:VCARD\nVERSION:3.0\nN:Bob\nEND:VCARD\n")}};
     frame.openVcf();
-    return frame.activeDocument();
+    return readingDone(frame) ? frame.activeDocument() : nullptr;
   }
 
   // Answers the section dialog when it shows: ticks the boxes asked for (a null leaves them as
@@ -85,6 +85,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{write("one.vcf", "BEGIN:VCARD\nN;X:One\nEND:VCARD\n"), path("none.vcf")}};
     frame.openVcf();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QCOMPARE(doc->document().phonebook.rowCount(), 1u);
@@ -96,6 +97,7 @@ class ContactFilesTest : public kestrel::app::test::DialogTest {
   void cancelledOpenMakesNoDocument() {
     MainWindow frame(services());
     frame.openVcf();
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 0);
   }
 

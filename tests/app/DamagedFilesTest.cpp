@@ -100,6 +100,7 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
         files.openAnswers = {{QString::fromStdString(dir.write(name, bytes))}};
         messages.reset();
         (frame.*source.open)();
+        QVERIFY(readingDone(frame));
         ++opened;
         for (const QString& text : messages.informations)
           QVERIFY2(kReaderMessages.contains(text), qPrintable(text));
@@ -128,6 +129,7 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
         files.openAnswers = {{path}};
         messages.reset();
         (frame.*open)();
+        QVERIFY(readingDone(frame));
         // The reader's own message, or a file error naming the file; never the error report.
         for (const QString& text : messages.informations)
           QVERIFY2(kReaderMessages.contains(text), qPrintable(text));
@@ -142,6 +144,7 @@ class DamagedFilesTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{oddName}};
     messages.reset();
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QVERIFY2(messages.informations.isEmpty(), qPrintable(messages.informations.join('\n')));
     QVERIFY(frame.activeDocument());
     QCOMPARE(frame.activeDocument()->document().sourceFiles, std::vector<std::string>{oddBytes});

@@ -42,7 +42,7 @@ class DocumentLayoutTest : public kestrel::app::test::DialogTest {
   DocumentWindow* openDemo(MainWindow& frame) {
     files.openAnswers = {{demo_}};
     frame.openPm();
-    return frame.activeDocument();
+    return readingDone(frame) ? frame.activeDocument() : nullptr;
   }
   static QList<int> widths(const QTableView& view) {
     QList<int> out;

@@ -5,10 +5,14 @@
 #include <QObject>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTest>
+#include <algorithm>
 #include <deque>
 #include <functional>
 
 #include "Dialogs.h"
+#include "DocumentWindow.h"
+#include "MainWindow.h"
 #include "WindowPlacementQt.h"
 #include "support/TempDir.h"
 
@@ -153,6 +157,8 @@ class FakeDesktop : public Desktop {
 // The fixture of a window test: dialogs the test answers, and a folder for its files.
 class DialogTest : public QObject {
  protected:
+  static constexpr int kReadingTimeoutMs = 30'000;
+
   // The windows' settings files go to the test's own folder, never the user's.
   DialogTest() {
     QStandardPaths::setTestModeEnabled(true);
@@ -167,6 +173,18 @@ class DialogTest : public QObject {
     printing.reset();
   }
   AppServices services() { return {&files, &messages, &dialogs, &desktop, &printing}; }
+
+  // Waits, as the user waits for the progress bar, until the window has read its files; false
+  // when it still reads after a time no test needs.
+  static bool readingDone(const DocumentWindow& window) {
+    return QTest::qWaitFor([&] { return !window.isReading(); }, kReadingTimeoutMs);
+  }
+  // The same for every document window of the frame.
+  static bool readingDone(const MainWindow& frame) {
+    return QTest::qWaitFor(
+        [&] { return std::ranges::none_of(frame.documents(), &DocumentWindow::isReading); },
+        kReadingTimeoutMs);
+  }
 
   FakeFileDialogs files;
   FakeMessageBoxes messages;

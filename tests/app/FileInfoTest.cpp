@@ -28,6 +28,7 @@ class FileInfoTest : public kestrel::app::test::DialogTest {
     MainWindow frame(services());
     frame.show();
     frame.openFiles(kestrel::FileKind::Vcf, {first, second});
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
 

@@ -96,6 +96,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     const QString path = dump();
     files.openAnswers = {{path}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
 
     QCOMPARE(files.openRequests.size(), 1);
     QCOMPARE(files.openRequests[0].filter, QStringLiteral("PM|*.pm*"));
@@ -127,6 +128,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     MainWindow frame(services());
     files.openAnswers = {{dump()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QTableView* book = doc->view(doc->document().phonebook);
     QVERIFY(!book->isColumnHidden(0));
@@ -144,6 +146,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{dump()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QCOMPARE(doc->statusPanel()->width(), 500);
     QCOMPARE(doc->progressBar()->parentWidget(), doc->statusBar());
@@ -157,6 +160,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {
         {QString::fromStdString(dir.write("bad.pm", PmBuilder().block(9).line("1=ABC").text()))}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QCOMPARE(messages.informations, QStringList{QStringLiteral("Неверный формат файла")});
     QCOMPARE(frame.documents().size(), 1);
     DocumentWindow* doc = frame.activeDocument();
@@ -212,6 +216,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     const auto open = std::array{&MainWindow::openPm, &MainWindow::openGdfs,
                                  &MainWindow::openEeprom, &MainWindow::openVcf}[kind];
     (frame.*open)();
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 1);
     const QStringList told =
         err == 0 ? QStringList()
@@ -226,6 +231,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
   void cancellingTheDialogOpensNothing() {
     MainWindow frame(services());
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 0);
   }
 
@@ -235,6 +241,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{path}, {path}};
     frame.openPm();
     frame.openPm();
+    QVERIFY(readingDone(frame));
     const auto docs = frame.documents();
     QCOMPARE(docs.size(), 2);
     QVERIFY(&docs[0]->document() != &docs[1]->document());
@@ -248,6 +255,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{dump()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QCOMPARE(visibleMenus(frame),
              (QStringList{QStringLiteral("Файл"), QStringLiteral("Вид"),
                           QStringLiteral("Настройки"), QStringLiteral("Редактирование"), "About"}));
@@ -277,8 +285,10 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     const QString path = dump();
     files.openAnswers = {{path}, {path}};
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 1);
     QTest::keyClick(frame.activeDocument(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(readingDone(frame));
     QCOMPARE(files.openRequests.size(), 2);
     QCOMPARE(frame.documents().size(), 2);
   }
@@ -294,8 +304,13 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
       testers << new QAbstractItemModelTester(
           window.view(*table)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
           &window);
-    QVERIFY(window.open(kestrel::FileKind::Pm, {QString::fromStdString(dir.write(
-                                                   "demo.pm", kestrel::test::demoPmText()))}));
+    QSignalSpy finished(&window, &DocumentWindow::readingFinished);
+    window.open(
+        kestrel::FileKind::Pm,
+        QStringList{QString::fromStdString(dir.write("demo.pm", kestrel::test::demoPmText()))});
+    QVERIFY(readingDone(window));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.front().front().toBool(), true);
     QVERIFY(doc.phonebook.rowCount() > 1 && doc.calls.rowCount() > 1);
     for (const ResultTable* table : {&doc.information, &doc.phonebook, &doc.calls, &doc.calendar})
       QCOMPARE(window.view(*table)->model()->rowCount(), static_cast<int>(table->rowCount()));
@@ -310,6 +325,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {
         {QString::fromStdString(dir.write("demo.pm", kestrel::test::demoPmText()))}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(frame.exportToExcelAction()->isEnabled());
     frame.exportToExcelAction()->trigger();
@@ -338,6 +354,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     const QString missing = QString::fromStdString(dir.file("missing.img"));
     files.openAnswers = {{path}, {missing}};
     open->trigger();
+    QVERIFY(readingDone(frame));
     QCOMPARE(files.openRequests[0].filter, QStringLiteral("EEPROM|*"));
     QCOMPARE(frame.activeDocument()->windowTitle(), path);
     const Document& doc = frame.activeDocument()->document();
@@ -350,6 +367,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     // The window opens on that page, since no table holds a row.
     QCOMPARE(window->tabs()->currentIndex(), window->sectionsPageIndex());
     open->trigger();
+    QVERIFY(readingDone(frame));
     QCOMPARE(messages.warnings.size(), 1);
     QVERIFY(messages.warnings.front().contains(missing));
     QCOMPARE(frame.documents().size(), 2);
@@ -363,6 +381,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{path}, {path}};
     frame.openPm();
     frame.openPm();
+    QVERIFY(readingDone(frame));
     const auto subs = frame.mdiArea()->subWindowList();
     QMenu* view = frame.menuBar()->actions()[1]->menu();
     view->actions()[0]->trigger();  // horizontal: one above another, full width
@@ -379,6 +398,7 @@ class MainWindowTest : public kestrel::app::test::DialogTest {
     frame.show();
     files.openAnswers = {{dump()}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QPointer<DocumentWindow> doc = frame.activeDocument();
     frame.quit();
     QVERIFY(!frame.isVisible());

@@ -179,6 +179,7 @@ class MenuBarTest : public kestrel::app::test::DialogTest {
                                                           .record(0, {0x00})
                                                           .text()))}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     auto* doc = frame.activeDocument();
     QVERIFY(doc != nullptr);
     COMPARE_MENU_BAR(dumpMenuBar(frame), QString::fromUtf8(kDocument));
@@ -187,6 +188,7 @@ class MenuBarTest : public kestrel::app::test::DialogTest {
     // among the recent ones.
     frame.openFiles(kestrel::FileKind::Vcf,
                     {QString::fromStdString((dir.path() / "none.vcf").string())});
+    QVERIFY(readingDone(frame));
     QVERIFY(frame.activeDocument() != doc);
     COMPARE_MENU_BAR(dumpMenuBar(frame), QString::fromUtf8(kUnreadCards));
 
@@ -220,6 +222,7 @@ class MenuBarTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{QString::fromStdString(
         dir.write("phone.pm", PmBuilder().block(4).record(3, {0}).text()))}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QVERIFY(frame.activeDocument() != nullptr);
     QApplication::setActiveWindow(&frame);
     const struct {

@@ -51,6 +51,7 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     MainWindow frame(services());
     frame.show();
     frame.openByName({anna, pm, unknown, bob});
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 2);
     const DocumentWindow* dump = frame.documents().at(0);
     QVERIFY(dump->windowTitle().contains(pm));
@@ -70,6 +71,7 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&frame, &drop);
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 3);
     QVERIFY(frame.activeDocument()->windowTitle().contains(gdfs));
     QVERIFY(frame.activeDocument()->document().calls.rowCount() > 0);
@@ -81,11 +83,15 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     {
       MainWindow frame(services());
       frame.show();
-      for (int k = 0; k < 9; ++k)
+      for (int k = 0; k < 9; ++k) {
         frame.openFiles(FileKind::Vcf, {write("c" + std::to_string(k) + ".vcf", "BEGIN:VCARD")});
+        QVERIFY(readingDone(frame));
+      }
       files.openAnswers = {{image}};
       frame.openEeprom();
+      QVERIFY(readingDone(frame));
       frame.openByName({pm});
+      QVERIFY(readingDone(frame));
       const auto& entries = frame.recentFiles().entries();
       QCOMPARE(entries.size(), std::size_t{8});
       QCOMPARE(QString::fromStdString(entries[0].fileName), pm);
@@ -104,6 +110,7 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     QCOMPARE(menu->actions().size(), 8);
     QVERIFY(menu->actions().at(0)->text().contains(pm));
     menu->actions().at(1)->trigger();
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 1);
     QVERIFY(frame.activeDocument()->document().model.recordCount() > 0);
     QCOMPARE(frame.recentFiles().entries()[0].kind, FileKind::Eeprom);
@@ -112,6 +119,7 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     QVERIFY(QFile::remove(pm));
     emit menu->aboutToShow();
     menu->actions().at(1)->trigger();
+    QVERIFY(readingDone(frame));
     QCOMPARE(messages.informations.size(), 1);
     QVERIFY(messages.informations.front().contains(pm));
     QCOMPARE(frame.documents().size(), 1);
@@ -135,11 +143,13 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
       frame.show();
       QVERIFY(QDir::setCurrent(QString::fromStdString(dir.path().string())));
       frame.openByName({QStringLiteral("./demo.pm")});
+      QVERIFY(readingDone(frame));
       QVERIFY(QDir::setCurrent(started));
       QCOMPARE(captions(frame), QStringList{pm});
       QCOMPARE(frame.openPmDialog.fileName, pm);
       files.openAnswers = {{pm}};
       frame.openPm();
+      QVERIFY(readingDone(frame));
       QCOMPARE(QString::fromStdString(frame.recentFiles().entries().at(0).fileName), pm);
       QCOMPARE(countOfPm(frame), 1);
       frame.close();
@@ -154,6 +164,7 @@ class OpeningByNameTest : public kestrel::app::test::DialogTest {
     QMenu* menu = recentMenu(frame);
     emit menu->aboutToShow();
     menu->actions().at(0)->trigger();
+    QVERIFY(readingDone(frame));
     QVERIFY2(messages.informations.isEmpty(), qPrintable(messages.informations.join('\n')));
     QCOMPARE(captions(frame), QStringList{pm});
   }

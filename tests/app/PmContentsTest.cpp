@@ -42,6 +42,7 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
     MainWindow frame({&files, &messages});
     frame.show();
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QVERIFY(messages.informations.isEmpty());
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
@@ -71,6 +72,7 @@ class PmContentsTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{QStringLiteral(KESTREL_SOURCE_DIR "/samples/demo.pm")}};
     MainWindow frame({&files, &messages});
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QVERIFY(messages.informations.isEmpty());
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);

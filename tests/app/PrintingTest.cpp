@@ -194,6 +194,7 @@ class PrintingTest : public kestrel::app::test::DialogTest {
                "\r\nTEL:" + std::to_string(1000 + k) + "\r\nEND:VCARD\r\n";
     MainWindow frame(services());
     frame.openByName({QString::fromStdString(dir.write("cards.vcf", cards))});
+    QVERIFY(readingDone(frame));
     DocumentWindow* window = frame.activeDocument();
     QVERIFY(window);
     const auto tickPhonebook = [](QDialog& shown) {

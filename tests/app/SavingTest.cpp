@@ -105,6 +105,7 @@ class SavingTest : public kestrel::app::test::DialogTest {
     if (!existing.isEmpty()) dir.write(existing.toStdString(), kOld.toStdString());
     MainWindow frame(services());
     frame.openGdfs();
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
 
@@ -141,6 +142,7 @@ class SavingTest : public kestrel::app::test::DialogTest {
     QVERIFY(QDir().mkpath(path(QStringLiteral("cards"))));
     MainWindow frame(services());
     frame.openGdfs();
+    QVERIFY(readingDone(frame));
     files.saveAnswers = {FileDialogs::SaveAnswer{path(QStringLiteral("cards")), 4}};
     dialogs.answers = {[](QDialog&) { return true; }};
     frame.activeDocument()->save();

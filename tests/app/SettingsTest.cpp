@@ -87,6 +87,7 @@ class SettingsTest : public kestrel::app::test::DialogTest {
       first.show();
       files.openAnswers = {{pm}};
       first.openPm();
+      QVERIFY(readingDone(first));
       QCOMPARE(first.documents().size(), 1);
       first.openGdfsDialog.fileName = "  /media/phone/dump.gdfs \t";
       QVERIFY(first.close());
@@ -97,6 +98,7 @@ class SettingsTest : public kestrel::app::test::DialogTest {
     next.show();
     files.reset();
     next.openPm();
+    QVERIFY(readingDone(next));
     QCOMPARE(files.openRequests.size(), 1);
     QCOMPARE(files.openRequests[0].fileName, pm);
     QCOMPARE(next.openGdfsDialog.fileName, QStringLiteral("/media/phone/dump.gdfs"));
@@ -110,6 +112,7 @@ class SettingsTest : public kestrel::app::test::DialogTest {
     files.openAnswers = {{pm}, {pm}};
     frame.openPm();
     frame.openPm();
+    QVERIFY(readingDone(frame));
     const QList<DocumentWindow*> docs = frame.documents();
     QCOMPARE(docs.size(), 2);
     subWindow(docs[0])->setGeometry(10, 20, 300, 200);
@@ -122,6 +125,7 @@ class SettingsTest : public kestrel::app::test::DialogTest {
 
     files.openAnswers = {{pm}};
     frame.openPm();
+    QVERIFY(readingDone(frame));
     QCOMPARE(frame.documents().size(), 1);
     QCOMPARE(subWindow(frame.documents()[0])->geometry(), QRect(50, 60, 320, 240));
     QVERIFY(messages.errors.isEmpty());

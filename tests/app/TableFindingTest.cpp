@@ -43,6 +43,7 @@ class TableFindingTest : public kestrel::app::test::DialogTest {
     MainWindow frame(services());
     frame.show();
     frame.openByName({QString::fromStdString(dir.write("book.vcf", cards))});
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     const kestrel::ResultTable& book = doc->document().phonebook;
@@ -102,6 +103,7 @@ class TableFindingTest : public kestrel::app::test::DialogTest {
     MainWindow frame(services());
     frame.show();
     frame.openByName({QString::fromStdString(dir.write("birthdays.vcf", cards))});
+    QVERIFY(readingDone(frame));
     DocumentWindow* doc = frame.activeDocument();
     QVERIFY(doc);
     QTableView* view = doc->view(doc->document().phonebook);

@@ -56,6 +56,7 @@ class WorkbookTest : public kestrel::app::test::DialogTest {
   void withoutASpreadsheetProgramTheWorkbookIsSavedWhereTheUserSays() {
     MainWindow frame(services());
     frame.openByName({demo()});
+    QVERIFY(readingDone(frame));
     desktop.canOpen = false;
     const QString mine = QString::fromStdString(dir.file("mine"));
     const QString unwritable = QString::fromStdString(dir.file("no/such/book.xlsx"));
@@ -101,6 +102,7 @@ class WorkbookTest : public kestrel::app::test::DialogTest {
     {
       MainWindow frame(services());
       frame.openByName({demo()});
+      QVERIFY(readingDone(frame));
       frame.exportToExcelAction()->trigger();
       frame.exportToExcelAction()->trigger();
       QCOMPARE(desktop.opened.size(), 2);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stop_token>
 
 #include "core/Cp1251.h"
 #include "core/Errors.h"
@@ -76,6 +77,28 @@ TEST(GdfsReader, EveryFormGivesBlocksInAscendingNumberAndRecordsInFileOrder) {
       for (std::size_t i = 0; i < block.recordCount(); ++i)
         EXPECT_EQ(block.recordMark(i), marked) << ending;
     }
+  }
+}
+
+// A dump of many records hears a stop while it is read, in every form: the read ends with
+// Cancelled long before its last record.
+TEST(GdfsReader, AStopEndsTheReadOfManyRecords) {
+  GdfsBuilder many;
+  for (int k = 0; k < 20000; ++k)
+    many.record(20, k % 256, {0x41});
+  std::stop_source stop;
+  stop.request_stop();
+  for (const std::string& ending : GdfsBuilder::endings()) {
+    const std::string text = many.form(ending);
+    const Bytes image(text.begin(), text.end());
+    BlockModel stopped;
+    EXPECT_THROW(readImage(stopped, image, formOfName("dump" + ending), stop.get_token()),
+                 Cancelled)
+        << ending;
+    EXPECT_EQ(stopped.recordCount(), 0u) << ending;
+    BlockModel whole;
+    readImage(whole, image, formOfName("dump" + ending));
+    EXPECT_EQ(whole.recordCount(), 20000u) << ending;
   }
 }
 

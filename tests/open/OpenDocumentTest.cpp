@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/Digests.h"
 #include "export/FileFacts.h"
 #include "support/DemoDump.h"
+#include "support/PmBuilder.h"
 #include "support/TempDir.h"
 
 namespace kestrel {
@@ -281,6 +283,67 @@ TEST(ReaderInput, BytesReadAsTheFileDoes) {
 
   ReaderInput absent = ReaderInput::file(dir.file("absent"));
   EXPECT_THROW(absent.open(), IoError);
+}
+
+// A stop asked for ends the open at the reader's next report or read, also inside a block of
+// many records and inside a file read in pieces: Cancelled leaves openDocument, nothing is shown,
+// and the view has heard the end of the update.
+TEST(OpenDocument, AStopEndsTheReadSoon) {
+  class StopAtReport : public Heard {
+   public:
+    void statusChanged(std::string_view text) override {
+      if (text == stopAt) stop.request_stop();
+    }
+    void tablesChanged() override { ++updatesEnded; }
+    std::string stopAt;
+    std::stop_source stop;
+    int updatesEnded = 0;
+  };
+  test::PmBuilder bigBlock;
+  bigBlock.block(4).record(0, {0x41}).block(58);
+  for (int k = 0; k < 5000; ++k)
+    bigBlock.record(k, {0x00});
+  bigBlock.block(59).record(0, {0x00});
+  const std::string pm = bigBlock.text();
+  const std::string card = "BEGIN:VCARD\r\nN:Anna\r\nEND:VCARD\r\n";
+  std::string cards;
+  while (cards.size() < (std::size_t{3} << 20))
+    cards += card;
+
+  const struct Case {
+    const char* name;
+    FileKind kind;
+    const std::string& text;
+    std::string stopAt;  // empty: asked before the open
+    std::size_t recordsRead;
+    std::size_t phonebookRows;  // the vCard reader starts the first card's row before it reads
+  } cases[] = {
+      {"before the open", FileKind::Pm, pm, "", 0, 0},
+      {"at a block's report, heard inside the block", FileKind::Pm, pm,
+       std::string("Загрузка блока 58"_cp), 1 + 1024, 0},
+      {"before a file read in pieces", FileKind::Vcf, cards, "", 0, 1},
+  };
+  for (const Case& c : cases) {
+    Document doc;
+    StopAtReport view;
+    view.stopAt = c.stopAt;
+    if (c.stopAt.empty()) view.stop.request_stop();
+    doc.setView(&view);
+    EXPECT_THROW(openDocument(doc, c.kind, ReaderInput::bytes("f", {c.text.begin(), c.text.end()}),
+                              view.stop.get_token()),
+                 Cancelled)
+        << c.name;
+    EXPECT_EQ(doc.model.recordCount(), c.recordsRead) << c.name;
+    EXPECT_EQ(doc.phonebook.rowCount(), c.phonebookRows) << c.name;
+    EXPECT_TRUE(view.lines.empty()) << c.name;
+    EXPECT_EQ(view.updatesEnded, 1) << c.name;
+  }
+
+  // Without a stop the same files read to their end.
+  Document whole;
+  ASSERT_TRUE(openDocument(whole, FileKind::Pm, ReaderInput::bytes("f", {pm.begin(), pm.end()}),
+                           std::stop_source().get_token()));
+  EXPECT_EQ(whole.model.recordCount(), 5002u);
 }
 
 }  // namespace

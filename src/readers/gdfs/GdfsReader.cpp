@@ -35,13 +35,20 @@ bool bytesAre(ByteView image, std::ptrdiff_t at, std::string_view text) {
 // The scheme the three forms share: a counting pass tells which block numbers occur, the
 // blocks are created in ascending number, and a filling pass appends every record, in file
 // order, to the block of its number. Every block number a byte can hold has its counter.
+// A dump may hold a million records: a stop asked for is heard every so many of them.
+constexpr std::size_t kRecordsBetweenStopChecks = 4096;
+
 class TwoPass {
  public:
-  TwoPass(BlockModel& model, bool recordMarks) : model_(model), recordMarks_(recordMarks) {
+  TwoPass(BlockModel& model, bool recordMarks, const std::stop_token& stop)
+      : model_(model), recordMarks_(recordMarks), stop_(stop) {
     index_.fill(-1);
   }
 
-  void count(std::uint8_t block) { ++counters_[block]; }
+  void count(std::uint8_t block) {
+    ++counters_[block];
+    passed();
+  }
 
   // Creates the blocks, with room for the records counted and at most `bytes` record bytes.
   void allocate(std::size_t bytes) {
@@ -66,11 +73,18 @@ class TwoPass {
     // The filling pass meets only records the counting pass has counted.
     if (index_[block] < 0) throw FormatError("record of an uncounted block");
     model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_, bytes);
+    passed();
   }
 
  private:
+  void passed() {
+    if (++passed_ % kRecordsBetweenStopChecks == 0 && stop_.stop_requested()) throw Cancelled();
+  }
+
   BlockModel& model_;
   bool recordMarks_;
+  const std::stop_token& stop_;
+  std::size_t passed_ = 0;
   std::array<std::size_t, 256> counters_{};
   std::array<std::ptrdiff_t, 256> index_{};
 };
@@ -247,20 +261,20 @@ Form formOf(std::string_view fileName, ByteView image) {
   return form;
 }
 
-void readImage(BlockModel& model, ByteView image, Form form) {
+void readImage(BlockModel& model, ByteView image, Form form, const std::stop_token& stop) {
   switch (form) {
     case Form::Bin: {
-      TwoPass passes(model, true);
+      TwoPass passes(model, true, stop);
       readBin(image, passes);
       return;
     }
     case Form::Gdfs: {
-      TwoPass passes(model, false);
+      TwoPass passes(model, false, stop);
       readGdfs(image, passes);
       return;
     }
     case Form::Gdf: {
-      TwoPass passes(model, false);
+      TwoPass passes(model, false, stop);
       readGdf(image, passes);
       return;
     }
@@ -272,7 +286,8 @@ void readImage(BlockModel& model, ByteView image, Form form) {
 bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
     const auto image = input.readAll();
-    readImage(doc.model, *image, formOf(input.name(), *image));
+    readImage(doc.model, *image, formOf(input.name(), *image), input.stop());
+    input.throwIfStopped();
   } catch (const FormatError&) {
     decodeContents(doc);
     throw;

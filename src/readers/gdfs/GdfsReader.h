@@ -2,6 +2,7 @@
 // Loading a GDFS dump into a document: the three container forms (.bin, .gdfs, .gdf) read into
 // the block model, then the contents decoder.
 
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,8 @@ Form formOf(std::string_view fileName, ByteView image);
 bool readDump(DocumentData& doc, ReaderInput& input);
 
 // Reads a file image of the given form into the block model. Throws FormatError at the first
-// malformed entry or digit pair, keeping what was filled before it.
-void readImage(BlockModel& model, ByteView image, Form form);
+// malformed entry or digit pair, keeping what was filled before it, and Cancelled soon after a
+// stop is asked for.
+void readImage(BlockModel& model, ByteView image, Form form, const std::stop_token& stop = {});
 
 }  // namespace kestrel::gdfs

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -32,7 +33,11 @@ class ReaderInput::BackgroundDigests {
   BackgroundDigests() = default;
   BackgroundDigests(const BackgroundDigests&) = delete;
   BackgroundDigests& operator=(const BackgroundDigests&) = delete;
-  ~BackgroundDigests() { stop(); }
+  // Digests nobody asked for are not finished: what is still queued is dropped.
+  ~BackgroundDigests() {
+    abandoned_ = true;
+    stop();
+  }
 
   void add(std::span<const std::uint8_t> bytes, std::shared_ptr<const void> owner,
            std::size_t waitingAtMost = 2) {
@@ -87,16 +92,21 @@ class ReaderInput::BackgroundDigests {
     std::unique_lock lock(mutex_);
     for (;;) {
       work_.wait(lock, [&] { return done_ || taken_[worker] - letGo_ < queue_.size(); });
-      if (taken_[worker] - letGo_ == queue_.size()) return;
+      if (abandoned_ || taken_[worker] - letGo_ == queue_.size()) return;
       // The element stays where it is while others are added behind it.
       const std::span<const std::uint8_t> bytes = queue_[taken_[worker] - letGo_].bytes;
       lock.unlock();
-      if (worker == 0) {
-        digests_.addToSha256(bytes);
-        size_ += bytes.size();
-      } else {
-        digests_.addToMd5(bytes);
+      // Bytes in memory come as one piece: they are taken in slices, so that dropping them is
+      // quick.
+      for (std::size_t at = 0; at < bytes.size() && !abandoned_; at += kSlice) {
+        const auto slice = bytes.subspan(at, std::min(kSlice, bytes.size() - at));
+        if (worker == 0) {
+          digests_.addToSha256(slice);
+        } else {
+          digests_.addToMd5(slice);
+        }
       }
+      if (worker == 0) size_ += bytes.size();
       lock.lock();
       ++taken_[worker];
       while (!queue_.empty() && taken_[0] > letGo_ && taken_[1] > letGo_) {
@@ -107,6 +117,8 @@ class ReaderInput::BackgroundDigests {
     }
   }
 
+  static constexpr std::size_t kSlice = std::size_t{1} << 20;
+
   std::mutex mutex_;
   std::condition_variable work_;
   std::condition_variable room_;
@@ -114,6 +126,7 @@ class ReaderInput::BackgroundDigests {
   std::size_t letGo_ = 0;                      // pieces taken by both and let go
   std::array<std::size_t, 2> taken_ = {0, 0};  // pieces each worker has digested
   bool done_ = false;
+  std::atomic<bool> abandoned_ = false;
   std::array<std::thread, 2> workers_;
   Digests digests_;         // each digest its worker's alone until the workers are joined
   std::uint64_t size_ = 0;  // worker 0's alone until then
@@ -144,6 +157,7 @@ void ReaderInput::open() {
 }
 
 std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
+  throwIfStopped();
   if (bytes_) {
     // The digest worker shares the bytes, so they outlive a reader that lets them go early.
     digests_->add(*bytes_, bytes_);
@@ -170,6 +184,8 @@ std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
                     std::numeric_limits<std::size_t>::max());
       used += more;
     }
+    // A stop asked for meanwhile ends even the read of a large file soon.
+    throwIfStopped();
     const std::size_t n = source_->read(all->data() + used, std::min(kPiece, all->size() - used));
     if (n == 0) break;
     digests_->add(std::span(*all).subspan(used, n), all, std::numeric_limits<std::size_t>::max());
@@ -184,6 +200,7 @@ std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
 }
 
 std::size_t ReaderInput::read(char* to, std::size_t room) {
+  throwIfStopped();
   std::size_t n = 0;
   if (bytes_) {
     n = std::min(room, bytes_->size() - taken_);

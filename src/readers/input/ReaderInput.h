@@ -9,11 +9,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/Digests.h"
+#include "core/Errors.h"
 #include "core/FileIo.h"
 #include "core/Progress.h"
 
@@ -32,6 +35,7 @@ class ReaderInput {
   // it. Throws IoError.
   void open();
   // All the bytes; asked for once. Throws IoError with the file's name and the system's reason.
+  // Like every read, throws Cancelled once a stop was asked for (see setStop).
   std::shared_ptr<const std::vector<std::uint8_t>> readAll();
   // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
   std::size_t read(char* to, std::size_t room);
@@ -43,6 +47,15 @@ class ReaderInput {
   // Where a long read tells how far it is; nobody listens unless told.
   const Progress& progress() const { return *progress_; }
   void setProgress(const Progress& progress) { progress_ = &progress; }
+
+  // Where a stop of the read may be asked for: from then on every read throws Cancelled, and so
+  // does throwIfStopped, which a reader calls in long stretches of work between reads and
+  // reports.
+  void setStop(std::stop_token stop) { stop_ = std::move(stop); }
+  const std::stop_token& stop() const { return stop_; }
+  void throwIfStopped() const {
+    if (stop_.stop_requested()) throw Cancelled();
+  }
 
  private:
   ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
@@ -60,6 +73,7 @@ class ReaderInput {
   std::size_t taken_ = 0;                                   // bytes_ handed out piece by piece
   std::unique_ptr<FileSource> source_;                      // the file, once read piece by piece
   const Progress* progress_;
+  std::stop_token stop_;
   std::unique_ptr<BackgroundDigests> digests_;
   bool atEnd_ = false;
 };

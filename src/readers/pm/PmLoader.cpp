@@ -60,6 +60,8 @@ std::string hexToText(std::string_view hex) {
   return out;
 }
 
+constexpr std::size_t kRecordsBetweenStopChecks = 1024;
+
 // The walk over the file's bytes that finds each block header and reads the record lines after
 // it, in file order.
 class RecordScanner {
@@ -243,12 +245,16 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
     const int number = parseDecimal(name);
     scanner.findBlockHeader(name);
     const std::size_t block = doc.model.addBlock(number, true);
+    std::size_t read = 0;
     blockKeys.forEach(g, [&](const IniReader::Key& key) {
       scanner.readRecordLine(doc.model, block, parseDecimal(key.name), key.name);
+      // One block may hold a hundred thousand records: a stop is heard inside it too.
+      if (++read % kRecordsBetweenStopChecks == 0) input.throwIfStopped();
     });
     progress.setPosition(static_cast<int>(g));
   }
 
+  input.throwIfStopped();
   using enum InformationCaption;
   addInfoItem(doc, "4", "3", kProductionSerialNumber, 0, 0);
   addInfoItem(doc, "4", "4", kProductCode, 0, 0);

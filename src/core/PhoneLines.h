@@ -1,0 +1,26 @@
+#pragma once
+// When two phone numbers are the same line. Phones and address books write one number in many
+// ways ("+7 916 123-45-67", "8(916)1234567", "0079161234567"); a call log and a phonebook must
+// still meet on it.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrel {
+
+// The form under which numbers of one line are equal: blanks, dashes, dots and brackets left
+// out; a number of at least 10 digits by its last 10 digits (so "+7", "007" and the trunk "8"
+// of a Russian number fall away, as every international prefix does); a shorter number (a
+// service code "*100#", a local "900" or "1234567") whole, so it equals only itself; so is a
+// text with letters. Empty for a text with no digit.
+std::string phoneLineKey(std::string_view number);
+
+// Whether both numbers are the same line: their keys are equal and not empty.
+bool isSamePhoneLine(std::string_view a, std::string_view b);
+
+// The numbers of a phonebook cell, which holds a contact's numbers separated by blanks;
+// empty pieces left out.
+std::vector<std::string_view> phonebookNumbers(std::string_view cell);
+
+}  // namespace kestrel

@@ -1,6 +1,5 @@
 #include "export/CalendarWriter.h"
 
-#include <array>
 #include <cstdio>
 
 #include "core/Ascii.h"
@@ -8,6 +7,7 @@
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "core/Kinds.h"
+#include "core/Overview.h"
 #include "core/Version.h"
 #include "export/ContentLines.h"
 #include "export/LineFile.h"
@@ -16,22 +16,11 @@ namespace kestrel::output {
 
 namespace {
 
-// The number written by `count` digits at `at`, or -1.
-int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
-  if (at + count > text.size()) return -1;
-  int value = 0;
-  for (std::size_t k = at; k < at + count; ++k) {
-    if (text[k] < '0' || text[k] > '9') return -1;
-    value = value * 10 + (text[k] - '0');
-  }
-  return value;
-}
-
-// Days of a month of the Gregorian calendar.
-int daysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+std::string fourDigits(int value) {
+  std::string text(4, '0');
+  for (std::size_t k = 4; k-- > 0; value /= 10)
+    text[k] = static_cast<char>('0' + value % 10);
+  return text;
 }
 
 // The first line of a text that holds one (CR, LF or CR LF end a line), else nothing.
@@ -48,24 +37,16 @@ std::optional<std::string_view> firstLineOf(std::string_view text) {
 }  // namespace
 
 std::optional<CalendarDate> calendarDateOf(std::string_view cell) {
-  // dd.mm.yyyy, then optionally " hh:mm" and ":ss".
-  if (cell.size() != 10 && cell.size() != 16 && cell.size() != 19) return std::nullopt;
-  const int day = digitsAt(cell, 0, 2);
-  const int month = digitsAt(cell, 3, 2);
-  const int year = digitsAt(cell, 6, 4);
-  if (cell[2] != '.' || cell[5] != '.' || month < 1 || month > 12 || year < 1 || day < 1 ||
-      day > daysInMonth(year, month))
+  // The date fills the cell: blanks around it make it no date here.
+  if (cell.empty() || static_cast<unsigned char>(cell.front()) <= ' ' ||
+      static_cast<unsigned char>(cell.back()) <= ' ')
     return std::nullopt;
+  const auto day = cellDateOf(cell);
+  if (!day) return std::nullopt;
   CalendarDate date;
-  date.value = std::string(cell.substr(6, 4)) + twoDigits(month) + twoDigits(day);
-  if (cell.size() == 10) return date;
-  const int hour = digitsAt(cell, 11, 2);
-  const int minute = digitsAt(cell, 14, 2);
-  const int second = cell.size() == 19 ? digitsAt(cell, 17, 2) : 0;
-  if (cell[10] != ' ' || cell[13] != ':' || (cell.size() == 19 && cell[16] != ':') || hour < 0 ||
-      hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-    return std::nullopt;
-  date.value += "T" + twoDigits(hour) + twoDigits(minute) + twoDigits(second);
+  date.value = fourDigits(day->year) + twoDigits(day->month) + twoDigits(day->day);
+  if (!day->hasTime) return date;
+  date.value += "T" + twoDigits(day->hour) + twoDigits(day->minute) + twoDigits(day->second);
   date.withTime = true;
   return date;
 }

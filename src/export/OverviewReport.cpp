@@ -291,6 +291,9 @@ void writeWeekHours(const Overview& overview, const Line& line) {
   line("</svg>");
 }
 
+// How many of the numbers the phonebook lacks the page lists.
+constexpr std::size_t kUnmatchedShown = 100;
+
 std::string count(std::size_t n) {
   return std::to_string(n);
 }
@@ -416,11 +419,18 @@ void forEachOverviewLine(const DocumentData& doc, const Overview& overview, Tabl
     line("<h3>Самые частые номера</h3>");
     writeLines(overview.topNumbers(), true, line);
     line("<h3>Номера, которых нет в записной книжке</h3>");
-    const std::vector<const NumberSummary*> unmatched = overview.unmatchedNumbers();
-    if (unmatched.empty())
+    std::vector<const NumberSummary*> unmatched = overview.unmatchedNumbers();
+    if (unmatched.empty()) {
       line("<p>Все номера есть в записной книжке.</p>");
-    else
+    } else {
+      // A log of random numbers lacks hundreds of thousands: the page names the busiest, and
+      // the calls table below holds every call.
+      const std::size_t left =
+          unmatched.size() > kUnmatchedShown ? unmatched.size() - kUnmatchedShown : 0;
+      unmatched.resize(unmatched.size() - left);
       writeLines(unmatched, false, line);
+      if (left > 0) line("<p>Ещё номеров, которых нет в записной книжке: " + count(left) + ".</p>");
+    }
   }
   std::string withoutDate = "<p>Без даты:";
   if (calls) withoutDate += " вызовов — " + count(overview.callsWithoutDate.total());

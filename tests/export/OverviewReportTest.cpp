@@ -101,6 +101,16 @@ TEST(OverviewReport, TablesNameTheContactsAndTheNumbersTheBookLacks) {
   EXPECT_NE(html.find("<h3>Календарь по дням</h3>"), std::string::npos);
   EXPECT_NE(html.find("Записей календаря вне этого периода: 1"), std::string::npos);
   EXPECT_EQ(html.find("<script"), std::string::npos);
+
+  // Of many numbers the book lacks, the page lists the busiest hundred and counts the rest.
+  for (int i = 0; i < 150; ++i)
+    addCall(doc, CallStatus::kIncoming, "8916000" + std::to_string(1000 + i), "18.03.2012 10:00");
+  const std::vector<std::string> rows = sectionRows(reportOf(doc, {false, true, true}));
+  ASSERT_EQ(rows.size(), 2u + 15u + 100u);
+  EXPECT_EQ(rows[17], "+79265554433|0|0|2|2");
+  EXPECT_NE(reportOf(doc, {false, true, true})
+                .find("<p>Ещё номеров, которых нет в записной книжке: 51.</p>"),
+            std::string::npos);
 }
 
 // Every <svg> of the page parsed by xmllint as XML, and the beginnings of the time charts'

@@ -270,7 +270,7 @@ Overview buildOverview(const DocumentData& doc) {
       if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
       NumberSummary& line = overview.numbers[index];
       line.contactRow = p;
-      line.contactName = contact.cell(kPbName);
+      line.contactName = trimmed(contact.cell(kPbName));
       --unnamed;
     }
   }

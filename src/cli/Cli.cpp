@@ -8,9 +8,11 @@
 #include <ostream>
 
 #include "cli/DocumentJson.h"
+#include "cli/OverviewJson.h"
 #include "cli/PrintableLine.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "core/Overview.h"
 #include "explorer/PmWriter.h"
 #include "export/ReportLines.h"
 #include "export/SaveCommand.h"
@@ -50,6 +52,7 @@ constexpr std::string_view kUsage =
     "       kestrel-cli write-pm [--kind KIND] --to NAME FILE...\n"
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
     "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
+    "       kestrel-cli overview [--kind KIND] FILE...\n"
     "KIND is %KINDS%.\n"
     "export, write-pm and spreadsheet write nothing and exit 1 when \"Сохранить\",\n"
     "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n";
@@ -94,8 +97,8 @@ Options parse(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   Options o;
   o.command = args[0];
-  static const std::vector<std::string> kCommands = {"show", "export", "write-pm", "spreadsheet",
-                                                     "print"};
+  static const std::vector<std::string> kCommands = {"show",        "export", "write-pm",
+                                                     "spreadsheet", "print",  "overview"};
   if (std::find(kCommands.begin(), kCommands.end(), o.command) == kCommands.end()) {
     throw UsageError("unknown command: " + o.command);
   }
@@ -113,7 +116,7 @@ Options parse(const std::vector<std::string>& args) {
       o.format = value();
     } else if (a == "--sections" && (o.command == "export" || o.command == "print")) {
       o.sections = value();
-    } else if (a == "--to" && o.command != "show") {
+    } else if (a == "--to" && o.command != "show" && o.command != "overview") {
       o.to = value();
     } else if (a == "--") {
       o.files.insert(o.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
@@ -125,7 +128,7 @@ Options parse(const std::vector<std::string>& args) {
     }
   }
   if (o.files.empty()) throw UsageError("no file given");
-  if (o.command != "show" && !o.to) throw UsageError("--to is required");
+  if (o.command != "show" && o.command != "overview" && !o.to) throw UsageError("--to is required");
   return o;
 }
 
@@ -279,6 +282,20 @@ int writePmCommand(const Options& o, Kind kind, std::ostream& err) {
   return 0;
 }
 
+// The aggregates of the call log and calendar as JSON, the messages of the read on standard
+// error as `show` gives them.
+int overviewCommand(const Options& o, Kind kind, std::ostream& out, std::ostream& err) {
+  OpenedDocument opened(kind, o.files, err);
+  const Overview overview = buildOverview(opened.doc);
+  try {
+    writeOverviewJson(out, opened.doc, overview, o.files.front(), opened.messages.messages);
+  } catch (const OutputError& e) {
+    err << "kestrel-cli: cannot write the standard output: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   const Kind kind = kindOf(o);
   if (o.files.size() > 1 && kind != Kind::Vcf) {
@@ -288,6 +305,7 @@ int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
   if (o.command == "write-pm") return writePmCommand(o, kind, err);
   if (o.command == "spreadsheet") return spreadsheetCommand(o, kind, err);
   if (o.command == "print") return printCommand(o, kind, err);
+  if (o.command == "overview") return overviewCommand(o, kind, out, err);
   if (o.command != "show") throw UsageError("the " + o.command + " command is not available yet");
 
   OpenedDocument opened(kind, o.files, err);

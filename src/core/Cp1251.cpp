@@ -57,40 +57,49 @@ bool fromUtf8InPlace(std::string& text) {
   // Every character takes at least one byte of UTF-8 and gives exactly one byte here, so the
   // result is written over the text as it is read and cut to its length at the end.
   const std::string_view utf8Text(text);
+  const auto* in = reinterpret_cast<const std::uint8_t*>(utf8Text.data());
+  const std::size_t size = utf8Text.size();
   std::size_t length = 0;
   std::size_t pos = 0;
-  while (pos < utf8Text.size()) {
+  while (pos < size) {
     // ASCII stays as it is, taken eight bytes at a time while none has its top bit set. Each
     // word is read before it is written, at or before where it was read.
-    while (utf8Text.size() - pos >= 8) {
+    while (size - pos >= 8) {
       std::uint64_t word = 0;
-      std::memcpy(&word, utf8Text.data() + pos, 8);
+      std::memcpy(&word, in + pos, 8);
       if ((word & 0x8080808080808080ULL) != 0) break;
       std::memcpy(text.data() + length, &word, 8);
       length += 8;
       pos += 8;
     }
-    if (pos == utf8Text.size()) break;
-    const auto lead = static_cast<std::uint8_t>(utf8Text[pos]);
-    // А to я (U+0410..U+044F, D0 90 to D1 8F) take their windows-1251 codes C0..FF directly.
-    if ((lead == 0xD0 || lead == 0xD1) && pos + 1 < utf8Text.size()) {
-      const auto next = static_cast<std::uint8_t>(utf8Text[pos + 1]);
-      const unsigned cp = (lead & 0x1Fu) << 6 | (next & 0x3Fu);
-      if ((next & 0xC0) == 0x80 && cp >= 0x410 && cp <= 0x44F) {
-        text[length++] = static_cast<char>(cp - 0x410 + 0xC0);
-        pos += 2;
-        continue;
+    // Then one character at a time up to the next ASCII byte, which may start another word.
+    // А to я (U+0410..U+044F, D0 90 to D1 8F) take their windows-1251 codes C0..FF directly:
+    // D0 90..BF and D1 80..8F.
+    while (pos < size) {
+      const std::uint8_t lead = in[pos];
+      if (lead < 0x80) {
+        text[length++] = static_cast<char>(lead);
+        ++pos;
+        break;
       }
+      if (pos + 1 < size) {
+        const std::uint8_t next = in[pos + 1];
+        if (lead == 0xD0 && next >= 0x90 && next <= 0xBF) {
+          text[length++] = static_cast<char>(next + (0xC0 - 0x90));
+          pos += 2;
+          continue;
+        }
+        if (lead == 0xD1 && next >= 0x80 && next <= 0x8F) {
+          text[length++] = static_cast<char>(next + (0xF0 - 0x80));
+          pos += 2;
+          continue;
+        }
+      }
+      const auto cp = cp1251::nextUtf8(utf8Text, pos);
+      if (!cp) return false;
+      const auto byte = cp1251::fromCodePoint(*cp);
+      text[length++] = byte ? static_cast<char>(*byte) : fallbackFor(*cp);
     }
-    if (lead < 0x80) {
-      text[length++] = static_cast<char>(lead);
-      ++pos;
-      continue;
-    }
-    const auto cp = cp1251::nextUtf8(utf8Text, pos);
-    if (!cp) return false;
-    const auto byte = cp1251::fromCodePoint(*cp);
-    text[length++] = byte ? static_cast<char>(*byte) : fallbackFor(*cp);
   }
   text.resize(length);
   return true;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <functional>
-#include <unordered_map>
+#include <utility>
 
 #include "core/Columns.h"
 #include "core/PhoneLines.h"
@@ -39,12 +39,57 @@ int daysInMonth(int year, int month) {
   return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-// Lines looked up by their key without making a string of it.
-struct KeyHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+// The lines of the log by their key: an open-addressed table of indices into the lines, sized
+// once for the rows, so that a new line costs no allocation of its own here.
+class LineIndex {
+ public:
+  LineIndex(const std::vector<NumberSummary>& lines, std::size_t most) : lines_(lines) {
+    std::size_t size = 16;
+    while (size < 2 * most)
+      size *= 2;
+    slots_.assign(size, kEmpty);
+  }
+
+  // The line of the key, or the place where a new one belongs (its `line` kNoLine).
+  struct Found {
+    std::size_t line;
+    std::size_t slot;
+  };
+  Found find(std::string_view key) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t line = slots_[slot];
+      if (line == kEmpty) return {Overview::kNoLine, slot};
+      if (lines_[line].key == key) return {line, slot};
+    }
+  }
+  void add(const Found& place, std::size_t line) {
+    slots_[place.slot] = static_cast<std::uint32_t>(line);
+  }
+
+ private:
+  static constexpr std::uint32_t kEmpty = static_cast<std::uint32_t>(-1);
+  const std::vector<NumberSummary>& lines_;
+  std::vector<std::uint32_t> slots_;
 };
-using LineIndex = std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>>;
+
+// Puts the lines in the order given (order[i] is the line that comes i-th) in place, and
+// renumbers the calls' lines.
+void reorder(Overview& overview, const std::vector<std::size_t>& order) {
+  std::vector<std::size_t> placeOf(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i)
+    placeOf[order[i]] = i;
+  for (std::size_t& line : overview.callLine) {
+    if (line != Overview::kNoLine) line = placeOf[line];
+  }
+  for (std::size_t i = 0; i < placeOf.size(); ++i) {
+    while (placeOf[i] != i) {
+      const std::size_t to = placeOf[i];
+      std::swap(overview.numbers[i], overview.numbers[to]);
+      std::swap(placeOf[i], placeOf[to]);
+    }
+  }
+}
 
 }  // namespace
 
@@ -171,26 +216,31 @@ Overview buildOverview(const DocumentData& doc) {
   std::string key;
 
   // The lines of the log in the order of their first call.
-  LineIndex lineOf;
   const ResultTable& calls = doc.calls;
+  LineIndex lineOf(overview.numbers, calls.rowCount());
   overview.callLine.assign(calls.rowCount(), Overview::kNoLine);
+  // Room for a line per call at once: growing by doubling would move every line and hold
+  // twice their room while it does.
+  overview.numbers.reserve(calls.rowCount());
   std::size_t r = 0;
   for (const ResultTable::Row& row : calls.rows()) {
     const auto status = row.kindAs<CallStatus>();
     const std::string_view number = firstNumberOf(row.cell(kCallPhone));
     phoneLineKeyInto(number, key);
     if (!key.empty()) {
-      auto found = lineOf.find(std::string_view(key));
-      if (found == lineOf.end()) {
-        found = lineOf.emplace(key, overview.numbers.size()).first;
+      const LineIndex::Found found = lineOf.find(key);
+      std::size_t index = found.line;
+      if (index == Overview::kNoLine) {
+        index = overview.numbers.size();
         NumberSummary& line = overview.numbers.emplace_back();
         line.number = trimmed(number);
         line.key = key;
+        lineOf.add(found, index);
       }
-      NumberSummary& line = overview.numbers[found->second];
+      NumberSummary& line = overview.numbers[index];
       line.counts.add(status);
       line.callRows.push_back(r);
-      overview.callLine[r] = found->second;
+      overview.callLine[r] = index;
     }
     if (const auto date = cellDateOf(row.cell(kCallDate))) {
       const std::int32_t day = dayNumberOf(*date);
@@ -206,23 +256,22 @@ Overview buildOverview(const DocumentData& doc) {
   }
 
   // Each line's first contact in phonebook order: one pass over the book, the first contact
-  // of a key kept.
-  if (!overview.numbers.empty()) {
-    std::vector<bool> named(overview.numbers.size(), false);
-    std::size_t left = overview.numbers.size();
-    for (std::size_t p = 0; p < doc.phonebook.rowCount() && left > 0; ++p) {
-      const ResultTable::Row& contact = doc.phonebook.row(p);
-      for (const std::string_view number : phonebookNumbers(contact.cell(kPbNumbers))) {
-        phoneLineKeyInto(number, key);
-        if (key.empty()) continue;
-        const auto found = lineOf.find(std::string_view(key));
-        if (found == lineOf.end() || named[found->second]) continue;
-        named[found->second] = true;
-        --left;
-        NumberSummary& line = overview.numbers[found->second];
-        line.contactRow = p;
-        line.contactName = contact.cell(kPbName);
-      }
+  // of a line kept.
+  std::size_t unnamed = overview.numbers.size();
+  for (std::size_t p = 0; p < doc.phonebook.rowCount() && unnamed > 0; ++p) {
+    const ResultTable::Row& contact = doc.phonebook.row(p);
+    const std::string_view cell = contact.cell(kPbNumbers);
+    std::size_t at = 0;
+    for (std::string_view number = nextPhonebookNumber(cell, at); !number.empty();
+         number = nextPhonebookNumber(cell, at)) {
+      phoneLineKeyInto(number, key);
+      if (key.empty()) continue;
+      const std::size_t index = lineOf.find(key).line;
+      if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
+      NumberSummary& line = overview.numbers[index];
+      line.contactRow = p;
+      line.contactName = trimmed(contact.cell(kPbName));
+      --unnamed;
     }
   }
 
@@ -233,17 +282,7 @@ Overview buildOverview(const DocumentData& doc) {
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return overview.numbers[a].counts.total() > overview.numbers[b].counts.total();
   });
-  std::vector<std::size_t> placeOf(order.size());
-  std::vector<NumberSummary> sorted;
-  sorted.reserve(order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    placeOf[order[i]] = i;
-    sorted.push_back(std::move(overview.numbers[order[i]]));
-  }
-  overview.numbers = std::move(sorted);
-  for (std::size_t& line : overview.callLine) {
-    if (line != Overview::kNoLine) line = placeOf[line];
-  }
+  reorder(overview, order);
 
   for (const ResultTable::Row& row : doc.calendar.rows()) {
     const auto kind = row.kindAs<CalendarKind>();

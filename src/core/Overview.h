@@ -64,7 +64,7 @@ struct NumberSummary {
   std::string number;
   std::string key;  // phoneLineKey of the number
   // The phonebook row of the first contact (in phonebook order) with a number of this line, and
-  // that contact's name cell as the phonebook has it; nothing when no contact has one.
+  // that contact's name cell, blanks around it trimmed; nothing when no contact has one.
   std::optional<std::size_t> contactRow;
   std::string contactName;
   CallCounts counts;

@@ -60,8 +60,9 @@ Piece nextPiece(std::string_view cell, std::size_t& at) {
   return pieceOf(cell.substr(begin, at - begin));
 }
 
-// The number that starts at or after `at`, or an empty one at the end; `at` moves behind it.
-std::string_view nextNumber(std::string_view cell, std::size_t& at) {
+}  // namespace
+
+std::string_view nextPhonebookNumber(std::string_view cell, std::size_t& at) {
   const Piece first = nextPiece(cell, at);
   if (first.text.empty() || !first.canStart) return first.text;
   // Groups join while the number is short of a line, and short groups after that
@@ -84,8 +85,6 @@ std::string_view nextNumber(std::string_view cell, std::size_t& at) {
   const std::size_t begin = static_cast<std::size_t>(first.text.data() - cell.data());
   return cell.substr(begin, joinedEnd - begin);
 }
-
-}  // namespace
 
 void phoneLineKeyInto(std::string_view number, std::string& key) {
   key.clear();
@@ -120,14 +119,15 @@ bool isSamePhoneLine(std::string_view a, std::string_view b) {
 std::vector<std::string_view> phonebookNumbers(std::string_view cell) {
   std::vector<std::string_view> numbers;
   std::size_t at = 0;
-  for (std::string_view n = nextNumber(cell, at); !n.empty(); n = nextNumber(cell, at))
+  for (std::string_view n = nextPhonebookNumber(cell, at); !n.empty();
+       n = nextPhonebookNumber(cell, at))
     numbers.push_back(n);
   return numbers;
 }
 
 std::string_view firstNumberOf(std::string_view cell) {
   std::size_t at = 0;
-  return nextNumber(cell, at);
+  return nextPhonebookNumber(cell, at);
 }
 
 }  // namespace kestrel

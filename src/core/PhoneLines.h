@@ -3,6 +3,7 @@
 // ways ("+7 916 123-45-67", "8(916)1234567", "0079161234567"); a call log and a phonebook must
 // still meet on it.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,8 @@ bool isSamePhoneLine(std::string_view a, std::string_view b);
 std::vector<std::string_view> phonebookNumbers(std::string_view cell);
 // The first of them, or an empty text when the cell holds none; nothing is allocated.
 std::string_view firstNumberOf(std::string_view cell);
+// The number of the cell that starts at or after `at`, or an empty text when no other follows;
+// `at` moves behind it. Starting at 0, it gives phonebookNumbers one by one without a list.
+std::string_view nextPhonebookNumber(std::string_view cell, std::size_t& at);
 
 }  // namespace kestrel

@@ -7,6 +7,7 @@
 #include "core/Version.h"
 #include "export/FileFacts.h"
 #include "export/LineFile.h"
+#include "export/OverviewReport.h"
 
 namespace kestrel::output {
 
@@ -68,15 +69,6 @@ std::string systemHtml(const std::string& text) {
   return fromUtf8(text) ? utf8Html(text) : htmlText(text);
 }
 
-std::string row(const std::vector<std::string>& cells, std::string_view tag) {
-  std::string html = "<tr>";
-  for (const std::string& cell : cells) {
-    html.append("<").append(tag).append(">").append(cell);
-    html.append("</").append(tag).append(">");
-  }
-  return html + "</tr>";
-}
-
 void writeTable(const ResultTable& table, std::string_view caption,
                 const std::function<void(std::string_view)>& line) {
   line("<h2>" + htmlText(caption) + "</h2>");
@@ -88,12 +80,12 @@ void writeTable(const ResultTable& table, std::string_view caption,
     shown.push_back(c);
     cells.push_back(htmlText(table.columnCaption(c)));
   }
-  line(row(cells, "th"));
+  line(htmlTableRow(cells, "th"));
   for (std::size_t r = 0; r < table.rowCount(); ++r) {
     cells.clear();
     for (const std::size_t c : shown)
       cells.push_back(htmlText(table.cell(r, c)));
-    line(row(cells, "td"));
+    line(htmlTableRow(cells, "td"));
   }
   line("</table>");
 }
@@ -102,6 +94,15 @@ void writeTable(const ResultTable& table, std::string_view caption,
 
 std::string htmlText(std::string_view cp1251Text) {
   return utf8Html(toUtf8(cp1251Text));
+}
+
+std::string htmlTableRow(const std::vector<std::string>& cells, std::string_view tag) {
+  std::string html = "<tr>";
+  for (const std::string& cell : cells) {
+    html.append("<").append(tag).append(">").append(cell);
+    html.append("</").append(tag).append(">");
+  }
+  return html + "</tr>";
 }
 
 void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t madeAt,
@@ -125,7 +126,7 @@ void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t 
   std::vector<std::string> captions = {"Файл"};
   for (const std::string_view caption : kSourceFileCaptions)
     captions.emplace_back(caption);
-  line(row(captions, "th"));
+  line(htmlTableRow(captions, "th"));
   for (std::size_t k = 0; k < doc.sourceFiles.size(); ++k) {
     std::string cells = "<tr><td>" + systemHtml(doc.sourceFiles[k]) + "</td>";
     for (const SourceFileLine& fact : sourceFileLines(doc.sourceFiles[k], digestAtOpen(doc, k))) {
@@ -137,6 +138,7 @@ void forEachHtmlReportLine(const Document& doc, TableChoice choice, std::time_t 
   line("</table>");
 
   writeTable(doc.information, "Информация"_cp, line);
+  if (hasOverviewSection(doc, choice)) forEachOverviewLine(doc, buildOverview(doc), choice, line);
   if (choice.phonebook) writeTable(doc.phonebook, "Записная книжка"_cp, line);
   if (choice.calls) writeTable(doc.calls, "Вызовы"_cp, line);
   if (choice.calendar) writeTable(doc.calendar, "Календарь"_cp, line);

@@ -110,6 +110,28 @@ TEST(WordSearch, Utf8ToCp1251AroundTheAsciiWords) {
   EXPECT_FALSE(fromUtf8InPlace(cut));
 }
 
+// Every windows-1251 character, written as UTF-8 in runs between ASCII words of every length,
+// comes back as its byte: the runs of Cyrillic letters taken two bytes at a time and the other
+// characters taken one by one give the same bytes.
+TEST(WordSearch, Utf8ToCp1251OfEveryCharacterInRuns) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) {
+    if (cp1251::fromCodePoint(cp1251::toCodePoint(static_cast<std::uint8_t>(b))) == b)
+      all += static_cast<char>(b);
+  }
+  ASSERT_GT(all.size(), 250u);
+  for (std::size_t run = 1; run <= 9; ++run) {
+    for (std::size_t ascii = 0; ascii <= 9; ++ascii) {
+      std::string want;
+      for (std::size_t at = 0; at < all.size(); at += run)
+        want += all.substr(at, run) + std::string(ascii, 'a' + static_cast<char>(ascii));
+      std::string text = toUtf8(want);
+      EXPECT_TRUE(fromUtf8InPlace(text)) << run << " " << ascii;
+      EXPECT_EQ(text, want) << run << " " << ascii;
+    }
+  }
+}
+
 // Every character at every place of lines of many lengths, in the groups of sixteen pairs and in
 // the rest: the bytes and the count decoded before the first pair that is not two digits are
 // those of the digits' values one by one.

@@ -74,15 +74,21 @@ Encoding encodingOf(const Property& property) {
 // "=XX" becomes the byte XX; an "=" that starts no such pair stays as it is. The text only
 // shrinks, so it is decoded where it stands.
 void decodeQuotedPrintable(std::string& text) {
+  char* const p = text.data();
+  const std::size_t size = text.size();
   std::size_t out = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '=' && i + 2 < text.size() && hexDigitValue(text[i + 1]) >= 0 &&
-        hexDigitValue(text[i + 2]) >= 0) {
-      text[out++] = static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
-      i += 2;
-    } else {
-      text[out++] = text[i];
+  std::size_t i = 0;
+  while (i < size) {
+    if (p[i] == '=' && i + 2 < size) {
+      const int high = hexDigitValue(p[i + 1]);
+      const int low = hexDigitValue(p[i + 2]);
+      if ((high | low) >= 0) {
+        p[out++] = static_cast<char>(high * 16 + low);
+        i += 3;
+        continue;
+      }
     }
+    p[out++] = p[i++];
   }
   text.resize(out);
 }
@@ -152,26 +158,49 @@ void applyLine(DocumentData& doc, ResultTable::Row& row, int kind, const std::st
 }
 
 int kindOf(const Property& property) {
-  static constexpr std::array<std::pair<std::string_view, int>, 12> kKinds = {{
-      {"N", kVcfName},
-      {"FN", kVcfFormalName},
-      {"ORG", kVcfOrganization},
-      {"TITLE", kVcfTitle},
-      {"NOTE", kVcfNote},
-      {"TEL", kVcfPhone},
-      {"ADR", kVcfAddress},
-      {"URL", kVcfUrl},
-      {"EMAIL", kVcfEmail},
-      {"BDAY", kVcfBirthday},
-      {"BEGIN", kVcfBegin},
-      {"VERSION", kVcfVersion},
-  }};
   // A line with neither ";" nor ":" names no property.
   if (!property.named) return kVcfOther;
-  for (const auto& [known, kind] : kKinds) {
-    if (equalsNoCase(property.name, known)) return kind;
+  const std::string_view name = property.name;
+  // The length and the first letter leave one known name to compare with.
+  const auto is = [&](std::string_view known, int kind) {
+    return equalsNoCase(name, known) ? kind : kVcfOther;
+  };
+  switch (name.size()) {
+    case 1:
+      return is("N", kVcfName);
+    case 2:
+      return is("FN", kVcfFormalName);
+    case 3:
+      switch (asciiLower(name.front())) {
+        case 'o':
+          return is("ORG", kVcfOrganization);
+        case 't':
+          return is("TEL", kVcfPhone);
+        case 'a':
+          return is("ADR", kVcfAddress);
+        case 'u':
+          return is("URL", kVcfUrl);
+        default:
+          return kVcfOther;
+      }
+    case 4:
+      return asciiLower(name.front()) == 'n' ? is("NOTE", kVcfNote) : is("BDAY", kVcfBirthday);
+    case 5:
+      switch (asciiLower(name.front())) {
+        case 't':
+          return is("TITLE", kVcfTitle);
+        case 'e':
+          return is("EMAIL", kVcfEmail);
+        case 'b':
+          return is("BEGIN", kVcfBegin);
+        default:
+          return kVcfOther;
+      }
+    case 7:
+      return is("VERSION", kVcfVersion);
+    default:
+      return kVcfOther;
   }
-  return kVcfOther;
 }
 
 // The value with its escapes undone and every unescaped ";" made a space, in one pass: "\\" is
@@ -271,7 +300,7 @@ void valueOf(const Property& property, Encoding encoding, std::string& value) {
   if (cp1251) return;
   // A value of another single-byte code page goes the way of a UTF-8 one.
   const std::string charset = charsetOf(property);
-  if (isKnownSingleByteCharset(charset) && !toUtf8From(value, charset)) {
+  if (!charset.empty() && isKnownSingleByteCharset(charset) && !toUtf8From(value, charset)) {
     value.clear();
     return;
   }
@@ -287,9 +316,10 @@ constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 // another: folded lines (a leading space or tab) and quoted-printable soft breaks ("=" at the
 // end) are joined. A logical line of one physical line is handed on as a view of that line;
 // only a folded one is copied together.
+template <typename Visit>
 class LogicalLines {
  public:
-  explicit LogicalLines(std::function<void(std::string_view)> visit) : visit_(std::move(visit)) {}
+  explicit LogicalLines(Visit visit) : visit_(std::move(visit)) {}
 
   // The next physical line, without its line break.
   void add(std::string_view physical) {
@@ -311,7 +341,10 @@ class LogicalLines {
       // Only the newly joined part can hold the first ":"; the parameters end there.
       if (const auto at = findEither(line_, ':', ':', searchFrom); at != std::string_view::npos) {
         colon_ = at;
-        quotedPrintable_ = encodingOf(split(line_.substr(0, at + 1))) == Encoding::QuotedPrintable;
+        // Only a head with a "Q" can name QUOTED-PRINTABLE; most name no encoding at all.
+        const std::string_view head = line_.substr(0, at + 1);
+        quotedPrintable_ = findEither(head, 'Q', 'q') != std::string_view::npos &&
+                           encodingOf(split(head)) == Encoding::QuotedPrintable;
       }
     }
     softBreak_ = colon_ && quotedPrintable_ && !line_.empty() && line_.back() == '=';
@@ -338,7 +371,7 @@ class LogicalLines {
     line_ = joined_;
   }
 
-  std::function<void(std::string_view)> visit_;
+  Visit visit_;
   std::string_view line_;
   std::string joined_;
   bool started_ = false;
@@ -364,13 +397,16 @@ class CardRows {
     const Encoding encoding = encodingOf(property);
     if (encoding == Encoding::Base64) return;  // a photo or a key: nothing a phonebook cell holds
     const int kind = kindOf(property);
+    const bool end = kind == kVcfOther && equalsNoCase(property.name, "END");
+    // The value of a property no cell takes is decoded only to tell the end of a card.
+    if (kind == kVcfOther && !end) return;
     valueOf(property, encoding, value_);
-    const bool vcardValue = equalsNoCase(trimmed(value_), "VCARD");
+    const bool vcardValue = (kind == kVcfBegin || end) && equalsNoCase(trimmed(value_), "VCARD");
     if (kind == kVcfBegin && vcardValue && cardEnded_) {
       // The next card of the same file gets a row of its own.
       row_ = &addPhonebookRow(doc_);
       cardEnded_ = false;
-    } else if (vcardValue && equalsNoCase(property.name, "END")) {
+    } else if (vcardValue && end) {
       cardEnded_ = true;
     }
     applyLine(doc_, *row_, kind, value_);

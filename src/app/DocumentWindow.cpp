@@ -64,8 +64,10 @@ DocumentWindow::DocumentWindow(FrameServices& frame, const AppServices& services
 }
 
 DocumentWindow::~DocumentWindow() {
-  // A read still running is cancelled: its thread is waited for before anything goes.
+  // A read still running is cancelled, and an overview being built finished: their threads are
+  // waited for before anything goes.
   delete std::exchange(reading_, nullptr);
+  waitForOverview();
   // The explorers show this document's model: they go with it.
   for (const QPointer<QWidget>& subWindow : explorerSubWindows_)
     delete subWindow.data();
@@ -211,6 +213,7 @@ void DocumentWindow::buildTabs() {
   tabs_->setTabVisible(sectionsPage_, false);
   connect(sectionNames_, &QListWidget::itemClicked, this, &DocumentWindow::showSectionLines);
   connect(sectionLines_, &QListWidget::itemClicked, this, &DocumentWindow::showValueOfLine);
+  buildOverviewPage();
 
   // The PM writer's button lives, never shown, on the information page.
   savePm_ = new QPushButton(QStringLiteral("Сохранение PM"), views_.front());
@@ -312,6 +315,7 @@ void DocumentWindow::showSectionsPage() {
 }
 
 void DocumentWindow::tablesAboutToChange() {
+  waitForOverview();
   for (ResultTableModel* model : models_)
     model->beginTableChange();
 }
@@ -321,6 +325,7 @@ void DocumentWindow::tablesChanged() {
     model->endTableChange();
   applyWidths();
   showMemo();
+  rebuildOverview();
 }
 
 void DocumentWindow::showMemo() {

@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
+#include <cstddef>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "ChildWindow.h"
@@ -31,6 +33,7 @@ class BlockExplorerWindow;
 class DocumentReading;
 class ResultTableModel;
 class FrameServices;
+class OverviewPage;
 class WindowSettings;
 
 class DocumentWindow : public ChildWindow, public DocumentView {
@@ -103,6 +106,12 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   QListWidget* sectionLines() const { return sectionLines_; }
   QPlainTextEdit* decodedText() const { return decodedText_; }
   int sectionsPageIndex() const { return sectionsPage_; }
+  OverviewPage* overviewPage() const { return overview_; }
+  int overviewPageIndex() const { return overviewPage_; }
+
+  // The calls of one line of the overview in the calls page, which is shown: its filter field
+  // shows the number and the page the line's rows, however each row writes the number.
+  void showCallsOfLine(std::size_t line);
 
   // DocumentView
   void statusChanged(std::string_view text) override;
@@ -119,6 +128,8 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   // The files are read (not after a cancelled read): `read` is true when every file was read.
   // The reader's messages have been shown and the commands are as it left them.
   void readingFinished(bool read);
+  // The overview page shows the document's tables as they now are.
+  void overviewBuilt();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -145,6 +156,11 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void finishReading();
   // While a read runs, the pages, the commands and the search are off and Escape cancels.
   void showReading(bool reading);
+  // The overview page, shown while the document has calls or calendar rows, is built anew on a
+  // thread of its own; the tables are not changed until it is done.
+  void buildOverviewPage();
+  void rebuildOverview();
+  void waitForOverview();
 
   FrameServices& frame_;
   AppServices services_;
@@ -175,6 +191,11 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   DocumentReading* reading_ = nullptr;
   QAction* cancelReading_ = nullptr;
   QAction* find_ = nullptr;
+  OverviewPage* overview_ = nullptr;
+  int overviewPage_ = -1;
+  // Tells a finished build whether it is still the newest one.
+  int overviewGeneration_ = 0;
+  std::jthread overviewBuilding_;
 
   // The placement every document window shares between runs.
   std::unique_ptr<WindowSettings> settings_;

@@ -12,20 +12,32 @@ namespace kestrel::app {
 TableFilterModel::TableFilterModel(ResultTableModel& source, QObject* parent)
     : QSortFilterProxyModel(parent), table_(source.table()) {
   setSourceModel(&source);
-  // A table read anew may hold other texts in the sorted column.
-  connect(&source, &QAbstractItemModel::modelAboutToBeReset, this,
-          [this] { orderColumn_ = kNoColumn; });
+  // A table read anew may hold other texts in the sorted column, and other rows at the numbers
+  // of a row filter: the filter text alone stays.
+  connect(&source, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    orderColumn_ = kNoColumn;
+    rowFilter_.reset();
+  });
 }
 
 void TableFilterModel::setFilterText(const QString& text) {
   if (text == text_) return;
   text_ = text;
+  rowFilter_.reset();
+  invalidateRowsFilter();
+}
+
+void TableFilterModel::setRowFilter(const QString& text, std::vector<std::size_t> rows) {
+  std::ranges::sort(rows);
+  text_ = text;
+  rowFilter_ = std::move(rows);
   invalidateRowsFilter();
 }
 
 bool TableFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-  if (text_.isEmpty()) return true;
   const auto row = static_cast<std::size_t>(sourceRow);
+  if (rowFilter_) return std::ranges::binary_search(*rowFilter_, row);
+  if (text_.isEmpty()) return true;
   if (row >= table_.rowCount()) return false;
   for (std::size_t c = 0; c < table_.columnCount(); ++c) {
     if (table_.columnWidth(c) > 0 &&

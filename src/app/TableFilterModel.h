@@ -4,6 +4,8 @@
 // the spreadsheet are not affected.
 
 #include <QSortFilterProxyModel>
+#include <optional>
+#include <vector>
 
 #include "core/CellOrder.h"
 #include "core/ResultTable.h"
@@ -22,6 +24,11 @@ class TableFilterModel : public QSortFilterProxyModel {
   // Shows only the rows with the text in any shown cell, letter case aside (Cyrillic
   // included); an empty text shows every row.
   void setFilterText(const QString& text);
+  // Shows only the given rows of the table, the filter text becoming `text`: rows that one
+  // search text would not find together (a number written differently in different rows). The
+  // rows stay while the filter text does; another text filters by text again.
+  void setRowFilter(const QString& text, std::vector<std::size_t> rows);
+  bool hasRowFilter() const { return rowFilter_.has_value(); }
 
  protected:
   bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
@@ -34,6 +41,8 @@ class TableFilterModel : public QSortFilterProxyModel {
 
   const ResultTable& table_;
   QString text_;
+  // The rows shown under the row filter, sorted.
+  std::optional<std::vector<std::size_t>> rowFilter_;
   // The order of the column last sorted, judged from all its cells once the table has changed.
   mutable std::size_t orderColumn_ = kNoColumn;
   mutable CellOrder order_ = CellOrder::Text;

@@ -10,6 +10,7 @@
 #include "cli/DocumentJson.h"
 #include "cli/OverviewJson.h"
 #include "cli/PrintableLine.h"
+#include "core/CellSearch.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
 #include "core/Overview.h"
@@ -38,6 +39,7 @@ struct Options {
   std::optional<std::string> format;
   std::string sections;
   std::optional<std::string> to;
+  std::string text;  // what `find` looks for
   std::vector<std::string> files;
 };
 
@@ -53,9 +55,11 @@ constexpr std::string_view kUsage =
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
     "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
     "       kestrel-cli overview [--kind KIND] FILE...\n"
+    "       kestrel-cli find [--kind KIND] TEXT FILE...\n"
     "KIND is %KINDS%.\n"
     "export, write-pm and spreadsheet write nothing and exit 1 when \"Сохранить\",\n"
-    "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n";
+    "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n"
+    "find takes each FILE as a document of its own and exits 1 when nothing is found.\n";
 
 // The usage text with the kinds of the registry: "pm, gdfs, eeprom or vcf".
 std::string usage() {
@@ -97,8 +101,8 @@ Options parse(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   Options o;
   o.command = args[0];
-  static const std::vector<std::string> kCommands = {"show",        "export", "write-pm",
-                                                     "spreadsheet", "print",  "overview"};
+  static const std::vector<std::string> kCommands = {"show",  "export",   "write-pm", "spreadsheet",
+                                                     "print", "overview", "find"};
   if (std::find(kCommands.begin(), kCommands.end(), o.command) == kCommands.end()) {
     throw UsageError("unknown command: " + o.command);
   }
@@ -116,7 +120,8 @@ Options parse(const std::vector<std::string>& args) {
       o.format = value();
     } else if (a == "--sections" && (o.command == "export" || o.command == "print")) {
       o.sections = value();
-    } else if (a == "--to" && o.command != "show" && o.command != "overview") {
+    } else if (a == "--to" && o.command != "show" && o.command != "overview" &&
+               o.command != "find") {
       o.to = value();
     } else if (a == "--") {
       o.files.insert(o.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
@@ -127,19 +132,30 @@ Options parse(const std::vector<std::string>& args) {
       o.files.push_back(a);
     }
   }
+  if (o.command == "find") {
+    if (o.files.empty()) throw UsageError("no text given");
+    o.text = o.files.front();
+    o.files.erase(o.files.begin());
+  }
   if (o.files.empty()) throw UsageError("no file given");
-  if (o.command != "show" && o.command != "overview" && !o.to) throw UsageError("--to is required");
+  if (o.command != "show" && o.command != "overview" && o.command != "find" && !o.to)
+    throw UsageError("--to is required");
   return o;
 }
 
-Kind kindOf(const Options& o) {
+// The kind given, or else the one the file's name tells; nothing when neither is.
+std::optional<Kind> kindOfFile(const Options& o, const std::string& file) {
   if (o.kind) {
     const auto kind = fileKindNamed(*o.kind);
     if (!kind) throw UsageError("unknown kind: " + *o.kind);
     return *kind;
   }
-  if (const auto kind = fileKindOfName(o.files.front())) return *kind;
-  throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
+  return fileKindOfName(file);
+}
+
+Kind kindOf(const Options& o, const std::string& file) {
+  if (const auto kind = kindOfFile(o, file)) return *kind;
+  throw UsageError("cannot tell the kind of " + file + "; give --kind");
 }
 
 // Opens the files into the document exactly as the desktop program's open command of that kind.
@@ -296,8 +312,34 @@ int overviewCommand(const Options& o, Kind kind, std::ostream& out, std::ostream
   return 0;
 }
 
+// Every cell that holds the text, file by file, one JSON line each.
+int findCommand(const Options& o, std::ostream& out, std::ostream& err) {
+  const std::string text = fromUtf8(o.text).value_or(o.text);
+  if (CellQuery(text).empty()) throw UsageError("nothing to find: the text is blank");
+  std::vector<Kind> kinds;
+  for (const std::string& file : o.files)
+    kinds.push_back(kindOf(o, file));
+  bool found = false;
+  try {
+    for (std::size_t i = 0; i < o.files.size(); ++i) {
+      const OpenedDocument opened(kinds[i], {o.files[i]}, err);
+      forEachCellMatch(opened.doc, text, [&](const CellMatch& m) {
+        const ResultTable& table = shownTable(opened.doc, m.table);
+        writeFoundCellJson(out, o.files[i], shownTableName(m.table), m.row,
+                           table.columnCaption(m.column), table.cell(m.row, m.column));
+        found = true;
+      });
+    }
+  } catch (const OutputError& e) {
+    err << "kestrel-cli: cannot write the standard output: " << e.what() << '\n';
+    return 1;
+  }
+  return found ? 0 : 1;
+}
+
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
-  const Kind kind = kindOf(o);
+  if (o.command == "find") return findCommand(o, out, err);
+  const Kind kind = kindOf(o, o.files.front());
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }

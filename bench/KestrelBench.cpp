@@ -28,6 +28,7 @@
 
 #include "ChildRun.h"
 #include "ReportLine.h"
+#include "core/CellSearch.h"
 #include "core/Document.h"
 #include "core/Overview.h"
 #include "explorer/PmWriter.h"
@@ -279,6 +280,25 @@ std::vector<Figure> figures() {
          .aboveDocument = true,
          .fullSecondsGoal = 0.5});
   }
+  // A number looked for in every table of the loaded call log, as the search of many dumps
+  // does it.
+  list.push_back({.name = "find number",
+                  .file = "calls.pm",
+                  .work =
+                      [](Probe& probe, const std::string& input, const fs::path&) {
+                        Document doc;
+                        loadPmSetup(probe, doc, input);
+                        long hits = 0;
+                        probe.start();
+                        kestrel::forEachCellMatch(doc, "+7 916 123-45-67",
+                                                  [&](const kestrel::CellMatch&) { ++hits; });
+                        probe.stop();
+                        probe.setItems(static_cast<long>(doc.calls.rowCount()));
+                        static_cast<void>(hits);
+                      },
+                  .itemsLabel = "call rows",
+                  .aboveDocument = true,
+                  .fullSecondsGoal = 0.2});
   return list;
 }
 

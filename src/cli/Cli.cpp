@@ -1,19 +1,31 @@
 #include "cli/Cli.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <csignal>
 #include <exception>
+#include <filesystem>
+#include <mutex>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <thread>
 
+#include "cli/BatchIndex.h"
 #include "cli/DocumentJson.h"
 #include "cli/OverviewJson.h"
 #include "cli/PrintableLine.h"
+#include "core/CellSearch.h"
 #include "core/Cp1251.h"
 #include "core/Document.h"
+#include "core/Errors.h"
+#include "core/FileIo.h"
 #include "core/Overview.h"
 #include "explorer/PmWriter.h"
+#include "export/HtmlReport.h"
 #include "export/ReportLines.h"
 #include "export/SaveCommand.h"
 #include "export/SpreadsheetExport.h"
@@ -38,6 +50,7 @@ struct Options {
   std::optional<std::string> format;
   std::string sections;
   std::optional<std::string> to;
+  std::string text;  // what `find` looks for
   std::vector<std::string> files;
 };
 
@@ -53,9 +66,13 @@ constexpr std::string_view kUsage =
     "       kestrel-cli spreadsheet [--kind KIND] --to BOOK.xlsx FILE...\n"
     "       kestrel-cli print [--kind KIND] [--sections LETTERS] --to REPORT.pdf FILE...\n"
     "       kestrel-cli overview [--kind KIND] FILE...\n"
+    "       kestrel-cli find [--kind KIND] TEXT FILE...\n"
+    "       kestrel-cli batch [--kind KIND] --to FOLDER FILE...\n"
     "KIND is %KINDS%.\n"
     "export, write-pm and spreadsheet write nothing and exit 1 when \"Сохранить\",\n"
-    "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n";
+    "\"Сохранение PM\" or \"Экспорт в Excel\" is disabled for the document.\n"
+    "find and batch take each FILE as a document of its own; find exits 1 when nothing is found,\n"
+    "batch when a file could not be read or reported.\n";
 
 // The usage text with the kinds of the registry: "pm, gdfs, eeprom or vcf".
 std::string usage() {
@@ -84,10 +101,13 @@ class MessageCollector : public DocumentView {
   }
   void showFileError(const IoError& cause, std::string_view readFailureMessage) override {
     DocumentView::showFileError(cause, readFailureMessage);
+    if (fileError.empty()) fileError = cause.reason();
     err_ << "kestrel-cli: " << printableLine(cause.fileName()) << ": "
          << printableLine(cause.reason()) << '\n';
   }
   std::vector<std::string> messages;
+  // The system's reason when a file could not be opened or read; empty when every one was.
+  std::string fileError;
 
  private:
   std::ostream& err_;
@@ -97,8 +117,8 @@ Options parse(const std::vector<std::string>& args) {
   if (args.empty()) throw UsageError("no command given");
   Options o;
   o.command = args[0];
-  static const std::vector<std::string> kCommands = {"show",        "export", "write-pm",
-                                                     "spreadsheet", "print",  "overview"};
+  static const std::vector<std::string> kCommands = {"show",  "export",   "write-pm", "spreadsheet",
+                                                     "print", "overview", "find",     "batch"};
   if (std::find(kCommands.begin(), kCommands.end(), o.command) == kCommands.end()) {
     throw UsageError("unknown command: " + o.command);
   }
@@ -116,7 +136,8 @@ Options parse(const std::vector<std::string>& args) {
       o.format = value();
     } else if (a == "--sections" && (o.command == "export" || o.command == "print")) {
       o.sections = value();
-    } else if (a == "--to" && o.command != "show" && o.command != "overview") {
+    } else if (a == "--to" && o.command != "show" && o.command != "overview" &&
+               o.command != "find") {
       o.to = value();
     } else if (a == "--") {
       o.files.insert(o.files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
@@ -127,19 +148,30 @@ Options parse(const std::vector<std::string>& args) {
       o.files.push_back(a);
     }
   }
+  if (o.command == "find") {
+    if (o.files.empty()) throw UsageError("no text given");
+    o.text = o.files.front();
+    o.files.erase(o.files.begin());
+  }
   if (o.files.empty()) throw UsageError("no file given");
-  if (o.command != "show" && o.command != "overview" && !o.to) throw UsageError("--to is required");
+  if (o.command != "show" && o.command != "overview" && o.command != "find" && !o.to)
+    throw UsageError("--to is required");
   return o;
 }
 
-Kind kindOf(const Options& o) {
+// The kind given, or else the one the file's name tells; nothing when neither is.
+std::optional<Kind> kindOfFile(const Options& o, const std::string& file) {
   if (o.kind) {
     const auto kind = fileKindNamed(*o.kind);
     if (!kind) throw UsageError("unknown kind: " + *o.kind);
     return *kind;
   }
-  if (const auto kind = fileKindOfName(o.files.front())) return *kind;
-  throw UsageError("cannot tell the kind of " + o.files.front() + "; give --kind");
+  return fileKindOfName(file);
+}
+
+Kind kindOf(const Options& o, const std::string& file) {
+  if (const auto kind = kindOfFile(o, file)) return *kind;
+  throw UsageError("cannot tell the kind of " + file + "; give --kind");
 }
 
 // Opens the files into the document exactly as the desktop program's open command of that kind.
@@ -296,8 +328,126 @@ int overviewCommand(const Options& o, Kind kind, std::ostream& out, std::ostream
   return 0;
 }
 
+// Every cell that holds the text, file by file, one JSON line each.
+int findCommand(const Options& o, std::ostream& out, std::ostream& err) {
+  const std::string text = fromUtf8(o.text).value_or(o.text);
+  if (CellQuery(text).empty()) throw UsageError("nothing to find: the text is blank");
+  std::vector<Kind> kinds;
+  for (const std::string& file : o.files)
+    kinds.push_back(kindOf(o, file));
+  bool found = false;
+  try {
+    for (std::size_t i = 0; i < o.files.size(); ++i) {
+      const OpenedDocument opened(kinds[i], {o.files[i]}, err);
+      forEachCellMatch(opened.doc, text, [&](const CellMatch& m) {
+        const ResultTable& table = shownTable(opened.doc, m.table);
+        writeFoundCellJson(out, o.files[i], shownTableName(m.table), m.row,
+                           table.columnCaption(m.column), table.cell(m.row, m.column));
+        found = true;
+      });
+    }
+  } catch (const OutputError& e) {
+    err << "kestrel-cli: cannot write the standard output: " << e.what() << '\n';
+    return 1;
+  }
+  return found ? 0 : 1;
+}
+
+// One file of a batch: read, and its report written; what the index says of it.
+BatchEntry reportOne(const std::optional<Kind>& kind, const std::string& file,
+                     const std::string& folder, const std::string& report, std::ostream& err) {
+  BatchEntry entry;
+  entry.file = file;
+  if (!kind) {
+    entry.failure = "cannot tell the kind of the file; give --kind";
+    err << "kestrel-cli: " << printableLine(file) << ": " << entry.failure << '\n';
+    return entry;
+  }
+  entry.kind = fileKindName(*kind);
+  std::string fileError;
+  try {
+    const OpenedDocument opened(*kind, {file}, err);
+    const Document& doc = opened.doc;
+    entry.messages = opened.messages.messages;
+    if (!doc.sourceDigests.empty() && doc.sourceDigests.front().whole()) {
+      entry.size = doc.sourceDigests.front().size;
+      entry.sha256 = doc.sourceDigests.front().sha256;
+    }
+    fileError = opened.messages.fileError;
+    if (fileError.empty())
+      entry.rows = std::array<std::size_t, 4>{doc.information.rowCount(), doc.phonebook.rowCount(),
+                                              doc.calls.rowCount(), doc.calendar.rowCount()};
+    if (!fileError.empty()) {
+      entry.failure = fileError;
+    } else if (!doc.saveEnabled()) {
+      // As `export` refuses it: a dump that could not be read is no empty one.
+      entry.failure = "\"Сохранить\" is disabled for this document";
+    } else {
+      output::writeHtmlReport(doc, {true, true, true},
+                              (std::filesystem::path(folder) / report).string());
+      entry.report = report;
+    }
+  } catch (const std::exception& e) {
+    entry.failure = e.what();
+  }
+  // A file that could not be read has had its line already.
+  if (!entry.failure.empty() && entry.failure != fileError)
+    err << "kestrel-cli: " << printableLine(file) << ": no report: " << printableLine(entry.failure)
+        << '\n';
+  return entry;
+}
+
+// A report per file in the folder, the files read side by side, and the index of them written
+// last, whole or not at all: a batch that is stopped leaves no index.
+int batchCommand(const Options& o, std::ostream& err) {
+  const std::string folder = *o.to;
+  std::vector<std::optional<Kind>> kinds;
+  for (const std::string& file : o.files)
+    kinds.push_back(kindOfFile(o, file));
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) throw IoError(folder, ec.message());
+  const std::string index = (std::filesystem::path(folder) / kIndexName).string();
+  // An index of an earlier batch must not stand for this one while it runs.
+  if (std::filesystem::remove(index, ec); ec) throw IoError(index, ec.message());
+
+  const std::vector<std::string> reports = reportNames(o.files);
+  std::vector<BatchEntry> entries(o.files.size());
+  std::atomic<std::size_t> next{0};
+  std::size_t done = 0;
+  std::mutex lock;
+  const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+  const auto work = [&] {
+    for (std::size_t i = next++; i < o.files.size(); i = next++) {
+      // A file's lines on standard error stay together.
+      std::ostringstream lines;
+      BatchEntry entry = reportOne(kinds[i], o.files[i], folder, reports[i], lines);
+      const std::scoped_lock hold(lock);
+      entries[i] = std::move(entry);
+      if (showProgress) err << '\r';
+      err << lines.str();
+      if (showProgress) err << ++done << " из " << o.files.size() << std::flush;
+    }
+  };
+  const std::size_t count =
+      std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), o.files.size());
+  {
+    std::vector<std::jthread> workers;
+    for (std::size_t t = 1; t < count; ++t)
+      workers.emplace_back(work);
+    work();
+  }
+  if (showProgress) err << '\n';
+  writeWholeFile(index, batchIndexHtml(entries));
+  const bool failed = std::any_of(entries.begin(), entries.end(),
+                                  [](const BatchEntry& e) { return !e.failure.empty(); });
+  return failed ? 1 : 0;
+}
+
 int runCommand(const Options& o, std::ostream& out, std::ostream& err) {
-  const Kind kind = kindOf(o);
+  if (o.command == "find") return findCommand(o, out, err);
+  if (o.command == "batch") return batchCommand(o, err);
+  const Kind kind = kindOf(o, o.files.front());
   if (o.files.size() > 1 && kind != Kind::Vcf) {
     throw UsageError("several files are allowed only for vcf");
   }

@@ -238,4 +238,16 @@ void writeSummaryJson(std::ostream& out, const Document& doc, std::string_view c
   json.finish();
 }
 
+void writeFoundCellJson(std::ostream& out, std::string_view file, std::string_view table,
+                        std::size_t row, std::string_view columnCaption,
+                        std::string_view cellText) {
+  JsonOut json(out);
+  json.raw(R"({"file":)").anyText(file);
+  json.raw(R"(,"table":)").text(table);
+  json.raw(R"(,"row":)").number(row);
+  json.raw(R"(,"column":)").text(columnCaption);
+  json.raw(R"(,"text":)").text(cellText).raw("}");
+  json.finish();
+}
+
 }  // namespace kestrel::cli

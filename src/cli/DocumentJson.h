@@ -2,6 +2,7 @@
 // The JSON that `show` prints, written to the output as it is made: a document of any size
 // costs only a buffer of bounded size on top of itself.
 
+#include <cstddef>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -26,5 +27,11 @@ void writeDocumentJson(std::ostream& out, const Document& doc, std::string_view 
 // Only the caption, messages, commands and counts, for quick triage of large dumps.
 void writeSummaryJson(std::ostream& out, const Document& doc, std::string_view caption,
                       const std::vector<std::string>& messages);
+
+// A cell that `find` found, as one line of JSON: {"file", "table", "row", "column", "text"} with
+// the file's path as given, the table's name as `show` keys it, the row's index in its table
+// from 0, the column's caption and the cell's whole text. Throws OutputError.
+void writeFoundCellJson(std::ostream& out, std::string_view file, std::string_view table,
+                        std::size_t row, std::string_view columnCaption, std::string_view cellText);
 
 }  // namespace kestrel::cli

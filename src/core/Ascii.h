@@ -141,6 +141,20 @@ constexpr std::string_view trimSpacesAndTabs(std::string_view s) {
   return s;
 }
 
+// A space or a control byte: what lays a cell out without showing.
+constexpr bool isBlankByte(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+// The text without such bytes at both ends, as a cell's content is compared.
+constexpr std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlankByte(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && isBlankByte(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
 // Letter case counts.
 constexpr bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;

@@ -5,22 +5,11 @@
 #include <optional>
 #include <tuple>
 
-#include "core/Cp1251.h"
+#include "core/CaseFold.h"
 
 namespace kestrel {
 
 namespace {
-
-// The character a windows-1251 byte stands for with its letter case folded, as Unicode folds it.
-constexpr char32_t foldedCodePoint(std::uint8_t byte) {
-  const char32_t c = cp1251::toCodePoint(byte);
-  if (c >= U'A' && c <= U'Z') return c + 0x20;
-  if (c >= 0x0410 && c <= 0x042F) return c + 0x20;  // А..Я
-  if (c >= 0x0400 && c <= 0x040F) return c + 0x50;  // Ё, Ђ, Є, І, Ї, Ј, Љ, Њ, Ћ, Ќ, Ў, Џ
-  if (c == 0x0490) return 0x0491;                   // Ґ
-  if (c == 0x00B5) return 0x03BC;                   // µ folds to the Greek letter
-  return c;
-}
 
 // The place of each byte's character in the alphabetical order: letter case aside, and ё right
 // after е as the Russian alphabet has it.

@@ -4,24 +4,13 @@
 #include <functional>
 #include <utility>
 
+#include "core/Ascii.h"
 #include "core/Columns.h"
 #include "core/PhoneLines.h"
 
 namespace kestrel {
 
 namespace {
-
-bool isBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
 
 // The number the digits at `at` write, or -1 when one of them is no digit.
 int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
@@ -94,7 +83,7 @@ void reorder(Overview& overview, const std::vector<std::size_t>& order) {
 }  // namespace
 
 std::optional<CellDate> cellDateOf(std::string_view cell) {
-  cell = trimmed(cell);
+  cell = trimBlanks(cell);
   if (cell.size() != 10 && cell.size() != 16 && cell.size() != 19) return std::nullopt;
   CellDate date;
   date.day = digitsAt(cell, 0, 2);
@@ -233,7 +222,7 @@ Overview buildOverview(const DocumentData& doc) {
       if (index == Overview::kNoLine) {
         index = overview.numbers.size();
         NumberSummary& line = overview.numbers.emplace_back();
-        line.number = trimmed(number);
+        line.number = trimBlanks(number);
         line.key = key;
         lineOf.add(found, index);
       }
@@ -270,7 +259,7 @@ Overview buildOverview(const DocumentData& doc) {
       if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
       NumberSummary& line = overview.numbers[index];
       line.contactRow = p;
-      line.contactName = trimmed(contact.cell(kPbName));
+      line.contactName = trimBlanks(contact.cell(kPbName));
       --unnamed;
     }
   }

@@ -52,6 +52,13 @@ int registerTemporary(int dirFd, const char* name, TemporaryKind kind) noexcept 
   return -1;
 }
 
+// Threads between making a temporary and registering it. The handler, which may run in any
+// thread, waits for them, and once it has begun no thread makes another: a temporary made in
+// another thread just as a signal came is removed with the rest.
+std::atomic<int> making{0};
+std::atomic<bool> ending{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
 void unregisterTemporary(int slot) noexcept {
   if (slot >= 0) slots[slot].state.store(kSlotFree);
 }
@@ -65,6 +72,11 @@ void removeTemporary(int dirFd, const char* name, TemporaryKind kind) noexcept {
 }
 
 extern "C" void removeTemporariesAndEnd(int sig) {
+  ending.store(true);
+  while (making.load() != 0) {
+    const timespec pause{0, 100000};
+    ::nanosleep(&pause, nullptr);
+  }
   for (Slot& slot : slots) {
     const int state = slot.state.load();
     if (state == kSlotFile) removeTemporary(slot.dirFd, slot.name, TemporaryKind::File);
@@ -115,10 +127,21 @@ template <class Make>
 int claimFreshName(int dirFd, TemporaryKind kind, char* name, int& slot, Make make) noexcept {
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     makeName(name);
+    making.fetch_add(1);
+    if (ending.load()) {
+      // A handler in another thread is removing the temporaries and ending the process.
+      making.fetch_sub(1);
+      for (;;)
+        ::pause();
+    }
     const int err = make(name);
-    if (err == EEXIST) continue;
-    if (err != 0) return err;
+    if (err != 0) {
+      making.fetch_sub(1);
+      if (err == EEXIST) continue;
+      return err;
+    }
     slot = registerTemporary(dirFd, name, kind);
+    making.fetch_sub(1);
     if (slot >= 0) return 0;
     // Every slot is taken: a temporary the handlers could not find is not kept at all.
     removeTemporary(dirFd, name, kind);

@@ -15,6 +15,8 @@
 #include <numeric>
 #include <set>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "core/Errors.h"
 #include "core/TemporaryFiles.h"
@@ -350,6 +352,38 @@ TEST(FileIo, InterruptedWriteLeavesNothing) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"out.txt"});
     EXPECT_EQ(test::readFile(target), "old");
+  }
+}
+
+// Threads that keep making and removing temporary folders, and a signal that may come in any
+// thread at any moment: what the threads made is gone when the process has ended.
+TEST(FileIo, SignalAmongThreadsMakingTemporariesLeavesNothing) {
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    test::TempDir dir;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      removeTemporaryFilesOnSignals();
+      const int dirFd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      std::vector<std::thread> makers;
+      for (int t = 0; t < 3; ++t) {
+        makers.emplace_back([dirFd] {
+          for (;;) {
+            Temporary folder(dirFd, TemporaryKind::Folder);
+            folder.create();
+          }
+        });
+      }
+      for (;;)
+        ::pause();
+    }
+    ::usleep(static_cast<useconds_t>(5000 + 1000 * (round % 7)));
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "status " << status;
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{});
   }
 }
 

@@ -37,6 +37,9 @@ std::string format(const char* pattern, double a, double b = 0, double c = 0, do
   return text;
 }
 
+// The day number of Monday 05.01.1970, from which weeks are counted.
+constexpr std::int32_t kFirstMonday = 4;
+
 // The days of a chart, in bars of one unit.
 struct TimeAxis {
   Unit unit = Unit::Day;
@@ -50,7 +53,9 @@ struct TimeAxis {
       case Unit::Day:
         return day;
       case Unit::Week:
-        return (day - weekdayOf(day)) / 7;  // the Monday that starts the week, in weeks
+        // Weeks since the Monday 05.01.1970 (day 4), counted from the Monday that starts the
+        // day's week: exact, also before 1970.
+        return (day - weekdayOf(day) - kFirstMonday) / 7;
       case Unit::Month: {
         const Civil c = civilOf(day);
         return c.year * 12L + c.month - 1;
@@ -72,7 +77,8 @@ struct TimeAxis {
     switch (unit) {
       case Unit::Day:
       case Unit::Week: {
-        const Civil c = civilOf(static_cast<std::int32_t>(unit == Unit::Day ? key : key * 7));
+        const Civil c =
+            civilOf(static_cast<std::int32_t>(unit == Unit::Day ? key : key * 7 + kFirstMonday));
         std::snprintf(text, sizeof text, "%02d.%02d.%04d", c.day, c.month, c.year);
         break;
       }

@@ -113,6 +113,26 @@ TEST(OverviewReport, TablesNameTheContactsAndTheNumbersTheBookLacks) {
             std::string::npos);
 }
 
+// Bars of a week are named after their Monday, before 1970 as after it.
+TEST(OverviewReport, WeeksAreNamedAfterTheirMonday) {
+  Document doc;
+  for (const char* date : {"17.03.2012 10:00", "01.10.2012 10:00", "01.01.2013 10:00"})
+    addCall(doc, CallStatus::kIncoming, "900", date);
+  std::string html = reportOf(doc, {false, true, false});
+  ASSERT_NE(html.find("<h3>Вызовы по неделям"), std::string::npos);
+  for (const char* monday : {"12.03.2012", "01.10.2012", "31.12.2012"})
+    EXPECT_NE(html.find(monday), std::string::npos) << monday;
+  EXPECT_EQ(html.find("08.03.2012"), std::string::npos);
+
+  // Two days of two weeks around 01.01.1970 make two bars, not one.
+  Document reset;
+  for (const char* date : {"30.12.1969 10:00", "05.01.1970 10:00", "01.06.1970 10:00"})
+    addCall(reset, CallStatus::kMissed, "900", date);
+  html = reportOf(reset, {false, true, false});
+  EXPECT_NE(html.find("29.12.1969"), std::string::npos);
+  EXPECT_NE(html.find("05.01.1970"), std::string::npos);
+}
+
 // Every <svg> of the page parsed by xmllint as XML, and the beginnings of the time charts'
 // titles.
 void expectWellFormedCharts(const std::string& html, const std::vector<std::string>& titles) {

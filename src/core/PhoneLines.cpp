@@ -60,20 +60,36 @@ Piece nextPiece(std::string_view cell, std::size_t& at) {
   return pieceOf(cell.substr(begin, at - begin));
 }
 
+// Whether the groups from `at` on make a number of a whole line by themselves, joined as
+// nextPhonebookNumber joins them.
+bool startsALine(std::string_view cell, std::size_t at) {
+  const Piece first = nextPiece(cell, at);
+  if (first.text.empty() || !first.canStart) return false;
+  std::size_t digits = first.digits;
+  while (digits < kLineDigits) {
+    const Piece piece = nextPiece(cell, at);
+    if (!piece.plainDigits || piece.digits > 8 || digits + piece.digits > kMostDigits) return false;
+    digits += piece.digits;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string_view nextPhonebookNumber(std::string_view cell, std::size_t& at) {
   const Piece first = nextPiece(cell, at);
   if (first.text.empty() || !first.canStart) return first.text;
   // Groups join while the number is short of a line, and short groups after that
-  // ("+380 44 123 45 67"), never beyond the longest number there is.
+  // ("+380 44 123 45 67") unless they begin the next number ("8 (495) 123-45-67"), never beyond
+  // the longest number there is.
   std::size_t digits = first.digits;
   std::size_t joinedDigits = digits;
   std::size_t joinedEnd = at;
   for (std::size_t next = at;;) {
+    const std::size_t before = next;
     const Piece piece = nextPiece(cell, next);
     if (!piece.plainDigits || piece.digits > 8 || digits + piece.digits > kMostDigits) break;
-    if (digits >= kLineDigits && piece.digits > 2) break;
+    if (digits >= kLineDigits && (piece.digits > 2 || startsALine(cell, before))) break;
     digits += piece.digits;
     if (digits >= kLineDigits) {
       joinedDigits = digits;

@@ -77,6 +77,15 @@ const CellCase kCellCases[] = {
     {"ShortNumbersStayApart", "900 611", {"900", "611"}},
     {"GroupedNumberThenShortOne", "8 916 1234567 900", {"8 916 1234567", "900"}},
     {"TextStaysApart", "TELE2 611 900", {"TELE2", "611", "900"}},
+    {"TwoGroupedNumbersTheSecondWithItsTrunk",
+     "+7 916 123-45-67 8 (495) 123-45-67",
+     {"+7 916 123-45-67", "8 (495) 123-45-67"}},
+    {"TwoGroupedFreephoneNumbers",
+     "8 800 555 35 35 8 800 200 00 00",
+     {"8 800 555 35 35", "8 800 200 00 00"}},
+    {"GroupedForeignNumberThenAWholeOne",
+     "+380 44 123 45 67 4951234567",
+     {"+380 44 123 45 67", "4951234567"}},
 };
 
 class PhonebookCellTable : public testing::TestWithParam<CellCase> {};

@@ -55,32 +55,43 @@ Json perDay(const std::map<std::int32_t, Counts>& days) {
   return list;
 }
 
-Json lines(const std::vector<const NumberSummary*>& numbers) {
-  Json list = Json::array();
-  for (const NumberSummary* n : numbers)
-    list.push_back(line(*n));
-  return list;
-}
-
 }  // namespace
 
 void writeOverviewJson(std::ostream& out, const DocumentData& doc, const Overview& overview,
                        std::string_view caption, const std::vector<std::string>& messages) {
-  Json json;
-  json["caption"] = std::string(caption);
+  // Member by member, and the lines one by one: a log of random numbers has hundreds of
+  // thousands of lines the phonebook lacks, and a document of them all would take many times
+  // their text.
+  std::string text = "{";
+  const auto member = [&](std::string_view key, const Json& value) {
+    if (text.size() > 1) text += ',';
+    text += Json(std::string(key)).dump();
+    text += ':';
+    text += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
+  const auto lineList = [&](std::string_view key, const std::vector<const NumberSummary*>& list) {
+    member(key, Json::array());
+    text.pop_back();  // the "]" of the empty list
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      if (i > 0) text += ',';
+      text += line(*list[i]).dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    text += ']';
+  };
+  member("caption", std::string(caption));
   Json messageList = Json::array();
   for (const std::string& m : messages)
     messageList.push_back(toUtf8(m));
-  json["messages"] = std::move(messageList);
-  json["rows"] = Json{{"calls", doc.calls.rowCount()}, {"calendar", doc.calendar.rowCount()}};
-  json["callsPerDay"] = perDay(overview.callsPerDay);
-  json["callsByWeekdayHour"] = overview.callsByWeekdayHour;
-  json["topNumbers"] = lines(overview.topNumbers());
-  json["unmatchedNumbers"] = lines(overview.unmatchedNumbers());
-  json["calendarPerDay"] = perDay(overview.calendarPerDay);
-  json["withoutDate"] = Json{{"calls", counts(overview.callsWithoutDate)},
-                             {"calendar", counts(overview.calendarWithoutDate)}};
-  const std::string text = json.dump(-1, ' ', false, Json::error_handler_t::replace);
+  member("messages", messageList);
+  member("rows", Json{{"calls", doc.calls.rowCount()}, {"calendar", doc.calendar.rowCount()}});
+  member("callsPerDay", perDay(overview.callsPerDay));
+  member("callsByWeekdayHour", overview.callsByWeekdayHour);
+  lineList("topNumbers", overview.topNumbers());
+  lineList("unmatchedNumbers", overview.unmatchedNumbers());
+  member("calendarPerDay", perDay(overview.calendarPerDay));
+  member("withoutDate", Json{{"calls", counts(overview.callsWithoutDate)},
+                             {"calendar", counts(overview.calendarWithoutDate)}});
+  text += '}';
   // C1 controls (windows-1251's 0x98 among them) escaped as `show` escapes them.
   std::string escaped;
   escaped.reserve(text.size() + 1);

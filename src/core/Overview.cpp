@@ -115,7 +115,7 @@ std::int32_t dayNumberOf(const CellDate& date) {
   return era * 146097 + dayOfEra - 719468;
 }
 
-std::string dayText(std::int32_t dayNumber) {
+CellDate dateOfDayNumber(std::int32_t dayNumber) {
   const std::int32_t z = dayNumber + 719468;
   const std::int32_t era = (z >= 0 ? z : z - 146096) / 146097;
   const std::int32_t dayOfEra = z - era * 146097;
@@ -125,7 +125,15 @@ std::string dayText(std::int32_t dayNumber) {
   const std::int32_t monthFromMarch = (5 * dayOfYear + 2) / 153;
   const int day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
   const int month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
-  const int year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  CellDate date;
+  date.year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  date.month = month;
+  date.day = day;
+  return date;
+}
+
+std::string dayText(std::int32_t dayNumber) {
+  const CellDate date = dateOfDayNumber(dayNumber);
   char text[16];
   const auto digits = [&](char* at, int value, int count) {
     for (int k = count - 1; k >= 0; --k) {
@@ -133,11 +141,11 @@ std::string dayText(std::int32_t dayNumber) {
       value /= 10;
     }
   };
-  digits(text, year, 4);
+  digits(text, date.year, 4);
   text[4] = '-';
-  digits(text + 5, month, 2);
+  digits(text + 5, date.month, 2);
   text[7] = '-';
-  digits(text + 8, day, 2);
+  digits(text + 8, date.day, 2);
   return std::string(text, 10);
 }
 

@@ -35,6 +35,8 @@ std::optional<CellDate> cellDateOf(std::string_view cell);
 
 // Days since 1970-01-01 (negative before), the overview's key of a day.
 std::int32_t dayNumberOf(const CellDate& date);
+// The day of a day number, without a time.
+CellDate dateOfDayNumber(std::int32_t dayNumber);
 // "yyyy-mm-dd" of a day number.
 std::string dayText(std::int32_t dayNumber);
 // 0 for Monday … 6 for Sunday.

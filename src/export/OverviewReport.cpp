@@ -20,17 +20,6 @@ constexpr std::size_t kMostBars = 120;
 
 enum class Unit { Day, Week, Month, Year };
 
-struct Civil {
-  int year;
-  int month;
-  int day;
-};
-
-Civil civilOf(std::int32_t dayNumber) {
-  const std::string text = dayText(dayNumber);
-  return {std::stoi(text.substr(0, 4)), std::stoi(text.substr(5, 2)), std::stoi(text.substr(8, 2))};
-}
-
 std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0) {
   char text[160];
   std::snprintf(text, sizeof text, pattern, a, b, c, d);
@@ -57,11 +46,11 @@ struct TimeAxis {
         // day's week: exact, also before 1970.
         return (day - weekdayOf(day) - kFirstMonday) / 7;
       case Unit::Month: {
-        const Civil c = civilOf(day);
+        const CellDate c = dateOfDayNumber(day);
         return c.year * 12L + c.month - 1;
       }
       case Unit::Year:
-        return civilOf(day).year;
+        return dateOfDayNumber(day).year;
     }
     return day;
   }
@@ -77,8 +66,8 @@ struct TimeAxis {
     switch (unit) {
       case Unit::Day:
       case Unit::Week: {
-        const Civil c =
-            civilOf(static_cast<std::int32_t>(unit == Unit::Day ? key : key * 7 + kFirstMonday));
+        const CellDate c = dateOfDayNumber(
+            static_cast<std::int32_t>(unit == Unit::Day ? key : key * 7 + kFirstMonday));
         std::snprintf(text, sizeof text, "%02d.%02d.%04d", c.day, c.month, c.year);
         break;
       }

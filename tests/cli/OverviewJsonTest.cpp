@@ -15,6 +15,7 @@
 #include "core/Columns.h"
 #include "core/Cp1251.h"
 #include "core/Kinds.h"
+#include "support/PhonebookRows.h"
 #include "support/TempDir.h"
 
 namespace kestrel::cli {
@@ -47,19 +48,8 @@ void addContact(DocumentData& doc, std::string_view name, std::string_view numbe
   row.setCell(kPbNumbers, numbers);
 }
 
-void addCall(DocumentData& doc, CallStatus status, std::string_view number, std::string_view date) {
-  auto& row = doc.calls.addRow(std::to_string(doc.calls.rowCount()), 4);
-  if (status != CallStatus::kNone) setCallStatus(row, status, CallWording::kCall);
-  row.setCell(kCallPhone, number);
-  row.setCell(kCallDate, date);
-}
-
-void addEntry(DocumentData& doc, CalendarKind kind, std::string_view date) {
-  auto& row = doc.calendar.addRow(std::to_string(doc.calendar.rowCount()), 4);
-  if (kind != CalendarKind::kNone) setCalendarKind(row, kind);
-  row.setCell(kCalDate, date);
-  row.setCell(kCalTitle, "x");
-}
+using test::addCalendarRow;
+using test::addCallRow;
 
 // Calls across midnight and from Sunday into Monday; one line written three ways and named by
 // the first of two contacts that have it; a missed line the phonebook lacks, called twice; a
@@ -70,17 +60,17 @@ TEST(OverviewJson, HandMadeDocument) {
   addContact(doc, "Иванов Иван", "+7 916 123-45-67 *100#");
   addContact(doc, "Иванов второй", "89161234567");
   addContact(doc, "Почта", "1234567");
-  addCall(doc, CallStatus::kOutgoing, "89161234567 ", "15.03.2012 23:50:00 ");
-  addCall(doc, CallStatus::kIncoming, "+79161234567", "16.03.2012 00:10");
-  addCall(doc, CallStatus::kMissed, "+7 926 555-44-33", "18.03.2012 23:59:59");
-  addCall(doc, CallStatus::kOutgoing, "*100#", "19.03.2012 00:00:01");
-  addCall(doc, CallStatus::kIncoming, "123-45-67", "31.04.2012 10:00");
-  addCall(doc, CallStatus::kNone, "", "19.03.2012");
-  addCall(doc, CallStatus::kMissed, "9265554433", "18.03.2012 08:00");
-  addEntry(doc, CalendarKind::kBirthday, "12.04.1975");
-  addEntry(doc, CalendarKind::kNote, "15.03.2012 10:00");
-  addEntry(doc, CalendarKind::kEvent, "31.04.2012");
-  addEntry(doc, CalendarKind::kNone, "15.03.2012");
+  addCallRow(doc, CallStatus::kOutgoing, "89161234567 ", "15.03.2012 23:50:00 ");
+  addCallRow(doc, CallStatus::kIncoming, "+79161234567", "16.03.2012 00:10");
+  addCallRow(doc, CallStatus::kMissed, "+7 926 555-44-33", "18.03.2012 23:59:59");
+  addCallRow(doc, CallStatus::kOutgoing, "*100#", "19.03.2012 00:00:01");
+  addCallRow(doc, CallStatus::kIncoming, "123-45-67", "31.04.2012 10:00");
+  addCallRow(doc, CallStatus::kNone, "", "19.03.2012");
+  addCallRow(doc, CallStatus::kMissed, "9265554433", "18.03.2012 08:00");
+  addCalendarRow(doc, CalendarKind::kBirthday, "12.04.1975");
+  addCalendarRow(doc, CalendarKind::kNote, "15.03.2012 10:00");
+  addCalendarRow(doc, CalendarKind::kEvent, "31.04.2012");
+  addCalendarRow(doc, CalendarKind::kNone, "15.03.2012");
   ASSERT_TRUE(hasOverview(doc));
 
   const Overview overview = buildOverview(doc);

@@ -23,28 +23,19 @@ std::string reportOf(const Document& doc, TableChoice choice) {
   return html;
 }
 
-void addCall(Document& doc, CallStatus status, std::string_view number, std::string_view date) {
-  auto& row =
-      test::addTableRow(doc.calls, std::to_string(doc.calls.rowCount()), {"", number, "", date});
-  setCallStatus(row, status, CallWording::kCall);
-}
-
-void addEntry(Document& doc, CalendarKind kind, std::string_view date) {
-  auto& row =
-      test::addTableRow(doc.calendar, std::to_string(doc.calendar.rowCount()), {date, "", "x", ""});
-  setCalendarKind(row, kind);
-}
+using test::addCalendarRow;
+using test::addCallRow;
 
 // A few calls over a few days and a calendar: bars a day each.
 void fillSmall(Document& doc) {
   test::addPhonebookRow(
       doc, {{kPbName, fromUtf8("Иванов <Иван>").value()}, {kPbNumbers, "+79161234567 "}});
-  addCall(doc, CallStatus::kOutgoing, "89161234567", "15.03.2012 09:30:00 ");
-  addCall(doc, CallStatus::kIncoming, "+79161234567", "16.03.2012 23:59");
-  addCall(doc, CallStatus::kMissed, "+79265554433", "17.03.2012 07:45:03");
-  addCall(doc, CallStatus::kMissed, "+79265554433", "31.04.2012 07:45:03");
-  addEntry(doc, CalendarKind::kNote, "16.03.2012");
-  addEntry(doc, CalendarKind::kBirthday, "12.04.1975");
+  addCallRow(doc, CallStatus::kOutgoing, "89161234567", "15.03.2012 09:30:00 ");
+  addCallRow(doc, CallStatus::kIncoming, "+79161234567", "16.03.2012 23:59");
+  addCallRow(doc, CallStatus::kMissed, "+79265554433", "17.03.2012 07:45:03");
+  addCallRow(doc, CallStatus::kMissed, "+79265554433", "31.04.2012 07:45:03");
+  addCalendarRow(doc, CalendarKind::kNote, "16.03.2012");
+  addCalendarRow(doc, CalendarKind::kBirthday, "12.04.1975");
 }
 
 // The texts of the rows of the section's tables, tags dropped.
@@ -104,7 +95,8 @@ TEST(OverviewReport, TablesNameTheContactsAndTheNumbersTheBookLacks) {
 
   // Of many numbers the book lacks, the page lists the busiest hundred and counts the rest.
   for (int i = 0; i < 150; ++i)
-    addCall(doc, CallStatus::kIncoming, "8916000" + std::to_string(1000 + i), "18.03.2012 10:00");
+    addCallRow(doc, CallStatus::kIncoming, "8916000" + std::to_string(1000 + i),
+               "18.03.2012 10:00");
   const std::vector<std::string> rows = sectionRows(reportOf(doc, {false, true, true}));
   ASSERT_EQ(rows.size(), 2u + 15u + 100u);
   EXPECT_EQ(rows[17], "+79265554433|0|0|2|2");
@@ -117,7 +109,7 @@ TEST(OverviewReport, TablesNameTheContactsAndTheNumbersTheBookLacks) {
 TEST(OverviewReport, WeeksAreNamedAfterTheirMonday) {
   Document doc;
   for (const char* date : {"17.03.2012 10:00", "01.10.2012 10:00", "01.01.2013 10:00"})
-    addCall(doc, CallStatus::kIncoming, "900", date);
+    addCallRow(doc, CallStatus::kIncoming, "900", date);
   std::string html = reportOf(doc, {false, true, false});
   ASSERT_NE(html.find("<h3>Вызовы по неделям"), std::string::npos);
   for (const char* monday : {"12.03.2012", "01.10.2012", "31.12.2012"})
@@ -127,7 +119,7 @@ TEST(OverviewReport, WeeksAreNamedAfterTheirMonday) {
   // Two days of two weeks around 01.01.1970 make two bars, not one.
   Document reset;
   for (const char* date : {"30.12.1969 10:00", "05.01.1970 10:00", "01.06.1970 10:00"})
-    addCall(reset, CallStatus::kMissed, "900", date);
+    addCallRow(reset, CallStatus::kMissed, "900", date);
   html = reportOf(reset, {false, true, false});
   EXPECT_NE(html.find("29.12.1969"), std::string::npos);
   EXPECT_NE(html.find("05.01.1970"), std::string::npos);
@@ -176,8 +168,8 @@ TEST(OverviewReport, ChartsAreWellFormedSvg) {
     const int month = day / 30 % 12 + 1;
     std::snprintf(date, sizeof date, "%02d.%02d.%04d %02d:00", day % 28 + 1, month,
                   2008 + day / 365, day % 24);
-    addCall(years, static_cast<CallStatus>(day % 4), std::to_string(100 + day % 7), date);
-    if (day % 10 == 0) addEntry(years, CalendarKind::kEvent, date);
+    addCallRow(years, static_cast<CallStatus>(day % 4), std::to_string(100 + day % 7), date);
+    if (day % 10 == 0) addCalendarRow(years, CalendarKind::kEvent, date);
   }
   const std::string html = reportOf(years, {false, true, true});
   expectWellFormedCharts(html, {"Вызовы по месяцам (2", "Календарь по месяцам (2"});

@@ -28,4 +28,18 @@ std::vector<std::string> subItemsOf(const ResultTable::Row& row) {
   return texts;
 }
 
+ResultTable::Row& addCallRow(DocumentData& doc, CallStatus status, std::string_view number,
+                             std::string_view date) {
+  auto& row = addTableRow(doc.calls, std::to_string(doc.calls.rowCount()), {"", number, "", date});
+  if (status != CallStatus::kNone) setCallStatus(row, status, CallWording::kCall);
+  return row;
+}
+
+ResultTable::Row& addCalendarRow(DocumentData& doc, CalendarKind kind, std::string_view date) {
+  auto& row =
+      addTableRow(doc.calendar, std::to_string(doc.calendar.rowCount()), {date, "", "x", ""});
+  if (kind != CalendarKind::kNone) setCalendarKind(row, kind);
+  return row;
+}
+
 }  // namespace kestrel::test

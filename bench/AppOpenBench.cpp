@@ -57,6 +57,7 @@ class OpenWithDump : public kestrel::app::FileDialogs {
   std::optional<SaveAnswer> getSaveFileName(QWidget*, const SaveRequest&) override {
     return std::nullopt;
   }
+  QString getExistingDirectory(QWidget*, const QString&) override { return {}; }
 
  private:
   QString path_;

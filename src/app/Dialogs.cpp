@@ -83,6 +83,10 @@ std::optional<FileDialogs::SaveAnswer> QtFileDialogs::getSaveFileName(QWidget* p
   return SaveAnswer{dialog.selectedFiles().front(), static_cast<int>(index) + 1};
 }
 
+QString QtFileDialogs::getExistingDirectory(QWidget* parent, const QString& folder) {
+  return QFileDialog::getExistingDirectory(parent, QStringLiteral("Открыть папку"), folder);
+}
+
 void QtMessageBoxes::information(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QApplication::applicationName(), text);
 }

@@ -39,6 +39,9 @@ class FileDialogs {
   // and no default extension.
   virtual std::optional<SaveAnswer> getSaveFileName(QWidget* parent,
                                                     const SaveRequest& request) = 0;
+  // A folder chosen among the existing ones, starting at `folder`; empty when the user
+  // cancelled.
+  virtual QString getExistingDirectory(QWidget* parent, const QString& folder) = 0;
 };
 
 class MessageBoxes {
@@ -61,6 +64,7 @@ class QtFileDialogs : public FileDialogs {
  public:
   QStringList getOpenFileNames(QWidget* parent, const OpenRequest& request) override;
   std::optional<SaveAnswer> getSaveFileName(QWidget* parent, const SaveRequest& request) override;
+  QString getExistingDirectory(QWidget* parent, const QString& folder) override;
 };
 
 class QtMessageBoxes : public MessageBoxes {

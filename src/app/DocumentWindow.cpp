@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "DocumentReading.h"
+#include "FoundCells.h"
 #include "FrameServices.h"
 #include "ResultTableModel.h"
 #include "TableFilterModel.h"
@@ -174,10 +175,12 @@ void DocumentWindow::focusFilter() {
 
 void DocumentWindow::buildTabs() {
   tabs_ = new QTabWidget;
-  addTablePage(doc_.information, QStringLiteral("Информация"));
-  addTablePage(doc_.phonebook, QStringLiteral("Зап. Книжка"), true);
-  addTablePage(doc_.calls, QStringLiteral("Вызовы"), true);
-  addTablePage(doc_.calendar, QStringLiteral("Календарь"), true);
+  // The tables in tab order, each under its caption; all but the information have a filter.
+  const std::vector<ResultTable*> tables = doc_.shownTables();
+  for (std::size_t t = 0; t < kShownTableCount; ++t) {
+    const auto table = static_cast<ShownTable>(t);
+    addTablePage(*tables[t], shownTableCaption(table), table != ShownTable::Information);
+  }
   find_ = new QAction(this);
   find_->setShortcut(QKeySequence::Find);
   find_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -310,11 +313,36 @@ void DocumentWindow::showReading(bool reading) {
   commandsChanged();
 }
 
+void DocumentWindow::showCell(ShownTable table, std::size_t row, std::size_t column) {
+  const ResultTable& shown = shownTable(doc_, table);
+  QTableView* tableView = view(shown);
+  if (tableView == nullptr || row >= shown.rowCount()) return;
+  QLineEdit* filter = filterField(shown);
+  tabs_->setCurrentWidget(filter != nullptr ? tableView->parentWidget() : tableView);
+  auto* order = static_cast<TableFilterModel*>(tableView->model());
+  // A hidden column has no cell to stand on: the row's first shown one does.
+  int c = static_cast<int>(std::min(column, shown.columnCount() - 1));
+  while (c > 0 && tableView->isColumnHidden(c))
+    --c;
+  const QModelIndex cell = order->sourceModel()->index(static_cast<int>(row), c);
+  QModelIndex at = order->mapFromSource(cell);
+  if (!at.isValid() && filter != nullptr) {
+    filter->clear();
+    at = order->mapFromSource(cell);
+  }
+  if (!at.isValid()) return;
+  tableView->selectionModel()->setCurrentIndex(
+      at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  tableView->scrollTo(at, QAbstractItemView::PositionAtCenter);
+  tableView->setFocus(Qt::OtherFocusReason);
+}
+
 void DocumentWindow::showSectionsPage() {
   tabs_->setTabVisible(sectionsPage_, true);
 }
 
 void DocumentWindow::tablesAboutToChange() {
+  emit tablesChanging();
   waitForOverview();
   for (ResultTableModel* model : models_)
     model->beginTableChange();

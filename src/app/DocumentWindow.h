@@ -13,6 +13,7 @@
 
 #include "ChildWindow.h"
 #include "Dialogs.h"
+#include "core/CellSearch.h"
 #include "core/Document.h"
 #include "open/FileKind.h"
 
@@ -109,6 +110,10 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   OverviewPage* overviewPage() const { return overview_; }
   int overviewPageIndex() const { return overviewPage_; }
 
+  // A cell of a table shown: its tab brought up and its row selected and scrolled to, the
+  // filter cleared when it hides the row.
+  void showCell(ShownTable table, std::size_t row, std::size_t column);
+
   // The calls of one line of the overview in the calls page, which is shown: its filter field
   // shows the number and the page the line's rows, however each row writes the number.
   void showCallsOfLine(std::size_t line);
@@ -130,6 +135,8 @@ class DocumentWindow : public ChildWindow, public DocumentView {
   void readingFinished(bool read);
   // The overview page shows the document's tables as they now are.
   void overviewBuilt();
+  // The tables are about to change: rows kept by number no longer name the same cells.
+  void tablesChanging();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

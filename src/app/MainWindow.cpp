@@ -12,6 +12,7 @@
 
 #include "AboutDialog.h"
 #include "DocumentWindow.h"
+#include "FindAllPanel.h"
 #include "PrintSectionsDialog.h"
 #include "SaveSectionsDialog.h"
 #include "WindowPlacementQt.h"
@@ -109,7 +110,20 @@ void MainWindow::buildMenus() {
   openVcf_ = fileMenu_->addAction(QStringLiteral("Открыть VCF"));
   openVcf_->setObjectName(QStringLiteral("openVcf"));
   connect(openVcf_, &QAction::triggered, this, &MainWindow::openVcf);
+  openFolder_ = fileMenu_->addAction(QStringLiteral("Открыть папку…"));
+  openFolder_->setObjectName(QStringLiteral("openFolder"));
+  connect(openFolder_, &QAction::triggered, this, qOverload<>(&MainWindow::openFolder));
   addRecentFilesMenu(fileMenu_);
+  // A panel of the frame, under the document windows, shown by its command.
+  findAllPanel_ = new FindAllPanel(*this);
+  addDockWidget(Qt::BottomDockWidgetArea, findAllPanel_);
+  findAllPanel_->hide();
+  findAll_ = fileMenu_->addAction(QStringLiteral("Найти во всех документах"));
+  findAll_->setObjectName(QStringLiteral("findAll"));
+  findAll_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  // The shortcut works in every window of the frame, a document's table included.
+  findAll_->setShortcutContext(Qt::ApplicationShortcut);
+  connect(findAll_, &QAction::triggered, findAllPanel_, &FindAllPanel::start);
   fileMenu_->addSeparator();
   exportToExcel_ = addChildCommand(fileMenu_, QStringLiteral("Экспорт в Excel"),
                                    &ChildWindow::exportToSpreadsheet);
@@ -236,6 +250,13 @@ void MainWindow::placeAfterLastDocument(QMdiSubWindow* sub) {
     sub->move(at.x, at.y);
     return;
   }
+}
+
+void MainWindow::showDocument(DocumentWindow* window) {
+  auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+  if (sub == nullptr) return;
+  if (sub->isMinimized()) sub->showNormal();
+  mdiArea_->setActiveSubWindow(sub);
 }
 
 QMdiSubWindow* MainWindow::addChildWindow(ChildWindow* window, QSize size) {

@@ -25,6 +25,7 @@ class QMenu;
 namespace kestrel::app {
 
 class DocumentWindow;
+class FindAllPanel;
 class SaveSectionsDialog;
 class PrintSectionsDialog;
 class WindowSettings;
@@ -80,6 +81,15 @@ class MainWindow : public QMainWindow, public FrameServices {
   // document; a file of no known kind is named in a warning.
   void openByName(const QStringList& names);
   const RecentFiles& recentFiles() const { return *recentFiles_; }
+  // Every file of the folder whose kind its name tells, as openByName opens them: a document per
+  // dump, all vCard files together in one. Subfolders and files of no known kind are skipped and
+  // told in one message; many documents are opened only once the user agrees.
+  void openFolder(const QString& folder);
+
+  // Brings a document window to the front, restored if it was minimized.
+  void showDocument(DocumentWindow* window);
+  // The panel of "Найти во всех документах".
+  FindAllPanel* findAllPanel() const { return findAllPanel_; }
 
   // The commands the menus run on the active window.
   QAction* exportToExcelAction() const { return exportToExcel_; }
@@ -89,6 +99,8 @@ class MainWindow : public QMainWindow, public FrameServices {
   QAction* openExplorerAction() const { return openExplorer_; }
   QAction* savePmAction() const { return savePm_; }
   QAction* fitColumnsAction() const { return fitColumns_; }
+  QAction* findAllAction() const { return findAll_; }
+  QAction* openFolderAction() const { return openFolder_; }
   QMenu* editMenu() const { return editMenu_; }
 
  public slots:
@@ -99,6 +111,8 @@ class MainWindow : public QMainWindow, public FrameServices {
   void openVcf();
   // "Открыть EEPROM": a raw EEPROM image in a new document window.
   void openEeprom();
+  // "Открыть папку…": a folder chosen in the folder dialog, opened as openFolder does.
+  void openFolder();
   void quit();
   // "About": the credits box, shown modally.
   void about();
@@ -155,7 +169,12 @@ class MainWindow : public QMainWindow, public FrameServices {
   QAction* openExplorer_ = nullptr;
   QAction* savePm_ = nullptr;
   QAction* fitColumns_ = nullptr;
+  QAction* findAll_ = nullptr;
+  QAction* openFolder_ = nullptr;
   QAction* about_ = nullptr;
+  FindAllPanel* findAllPanel_ = nullptr;
+  // The folder the folder dialog proposes: the one last opened.
+  QString lastFolder_;
 
   SaveSectionsDialog* saveSectionsDialog_ = nullptr;
   PrintSectionsDialog* printSectionsDialog_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -10,13 +11,17 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DocumentWindow.h"
 #include "FileNames.h"
 #include "MainWindow.h"
 #include "RecentFiles.h"
+#include "Text.h"
+#include "core/CellOrder.h"
 
 namespace kestrel::app {
 
@@ -31,6 +36,11 @@ QStringList localFiles(const QMimeData* data) {
   }
   return files;
 }
+
+// A folder of this many documents is opened only once the user agrees.
+constexpr qsizetype kDocumentsWithoutAsking = 16;
+// The summary of skipped files names this many; the rest are counted.
+constexpr qsizetype kSkippedNamed = 20;
 
 }  // namespace
 
@@ -96,6 +106,80 @@ void MainWindow::openByName(const QStringList& names) {
   }
   // Several vCard files make one document, as when chosen together.
   openFiles(FileKind::Vcf, vcards);
+}
+
+void MainWindow::openFolder() {
+  QString start = lastFolder_;
+  if (start.isEmpty() && !openPmDialog.fileName.isEmpty())
+    start = QFileInfo(openPmDialog.fileName).absolutePath();
+  const QString folder = services_.files->getExistingDirectory(this, start);
+  if (folder.isEmpty()) return;
+  lastFolder_ = folder;
+  openFolder(folder);
+}
+
+void MainWindow::openFolder(const QString& folder) {
+  const QDir dir(folder);
+  QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+  // In the order the tables sort names: letter case aside, "dump2" before "dump10".
+  std::ranges::stable_sort(entries, [](const QFileInfo& a, const QFileInfo& b) {
+    return compareCells(fromQString(a.fileName()), fromQString(b.fileName()), CellOrder::Text) < 0;
+  });
+
+  std::vector<std::pair<FileKind, QString>> dumps;
+  QStringList vcards;
+  QStringList skipped;
+  for (const QFileInfo& entry : entries) {
+    const QString file = entry.absoluteFilePath();
+    const auto kind = fileKindOfName(systemFileName(file));
+    QString reason;
+    if (entry.isDir())
+      reason = QStringLiteral("папка");
+    else if (!entry.isFile())
+      reason = QStringLiteral("не обычный файл");
+    else if (!kind)
+      reason = QStringLiteral("тип не распознан по имени");
+    else if (!entry.isReadable())
+      reason = QStringLiteral("нет прав на чтение");
+    if (!reason.isEmpty()) {
+      skipped << QStringLiteral("%1 — %2").arg(entry.fileName(), reason);
+    } else if (*kind == FileKind::Vcf) {
+      vcards << file;
+    } else {
+      dumps.emplace_back(*kind, file);
+    }
+  }
+
+  QString skippedText;
+  if (!skipped.isEmpty()) {
+    skippedText = QStringLiteral("Пропущено: %1\n").arg(skipped.size()) +
+                  skipped.mid(0, kSkippedNamed).join(QLatin1Char('\n'));
+    if (skipped.size() > kSkippedNamed)
+      skippedText += QStringLiteral("\n… и ещё %1").arg(skipped.size() - kSkippedNamed);
+  }
+  const qsizetype documents = static_cast<qsizetype>(dumps.size()) + (vcards.isEmpty() ? 0 : 1);
+  const QString shownFolder = QDir::toNativeSeparators(dir.absolutePath());
+  if (documents == 0) {
+    QString text = QStringLiteral("В папке «%1» нет файлов, тип которых распознаётся по имени.")
+                       .arg(shownFolder);
+    if (!skippedText.isEmpty()) text += QStringLiteral("\n\n") + skippedText;
+    services_.messages->information(this, text);
+    return;
+  }
+  if (documents > kDocumentsWithoutAsking &&
+      !services_.messages->question(
+          this,
+          QStringLiteral("Открыть документов: %1 из папки «%2»?").arg(documents).arg(shownFolder)))
+    return;
+  for (const auto& [kind, file] : dumps)
+    openFiles(kind, {file});
+  openFiles(FileKind::Vcf, vcards);
+  if (!skippedText.isEmpty())
+    services_.messages->information(this,
+                                    QStringLiteral("Из папки «%1» открыто документов: %2.\n\n%3")
+                                        .arg(shownFolder)
+                                        .arg(documents)
+                                        .arg(skippedText));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

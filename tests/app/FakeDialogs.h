@@ -36,17 +36,29 @@ class FakeFileDialogs : public FileDialogs {
     return answer;
   }
 
+  QString getExistingDirectory(QWidget*, const QString& folder) override {
+    folderRequests << folder;
+    if (folderAnswers.empty()) return {};
+    const QString answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+  }
+
   void reset() {
     openAnswers.clear();
     saveAnswers.clear();
+    folderAnswers.clear();
     openRequests.clear();
     saveRequests.clear();
+    folderRequests.clear();
   }
 
   std::deque<QStringList> openAnswers;  // an empty list answers "cancel"
   std::deque<SaveAnswer> saveAnswers;   // an empty file name answers "cancel"
+  std::deque<QString> folderAnswers;    // an empty name answers "cancel"
   QList<OpenRequest> openRequests;
   QList<SaveRequest> saveRequests;
+  QStringList folderRequests;
 };
 
 class FakeMessageBoxes : public MessageBoxes {

@@ -70,7 +70,9 @@ const char* const kNoDocument = R"(Файл
   Открыть GDFS
   Открыть EEPROM
   Открыть VCF
+  Открыть папку…
   Последние файлы (disabled) >
+  Найти во всех документах [Ctrl+Shift+F]
   ----
   Выход
 Настройки (disabled)
@@ -82,7 +84,9 @@ const char* const kDocument = R"(Файл
   Открыть GDFS
   Открыть EEPROM
   Открыть VCF
+  Открыть папку…
   Последние файлы (disabled) >
+  Найти во всех документах [Ctrl+Shift+F]
   ----
   Экспорт в Excel
   Сохранить [Ctrl+S]
@@ -107,7 +111,9 @@ const char* const kUnreadCards = R"(Файл
   Открыть GDFS
   Открыть EEPROM
   Открыть VCF
+  Открыть папку…
   Последние файлы >
+  Найти во всех документах [Ctrl+Shift+F]
   ----
   Экспорт в Excel
   Сохранить [Ctrl+S] (disabled)
@@ -131,7 +137,9 @@ const char* const kExplorer = R"(Файл
   Открыть PM [Ctrl+O]
   Открыть GDFS
   Открыть EEPROM (disabled)
+  Открыть папку…
   Последние файлы >
+  Найти во всех документах [Ctrl+Shift+F]
   ----
   Экспорт в Excel
   Печать (disabled)

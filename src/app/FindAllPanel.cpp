@@ -53,6 +53,8 @@ FindAllPanel::FindAllPanel(MainWindow& frame)
   results_->setSelectionMode(QAbstractItemView::SingleSelection);
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setWordWrap(false);
+  // A document's caption is its file's path: the file's name at its end stays in sight.
+  results_->setTextElideMode(Qt::ElideMiddle);
   results_->verticalHeader()->hide();
   results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 6);
   QHeaderView* header = results_->horizontalHeader();

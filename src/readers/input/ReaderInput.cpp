@@ -133,6 +133,49 @@ class ReaderInput::BackgroundDigests {
   std::optional<SourceDigest> finished_;
 };
 
+// A buffer of readAfter: while the digests hold a piece in it, the buffer is theirs; once they
+// and the reader let it go, it goes back to the free ones for the next piece. A few buffers are
+// thus reused from piece to piece, rather than fresh memory taken for every piece.
+struct ReaderInput::Buffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+};
+
+class ReaderInput::Buffers : public std::enable_shared_from_this<Buffers> {
+ public:
+  // A buffer of at least `size` bytes, its contents undefined.
+  std::shared_ptr<Buffer> take(std::size_t size) {
+    Buffer buffer;
+    {
+      const std::lock_guard lock(mutex_);
+      const auto fits =
+          std::ranges::find_if(free_, [&](const Buffer& b) { return b.size >= size; });
+      if (fits != free_.end()) {
+        buffer = std::move(*fits);
+        free_.erase(fits);
+      }
+    }
+    if (!buffer.bytes) buffer = {std::make_unique_for_overwrite<char[]>(size), size};
+    // The buffer returns here when its last holder lets it go, even after the input is gone.
+    return std::shared_ptr<Buffer>(new Buffer(std::move(buffer)),
+                                   [buffers = shared_from_this()](Buffer* b) {
+                                     buffers->giveBack(std::move(*b));
+                                     delete b;
+                                   });
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+
+  void giveBack(Buffer buffer) {
+    const std::lock_guard lock(mutex_);
+    if (free_.size() < kKept) free_.push_back(std::move(buffer));
+  }
+
+  std::mutex mutex_;
+  std::vector<Buffer> free_;
+};
+
 ReaderInput::ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes)
     : name_(std::move(name)),
       bytes_(std::move(bytes)),
@@ -219,6 +262,32 @@ std::size_t ReaderInput::read(char* to, std::size_t room) {
     digests_->add(bytes, std::move(copy));
   }
   return n;
+}
+
+std::string_view ReaderInput::readAfter(std::string_view carry, std::size_t pieceBytes) {
+  throwIfStopped();
+  open();
+  if (!buffers_) buffers_ = std::make_shared<Buffers>();
+  const std::size_t room = std::max(pieceBytes, carry.size());
+  std::shared_ptr<Buffer> next = buffers_->take(carry.size() + room);
+  // The carry may lie in the last piece's buffer, which is kept until it is copied.
+  if (!carry.empty()) std::memmove(next->bytes.get(), carry.data(), carry.size());
+  char* fresh = next->bytes.get() + carry.size();
+  std::size_t n = 0;
+  if (bytes_) {
+    n = std::min(room, bytes_->size() - taken_);
+    if (n > 0) std::memcpy(fresh, bytes_->data() + taken_, n);
+    taken_ += n;
+  } else {
+    n = source_->read(fresh, room);
+  }
+  if (n == 0) {
+    atEnd_ = true;
+  } else {
+    digests_->add(std::span(reinterpret_cast<const std::uint8_t*>(fresh), n), next);
+  }
+  piece_ = std::move(next);
+  return {piece_->bytes.get(), carry.size() + n};
 }
 
 SourceDigest ReaderInput::digest() {

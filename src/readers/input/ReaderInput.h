@@ -39,6 +39,13 @@ class ReaderInput {
   std::shared_ptr<const std::vector<std::uint8_t>> readAll();
   // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
   std::size_t read(char* to, std::size_t room);
+  // The next piece of a text read piece by piece: `carry` (the end of the last piece, still
+  // unused) followed by the bytes read now, in a buffer of the input's own that stays as it is
+  // until the next call. At least `pieceBytes` are read, and as many as `carry` holds, so that a
+  // line longer than a piece is copied a bounded number of times. No bytes after `carry` once
+  // the end is reached. The digests take the bytes where they lie, without a copy of their own.
+  // Throws IoError.
+  std::string_view readAfter(std::string_view carry, std::size_t pieceBytes);
 
   // The digests of the bytes handed out so far, once they are taken; whole only when the reader
   // read to the end.
@@ -67,6 +74,8 @@ class ReaderInput {
 
  private:
   class BackgroundDigests;
+  class Buffers;
+  struct Buffer;
 
   std::string name_;
   std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // null for a file on the disk
@@ -75,6 +84,9 @@ class ReaderInput {
   const Progress* progress_;
   std::stop_token stop_;
   std::unique_ptr<BackgroundDigests> digests_;
+  // The buffers of readAfter: the one handed out last, and those the digests let go.
+  std::shared_ptr<Buffers> buffers_;
+  std::shared_ptr<Buffer> piece_;
   bool atEnd_ = false;
 };
 

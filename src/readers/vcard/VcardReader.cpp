@@ -428,16 +428,16 @@ void addVcardFile(DocumentData& doc, std::string_view bytes) {
   forEachLogicalLine(bytes, [&](std::string_view line) { cards.add(line); });
 }
 
-void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
-                    std::size_t pieceBytes) {
+namespace {
+
+// Hands the cards of a text that comes in pieces on to the document: refill(carry) returns the
+// next piece, `carry` (the unfinished line at the end of the last piece) followed by the bytes
+// read now; no more than `carry` at the end.
+template <typename Refill>
+void addCardsOfPieces(DocumentData& doc, Refill refill) {
   CardRows cards(doc);
   LogicalLines lines([&](std::string_view line) { cards.add(line); });
-  // What has been read and not yet handed on: the unfinished physical line, then the next piece.
-  // The room grows by doubling, only for a line longer than a piece, and is never filled with
-  // zeros first; a long line is neither moved nor searched again piece after piece.
-  std::unique_ptr<char[]> room;
-  std::size_t roomSize = 0;
-  std::size_t size = 0;
+  std::string_view text;
   std::size_t taken = 0;     // the handed-on front
   std::size_t unbroken = 0;  // from `taken` up to here, no line break
   bool atStart = true;
@@ -445,31 +445,19 @@ void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, st
   // The last line ended in a CR: an LF right after it belongs to the same break.
   bool crBefore = false;
   while (!atEnd) {
-    // The line being joined may view the room, which is about to change.
+    // The line being joined may view the last piece, which is about to go.
     lines.keep();
-    if (taken > 0) {
-      std::memmove(room.get(), room.get() + taken, size - taken);
-      size -= taken;
-      unbroken -= taken;
-      taken = 0;
-    }
-    if (roomSize - size < pieceBytes) {
-      roomSize = std::max(2 * roomSize, size + pieceBytes);
-      auto larger = std::make_unique_for_overwrite<char[]>(roomSize);
-      if (size > 0) std::memcpy(larger.get(), room.get(), size);
-      room = std::move(larger);
-    }
-    const std::size_t got = read(room.get() + size, pieceBytes);
-    const std::size_t fresh = size;
-    size += got;
-    atEnd = got == 0;
+    const std::string_view carry = text.substr(taken);
+    unbroken -= taken;
+    taken = 0;
+    text = refill(carry);
+    const std::size_t fresh = carry.size();
+    atEnd = text.size() == fresh;
     // A NUL ends the text.
-    if (const auto nul = std::string_view(room.get(), size).find('\0', fresh);
-        nul != std::string_view::npos) {
-      size = nul;
+    if (const auto nul = text.find('\0', fresh); nul != std::string_view::npos) {
+      text = text.substr(0, nul);
       atEnd = true;
     }
-    const std::string_view text(room.get(), size);
     if (atStart) {
       // The byte-order mark is decided once three bytes are there, or the text is shorter.
       if (text.size() < kByteOrderMark.size() && !atEnd) continue;
@@ -492,6 +480,29 @@ void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, st
     if (atEnd && taken < text.size()) lines.add(text.substr(taken));
   }
   lines.finish();
+}
+
+}  // namespace
+
+void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
+                    std::size_t pieceBytes) {
+  // What has been read and not yet handed on: the unfinished physical line, then the next piece.
+  // The room grows by doubling, only for a line longer than a piece, and is never filled with
+  // zeros first; a long line is neither moved nor searched again piece after piece.
+  std::unique_ptr<char[]> room;
+  std::size_t roomSize = 0;
+  addCardsOfPieces(doc, [&](std::string_view carry) {
+    const std::size_t kept = carry.size();
+    if (kept > 0 && carry.data() != room.get()) std::memmove(room.get(), carry.data(), kept);
+    if (roomSize - kept < pieceBytes) {
+      roomSize = std::max(2 * roomSize, kept + pieceBytes);
+      auto larger = std::make_unique_for_overwrite<char[]>(roomSize);
+      if (kept > 0) std::memcpy(larger.get(), room.get(), kept);
+      room = std::move(larger);
+    }
+    const std::size_t got = read(room.get() + kept, pieceBytes);
+    return std::string_view(room.get(), kept + got);
+  });
 }
 
 int propertyKind(std::string_view line) {
@@ -527,10 +538,14 @@ std::vector<std::string> vcardLogicalLines(std::string_view bytes) {
   return lines;
 }
 
-bool readFile(DocumentData& doc, ReaderInput& input) {
+void readFileInPieces(DocumentData& doc, ReaderInput& input, std::size_t pieceBytes) {
   input.open();
-  addVcardPieces(
-      doc, [&](char* to, std::size_t room) { return input.read(to, room); }, kPieceBytes);
+  // The pieces lie in the input's own buffers, which its digests read as they are.
+  addCardsOfPieces(doc, [&](std::string_view carry) { return input.readAfter(carry, pieceBytes); });
+}
+
+bool readFile(DocumentData& doc, ReaderInput& input) {
+  readFileInPieces(doc, input, kPieceBytes);
   return true;
 }
 

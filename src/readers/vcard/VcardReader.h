@@ -58,5 +58,7 @@ void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, st
 // phonebook row for every card. A file that cannot be opened adds nothing; one that fails while
 // being read keeps the rows read before. Returns true; throws only IoError.
 bool readFile(DocumentData& doc, ReaderInput& input);
+// The same in pieces of the given size.
+void readFileInPieces(DocumentData& doc, ReaderInput& input, std::size_t pieceBytes);
 
 }  // namespace kestrel::vcard

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -155,7 +156,12 @@ class ReaderInput::Buffers : public std::enable_shared_from_this<Buffers> {
         free_.erase(fits);
       }
     }
-    if (!buffer.bytes) buffer = {std::make_unique_for_overwrite<char[]>(size), size};
+    // Sizes go by powers of two, so that the next piece, with a carry of another length, fits
+    // in a buffer let go before.
+    if (!buffer.bytes) {
+      const std::size_t rounded = std::bit_ceil(size);
+      buffer = {std::make_unique_for_overwrite<char[]>(rounded), rounded};
+    }
     // The buffer returns here when its last holder lets it go, even after the input is gone.
     return std::shared_ptr<Buffer>(new Buffer(std::move(buffer)),
                                    [buffers = shared_from_this()](Buffer* b) {

@@ -73,7 +73,10 @@ FindAllPanel::FindAllPanel(MainWindow& frame)
   // A double click, or Enter on the current result.
   connect(results_, &QAbstractItemView::activated, this,
           [this](const QModelIndex& index) { showFound(index.row()); });
-  connect(model_, &FoundCellsModel::documentForgotten, this, &FindAllPanel::showSummary);
+  // Told once the document that went or was read is done with, never from inside its
+  // destruction.
+  connect(model_, &FoundCellsModel::countsChanged, this, &FindAllPanel::showSummary,
+          Qt::QueuedConnection);
 }
 
 void FindAllPanel::start() {
@@ -95,15 +98,16 @@ void FindAllPanel::search() {
 void FindAllPanel::showSummary() {
   if (!searched_) return;
   const std::size_t found = model_->foundCount();
-  QString text = found == 0
-                     ? (frame_.documents().isEmpty() ? QStringLiteral("Нет открытых документов")
-                                                     : QStringLiteral("Ничего не найдено"))
-                     : QStringLiteral("Найдено ячеек: %1, документов: %2")
-                           .arg(counted(found), counted(model_->documentCount()));
+  QString text = found > 0 ? QStringLiteral("Найдено ячеек: %1, документов: %2")
+                                 .arg(counted(found), counted(model_->documentCount()))
+                 : model_->searchedCount() == 0 ? QStringLiteral("Нет открытых документов")
+                                                : QStringLiteral("Ничего не найдено");
   if (found > static_cast<std::size_t>(model_->rowCount()))
     text += QStringLiteral(" (показаны первые %1)").arg(counted(model_->rowCount()));
-  if (model_->unreadCount() > 0)
-    text += QStringLiteral("; ещё читаются и не просмотрены: %1").arg(model_->unreadCount());
+  if (const std::size_t reading = model_->stillReadingCount(); reading > 0)
+    text += QStringLiteral("; ещё читаются и не просмотрены: %1").arg(reading);
+  if (const std::size_t read = model_->readSinceCount(); read > 0)
+    text += QStringLiteral("; прочитаны после поиска: %1, найдите снова").arg(read);
   summary_->setText(text);
 }
 

@@ -52,16 +52,23 @@ void FoundCellsModel::clear() {
   sources_.clear();
   cells_.clear();
   sourceOfCell_.clear();
-  unread_ = 0;
+  unread_.clear();
+  searched_ = 0;
   endResetModel();
 }
 
 void FoundCellsModel::search(const QList<DocumentWindow*>& documents, std::string_view text) {
   clear();
   beginResetModel();
+  searched_ = static_cast<std::size_t>(documents.size());
   for (DocumentWindow* window : documents) {
     if (window->isReading()) {
-      ++unread_;
+      unread_.emplace_back(window);
+      // The summary follows it: still being read, read since, or gone.
+      connections_.push_back(
+          connect(window, &DocumentWindow::readingFinished, this, &FoundCellsModel::countsChanged));
+      connections_.push_back(
+          connect(window, &QObject::destroyed, this, &FoundCellsModel::countsChanged));
       continue;
     }
     Source source{window, window, cells_.size(), 0, 0};
@@ -104,7 +111,7 @@ void FoundCellsModel::forget(const QObject* window) {
     later->first -= shown;
   sources_.erase(source);
   if (shown > 0) endRemoveRows();
-  emit documentForgotten();
+  emit countsChanged();
 }
 
 std::size_t FoundCellsModel::foundCount() const {
@@ -116,6 +123,16 @@ std::size_t FoundCellsModel::foundCount() const {
 
 std::size_t FoundCellsModel::documentCount() const {
   return sources_.size();
+}
+
+std::size_t FoundCellsModel::stillReadingCount() const {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      unread_, [](const QPointer<DocumentWindow>& w) { return w && w->isReading(); }));
+}
+
+std::size_t FoundCellsModel::readSinceCount() const {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      unread_, [](const QPointer<DocumentWindow>& w) { return w && !w->isReading(); }));
 }
 
 const FoundCellsModel::Source* FoundCellsModel::sourceOf(int row) const {

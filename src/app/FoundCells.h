@@ -37,7 +37,12 @@ class FoundCellsModel : public QAbstractTableModel {
   // What the last search found and what is left of it.
   std::size_t foundCount() const;
   std::size_t documentCount() const;
-  std::size_t unreadCount() const { return unread_; }
+  // How many documents there were to search, read or not.
+  std::size_t searchedCount() const { return searched_; }
+  // The documents that were being read and so not searched: those still being read, and those
+  // read since, which a new search would take.
+  std::size_t stillReadingCount() const;
+  std::size_t readSinceCount() const;
 
   // The found cell of a row of the list, and the document it lies in (none once that closed).
   DocumentWindow* document(int row) const;
@@ -49,8 +54,9 @@ class FoundCellsModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  signals:
-  // Cells left the list with their document.
-  void documentForgotten();
+  // Cells left the list with their document, or a document that was not searched was read or
+  // closed since.
+  void countsChanged();
 
  private:
   struct Source {
@@ -67,7 +73,8 @@ class FoundCellsModel : public QAbstractTableModel {
   std::vector<Source> sources_;
   std::vector<CellMatch> cells_;
   std::vector<std::uint32_t> sourceOfCell_;
-  std::size_t unread_ = 0;
+  std::vector<QPointer<DocumentWindow>> unread_;
+  std::size_t searched_ = 0;
   std::vector<QMetaObject::Connection> connections_;
 };
 

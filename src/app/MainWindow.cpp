@@ -13,6 +13,7 @@
 #include "AboutDialog.h"
 #include "DocumentWindow.h"
 #include "FindAllPanel.h"
+#include "FoundCells.h"
 #include "PrintSectionsDialog.h"
 #include "SaveSectionsDialog.h"
 #include "WindowPlacementQt.h"
@@ -56,6 +57,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+  // The search results follow the documents, which go after this: they let go of them first.
+  findAllPanel_->model().clear();
   // A frame destroyed without having closed keeps its placement all the same.
   settings_->save();
   // The windows go with the frame; the menus need not follow them any more.

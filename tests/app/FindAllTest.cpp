@@ -8,7 +8,12 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <stop_token>
+#include <thread>
 
+#include "DocumentReading.h"
 #include "DocumentWindow.h"
 #include "FakeDialogs.h"
 #include "FindAllPanel.h"
@@ -52,6 +57,14 @@ QStringList shownResults(const FindAllPanel& panel) {
                  .join(QStringLiteral(" | "));
   }
   return lines;
+}
+
+// Holds every read at its second report until the test lets it go (or ten seconds pass, so that
+// a failing test does not hang).
+std::atomic<bool> readsHeld = false;
+void holdRead(const std::stop_token& stop) {
+  for (int waited = 0; readsHeld && !stop.stop_requested() && waited < 10'000; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace
@@ -171,6 +184,34 @@ class FindAllTest : public kestrel::app::test::DialogTest {
     searchFor(*panel, QStringLiteral("Нет такого"));
     QCOMPARE(panel->model().rowCount(), 0);
     QCOMPARE(panel->summary()->text(), QStringLiteral("Ничего не найдено"));
+  }
+
+  void aDocumentBeingReadIsCountedUntilTheSearchRunsAgain() {
+    MainWindow frame(services());
+    frame.show();
+    frame.openByName({QString::fromStdString(dir.write("cards.vcf", kCards))});
+    QVERIFY(readingDone(frame));
+    readsHeld = true;
+    kestrel::app::detail::setReadingReportHook(&holdRead);
+    frame.openByName({kDemoPm});
+    QVERIFY(frame.documents().back()->isReading());
+
+    FindAllPanel* panel = frame.findAllPanel();
+    panel->start();
+    searchFor(*panel, QStringLiteral("ИВАНОВ"));
+    QCOMPARE(panel->model().rowCount(), 2);
+    QCOMPARE(panel->summary()->text(),
+             QStringLiteral("Найдено ячеек: 2, документов: 1; ещё читаются и не просмотрены: 1"));
+    // Once read, the document is told as one to search again.
+    readsHeld = false;
+    QVERIFY(readingDone(frame));
+    kestrel::app::detail::setReadingReportHook(nullptr);
+    QTRY_COMPARE(panel->summary()->text(),
+                 QStringLiteral("Найдено ячеек: 2, документов: 1; прочитаны после поиска: 1, "
+                                "найдите снова"));
+    searchFor(*panel, QStringLiteral("ИВАНОВ"));
+    QCOMPARE(panel->summary()->text(), QStringLiteral("Найдено ячеек: 5, документов: 2"));
+    // The frame goes with the results showing: they let go of its documents first.
   }
 
   void openFolderOpensEachDumpAndTheCardsTogetherAndTellsWhatItSkipped() {

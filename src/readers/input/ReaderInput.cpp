@@ -170,16 +170,26 @@ class ReaderInput::Buffers : public std::enable_shared_from_this<Buffers> {
                                    });
   }
 
+  // The text is read to its end: the free buffers go, and so do those let go from now on, so
+  // that an input kept until the others of its document are read holds no more than its last
+  // piece.
+  void stopKeeping() {
+    const std::lock_guard lock(mutex_);
+    keeping_ = false;
+    free_.clear();
+  }
+
  private:
   static constexpr std::size_t kKept = 4;
 
   void giveBack(Buffer buffer) {
     const std::lock_guard lock(mutex_);
-    if (free_.size() < kKept) free_.push_back(std::move(buffer));
+    if (keeping_ && free_.size() < kKept) free_.push_back(std::move(buffer));
   }
 
   std::mutex mutex_;
   std::vector<Buffer> free_;
+  bool keeping_ = true;
 };
 
 ReaderInput::ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes)
@@ -274,7 +284,14 @@ std::string_view ReaderInput::readAfter(std::string_view carry, std::size_t piec
   throwIfStopped();
   open();
   if (!buffers_) buffers_ = std::make_shared<Buffers>();
-  const std::size_t room = std::max(pieceBytes, carry.size());
+  // A small file, or the end of a large one, takes a small buffer: what is left as far as the
+  // size when opened tells, and a little more to find the end or a file that grew. At least the
+  // carry's length is read, so that a long line is copied a bounded number of times.
+  constexpr std::size_t kLeastRead = 4096;
+  const std::size_t size = bytes_ ? bytes_->size() : source_->size();
+  const std::size_t left = size > taken_ ? size - taken_ : 0;
+  const std::size_t room =
+      std::max(carry.size(), std::min(pieceBytes, std::max(left + 1, kLeastRead)));
   std::shared_ptr<Buffer> next = buffers_->take(carry.size() + room);
   // The carry may lie in the last piece's buffer, which is kept until it is copied.
   if (!carry.empty()) std::memmove(next->bytes.get(), carry.data(), carry.size());
@@ -283,12 +300,13 @@ std::string_view ReaderInput::readAfter(std::string_view carry, std::size_t piec
   if (bytes_) {
     n = std::min(room, bytes_->size() - taken_);
     if (n > 0) std::memcpy(fresh, bytes_->data() + taken_, n);
-    taken_ += n;
   } else {
     n = source_->read(fresh, room);
   }
+  taken_ += n;
   if (n == 0) {
     atEnd_ = true;
+    buffers_->stopKeeping();
   } else {
     digests_->add(std::span(reinterpret_cast<const std::uint8_t*>(fresh), n), next);
   }

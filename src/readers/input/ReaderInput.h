@@ -79,8 +79,8 @@ class ReaderInput {
 
   std::string name_;
   std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // null for a file on the disk
-  std::size_t taken_ = 0;                                   // bytes_ handed out piece by piece
-  std::unique_ptr<FileSource> source_;                      // the file, once read piece by piece
+  std::size_t taken_ = 0;  // bytes_ handed out piece by piece, or a file's by readAfter
+  std::unique_ptr<FileSource> source_;  // the file, once read piece by piece
   const Progress* progress_;
   std::stop_token stop_;
   std::unique_ptr<BackgroundDigests> digests_;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "FuzzDocument.h"
+#include "readers/input/ReaderInput.h"
 
 namespace {
 
@@ -39,16 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kestrel::Document pieces;
   const std::size_t piece = size % 7 + 1;
   for (const std::string_view file : files) {
-    std::size_t at = 0;
-    kestrel::vcard::addVcardPieces(
-        pieces,
-        [&](char* to, std::size_t room) {
-          const std::size_t n = std::min({room, piece, file.size() - at});
-          std::copy_n(file.data() + at, n, to);
-          at += n;
-          return n;
-        },
-        piece);
+    kestrel::ReaderInput input = kestrel::ReaderInput::bytes("x.vcf", {file.begin(), file.end()});
+    kestrel::vcard::readFileInPieces(pieces, input, piece);
   }
   if (shown(doc) != shown(pieces) || shown(doc) != shown(opened)) __builtin_trap();
   return 0;

@@ -51,7 +51,6 @@ void FoundCellsModel::clear() {
   connections_.clear();
   sources_.clear();
   cells_.clear();
-  sourceOfCell_.clear();
   unread_.clear();
   searched_ = 0;
   endResetModel();
@@ -72,12 +71,10 @@ void FoundCellsModel::search(const QList<DocumentWindow*>& documents, std::strin
       continue;
     }
     Source source{window, window, cells_.size(), 0, 0};
-    const auto index = static_cast<std::uint32_t>(sources_.size());
     forEachCellMatch(window->document(), text, [&](const CellMatch& match) {
       ++source.found;
       if (cells_.size() >= kMaxShown) return;
       cells_.push_back(match);
-      sourceOfCell_.push_back(index);
       ++source.shown;
     });
     if (source.found == 0) continue;
@@ -98,15 +95,9 @@ void FoundCellsModel::forget(const QObject* window) {
   if (source == sources_.end()) return;
   const std::size_t first = source->first;
   const std::size_t shown = source->shown;
-  const auto index = static_cast<std::uint32_t>(source - sources_.begin());
   if (shown > 0) beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + shown - 1));
   const auto from = static_cast<std::ptrdiff_t>(first);
-  const auto to = static_cast<std::ptrdiff_t>(first + shown);
-  cells_.erase(cells_.begin() + from, cells_.begin() + to);
-  sourceOfCell_.erase(sourceOfCell_.begin() + from, sourceOfCell_.begin() + to);
-  for (std::uint32_t& s : sourceOfCell_) {
-    if (s > index) --s;
-  }
+  cells_.erase(cells_.begin() + from, cells_.begin() + from + static_cast<std::ptrdiff_t>(shown));
   for (auto later = source + 1; later != sources_.end(); ++later)
     later->first -= shown;
   sources_.erase(source);
@@ -137,7 +128,11 @@ std::size_t FoundCellsModel::readSinceCount() const {
 
 const FoundCellsModel::Source* FoundCellsModel::sourceOf(int row) const {
   if (row < 0 || static_cast<std::size_t>(row) >= cells_.size()) return nullptr;
-  return &sources_[sourceOfCell_[static_cast<std::size_t>(row)]];
+  // The last source whose cells begin at or before the row: sources lie in the list in order,
+  // and only those past the list's end hold none of its cells.
+  const auto after =
+      std::ranges::upper_bound(sources_, static_cast<std::size_t>(row), {}, &Source::first);
+  return &*(after - 1);
 }
 
 DocumentWindow* FoundCellsModel::document(int row) const {

@@ -72,7 +72,6 @@ class FoundCellsModel : public QAbstractTableModel {
 
   std::vector<Source> sources_;
   std::vector<CellMatch> cells_;
-  std::vector<std::uint32_t> sourceOfCell_;
   std::vector<QPointer<DocumentWindow>> unread_;
   std::size_t searched_ = 0;
   std::vector<QMetaObject::Connection> connections_;

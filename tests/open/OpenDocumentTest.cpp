@@ -275,10 +275,10 @@ TEST(ReaderInput, BytesReadAsTheFileDoes) {
   EXPECT_EQ(fromBytes.phonebook.cell(0, 1), "Anna");
 
   ReaderInput input = ReaderInput::bytes("x", {1, 2, 3, 4, 5});
-  char piece[2];
   std::string read;
-  while (const std::size_t n = input.read(piece, sizeof piece))
-    read.append(piece, n);
+  for (std::string_view piece = input.readAfter({}, 2); !piece.empty();
+       piece = input.readAfter({}, 2))
+    read.append(piece);
   EXPECT_EQ(read, "\x01\x02\x03\x04\x05");
 
   ReaderInput absent = ReaderInput::file(dir.file("absent"));

@@ -258,28 +258,6 @@ std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
   return all;
 }
 
-std::size_t ReaderInput::read(char* to, std::size_t room) {
-  throwIfStopped();
-  std::size_t n = 0;
-  if (bytes_) {
-    n = std::min(room, bytes_->size() - taken_);
-    if (n > 0) std::memcpy(to, bytes_->data() + taken_, n);
-    taken_ += n;
-  } else {
-    open();
-    n = source_->read(to, room);
-  }
-  if (n == 0) {
-    atEnd_ = true;
-  } else {
-    const auto* first = reinterpret_cast<const std::uint8_t*>(to);
-    auto copy = std::make_shared<const std::vector<std::uint8_t>>(first, first + n);
-    const std::span<const std::uint8_t> bytes(*copy);
-    digests_->add(bytes, std::move(copy));
-  }
-  return n;
-}
-
 std::string_view ReaderInput::readAfter(std::string_view carry, std::size_t pieceBytes) {
   throwIfStopped();
   open();

@@ -37,8 +37,6 @@ class ReaderInput {
   // All the bytes; asked for once. Throws IoError with the file's name and the system's reason.
   // Like every read, throws Cancelled once a stop was asked for (see setStop).
   std::shared_ptr<const std::vector<std::uint8_t>> readAll();
-  // The next piece: at most `room` bytes at `to`, 0 at the end. Throws IoError.
-  std::size_t read(char* to, std::size_t room);
   // The next piece of a text read piece by piece: `carry` (the end of the last piece, still
   // unused) followed by the bytes read now, in a buffer of the input's own that stays as it is
   // until the next call. At least `pieceBytes` are read, and as many as `carry` holds, so that a
@@ -79,8 +77,8 @@ class ReaderInput {
 
   std::string name_;
   std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // null for a file on the disk
-  std::size_t taken_ = 0;  // bytes_ handed out piece by piece, or a file's by readAfter
-  std::unique_ptr<FileSource> source_;  // the file, once read piece by piece
+  std::size_t taken_ = 0;                                   // the bytes handed out piece by piece
+  std::unique_ptr<FileSource> source_;                      // the file, once read piece by piece
   const Progress* progress_;
   std::stop_token stop_;
   std::unique_ptr<BackgroundDigests> digests_;

@@ -484,27 +484,6 @@ void addCardsOfPieces(DocumentData& doc, Refill refill) {
 
 }  // namespace
 
-void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
-                    std::size_t pieceBytes) {
-  // What has been read and not yet handed on: the unfinished physical line, then the next piece.
-  // The room grows by doubling, only for a line longer than a piece, and is never filled with
-  // zeros first; a long line is neither moved nor searched again piece after piece.
-  std::unique_ptr<char[]> room;
-  std::size_t roomSize = 0;
-  addCardsOfPieces(doc, [&](std::string_view carry) {
-    const std::size_t kept = carry.size();
-    if (kept > 0 && carry.data() != room.get()) std::memmove(room.get(), carry.data(), kept);
-    if (roomSize - kept < pieceBytes) {
-      roomSize = std::max(2 * roomSize, kept + pieceBytes);
-      auto larger = std::make_unique_for_overwrite<char[]>(roomSize);
-      if (kept > 0) std::memcpy(larger.get(), room.get(), kept);
-      room = std::move(larger);
-    }
-    const std::size_t got = read(room.get() + kept, pieceBytes);
-    return std::string_view(room.get(), kept + got);
-  });
-}
-
 int propertyKind(std::string_view line) {
   return kindOf(split(line));
 }

@@ -48,17 +48,12 @@ void forEachLogicalLine(std::string_view bytes, const std::function<void(std::st
 // Appends one file's contents: two information rows, and a phonebook row for every card.
 void addVcardFile(DocumentData& doc, std::string_view bytes);
 
-// The same for a file whose bytes come in pieces: read(to, room) puts at most `room` bytes at
-// `to` and returns how many, 0 at the end; it is asked for pieceBytes at a time. Only the line
-// being read and one piece are held at once.
-void addVcardPieces(DocumentData& doc, const std::function<std::size_t(char*, std::size_t)>& read,
-                    std::size_t pieceBytes);
-
 // Reads one file into the document, a megabyte at a time: two information rows, and a
 // phonebook row for every card. A file that cannot be opened adds nothing; one that fails while
 // being read keeps the rows read before. Returns true; throws only IoError.
 bool readFile(DocumentData& doc, ReaderInput& input);
-// The same in pieces of the given size.
+// The same in pieces of the given size (more where a line is longer): only the line being read
+// and one piece are held at once.
 void readFileInPieces(DocumentData& doc, ReaderInput& input, std::size_t pieceBytes);
 
 }  // namespace kestrel::vcard

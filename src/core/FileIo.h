@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/MappedFile.h"
 #include "core/UniqueFd.h"
 
 namespace kestrel {
@@ -28,6 +29,8 @@ class FileSource {
   explicit FileSource(std::string fileName);
   // Reads at most `room` bytes into `to`; 0 at the end of the file.
   std::size_t read(void* to, std::size_t room);
+  // The file's own pages, kept as they are now (see MappedFile); null where they cannot be kept.
+  std::shared_ptr<MappedFile> map() const { return MappedFile::map(fd_.get()); }
   // The file's size and modification time when it was opened.
   std::size_t size() const { return size_; }
   std::int64_t modified() const { return modified_; }

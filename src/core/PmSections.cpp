@@ -4,10 +4,10 @@
 
 namespace kestrel {
 
-void PmSections::load(std::shared_ptr<const std::vector<std::uint8_t>> image) {
+void PmSections::load(std::shared_ptr<const HeldBytes> image) {
   index_.reset();
   image_ = std::move(image);
-  index_ = std::make_unique<IniReader>(*image_);
+  index_ = std::make_unique<IniReader>(image_->span());
 }
 
 void PmSections::clear() {
@@ -20,9 +20,8 @@ void PmSections::swap(PmSections& other) noexcept {
   index_.swap(other.index_);
 }
 
-const std::vector<std::uint8_t>& PmSections::image() const {
-  static const std::vector<std::uint8_t> none;
-  return image_ ? *image_ : none;
+std::span<const std::uint8_t> PmSections::image() const {
+  return image_ ? image_->span() : std::span<const std::uint8_t>();
 }
 
 std::vector<std::string> PmSections::sectionNames() const {

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "core/HeldBytes.h"
 #include "core/IniReader.h"
 
 namespace kestrel {
@@ -15,12 +17,12 @@ class PmSections {
  public:
   // Keeps the file's image (shared with whoever else reads it) and indexes it; the index points
   // into the image.
-  void load(std::shared_ptr<const std::vector<std::uint8_t>> image);
+  void load(std::shared_ptr<const HeldBytes> image);
   void clear();
   // Exchanges the images and their indexes.
   void swap(PmSections& other) noexcept;
 
-  const std::vector<std::uint8_t>& image() const;
+  std::span<const std::uint8_t> image() const;
   // The index, or null before a dump was loaded.
   const IniReader* index() const { return index_.get(); }
 
@@ -29,7 +31,7 @@ class PmSections {
   std::vector<std::string> sectionNames() const;
 
  private:
-  std::shared_ptr<const std::vector<std::uint8_t>> image_;
+  std::shared_ptr<const HeldBytes> image_;
   std::unique_ptr<IniReader> index_;
 };
 

@@ -23,7 +23,8 @@ TEST(DocumentData, SwapExchangesEveryMemberWithoutCopying) {
   read.sourceFiles = {"a.pm"};
   read.sourceDigests = {SourceDigest{"sha", "md5", 4, 1}};
   const std::string text = "[4]\r\n3=41\r\n";
-  read.pmSections.load(std::make_shared<const std::vector<std::uint8_t>>(text.begin(), text.end()));
+  read.pmSections.load(
+      std::make_shared<const HeldBytes>(std::vector<std::uint8_t>(text.begin(), text.end())));
   read.model.addRecord(read.model.addBlock(4, true), 3, true, {0x41});
   read.memo = {"memo"};
   // Row 0 is packed into its table's store by now, row 2 is still open.

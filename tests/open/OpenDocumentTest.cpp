@@ -243,20 +243,22 @@ TEST(ReaderInput, ReadsTheWholeFileAsItIsWhenRead) {
   std::string text(std::size_t{9} << 20, '\0');
   for (std::size_t k = 0; k < text.size(); ++k)
     text[k] = static_cast<char>(k * 7 + k / 4093);
-  for (const std::size_t size :
-       {text.size(), text.size() + (5 << 20) + 123, std::size_t{3} << 20, std::size_t{0}}) {
-    const std::string name = dir.write("f.bin", text);
-    ReaderInput input = ReaderInput::file(name);
-    input.open();
-    std::string now = text;
-    now.resize(size, 'x');
-    std::ofstream(name, std::ios::binary | std::ios::trunc) << now;
-    const auto all = input.readAll();
-    EXPECT_TRUE(std::string(all->begin(), all->end()) == now) << size;
-    const SourceDigest digest = input.digest();
-    EXPECT_EQ(digest.size, size);
-    EXPECT_EQ(digest.sha256, sha256Hex(now)) << size;
-    EXPECT_EQ(digest.md5, md5Hex(now)) << size;
+  for (const bool toKeep : {false, true}) {
+    for (const std::size_t size :
+         {text.size(), text.size() + (5 << 20) + 123, std::size_t{3} << 20, std::size_t{0}}) {
+      const std::string name = dir.write("f.bin", text);
+      ReaderInput input = ReaderInput::file(name);
+      input.open();
+      std::string now = text;
+      now.resize(size, 'x');
+      std::ofstream(name, std::ios::binary | std::ios::trunc) << now;
+      const auto all = toKeep ? input.readAllToKeep() : input.readAll();
+      EXPECT_TRUE(std::string(all->begin(), all->end()) == now) << size << toKeep;
+      const SourceDigest digest = input.digest();
+      EXPECT_EQ(digest.size, size);
+      EXPECT_EQ(digest.sha256, sha256Hex(now)) << size << toKeep;
+      EXPECT_EQ(digest.md5, md5Hex(now)) << size << toKeep;
+    }
   }
 }
 

@@ -164,7 +164,7 @@ void readImage(DocumentData& doc, ByteView image) {
 }  // namespace
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
-  readImage(doc, *input.readAll());
+  readImage(doc, input.readAll()->span());
   return false;
 }
 

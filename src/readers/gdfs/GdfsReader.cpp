@@ -286,7 +286,7 @@ void readImage(BlockModel& model, ByteView image, Form form, const std::stop_tok
 bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
     const auto image = input.readAll();
-    readImage(doc.model, *image, formOf(input.name(), *image), input.stop());
+    readImage(doc.model, image->span(), formOf(input.name(), image->span()), input.stop());
     input.throwIfStopped();
   } catch (const FormatError&) {
     decodeContents(doc);

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <bit>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -192,7 +193,7 @@ class ReaderInput::Buffers : public std::enable_shared_from_this<Buffers> {
   bool keeping_ = true;
 };
 
-ReaderInput::ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes)
+ReaderInput::ReaderInput(std::string name, std::shared_ptr<const HeldBytes> bytes)
     : name_(std::move(name)),
       bytes_(std::move(bytes)),
       progress_(&silent()),
@@ -207,29 +208,51 @@ ReaderInput ReaderInput::file(std::string name) {
 }
 
 ReaderInput ReaderInput::bytes(std::string name, std::vector<std::uint8_t> bytes) {
-  return ReaderInput(std::move(name),
-                     std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes)));
+  return ReaderInput(std::move(name), std::make_shared<const HeldBytes>(std::move(bytes)));
 }
 
 void ReaderInput::open() {
   if (!bytes_ && !source_) source_ = std::make_unique<FileSource>(name_);
 }
 
-std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
+std::shared_ptr<const HeldBytes> ReaderInput::readAll(bool toKeep) {
   throwIfStopped();
   if (bytes_) {
     // The digest worker shares the bytes, so they outlive a reader that lets them go early.
-    digests_->add(*bytes_, bytes_);
+    digests_->add(bytes_->span(), bytes_);
     atEnd_ = true;
     return std::move(bytes_);
   }
-  // The file is read straight into the buffer in pieces of a few megabytes, and each piece is
-  // digested while the next is read. Once the buffer is full, a small read tells whether the
-  // file grew since it was opened; only then is a larger buffer taken, after the workers have
-  // finished the pieces they were given of the one that is let go.
+  // Pieces of a few megabytes: each is digested while the next is read.
   constexpr std::size_t kPiece = std::size_t{4} << 20;
+  constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
   open();
-  auto all = std::make_shared<std::vector<std::uint8_t>>(source_->size());
+  // Its size is taken once it can no longer change.
+  if (toKeep && source_->size() >= kPiece) {
+    if (std::shared_ptr<MappedFile> mapped = source_->map()) {
+      const std::span<const std::uint8_t> all = mapped->span();
+      for (std::size_t at = 0; at < all.size(); at += kPiece) {
+        throwIfStopped();
+        const std::size_t n = std::min(kPiece, all.size() - at);
+        if (!mapped->populate(at, n)) throw IoError(name_, std::strerror(EIO));
+        digests_->add(all.subspan(at, n), mapped, kAll);
+      }
+      atEnd_ = true;
+      return mapped;
+    }
+  }
+  // Any other is read straight into a copy in pieces. Once the copy is full, a small read tells
+  // whether the file grew since it was opened; only then is a larger one taken, after the
+  // workers have finished the pieces they were given of the one that is let go.
+  struct Copy : HeldBytes {
+    explicit Copy(std::size_t size) { resize(size); }
+    std::uint8_t* at(std::size_t k) { return copy().data() + k; }
+    void resize(std::size_t size) {
+      copy().resize(size);
+      copyChanged();
+    }
+  };
+  auto all = std::make_shared<Copy>(source_->size());
   std::size_t used = 0;
   for (;;) {
     if (used == all->size()) {
@@ -238,16 +261,15 @@ std::shared_ptr<const std::vector<std::uint8_t>> ReaderInput::readAll() {
       if (more == 0) break;
       digests_->drain();
       all->resize(used + more + kPiece);
-      std::memcpy(all->data() + used, probe, more);
-      digests_->add(std::span(*all).subspan(used, more), all,
-                    std::numeric_limits<std::size_t>::max());
+      std::memcpy(all->at(used), probe, more);
+      digests_->add(all->span().subspan(used, more), all, kAll);
       used += more;
     }
     // A stop asked for meanwhile ends even the read of a large file soon.
     throwIfStopped();
-    const std::size_t n = source_->read(all->data() + used, std::min(kPiece, all->size() - used));
+    const std::size_t n = source_->read(all->at(used), std::min(kPiece, all->size() - used));
     if (n == 0) break;
-    digests_->add(std::span(*all).subspan(used, n), all, std::numeric_limits<std::size_t>::max());
+    digests_->add(all->span().subspan(used, n), all, kAll);
     used += n;
   }
   if (used < all->size()) {

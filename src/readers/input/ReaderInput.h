@@ -18,6 +18,7 @@
 #include "core/Digests.h"
 #include "core/Errors.h"
 #include "core/FileIo.h"
+#include "core/HeldBytes.h"
 #include "core/Progress.h"
 
 namespace kestrel {
@@ -34,9 +35,15 @@ class ReaderInput {
   // Opens the file now, so that one that cannot be opened fails before anything is read from
   // it. Throws IoError.
   void open();
-  // All the bytes; asked for once. Throws IoError with the file's name and the system's reason.
-  // Like every read, throws Cancelled once a stop was asked for (see setStop).
-  std::shared_ptr<const std::vector<std::uint8_t>> readAll();
+  // All the bytes, read into memory; asked for once. Throws IoError with the file's name and
+  // the system's reason. Like every read, throws Cancelled once a stop was asked for (see
+  // setStop).
+  std::shared_ptr<const HeldBytes> readAll() { return readAll(false); }
+  // The same for bytes the document keeps as long as it is open: a large file is held as its
+  // own pages where they can be kept unchanged (see MappedFile). They are in memory already
+  // when the file was read lately, where a copy would take as much fresh memory again, and
+  // fresh memory is dear on some machines.
+  std::shared_ptr<const HeldBytes> readAllToKeep() { return readAll(true); }
   // The next piece of a text read piece by piece: `carry` (the end of the last piece, still
   // unused) followed by the bytes read now, in a buffer of the input's own that stays as it is
   // until the next call. At least `pieceBytes` are read, and as many as `carry` holds, so that a
@@ -63,7 +70,7 @@ class ReaderInput {
   }
 
  private:
-  ReaderInput(std::string name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+  ReaderInput(std::string name, std::shared_ptr<const HeldBytes> bytes);
 
  public:
   ReaderInput(ReaderInput&&) noexcept;
@@ -71,14 +78,16 @@ class ReaderInput {
   ~ReaderInput();
 
  private:
+  std::shared_ptr<const HeldBytes> readAll(bool toKeep);
+
   class BackgroundDigests;
   class Buffers;
   struct Buffer;
 
   std::string name_;
-  std::shared_ptr<const std::vector<std::uint8_t>> bytes_;  // null for a file on the disk
-  std::size_t taken_ = 0;                                   // the bytes handed out piece by piece
-  std::unique_ptr<FileSource> source_;                      // the file, once read piece by piece
+  std::shared_ptr<const HeldBytes> bytes_;  // null for a file on the disk
+  std::size_t taken_ = 0;                   // the bytes handed out piece by piece
+  std::unique_ptr<FileSource> source_;      // the file, once read piece by piece
   const Progress* progress_;
   std::stop_token stop_;
   std::unique_ptr<BackgroundDigests> digests_;

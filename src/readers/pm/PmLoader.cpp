@@ -66,7 +66,7 @@ constexpr std::size_t kRecordsBetweenStopChecks = 1024;
 // it, in file order.
 class RecordScanner {
  public:
-  explicit RecordScanner(const std::vector<std::uint8_t>& image) : image_(image) {}
+  explicit RecordScanner(std::span<const std::uint8_t> image) : image_(image) {}
 
   // Moves past the next header "[name]" at or after the scan position and the line break
   // after it.
@@ -137,7 +137,7 @@ class RecordScanner {
            image_[pos_ + key.size()] == '=';
   }
 
-  const std::vector<std::uint8_t>& image_;
+  std::span<const std::uint8_t> image_;
   std::size_t pos_ = 0;
 };
 
@@ -217,7 +217,7 @@ class BlockKeys {
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
   const Progress& progress = input.progress();
-  doc.pmSections.load(input.readAll());
+  doc.pmSections.load(input.readAllToKeep());
   const IniReader& ini = *doc.pmSections.index();
   RecordScanner scanner(doc.pmSections.image());
 

@@ -1,0 +1,39 @@
+#pragma once
+// A file's bytes held whole, shared by whoever reads them: a copy in memory, or the file's own
+// pages (MappedFile).
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace kestrel {
+
+class HeldBytes {
+ public:
+  HeldBytes() = default;
+  explicit HeldBytes(std::vector<std::uint8_t> copy) : copy_(std::move(copy)), bytes_(copy_) {}
+  HeldBytes(const HeldBytes&) = delete;
+  HeldBytes& operator=(const HeldBytes&) = delete;
+  virtual ~HeldBytes() = default;
+
+  std::span<const std::uint8_t> span() const { return bytes_; }
+  const std::uint8_t* data() const { return bytes_.data(); }
+  std::size_t size() const { return bytes_.size(); }
+  bool empty() const { return bytes_.empty(); }
+  auto begin() const { return bytes_.begin(); }
+  auto end() const { return bytes_.end(); }
+
+ protected:
+  explicit HeldBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  // A copy being filled: its final size is known only once it is read.
+  std::vector<std::uint8_t>& copy() { return copy_; }
+  void copyChanged() { bytes_ = copy_; }
+
+ private:
+  std::vector<std::uint8_t> copy_;
+  std::span<const std::uint8_t> bytes_;
+};
+
+}  // namespace kestrel

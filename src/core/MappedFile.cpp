@@ -1,0 +1,287 @@
+#include "core/MappedFile.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+#ifndef MADV_POPULATE_READ
+#define MADV_POPULATE_READ 22
+#endif
+
+namespace kestrel {
+
+namespace {
+
+std::size_t pageSize() {
+  static const std::size_t size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  return size;
+}
+
+// The ranges where a bus error is answered with zeros. The handler reads them without a lock, so
+// each slot is a pair of atomics, and the set of slots is fixed.
+struct BusErrorRange {
+  std::atomic<std::uintptr_t> begin{0};
+  std::atomic<std::uintptr_t> end{0};
+  std::atomic<bool> seen{false};
+};
+constexpr std::size_t kBusErrorRanges = 64;
+std::array<BusErrorRange, kBusErrorRanges> busErrorRanges;
+std::atomic_flag busErrorRangeTaken[kBusErrorRanges] = {};
+struct sigaction busErrorBefore {};
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+  const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  for (BusErrorRange& range : busErrorRanges) {
+    const std::uintptr_t begin = range.begin.load();
+    if (begin == 0 || at < begin || at >= range.end.load()) continue;
+    // The page reads as zeros from now on; the access that failed is made again.
+    void* page = reinterpret_cast<void*>(at & ~(pageSize() - 1));
+    if (::mmap(page, pageSize(), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED)
+      break;
+    range.seen.store(true);
+    return;
+  }
+  // Not a page of ours: what would have happened without this handler.
+  if ((busErrorBefore.sa_flags & SA_SIGINFO) != 0 && busErrorBefore.sa_sigaction != nullptr) {
+    busErrorBefore.sa_sigaction(signal, info, context);
+  } else if (busErrorBefore.sa_handler != SIG_DFL && busErrorBefore.sa_handler != SIG_IGN) {
+    busErrorBefore.sa_handler(signal);
+  } else {
+    // The access is made again and ends the program as it would have.
+    ::signal(SIGBUS, SIG_DFL);
+  }
+}
+
+void installBusErrorHandler() {
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_sigaction = onBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    return ::sigaction(SIGBUS, &action, &busErrorBefore) == 0;
+  }();
+  (void)installed;
+}
+
+// The signal that tells a lease is to be let go. The C library keeps the first real-time signals
+// for itself; SIGRTMIN is past those.
+int leaseSignal() {
+  return SIGRTMIN + 4;
+}
+
+void doNothing(int) {}
+
+// Whether the file lies on a file system of a disk of the machine's own, where the lease holds
+// against every writer and the pages stay readable. A network share may change under the lease,
+// and a stick may be taken away.
+bool onOwnDisk(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // XFS
+    case 0x9123683E:  // Btrfs
+    case 0xF2F52010:  // F2FS
+    case 0x01021994:  // tmpfs
+    case 0x794C7630:  // overlay
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+int guardBusErrors(const void* begin, std::size_t length) {
+  installBusErrorHandler();
+  for (std::size_t slot = 0; slot < kBusErrorRanges; ++slot) {
+    if (busErrorRangeTaken[slot].test_and_set()) continue;
+    BusErrorRange& range = busErrorRanges[slot];
+    range.seen.store(false);
+    range.end.store(reinterpret_cast<std::uintptr_t>(begin) + length);
+    range.begin.store(reinterpret_cast<std::uintptr_t>(begin));
+    return static_cast<int>(slot);
+  }
+  return -1;
+}
+
+void forgetBusErrorRange(int slot) {
+  if (slot < 0) return;
+  BusErrorRange& range = busErrorRanges[static_cast<std::size_t>(slot)];
+  range.begin.store(0);
+  range.end.store(0);
+  busErrorRangeTaken[static_cast<std::size_t>(slot)].clear();
+}
+
+bool busErrorSeen(int slot) {
+  return slot >= 0 && busErrorRanges[static_cast<std::size_t>(slot)].seen.load();
+}
+
+}  // namespace detail
+
+// The process's mapped files that hold a lease, and the thread that answers the lease's breaks.
+// A process made by fork has no such thread and gets a keeper of its own.
+class LeaseKeeper {
+ public:
+  static LeaseKeeper* forThisProcess() {
+    static std::mutex creation;
+    static LeaseKeeper* current = nullptr;
+    const std::lock_guard lock(creation);
+    if (current == nullptr || current->process_ != ::getpid()) {
+      // The keeper of the process this one was forked from stays, unused: its thread is not here.
+      current = new LeaseKeeper();
+      if (!current->start()) return nullptr;
+    }
+    return current->thread_.load() > 0 ? current : nullptr;
+  }
+
+  std::mutex mutex;
+  std::unordered_map<int, MappedFile*> byFd;
+
+  // Has the kernel tell the keeper's thread when the lease on fd is to be broken, and takes it.
+  bool takeLease(int fd) const {
+    f_owner_ex owner{F_OWNER_TID, thread_.load()};
+    return ::fcntl(fd, F_SETSIG, leaseSignal()) == 0 && ::fcntl(fd, F_SETOWN_EX, &owner) == 0 &&
+           ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+  }
+
+ private:
+  LeaseKeeper() : process_(::getpid()) {}
+
+  bool start() {
+    // The signal goes to the keeper's thread alone, which waits for it; a handler that does
+    // nothing keeps it from ending the program should it ever arrive elsewhere.
+    struct sigaction before {};
+    if (::sigaction(leaseSignal(), nullptr, &before) == 0 && before.sa_handler == SIG_DFL &&
+        (before.sa_flags & SA_SIGINFO) == 0)
+      ::signal(leaseSignal(), doNothing);
+    std::thread([this] { run(); }).detach();
+    thread_.wait(0);
+    return thread_.load() > 0;
+  }
+
+  void run() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, leaseSignal());
+    const bool blocked = ::pthread_sigmask(SIG_BLOCK, &signals, nullptr) == 0;
+    thread_.store(blocked ? ::gettid() : -1);
+    thread_.notify_all();
+    if (!blocked) return;
+    for (;;) {
+      siginfo_t info{};
+      if (::sigwaitinfo(&signals, &info) < 0) continue;
+      const std::lock_guard lock(mutex);
+      const auto found = byFd.find(info.si_fd);
+      // A late signal for a lease already let go (its descriptor perhaps taken again since) is
+      // told apart by the lease still being whole.
+      if (found == byFd.end() || ::fcntl(info.si_fd, F_GETLEASE) == F_RDLCK) continue;
+      found->second->replaceByCopy();
+      byFd.erase(found);
+    }
+  }
+
+  pid_t process_;
+  std::atomic<pid_t> thread_{0};  // the thread waiting for the signal; -1 when it could not
+};
+
+MappedFile::MappedFile(std::span<const std::uint8_t> bytes, std::size_t length, LeaseKeeper& keeper,
+                       int fd, int slot)
+    : HeldBytes(bytes), length_(length), keeper_(keeper), fd_(fd), slot_(slot) {}
+
+std::shared_ptr<MappedFile> MappedFile::map(int fd) {
+  LeaseKeeper* keeper = LeaseKeeper::forThisProcess();
+  if (keeper == nullptr) return nullptr;
+  const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (own < 0) return nullptr;
+  const std::lock_guard lock(keeper->mutex);
+  const auto giveUp = [&] {
+    ::fcntl(own, F_SETLEASE, F_UNLCK);
+    ::close(own);
+    return nullptr;
+  };
+  // Once the lease is held the file keeps its size and bytes until the keeper lets it go.
+  struct stat st {};
+  if (!onOwnDisk(own) || !keeper->takeLease(own) || ::fstat(own, &st) != 0 ||
+      !S_ISREG(st.st_mode) || st.st_size <= 0)
+    return giveUp();
+  const auto size = static_cast<std::size_t>(st.st_size);
+  const std::size_t length = (size + pageSize() - 1) / pageSize() * pageSize();
+  void* at = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, own, 0);
+  if (at == MAP_FAILED) return giveUp();
+  const int slot = detail::guardBusErrors(at, length);
+  if (slot < 0) {
+    ::munmap(at, length);
+    return giveUp();
+  }
+  std::shared_ptr<MappedFile> file(
+      new MappedFile({static_cast<const std::uint8_t*>(at), size}, length, *keeper, own, slot));
+  keeper->byFd.emplace(own, file.get());
+  return file;
+}
+
+MappedFile::~MappedFile() {
+  {
+    const std::lock_guard lock(keeper_.mutex);
+    if (fd_ >= 0) keeper_.byFd.erase(fd_);
+  }
+  detail::forgetBusErrorRange(slot_);
+  ::munmap(const_cast<std::uint8_t*>(data()), length_);
+  if (fd_ >= 0) {
+    ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+    ::close(fd_);
+  }
+}
+
+bool MappedFile::populate(std::size_t from, std::size_t count) const {
+  if (from >= size() || count == 0) return true;
+  const std::size_t first = from / pageSize() * pageSize();
+  const std::size_t last = std::min(from + count, size());
+  auto* at = const_cast<std::uint8_t*>(data()) + first;
+  for (;;) {
+    if (::madvise(at, last - first, MADV_POPULATE_READ) == 0) return true;
+    // A kernel that cannot populate ahead brings the pages in as they are read.
+    if (errno == EINVAL) return true;
+    if (errno != EINTR && errno != EAGAIN) return false;
+  }
+}
+
+bool MappedFile::damaged() const {
+  return detail::busErrorSeen(slot_);
+}
+
+void MappedFile::replaceByCopy() {
+  void* copy = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (copy != MAP_FAILED) {
+    std::memcpy(copy, data(), size());
+    ::mprotect(copy, length_, PROT_READ);
+    // The copy takes the mapping's place in one step: a reader sees the same bytes throughout.
+    if (::mremap(copy, length_, length_, MREMAP_MAYMOVE | MREMAP_FIXED,
+                 const_cast<std::uint8_t*>(data())) == MAP_FAILED)
+      ::munmap(copy, length_);
+    else
+      copied_.store(true);
+  }
+  // Without memory for a copy the lease is let go all the same, rather than hold up the writer.
+  ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+  ::close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace kestrel

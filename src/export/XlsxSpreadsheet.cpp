@@ -381,8 +381,12 @@ std::string XlsxSpreadsheet::workbookBytes(const std::string& target) const {
     if (book.get() < 0) throw IoError(file, std::strerror(errno));
   }
 
+  // The cells are written row by row, in order, so each row goes to the file as the next one
+  // starts, its texts inline: no table of every text and no tree of every cell is built, which
+  // on a large document took as much memory as the document again and time that grew faster
+  // than the rows.
   lxw_workbook_options options{};
-  options.constant_memory = LXW_FALSE;
+  options.constant_memory = LXW_TRUE;
   options.tmpdir = folderPath.data();
   options.use_zip64 = LXW_FALSE;
   WorkbookHandle handle{workbook_new_opt(file.c_str(), &options)};

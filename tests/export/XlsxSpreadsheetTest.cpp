@@ -82,7 +82,8 @@ std::string unescapeCharacters(const std::string& text) {
 }
 
 // What a spreadsheet reader would see of the file: sheet names in tab order and the cells that
-// hold a value. A cell that is not a shared string is shown as "number:<value>".
+// hold a value. A cell that is neither a shared nor an inline string is shown as
+// "number:<value>".
 struct ReadBack {
   std::vector<std::string> sheetNames;
   std::vector<Cells> sheets;
@@ -111,19 +112,32 @@ ReadBack readBack(const std::string& path) {
       si = siEnd;
     }
   }
-  const std::regex cellRe(R"re(<c r="([A-Z]+[0-9]+)"([^>]*?)(/>|>([\s\S]*?)</c>))re");
-  const std::regex valueRe(R"re(<v>([\s\S]*?)</v>)re");
+  // Cells are found without a regular expression too: an inline text may be long.
+  const std::regex valueRe(R"re(<v>([^<]*)</v>)re");
   for (std::size_t i = 0; i < book.sheetNames.size(); ++i) {
     const auto xml = readPart(path, "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml");
     if (!xml) throw std::runtime_error("missing sheet part");
     Cells cells;
-    for (std::sregex_iterator it(xml->begin(), xml->end(), cellRe), end; it != end; ++it) {
-      const std::string ref = (*it)[1];
-      const std::string attributes = (*it)[2];
-      const std::string body = (*it)[4];
+    for (std::size_t c = 0; (c = xml->find("<c r=\"", c)) != std::string::npos;) {
+      const std::size_t refStart = c + 6;
+      const std::size_t refEnd = xml->find('"', refStart);
+      const std::size_t tagEnd = xml->find('>', refEnd);
+      const std::string ref = xml->substr(refStart, refEnd - refStart);
+      const std::string attributes = xml->substr(refEnd + 1, tagEnd - refEnd - 1);
+      std::string body;
+      c = tagEnd + 1;
+      if (!attributes.ends_with("/")) {
+        const std::size_t bodyEnd = xml->find("</c>", c);
+        body = xml->substr(c, bodyEnd - c);
+        c = bodyEnd + 4;
+      }
       std::smatch m;
       if (attributes.find("t=\"s\"") != std::string::npos && std::regex_search(body, m, valueRe)) {
         cells[ref] = shared.at(std::stoul(m[1].str()));
+      } else if (attributes.find("t=\"inlineStr\"") != std::string::npos) {
+        const std::size_t start = body.find('>', body.find("<t")) + 1;
+        cells[ref] =
+            unescapeCharacters(unescapeXml(body.substr(start, body.rfind("</t>") - start)));
       } else if (std::regex_search(body, m, valueRe)) {
         cells[ref] = "number:" + m[1].str();
       }

@@ -55,7 +55,9 @@ void DocumentWindow::showCallsOfLine(std::size_t line) {
     return;
   const NumberSummary& summary = overview->numbers[line];
   filter->setText(toQString(summary.number));
-  static_cast<TableFilterModel*>(calls->model())->setRowFilter(filter->text(), summary.callRows);
+  const std::span<const std::size_t> rows = overview->callRows(summary);
+  static_cast<TableFilterModel*>(calls->model())
+      ->setRowFilter(filter->text(), {rows.begin(), rows.end()});
   tabs_->setCurrentWidget(calls->parentWidget());
 }
 

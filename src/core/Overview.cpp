@@ -28,11 +28,11 @@ int daysInMonth(int year, int month) {
   return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-// The lines of the log by their key: an open-addressed table of indices into the lines, sized
-// once for the rows, so that a new line costs no allocation of its own here.
+// The lines of the log by their key: an open-addressed table of indices into the lines' keys,
+// sized once for the rows, so that a new line costs no allocation of its own here.
 class LineIndex {
  public:
-  LineIndex(const std::vector<NumberSummary>& lines, std::size_t most) : lines_(lines) {
+  LineIndex(const std::vector<std::string>& keys, std::size_t most) : keys_(keys) {
     std::size_t size = 16;
     while (size < 2 * most)
       size *= 2;
@@ -49,7 +49,7 @@ class LineIndex {
     for (std::size_t slot = std::hash<std::string_view>{}(key)&mask;; slot = (slot + 1) & mask) {
       const std::uint32_t line = slots_[slot];
       if (line == kEmpty) return {Overview::kNoLine, slot};
-      if (lines_[line].key == key) return {line, slot};
+      if (keys_[line] == key) return {line, slot};
     }
   }
   void add(const Found& place, std::size_t line) {
@@ -58,7 +58,7 @@ class LineIndex {
 
  private:
   static constexpr std::uint32_t kEmpty = static_cast<std::uint32_t>(-1);
-  const std::vector<NumberSummary>& lines_;
+  const std::vector<std::string>& keys_;
   std::vector<std::uint32_t> slots_;
 };
 
@@ -211,64 +211,64 @@ bool hasOverview(const DocumentData& doc) {
 Overview buildOverview(const DocumentData& doc) {
   Overview overview;
   std::string key;
-
-  // The lines of the log in the order of their first call.
-  const ResultTable& calls = doc.calls;
-  LineIndex lineOf(overview.numbers, calls.rowCount());
-  overview.callLine.assign(calls.rowCount(), Overview::kNoLine);
-  // Room for a line per call at once: growing by doubling would move every line and hold
-  // twice their room while it does.
-  overview.numbers.reserve(calls.rowCount());
-  std::size_t r = 0;
-  for (const ResultTable::Row& row : calls.rows()) {
-    const auto status = row.kindAs<CallStatus>();
-    const std::string_view number = firstNumberOf(row.cell(kCallPhone));
-    phoneLineKeyInto(number, key);
-    if (!key.empty()) {
-      const LineIndex::Found found = lineOf.find(key);
-      std::size_t index = found.line;
-      if (index == Overview::kNoLine) {
-        index = overview.numbers.size();
-        NumberSummary& line = overview.numbers.emplace_back();
-        line.number = trimBlanks(number);
-        line.key = key;
-        lineOf.add(found, index);
-      }
-      NumberSummary& line = overview.numbers[index];
-      line.counts.add(status);
-      line.callRows.push_back(r);
-      overview.callLine[r] = index;
-    }
-    if (const auto date = cellDateOf(row.cell(kCallDate))) {
-      const std::int32_t day = dayNumberOf(*date);
-      overview.callsPerDay[day].add(status);
-      if (date->hasTime) {
-        ++overview.callsByWeekdayHour[static_cast<std::size_t>(weekdayOf(day))]
-                                     [static_cast<std::size_t>(date->hour)];
-      }
-    } else {
-      overview.callsWithoutDate.add(status);
-    }
-    ++r;
-  }
-
-  // Each line's first contact in phonebook order: one pass over the book, the first contact
-  // of a line kept.
-  std::size_t unnamed = overview.numbers.size();
-  for (std::size_t p = 0; p < doc.phonebook.rowCount() && unnamed > 0; ++p) {
-    const ResultTable::Row& contact = doc.phonebook.row(p);
-    const std::string_view cell = contact.cell(kPbNumbers);
-    std::size_t at = 0;
-    for (std::string_view number = nextPhonebookNumber(cell, at); !number.empty();
-         number = nextPhonebookNumber(cell, at)) {
+  {
+    // The lines' keys (phoneLineKey of their numbers), needed only while the lines are found.
+    std::vector<std::string> keys;
+    // The lines of the log in the order of their first call.
+    const ResultTable& calls = doc.calls;
+    LineIndex lineOf(keys, calls.rowCount());
+    overview.callLine.assign(calls.rowCount(), Overview::kNoLine);
+    // Room for a line per call at once: growing by doubling would move every line and hold
+    // twice their room while it does.
+    overview.numbers.reserve(calls.rowCount());
+    std::size_t r = 0;
+    for (const ResultTable::Row& row : calls.rows()) {
+      const auto status = row.kindAs<CallStatus>();
+      const std::string_view number = firstNumberOf(row.cell(kCallPhone));
       phoneLineKeyInto(number, key);
-      if (key.empty()) continue;
-      const std::size_t index = lineOf.find(key).line;
-      if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
-      NumberSummary& line = overview.numbers[index];
-      line.contactRow = p;
-      line.contactName = trimBlanks(contact.cell(kPbName));
-      --unnamed;
+      if (!key.empty()) {
+        const LineIndex::Found found = lineOf.find(key);
+        std::size_t index = found.line;
+        if (index == Overview::kNoLine) {
+          index = overview.numbers.size();
+          overview.numbers.emplace_back().number = trimBlanks(number);
+          keys.push_back(key);
+          lineOf.add(found, index);
+        }
+        overview.numbers[index].counts.add(status);
+        overview.callLine[r] = index;
+      }
+      if (const auto date = cellDateOf(row.cell(kCallDate))) {
+        const std::int32_t day = dayNumberOf(*date);
+        overview.callsPerDay[day].add(status);
+        if (date->hasTime) {
+          ++overview.callsByWeekdayHour[static_cast<std::size_t>(weekdayOf(day))]
+                                       [static_cast<std::size_t>(date->hour)];
+        }
+      } else {
+        overview.callsWithoutDate.add(status);
+      }
+      ++r;
+    }
+
+    // Each line's first contact in phonebook order: one pass over the book, the first contact
+    // of a line kept.
+    std::size_t unnamed = overview.numbers.size();
+    for (std::size_t p = 0; p < doc.phonebook.rowCount() && unnamed > 0; ++p) {
+      const ResultTable::Row& contact = doc.phonebook.row(p);
+      const std::string_view cell = contact.cell(kPbNumbers);
+      std::size_t at = 0;
+      for (std::string_view number = nextPhonebookNumber(cell, at); !number.empty();
+           number = nextPhonebookNumber(cell, at)) {
+        phoneLineKeyInto(number, key);
+        if (key.empty()) continue;
+        const std::size_t index = lineOf.find(key).line;
+        if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
+        NumberSummary& line = overview.numbers[index];
+        line.contactRow = p;
+        line.contactName = trimBlanks(contact.cell(kPbName));
+        --unnamed;
+      }
     }
   }
 
@@ -280,6 +280,21 @@ Overview buildOverview(const DocumentData& doc) {
     return overview.numbers[a].counts.total() > overview.numbers[b].counts.total();
   });
   reorder(overview, order);
+
+  // The lines' call rows, line after line: each line's start is found first, then the rows are
+  // put in table order, each line's start moving past its rows as they come.
+  std::size_t start = 0;
+  for (NumberSummary& line : overview.numbers) {
+    line.firstCallRow = start;
+    start += line.counts.total();
+  }
+  overview.callRowsOfLines.resize(start);
+  for (std::size_t row = 0; row < overview.callLine.size(); ++row) {
+    if (const std::size_t line = overview.callLine[row]; line != Overview::kNoLine)
+      overview.callRowsOfLines[overview.numbers[line].firstCallRow++] = row;
+  }
+  for (NumberSummary& line : overview.numbers)
+    line.firstCallRow -= line.counts.total();
 
   for (const ResultTable::Row& row : doc.calendar.rows()) {
     const auto kind = row.kindAs<CalendarKind>();

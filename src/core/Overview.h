@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,14 +65,13 @@ struct CalendarCounts {
 struct NumberSummary {
   // The number as its first call in the log writes it, blanks around it trimmed (windows-1251).
   std::string number;
-  std::string key;  // phoneLineKey of the number
   // The phonebook row of the first contact (in phonebook order) with a number of this line, and
   // that contact's name cell, blanks around it trimmed; nothing when no contact has one.
   std::optional<std::size_t> contactRow;
   std::string contactName;
   CallCounts counts;
-  // The call rows of this line, in table order.
-  std::vector<std::size_t> callRows;
+  // Where the line's call rows start in Overview::callRowsOfLines; counts.total() of them.
+  std::size_t firstCallRow = 0;
 };
 
 struct Overview {
@@ -82,6 +82,13 @@ struct Overview {
 
   // Every line of the log, most calls first, equal counts in the order of their first call.
   std::vector<NumberSummary> numbers;
+  // The call rows of every line, line after line, each line's in table order: one array rather
+  // than one per line, of which a log of mostly different numbers has hundreds of thousands.
+  std::vector<std::size_t> callRowsOfLines;
+  // The call rows of a line of `numbers`, in table order.
+  std::span<const std::size_t> callRows(const NumberSummary& line) const {
+    return std::span(callRowsOfLines).subspan(line.firstCallRow, line.counts.total());
+  }
 
   // Calls per day, over the days that have calls.
   std::map<std::int32_t, CallCounts> callsPerDay;

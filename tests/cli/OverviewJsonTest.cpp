@@ -81,7 +81,13 @@ TEST(OverviewJson, HandMadeDocument) {
   // Each call row is put to its line; the call without a number to none.
   const std::vector<std::size_t> lines = {0, 0, 1, 2, 3, Overview::kNoLine, 1};
   EXPECT_EQ(overview.callLine, lines);
-  EXPECT_EQ(overview.numbers[0].callRows, (std::vector<std::size_t>{0, 1}));
+  const auto rowsOf = [&](std::size_t line) {
+    const std::span<const std::size_t> rows = overview.callRows(overview.numbers[line]);
+    return std::vector<std::size_t>(rows.begin(), rows.end());
+  };
+  EXPECT_EQ(rowsOf(0), (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(rowsOf(1), (std::vector<std::size_t>{2, 6}));
+  EXPECT_EQ(rowsOf(3), (std::vector<std::size_t>{4}));
   EXPECT_EQ(overview.numbers[0].contactRow, 0u);
   // Nothing is written into the tables.
   EXPECT_EQ(doc.calls.cell(0, kCallName), "");

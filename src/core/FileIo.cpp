@@ -214,6 +214,12 @@ void copyStagedBytes(const std::string& fileName, int from, int to) {
 void writeInPlace(const std::string& fileName, const OpenFolder& folder, const std::string& name,
                   const std::function<void(FileSink&)>& produce,
                   std::span<const std::string> sourceFiles) {
+  // A source file is refused before it is opened to write: that open alone would take from the
+  // document the file's pages it holds (see MappedFile).
+  struct stat before {};
+  if (::fstatat(folder.fd.get(), name.c_str(), &before, AT_SYMLINK_NOFOLLOW) == 0 &&
+      isSourceFile(before, sourceFiles))
+    throw IoError(fileName, kOwnSourceReason);
   UniqueFd fd(
       ::openat(folder.fd.get(), name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
   if (fd.get() < 0) fail(fileName, errno);

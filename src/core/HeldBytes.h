@@ -26,7 +26,8 @@ class HeldBytes {
   auto end() const { return bytes_.end(); }
 
  protected:
-  explicit HeldBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  // Bytes that lie elsewhere, held by the subclass.
+  void hold(std::span<const std::uint8_t> bytes) { bytes_ = bytes; }
   // A copy being filled: its final size is known only once it is read.
   std::vector<std::uint8_t>& copy() { return copy_; }
   void copyChanged() { bytes_ = copy_; }

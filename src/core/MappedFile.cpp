@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
-#include <unordered_map>
 
 #ifndef MADV_POPULATE_READ
 #define MADV_POPULATE_READ 22
@@ -66,15 +66,15 @@ void onBusError(int signal, siginfo_t* info, void* context) {
   }
 }
 
-void installBusErrorHandler() {
+bool installBusErrorHandler() {
   static const bool installed = [] {
     struct sigaction action {};
     action.sa_sigaction = onBusError;
-    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
     return ::sigaction(SIGBUS, &action, &busErrorBefore) == 0;
   }();
-  (void)installed;
+  return installed;
 }
 
 // The signal that tells a lease is to be let go. The C library keeps the first real-time signals
@@ -109,7 +109,7 @@ bool onOwnDisk(int fd) {
 namespace detail {
 
 int guardBusErrors(const void* begin, std::size_t length) {
-  installBusErrorHandler();
+  if (!installBusErrorHandler()) return -1;
   for (std::size_t slot = 0; slot < kBusErrorRanges; ++slot) {
     if (busErrorRangeTaken[slot].test_and_set()) continue;
     BusErrorRange& range = busErrorRanges[slot];
@@ -151,8 +151,11 @@ class LeaseKeeper {
     return current->thread_.load() > 0 ? current : nullptr;
   }
 
+  pid_t process() const { return process_; }
+
   std::mutex mutex;
-  std::unordered_map<int, MappedFile*> byFd;
+  // The files kept, by their slot of the guard against bus errors.
+  std::array<MappedFile*, kBusErrorRanges> held{};
 
   // Has the kernel tell the keeper's thread when the lease on fd is to be broken, and takes it.
   bool takeLease(int fd) const {
@@ -171,15 +174,21 @@ class LeaseKeeper {
     if (::sigaction(leaseSignal(), nullptr, &before) == 0 && before.sa_handler == SIG_DFL &&
         (before.sa_flags & SA_SIGINFO) == 0)
       ::signal(leaseSignal(), doNothing);
-    std::thread([this] { run(); }).detach();
+    try {
+      std::thread([this] { run(); }).detach();
+    } catch (const std::system_error&) {
+      return false;
+    }
     thread_.wait(0);
     return thread_.load() > 0;
   }
 
   void run() {
+    // When the queue of real-time signals is full, the kernel tells a break with SIGIO instead.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, leaseSignal());
+    sigaddset(&signals, SIGIO);
     const bool blocked = ::pthread_sigmask(SIG_BLOCK, &signals, nullptr) == 0;
     thread_.store(blocked ? ::gettid() : -1);
     thread_.notify_all();
@@ -187,13 +196,13 @@ class LeaseKeeper {
     for (;;) {
       siginfo_t info{};
       if (::sigwaitinfo(&signals, &info) < 0) continue;
+      // Whatever the signal names, every lease that is being broken is let go: a lease still
+      // whole reads as such, one being broken as the type it is broken to.
       const std::lock_guard lock(mutex);
-      const auto found = byFd.find(info.si_fd);
-      // A late signal for a lease already let go (its descriptor perhaps taken again since) is
-      // told apart by the lease still being whole.
-      if (found == byFd.end() || ::fcntl(info.si_fd, F_GETLEASE) == F_RDLCK) continue;
-      found->second->replaceByCopy();
-      byFd.erase(found);
+      for (MappedFile* file : held) {
+        if (file != nullptr && file->fd_ >= 0 && ::fcntl(file->fd_, F_GETLEASE) != F_RDLCK)
+          file->replaceByCopy();
+      }
     }
   }
 
@@ -201,25 +210,31 @@ class LeaseKeeper {
   std::atomic<pid_t> thread_{0};  // the thread waiting for the signal; -1 when it could not
 };
 
-MappedFile::MappedFile(std::span<const std::uint8_t> bytes, std::size_t length, LeaseKeeper& keeper,
-                       int fd, int slot)
-    : HeldBytes(bytes), length_(length), keeper_(keeper), fd_(fd), slot_(slot) {}
-
 std::shared_ptr<MappedFile> MappedFile::map(int fd) {
   LeaseKeeper* keeper = LeaseKeeper::forThisProcess();
-  if (keeper == nullptr) return nullptr;
+  if (keeper == nullptr || !onOwnDisk(fd)) return nullptr;
+  // Made before anything is taken, so that nothing is left over should it fail.
+  std::shared_ptr<MappedFile> file(new MappedFile(*keeper));
   const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
   if (own < 0) return nullptr;
-  const std::lock_guard lock(keeper->mutex);
+  bool kept = false;
+  {
+    const std::lock_guard lock(keeper->mutex);
+    kept = file->keep(own);
+  }
+  // A file not kept goes away here, outside the keeper's lock.
+  return kept ? file : nullptr;
+}
+
+bool MappedFile::keep(int own) {
   const auto giveUp = [&] {
     ::fcntl(own, F_SETLEASE, F_UNLCK);
     ::close(own);
-    return nullptr;
+    return false;
   };
   // Once the lease is held the file keeps its size and bytes until the keeper lets it go.
   struct stat st {};
-  if (!onOwnDisk(own) || !keeper->takeLease(own) || ::fstat(own, &st) != 0 ||
-      !S_ISREG(st.st_mode) || st.st_size <= 0)
+  if (!keeper_.takeLease(own) || ::fstat(own, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
     return giveUp();
   const auto size = static_cast<std::size_t>(st.st_size);
   const std::size_t length = (size + pageSize() - 1) / pageSize() * pageSize();
@@ -230,23 +245,25 @@ std::shared_ptr<MappedFile> MappedFile::map(int fd) {
     ::munmap(at, length);
     return giveUp();
   }
-  std::shared_ptr<MappedFile> file(
-      new MappedFile({static_cast<const std::uint8_t*>(at), size}, length, *keeper, own, slot));
-  keeper->byFd.emplace(own, file.get());
-  return file;
+  hold({static_cast<const std::uint8_t*>(at), size});
+  length_ = length;
+  fd_ = own;
+  slot_ = slot;
+  keeper_.held[static_cast<std::size_t>(slot)] = this;
+  return true;
 }
 
 MappedFile::~MappedFile() {
-  {
+  if (slot_ < 0) return;  // never kept
+  // In a process made by fork the lease is still the other one's: its descriptor is only closed.
+  if (::getpid() == keeper_.process()) {
     const std::lock_guard lock(keeper_.mutex);
-    if (fd_ >= 0) keeper_.byFd.erase(fd_);
+    keeper_.held[static_cast<std::size_t>(slot_)] = nullptr;
+    if (fd_ >= 0) ::fcntl(fd_, F_SETLEASE, F_UNLCK);
   }
   detail::forgetBusErrorRange(slot_);
   ::munmap(const_cast<std::uint8_t*>(data()), length_);
-  if (fd_ >= 0) {
-    ::fcntl(fd_, F_SETLEASE, F_UNLCK);
-    ::close(fd_);
-  }
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool MappedFile::populate(std::size_t from, std::size_t count) const {
@@ -262,23 +279,25 @@ bool MappedFile::populate(std::size_t from, std::size_t count) const {
   }
 }
 
-bool MappedFile::damaged() const {
-  return detail::busErrorSeen(slot_);
+bool MappedFile::changed() const {
+  return uncopied_.load() || detail::busErrorSeen(slot_);
 }
 
 void MappedFile::replaceByCopy() {
   void* copy = ::mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  bool replaced = false;
   if (copy != MAP_FAILED) {
     std::memcpy(copy, data(), size());
     ::mprotect(copy, length_, PROT_READ);
     // The copy takes the mapping's place in one step: a reader sees the same bytes throughout.
-    if (::mremap(copy, length_, length_, MREMAP_MAYMOVE | MREMAP_FIXED,
-                 const_cast<std::uint8_t*>(data())) == MAP_FAILED)
-      ::munmap(copy, length_);
-    else
-      copied_.store(true);
+    replaced = ::mremap(copy, length_, length_, MREMAP_MAYMOVE | MREMAP_FIXED,
+                        const_cast<std::uint8_t*>(data())) != MAP_FAILED;
+    if (!replaced) ::munmap(copy, length_);
   }
-  // Without memory for a copy the lease is let go all the same, rather than hold up the writer.
+  // Without memory for a copy the lease is let go all the same, rather than hold up the writer,
+  // and the bytes are told as changed.
+  copied_.store(replaced);
+  uncopied_.store(!replaced);
   ::fcntl(fd_, F_SETLEASE, F_UNLCK);
   ::close(fd_);
   fd_ = -1;

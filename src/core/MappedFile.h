@@ -4,7 +4,7 @@
 // whoever opens it to write or truncates it first waits while the mapped pages are replaced by a
 // copy of the program's own; only then is the lease let go. A mapped page the system can no
 // longer read (a medium taken away, an I/O error) reads as zeros instead of ending the program,
-// and the mapping tells that it is damaged.
+// and the mapping tells that its bytes changed.
 
 #include <atomic>
 #include <cstddef>
@@ -30,22 +30,27 @@ class MappedFile final : public HeldBytes {
   bool populate(std::size_t from, std::size_t count) const;
   // Whether the pages are a copy by now, because someone went to change the file.
   bool copied() const { return copied_.load(); }
-  // Whether a page could not be read and reads as zeros.
-  bool damaged() const;
+  // Whether the bytes may no longer be those read: the file was changed while no copy of its
+  // pages could be made, or a page could not be read and reads as zeros.
+  bool changed() const;
 
  private:
   friend class LeaseKeeper;
-  MappedFile(std::span<const std::uint8_t> bytes, std::size_t length, LeaseKeeper& keeper, int fd,
-             int slot);
+  explicit MappedFile(LeaseKeeper& keeper) : keeper_(keeper) {}
+  // Takes the lease on `own` (a duplicate of the caller's descriptor), maps the file and has the
+  // keeper watch it; false, with nothing taken and `own` closed, where it cannot. Runs with the
+  // keeper's lock held.
+  bool keep(int own);
   // Puts a copy of the pages where they are mapped and lets the lease go. Runs with the keeper's
   // lock held.
   void replaceByCopy();
 
-  std::size_t length_;  // of the mapping, whole pages
   LeaseKeeper& keeper_;
-  int fd_;    // holds the lease; -1 once the pages are a copy
-  int slot_;  // of the guard against bus errors
+  std::size_t length_ = 0;  // of the mapping, whole pages
+  int fd_ = -1;             // holds the lease; -1 once the pages are a copy
+  int slot_ = -1;           // of the guard against bus errors and of the keeper's table
   std::atomic<bool> copied_{false};
+  std::atomic<bool> uncopied_{false};  // the lease went without a copy
 };
 
 namespace detail {

@@ -212,8 +212,10 @@ Overview buildOverview(const DocumentData& doc) {
   Overview overview;
   std::string key;
   {
-    // The lines' keys (phoneLineKey of their numbers), needed only while the lines are found.
+    // The lines' keys (phoneLineKey of their numbers), needed only while the lines are found;
+    // room for a key per call at once, as for the lines.
     std::vector<std::string> keys;
+    keys.reserve(doc.calls.rowCount());
     // The lines of the log in the order of their first call.
     const ResultTable& calls = doc.calls;
     LineIndex lineOf(keys, calls.rowCount());

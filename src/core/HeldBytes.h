@@ -28,9 +28,12 @@ class HeldBytes {
  protected:
   // Bytes that lie elsewhere, held by the subclass.
   void hold(std::span<const std::uint8_t> bytes) { bytes_ = bytes; }
-  // A copy being filled: its final size is known only once it is read.
-  std::vector<std::uint8_t>& copy() { return copy_; }
-  void copyChanged() { bytes_ = copy_; }
+  // A copy whose size is known only once it is read, resized as it is filled; its bytes.
+  std::uint8_t* resizeCopy(std::size_t size) {
+    copy_.resize(size);
+    bytes_ = copy_;
+    return copy_.data();
+  }
 
  private:
   std::vector<std::uint8_t> copy_;

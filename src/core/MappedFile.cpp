@@ -33,13 +33,13 @@ std::size_t pageSize() {
 // The ranges where a bus error is answered with zeros. The handler reads them without a lock, so
 // each slot is a pair of atomics, and the set of slots is fixed.
 struct BusErrorRange {
+  std::atomic_flag taken;
   std::atomic<std::uintptr_t> begin{0};
   std::atomic<std::uintptr_t> end{0};
   std::atomic<bool> seen{false};
 };
 constexpr std::size_t kBusErrorRanges = 64;
 std::array<BusErrorRange, kBusErrorRanges> busErrorRanges;
-std::atomic_flag busErrorRangeTaken[kBusErrorRanges] = {};
 struct sigaction busErrorBefore {};
 
 void onBusError(int signal, siginfo_t* info, void* context) {
@@ -111,8 +111,8 @@ namespace detail {
 int guardBusErrors(const void* begin, std::size_t length) {
   if (!installBusErrorHandler()) return -1;
   for (std::size_t slot = 0; slot < kBusErrorRanges; ++slot) {
-    if (busErrorRangeTaken[slot].test_and_set()) continue;
     BusErrorRange& range = busErrorRanges[slot];
+    if (range.taken.test_and_set()) continue;
     range.seen.store(false);
     range.end.store(reinterpret_cast<std::uintptr_t>(begin) + length);
     range.begin.store(reinterpret_cast<std::uintptr_t>(begin));
@@ -126,7 +126,7 @@ void forgetBusErrorRange(int slot) {
   BusErrorRange& range = busErrorRanges[static_cast<std::size_t>(slot)];
   range.begin.store(0);
   range.end.store(0);
-  busErrorRangeTaken[static_cast<std::size_t>(slot)].clear();
+  range.taken.clear();
 }
 
 bool busErrorSeen(int slot) {

@@ -204,75 +204,83 @@ std::vector<const NumberSummary*> Overview::unmatchedNumbers() const {
   return unmatched;
 }
 
+namespace {
+
+// The lines of the log in the order of their first call, each call put to its line, the calls
+// counted per day and hour, and each line's first contact. The lines' keys and their index are
+// needed only here.
+void findLines(const DocumentData& doc, Overview& overview) {
+  std::string key;
+  const ResultTable& calls = doc.calls;
+  // The lines' keys (phoneLineKey of their numbers): room for a key per call at once, as for
+  // the lines.
+  std::vector<std::string> keys;
+  keys.reserve(calls.rowCount());
+  LineIndex lineOf(keys, calls.rowCount());
+  overview.callLine.assign(calls.rowCount(), Overview::kNoLine);
+  // Room for a line per call at once: growing by doubling would move every line and hold
+  // twice their room while it does.
+  overview.numbers.reserve(calls.rowCount());
+  std::size_t r = 0;
+  for (const ResultTable::Row& row : calls.rows()) {
+    const auto status = row.kindAs<CallStatus>();
+    const std::string_view number = firstNumberOf(row.cell(kCallPhone));
+    phoneLineKeyInto(number, key);
+    if (!key.empty()) {
+      const LineIndex::Found found = lineOf.find(key);
+      std::size_t index = found.line;
+      if (index == Overview::kNoLine) {
+        index = overview.numbers.size();
+        overview.numbers.emplace_back().number = trimBlanks(number);
+        keys.push_back(key);
+        lineOf.add(found, index);
+      }
+      overview.numbers[index].counts.add(status);
+      overview.callLine[r] = index;
+    }
+    if (const auto date = cellDateOf(row.cell(kCallDate))) {
+      const std::int32_t day = dayNumberOf(*date);
+      overview.callsPerDay[day].add(status);
+      if (date->hasTime) {
+        ++overview.callsByWeekdayHour[static_cast<std::size_t>(weekdayOf(day))]
+                                     [static_cast<std::size_t>(date->hour)];
+      }
+    } else {
+      overview.callsWithoutDate.add(status);
+    }
+    ++r;
+  }
+
+  // Each line's first contact in phonebook order: one pass over the book, the first contact
+  // of a line kept.
+  std::size_t unnamed = overview.numbers.size();
+  for (std::size_t p = 0; p < doc.phonebook.rowCount() && unnamed > 0; ++p) {
+    const ResultTable::Row& contact = doc.phonebook.row(p);
+    const std::string_view cell = contact.cell(kPbNumbers);
+    std::size_t at = 0;
+    for (std::string_view number = nextPhonebookNumber(cell, at); !number.empty();
+         number = nextPhonebookNumber(cell, at)) {
+      phoneLineKeyInto(number, key);
+      if (key.empty()) continue;
+      const std::size_t index = lineOf.find(key).line;
+      if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
+      NumberSummary& line = overview.numbers[index];
+      line.contactRow = p;
+      line.contactName = trimBlanks(contact.cell(kPbName));
+      --unnamed;
+    }
+  }
+}
+
+}  // namespace
+
 bool hasOverview(const DocumentData& doc) {
   return doc.calls.rowCount() > 0 || doc.calendar.rowCount() > 0;
 }
 
 Overview buildOverview(const DocumentData& doc) {
   Overview overview;
-  std::string key;
-  {
-    // The lines' keys (phoneLineKey of their numbers), needed only while the lines are found;
-    // room for a key per call at once, as for the lines.
-    std::vector<std::string> keys;
-    keys.reserve(doc.calls.rowCount());
-    // The lines of the log in the order of their first call.
-    const ResultTable& calls = doc.calls;
-    LineIndex lineOf(keys, calls.rowCount());
-    overview.callLine.assign(calls.rowCount(), Overview::kNoLine);
-    // Room for a line per call at once: growing by doubling would move every line and hold
-    // twice their room while it does.
-    overview.numbers.reserve(calls.rowCount());
-    std::size_t r = 0;
-    for (const ResultTable::Row& row : calls.rows()) {
-      const auto status = row.kindAs<CallStatus>();
-      const std::string_view number = firstNumberOf(row.cell(kCallPhone));
-      phoneLineKeyInto(number, key);
-      if (!key.empty()) {
-        const LineIndex::Found found = lineOf.find(key);
-        std::size_t index = found.line;
-        if (index == Overview::kNoLine) {
-          index = overview.numbers.size();
-          overview.numbers.emplace_back().number = trimBlanks(number);
-          keys.push_back(key);
-          lineOf.add(found, index);
-        }
-        overview.numbers[index].counts.add(status);
-        overview.callLine[r] = index;
-      }
-      if (const auto date = cellDateOf(row.cell(kCallDate))) {
-        const std::int32_t day = dayNumberOf(*date);
-        overview.callsPerDay[day].add(status);
-        if (date->hasTime) {
-          ++overview.callsByWeekdayHour[static_cast<std::size_t>(weekdayOf(day))]
-                                       [static_cast<std::size_t>(date->hour)];
-        }
-      } else {
-        overview.callsWithoutDate.add(status);
-      }
-      ++r;
-    }
-
-    // Each line's first contact in phonebook order: one pass over the book, the first contact
-    // of a line kept.
-    std::size_t unnamed = overview.numbers.size();
-    for (std::size_t p = 0; p < doc.phonebook.rowCount() && unnamed > 0; ++p) {
-      const ResultTable::Row& contact = doc.phonebook.row(p);
-      const std::string_view cell = contact.cell(kPbNumbers);
-      std::size_t at = 0;
-      for (std::string_view number = nextPhonebookNumber(cell, at); !number.empty();
-           number = nextPhonebookNumber(cell, at)) {
-        phoneLineKeyInto(number, key);
-        if (key.empty()) continue;
-        const std::size_t index = lineOf.find(key).line;
-        if (index == Overview::kNoLine || overview.numbers[index].contactRow) continue;
-        NumberSummary& line = overview.numbers[index];
-        line.contactRow = p;
-        line.contactName = trimBlanks(contact.cell(kPbName));
-        --unnamed;
-      }
-    }
-  }
+  findLines(doc, overview);
 
   // Most calls first; equal counts keep the order of their first call.
   std::vector<std::size_t> order(overview.numbers.size());

@@ -253,11 +253,8 @@ std::shared_ptr<const HeldBytes> ReaderInput::readAll(bool toKeep) {
   // workers have finished the pieces they were given of the one that is let go.
   struct Copy : HeldBytes {
     explicit Copy(std::size_t size) { resize(size); }
-    std::uint8_t* at(std::size_t k) { return copy().data() + k; }
-    void resize(std::size_t size) {
-      copy().resize(size);
-      copyChanged();
-    }
+    void resize(std::size_t size) { bytes = resizeCopy(size); }
+    std::uint8_t* bytes = nullptr;
   };
   auto all = std::make_shared<Copy>(source_->size());
   std::size_t used = 0;
@@ -268,13 +265,13 @@ std::shared_ptr<const HeldBytes> ReaderInput::readAll(bool toKeep) {
       if (more == 0) break;
       digests_->drain();
       all->resize(used + more + kPiece);
-      std::memcpy(all->at(used), probe, more);
+      std::memcpy(all->bytes + used, probe, more);
       digests_->add(all->span().subspan(used, more), all, kAll);
       used += more;
     }
     // A stop asked for meanwhile ends even the read of a large file soon.
     throwIfStopped();
-    const std::size_t n = source_->read(all->at(used), std::min(kPiece, all->size() - used));
+    const std::size_t n = source_->read(all->bytes + used, std::min(kPiece, all->size() - used));
     if (n == 0) break;
     digests_->add(all->span().subspan(used, n), all, kAll);
     used += n;

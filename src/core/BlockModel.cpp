@@ -4,12 +4,53 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <utility>
+
+#include "core/Ascii.h"
 
 namespace kestrel {
 
+Record::Record(const std::uint8_t* digits, std::size_t available, std::size_t size) {
+  std::uint8_t* room = ownRoom(size);
+  const std::size_t whole = std::min(size, available / 2);
+  const std::size_t decoded = decodeHexPairs(digits, std::span(room, whole));
+  std::fill(room + decoded, room + size, std::uint8_t{0});
+}
+
+Record& Record::operator=(const Record& other) {
+  if (this == &other) return *this;
+  if (!other.owned_) {
+    owned_ = false;
+    bytes = other.bytes;
+  } else if (!other.bytes.empty()) {
+    std::memcpy(ownRoom(other.bytes.size()), other.bytes.data(), other.bytes.size());
+  } else {
+    ownRoom(0);
+  }
+  return *this;
+}
+
+std::uint8_t* Record::ownRoom(std::size_t size) {
+  owned_ = true;
+  std::uint8_t* room = inline_.data();
+  if (size > inline_.size()) {
+    heap_.resize(size);
+    room = heap_.data();
+  }
+  bytes = std::span<const std::uint8_t>(room, size);
+  return room;
+}
+
 Record Block::record(std::size_t i) const {
   const std::size_t place = first_ + i;
-  return Record{std::span(model_->pool_).subspan(model_->starts_[place], model_->lengths_[place])};
+  const std::size_t start = model_->starts_[place];
+  const std::size_t length = model_->lengths_[place];
+  if ((start & BlockModel::kDigitPlace) != 0) {
+    const HeldBytes& text = *model_->digits_;
+    const std::size_t at = start & ~BlockModel::kDigitPlace;
+    return Record(text.data() + at, text.size() - at, length);
+  }
+  return Record(std::span(model_->pool_).subspan(start, length));
 }
 
 int Block::recordNumber(std::size_t i) const {
@@ -85,8 +126,8 @@ std::size_t BlockModel::addRecord(std::size_t block, int number, bool mark,
   return counts_[block] - 1;
 }
 
-std::span<std::uint8_t> BlockModel::addRecordBytes(std::size_t block, int number, bool mark,
-                                                   std::size_t size) {
+void BlockModel::addPlace(std::size_t block, int number, bool mark, std::size_t start,
+                          std::size_t size) {
   const std::size_t count = counts_.at(block);
   if (count == std::numeric_limits<std::uint32_t>::max() ||
       size > std::numeric_limits<std::uint32_t>::max())
@@ -98,22 +139,32 @@ std::span<std::uint8_t> BlockModel::addRecordBytes(std::size_t block, int number
     if (room == room_.end() || count >= room->second) moveToEnd(block);
   }
   const std::size_t place = firstPlaces_[block] + count;
-  const std::size_t start = pool_.size();
   starts_[place] = start;
   lengths_[place] = static_cast<std::uint32_t>(size);
   numbers_[place] = number;
   marks_[place] = mark;
-  pool_.resize(start + size);
   counts_[block] = static_cast<std::uint32_t>(count + 1);
   ++records_;
+}
+
+std::span<std::uint8_t> BlockModel::addRecordBytes(std::size_t block, int number, bool mark,
+                                                   std::size_t size) {
+  const std::size_t start = pool_.size();
+  addPlace(block, number, mark, start, size);
+  pool_.resize(start + size);
   return std::span(pool_).subspan(start, size);
 }
 
-void BlockModel::removeLastRecord(std::size_t block) {
-  const std::size_t place = firstPlaces_[block] + counts_[block] - 1;
-  pool_.resize(starts_[place]);
-  --counts_[block];
-  --records_;
+void BlockModel::holdDigits(std::shared_ptr<const HeldBytes> text) {
+  digits_ = std::move(text);
+}
+
+std::size_t BlockModel::addDigitRecord(std::size_t block, int number, bool mark, std::size_t at,
+                                       std::size_t size) {
+  if (digits_ == nullptr || at > digits_->size())
+    throw std::out_of_range("a record's digits lie outside the held text");
+  addPlace(block, number, mark, at | kDigitPlace, size);
+  return counts_[block] - 1;
 }
 
 void BlockModel::setRecordMark(std::size_t block, std::size_t i, bool mark) {

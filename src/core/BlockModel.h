@@ -5,26 +5,49 @@
 // A dump may hold millions of records of a byte or two, or millions of blocks of none, so
 // nothing is allocated per block or per record: the bytes of every record lie one after another
 // in one pool, and a record is its place there, its length, number and mark in arrays of the
-// whole model. The records of a block take consecutive places. Records are usually appended
+// whole model. A dump that is text keeps its records in the text instead, as digit pairs that
+// are decoded when a record is seen. The records of a block take consecutive places. Records are usually appended
 // block by block; a block that is added to after a later block was started moves its records
 // behind the others (with room to grow), and a reader that knows how many records each block
 // will get reserves their places when it adds the block.
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <unordered_map>
 #include <vector>
 
 #include "core/Bytes.h"
+#include "core/HeldBytes.h"
 
 namespace kestrel {
 
-// A record's bytes, seen in the model: valid until the model is next changed.
-struct Record {
+// A record's bytes, seen in the model: valid until the model is next changed. A record the
+// model keeps as digit pairs of a text is decoded when it is seen, and carries its bytes with it.
+class Record {
+ public:
+  explicit Record(std::span<const std::uint8_t> bytes) : bytes(bytes) {}
+  // The record of `size` bytes written as digit pairs from `digits` on, of which `available`
+  // characters are there; its bytes from the first pair that is not there, or not two
+  // hexadecimal digits, on are 0.
+  Record(const std::uint8_t* digits, std::size_t available, std::size_t size);
+  Record(const Record& other) { *this = other; }
+  Record& operator=(const Record& other);
+
   std::span<const std::uint8_t> bytes;
   int length() const { return static_cast<int>(bytes.size()); }
   ByteView view() const { return ByteView(bytes); }
+
+ private:
+  // Most records of a dump fit here; a longer one takes the heap.
+  static constexpr std::size_t kInlineBytes = 240;
+  std::uint8_t* ownRoom(std::size_t size);
+
+  bool owned_ = false;
+  std::array<std::uint8_t, kInlineBytes> inline_;
+  std::vector<std::uint8_t> heap_;
 };
 
 class BlockModel;
@@ -72,21 +95,13 @@ class BlockModel {
                         std::initializer_list<std::uint8_t> bytes) {
     return addRecord(block, number, mark, std::span(bytes.begin(), bytes.size()));
   }
-  // Appends a record of `size` bytes to block `block` and has fill(std::span<std::uint8_t>)
-  // write them in place, as a reader that decodes them does; returns the record's index within
-  // the block. When fill throws, the record is taken back and the exception goes on.
-  template <typename Fill>
-  std::size_t addRecordFilled(std::size_t block, int number, bool mark, std::size_t size,
-                              Fill fill) {
-    const std::span<std::uint8_t> bytes = addRecordBytes(block, number, mark, size);
-    try {
-      fill(bytes);
-    } catch (...) {
-      removeLastRecord(block);
-      throw;
-    }
-    return counts_[block] - 1;
-  }
+  // Keeps the text that records added by addDigitRecord are read from, as digit pairs.
+  void holdDigits(std::shared_ptr<const HeldBytes> text);
+  // Appends a record of `size` bytes to block `block` that stays in the held text as digit pairs
+  // from offset `at` on, decoded each time it is seen, and returns its index within the block:
+  // a dump that is text keeps no second copy of its records. Pairs past the text's end read as 0.
+  std::size_t addDigitRecord(std::size_t block, int number, bool mark, std::size_t at,
+                             std::size_t size);
   void setRecordMark(std::size_t block, std::size_t i, bool mark);
   // Sets the marks of every record of the block.
   void setRecordMarks(std::size_t block, bool mark);
@@ -96,12 +111,15 @@ class BlockModel {
   friend class Block;
   static constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
+  // The place of a record that starts at `at` in the held text rather than in the pool.
+  static constexpr std::size_t kDigitPlace = std::size_t{1} << 63;
+
   // Appends a record of `size` zero bytes and returns them: valid until the model is next
   // changed.
   std::span<std::uint8_t> addRecordBytes(std::size_t block, int number, bool mark,
                                          std::size_t size);
-  // Takes back the record addRecordBytes added last, to block `block`.
-  void removeLastRecord(std::size_t block);
+  // Takes the next place of block `block` for a record of `size` bytes that starts at `start`.
+  void addPlace(std::size_t block, int number, bool mark, std::size_t start, std::size_t size);
   // Appends n unused places.
   void addPlaces(std::size_t n);
   // Moves the records of block g behind all others, with room for as many again.
@@ -114,12 +132,14 @@ class BlockModel {
   std::unordered_map<std::size_t, std::size_t> room_;
   std::size_t endBlock_ = kNoBlock;
   std::size_t records_ = 0;
-  // Per place: where its bytes start in the pool, how many, the record's number and mark.
+  // Per place: where its bytes start in the pool (or, with kDigitPlace, its digits in the held
+  // text), how many, the record's number and mark.
   std::vector<std::size_t> starts_;
   std::vector<std::uint32_t> lengths_;
   std::vector<int> numbers_;
   std::vector<bool> marks_;
   std::vector<std::uint8_t> pool_;
+  std::shared_ptr<const HeldBytes> digits_;
 };
 
 }  // namespace kestrel

@@ -60,6 +60,37 @@ TEST(PmLoader, LastLineWithoutLineBreakIsReadToTheEnd) {
   }
 }
 
+// A record is kept as its digits and decoded each time it is seen: every length, around the
+// decoder's stretches of sixteen and the room a record carries inline, in either letter case,
+// reads back whole, and a copy keeps its bytes after the document is gone.
+TEST(PmLoader, RecordsOfEveryLengthReadBackAndTheirCopiesKeepThem) {
+  const std::vector<std::size_t> lengths = {0, 1, 15, 16, 17, 33, 239, 240, 241, 1000, 5000};
+  PmBuilder builder;
+  builder.block(9);
+  std::vector<std::vector<std::uint8_t>> expected;
+  for (std::size_t k = 0; k < lengths.size(); ++k) {
+    std::vector<std::uint8_t> bytes(lengths[k]);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      bytes[i] = static_cast<std::uint8_t>(i * 37 + k * 11);
+    builder.record(static_cast<int>(k), bytes);
+    expected.push_back(std::move(bytes));
+  }
+  builder.line(std::to_string(lengths.size()) + "=abCDeF09");
+  expected.push_back({0xAB, 0xCD, 0xEF, 0x09});
+  auto l = load(builder.text());
+  ASSERT_TRUE(l->ok);
+  const Block block = l->doc.model.block(0);
+  ASSERT_EQ(block.recordCount(), expected.size());
+  std::vector<Record> copies;
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    EXPECT_EQ(test::bytesOf(block.record(k)), expected[k]) << k;
+    copies.push_back(block.record(k));
+  }
+  l.reset();
+  for (std::size_t k = 0; k < expected.size(); ++k)
+    EXPECT_EQ(test::bytesOf(copies[k]), expected[k]) << k;
+}
+
 TEST(PmLoader, MalformedFilesAreRejectedKeepingWhatWasRead) {
   struct Case {
     const char* name;

@@ -308,7 +308,8 @@ void decodeContents(DocumentData& doc) {
     const int block = model.blockNumbers[g];
     const Block records = model.block(g);
     for (std::size_t i = 0; i < records.recordCount(); ++i) {
-      const ByteView record = records.record(i).view();
+      const Record held = records.record(i);
+      const ByteView record = held.view();
       if (block == 8 || (block >= 12 && block <= 14)) {
         decodeInfo(doc, block, records.recordNumber(i), record);
       } else if (block >= 15 && block <= 39 && !record.empty()) {

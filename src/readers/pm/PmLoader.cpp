@@ -5,8 +5,10 @@
 #include <charconv>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <span>
 #include <unordered_map>
+#include <utility>
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
@@ -31,9 +33,15 @@ inline std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
   return static_cast<std::uint8_t>(h * 16 + l);
 }
 
-// The digit pairs from `digits` on into `bytes`, one byte each.
-void decodePairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes) {
-  if (decodeHexPairs(digits, bytes) != bytes.size()) notHexadecimal();
+// Checks that the `pairs` digit pairs from `digits` on are hexadecimal, decoding them a stretch
+// at a time into a buffer that is then let go.
+void checkPairs(const std::uint8_t* digits, std::size_t pairs) {
+  std::array<std::uint8_t, 512> bytes;
+  for (std::size_t done = 0; done < pairs;) {
+    const std::size_t n = std::min(bytes.size(), pairs - done);
+    if (decodeHexPairs(digits + 2 * done, std::span(bytes).first(n)) != n) notHexadecimal();
+    done += n;
+  }
 }
 
 // A section name or record key as a decimal integer.
@@ -81,7 +89,8 @@ class RecordScanner {
   }
 
   // Reads the record line at the scan position ("key=hexdigits") into a new record of block
-  // `block` with the given number, and moves to the next line.
+  // `block` with the given number, and moves to the next line. The record stays in the image as
+  // its digits, which the model holds.
   void readRecordLine(BlockModel& model, std::size_t block, int recordNumber,
                       std::string_view key) {
     const std::size_t size = image_.size();
@@ -117,14 +126,14 @@ class RecordScanner {
       // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit
       // count reads the CR as a digit, which is a format error.
       if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
-      model.addRecordFilled(block, recordNumber, true, n / 2,
-                            [&](std::span<std::uint8_t> bytes) { decodePairs(digits, bytes); });
+      checkPairs(digits, n / 2);
+      model.addDigitRecord(block, recordNumber, true, valueStart, n / 2);
       pos_ = std::min(pos + 2, size);
     } else {
-      // The last line without a line break: a lone last digit leaves its byte 0.
-      model.addRecordFilled(
-          block, recordNumber, true, (n + 1) / 2,
-          [&](std::span<std::uint8_t> bytes) { decodePairs(digits, bytes.first(n / 2)); });
+      // The last line without a line break: a lone last digit leaves its byte 0, as the pair it
+      // starts runs past the end of the image.
+      checkPairs(digits, n / 2);
+      model.addDigitRecord(block, recordNumber, true, valueStart, (n + 1) / 2);
       pos_ = size;
     }
   }
@@ -217,7 +226,9 @@ class BlockKeys {
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
   const Progress& progress = input.progress();
-  doc.pmSections.load(input.readAllToKeep());
+  std::shared_ptr<const HeldBytes> image = input.readAllToKeep();
+  doc.pmSections.load(image);
+  doc.model.holdDigits(std::move(image));
   const IniReader& ini = *doc.pmSections.index();
   RecordScanner scanner(doc.pmSections.image());
 
@@ -231,9 +242,8 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   // Every array of the model is allocated once, at its size: a dump of millions of small
   // sections or records would otherwise hold half as much again in spare room. A section gets
   // the keys of the first section of its name, so the key lines count the records of every dump
-  // whose names do not repeat; where they do, the arrays grow as they must. A record's bytes take
-  // half the digits of its line at most.
-  doc.model.reserve(sections, ini.keyLineCount(), doc.pmSections.image().size() / 2);
+  // whose names do not repeat; where they do, the arrays grow as they must.
+  doc.model.reserve(sections, ini.keyLineCount());
   std::string status;
   for (std::size_t g = 0; g < sections; ++g) {
     const std::string_view name = ini.sectionName(g);

@@ -6,10 +6,10 @@
 // nothing is allocated per block or per record: the bytes of every record lie one after another
 // in one pool, and a record is its place there, its length, number and mark in arrays of the
 // whole model. A dump that is text keeps its records in the text instead, as digit pairs that
-// are decoded when a record is seen. The records of a block take consecutive places. Records are usually appended
-// block by block; a block that is added to after a later block was started moves its records
-// behind the others (with room to grow), and a reader that knows how many records each block
-// will get reserves their places when it adds the block.
+// are decoded when a record is seen. The records of a block take consecutive places. Records
+// are usually appended block by block; a block that is added to after a later block was started
+// moves its records behind the others (with room to grow), and a reader that knows how many
+// records each block will get reserves their places when it adds the block.
 
 #include <array>
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -12,8 +13,10 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "core/Cp1251.h"
 #include "core/Errors.h"
@@ -42,10 +45,66 @@ struct ColumnStyle {
   bool plain() const { return format.empty() && horizontal == 0 && vertical == 0; }
 };
 
+// A sheet's cells in the order they were set, their texts one after another: an export sets
+// hundreds of thousands of cells, row by row, and a tree of them took as much memory again as
+// the document. A cell set again, or emptied, is sorted out when the cells are read, the last
+// setting winning.
+class SheetCells {
+ public:
+  // Sets the cell at 1-based row and column; an empty text empties it.
+  void set(std::uint32_t row, std::uint32_t column, std::string_view text) {
+    if (!entries_.empty() && !before(entries_.back(), row, column)) ordered_ = false;
+    entries_.push_back({row, column, texts_.size(), static_cast<std::uint32_t>(text.size())});
+    texts_.append(text);
+  }
+
+  // Calls visit(row, column, text) for every cell that holds a text, by row, then column.
+  template <typename Visit>
+  void forEach(Visit visit) const {
+    const auto textOf = [&](const Entry& e) {
+      return std::string_view(texts_).substr(e.at, e.size);
+    };
+    if (ordered_) {
+      // No cell was set twice: each entry is a cell of its own.
+      for (const Entry& e : entries_) {
+        if (e.size > 0) visit(e.row, e.column, textOf(e));
+      }
+      return;
+    }
+    std::vector<std::size_t> order(entries_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+      order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return before(entries_[a], entries_[b].row, entries_[b].column);
+    });
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const Entry& e = entries_[order[i]];
+      const bool setAgain = i + 1 < order.size() && entries_[order[i + 1]].row == e.row &&
+                            entries_[order[i + 1]].column == e.column;
+      if (!setAgain && e.size > 0) visit(e.row, e.column, textOf(e));
+    }
+  }
+
+ private:
+  struct Entry {
+    std::uint32_t row;
+    std::uint32_t column;
+    std::size_t at;  // where its text starts in texts_
+    std::uint32_t size;
+  };
+  static bool before(const Entry& e, std::uint32_t row, std::uint32_t column) {
+    return e.row < row || (e.row == row && e.column < column);
+  }
+
+  std::vector<Entry> entries_;
+  std::string texts_;
+  bool ordered_ = true;  // every entry's cell comes after the one before it
+};
+
 struct Sheet {
   std::string name;
-  std::map<std::uint32_t, ColumnStyle> columns;                          // by 1-based column
-  std::map<std::pair<std::uint32_t, std::uint32_t>, std::string> cells;  // by 1-based row, column
+  std::map<std::uint32_t, ColumnStyle> columns;  // by 1-based column
+  SheetCells cells;
 };
 
 // A column name of one to three letters at `pos`, optionally after "$": its 1-based number.
@@ -203,6 +262,11 @@ struct XlsxSpreadsheet::Workbook {
   }
 
   Sheet* find(std::string_view name) {
+    // Names differ in more than their letters' case, so a name as it stands is the sheet; the
+    // export names its sheet so for every cell.
+    for (Sheet& sheet : sheets) {
+      if (sheet.name == name) return &sheet;
+    }
     const std::string key = sheetNameKey(name);
     for (Sheet& sheet : sheets) {
       if (sheetNameKey(sheet.name) == key) return &sheet;
@@ -276,11 +340,7 @@ bool XlsxSpreadsheet::setCellText(std::string_view sheetName, std::string_view c
     Sheet* sheet = workbook_->find(sheetName);
     const auto ref = parseCell(cell);
     if (!sheet || !ref || text.size() > kCellTextLength) return false;
-    if (text.empty()) {
-      sheet->cells.erase({ref->row, ref->column});
-    } else {
-      sheet->cells[{ref->row, ref->column}] = std::string(text);
-    }
+    sheet->cells.set(ref->row, ref->column, text);
     return true;
   });
 }
@@ -434,12 +494,12 @@ std::string XlsxSpreadsheet::workbookBytes(const std::string& target) const {
       }
       it = next;
     }
-    for (const auto& [ref, text] : sheet.cells) {
-      const auto style = sheet.columns.find(ref.second);
+    sheet.cells.forEach([&](std::uint32_t row, std::uint32_t column, std::string_view text) {
+      const auto style = sheet.columns.find(column);
       lxw_format* format = style == sheet.columns.end() ? nullptr : formatOf(style->second);
-      check(worksheet_write_string(ws, ref.first - 1, static_cast<lxw_col_t>(ref.second - 1),
+      check(worksheet_write_string(ws, row - 1, static_cast<lxw_col_t>(column - 1),
                                    toUtf8(storedCellText(text)).c_str(), format));
-    }
+    });
     if (s == workbook_->active) worksheet_activate(ws);
   }
 

@@ -370,6 +370,37 @@ TEST(XlsxSpreadsheet, RefusesWhatTheApplicationRefuses) {
   EXPECT_FALSE(app.setCellText("Лист2"_cp, "A1", "x"));
 }
 
+// Cells set in any order, set again or emptied read back as the last setting of each left them,
+// in a workbook in order and in one out of order alike.
+TEST(XlsxSpreadsheet, CellsSetAgainOrEmptiedKeepTheirLastSetting) {
+  test::TempDir dir;
+  struct Step {
+    const char* cell;
+    const char* text;
+  };
+  const std::vector<std::vector<Step>> scripts = {
+      {{"A1", "a"}, {"B1", "b"}, {"A2", "c"}, {"C2", ""}},
+      {{"B2", "1"}, {"A1", "2"}, {"B2", "3"}, {"A3", "4"}, {"A1", ""}, {"C1", "5"}, {"A3", "6"}},
+      {{"A1", "x"}, {"A1", ""}, {"A1", "y"}, {"A1", "z"}, {"B1", "w"}, {"B1", ""}},
+  };
+  for (std::size_t k = 0; k < scripts.size(); ++k) {
+    const std::string path = (dir.path() / ("cells" + std::to_string(k) + ".xlsx")).string();
+    XlsxSpreadsheet app;
+    ASSERT_TRUE(app.startApplication() && app.addWorkbook());
+    Cells expected;
+    for (const Step& step : scripts[k]) {
+      ASSERT_TRUE(app.setCellText(kFirstSheetName, step.cell, step.text));
+      if (*step.text == '\0') {
+        expected.erase(step.cell);
+      } else {
+        expected[step.cell] = step.text;
+      }
+    }
+    app.writeWorkbook(path);
+    EXPECT_EQ(readBack(path).sheets.at(0), expected) << k;
+  }
+}
+
 TEST(XlsxSpreadsheet, ShowingAndWritingFailWithoutLeavingFilesBehind) {
   test::TempDir dir;
   TemporaryRootAt tmp(dir.path());

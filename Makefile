@@ -57,7 +57,7 @@ fuzz:
 # are written once, and again only when their generator has changed.
 BENCH_BUILD := build/release
 BENCH_DATA := $(BENCH_BUILD)/bench-data
-BENCH_RUNS ?= 3
+BENCH_RUNS ?= 5
 
 bench: deps
 	@cmake --preset release >/dev/null

@@ -72,7 +72,7 @@ double median(std::vector<double> values);
 // accepted; nothing when the arguments are not of that form.
 struct Arguments {
   std::string dir;
-  int runs = 3;
+  int runs = 5;
   std::string only;
 };
 std::optional<Arguments> parseArguments(int argc, char** argv, bool acceptOnly);

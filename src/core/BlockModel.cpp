@@ -47,7 +47,7 @@ Record Block::record(std::size_t i) const {
   const std::size_t length = model_->lengths_[place];
   if ((start & BlockModel::kDigitPlace) != 0) {
     const HeldBytes& text = *model_->digits_;
-    const std::size_t at = start & ~BlockModel::kDigitPlace;
+    const std::size_t at = std::min(start & ~BlockModel::kDigitPlace, text.size());
     return Record(text.data() + at, text.size() - at, length);
   }
   return Record(std::span(model_->pool_).subspan(start, length));

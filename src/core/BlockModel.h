@@ -24,8 +24,9 @@
 
 namespace kestrel {
 
-// A record's bytes, seen in the model: valid until the model is next changed. A record the
-// model keeps as digit pairs of a text is decoded when it is seen, and carries its bytes with it.
+// A record's bytes, seen in the model. A record the model keeps as digit pairs of a text is
+// decoded when it is seen and carries its bytes with it: they last as long as this Record. The
+// bytes of any other record are the model's: valid until the model is next changed.
 class Record {
  public:
   explicit Record(std::span<const std::uint8_t> bytes) : bytes(bytes) {}
@@ -102,6 +103,9 @@ class BlockModel {
   // a dump that is text keeps no second copy of its records. Pairs past the text's end read as 0.
   std::size_t addDigitRecord(std::size_t block, int number, bool mark, std::size_t at,
                              std::size_t size);
+  // Whether the held text may no longer be what the records were read from, so that records
+  // seen now may differ from those read.
+  bool digitsChanged() const { return digits_ != nullptr && digits_->changed(); }
   void setRecordMark(std::size_t block, std::size_t i, bool mark);
   // Sets the marks of every record of the block.
   void setRecordMarks(std::size_t block, bool mark);

@@ -24,6 +24,9 @@ class HeldBytes {
   bool empty() const { return bytes_.empty(); }
   auto begin() const { return bytes_.begin(); }
   auto end() const { return bytes_.end(); }
+  // Whether the bytes may no longer be those read (the file's own pages can change or become
+  // unreadable; a copy cannot).
+  virtual bool changed() const { return false; }
 
  protected:
   // Bytes that lie elsewhere, held by the subclass.

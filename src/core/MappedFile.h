@@ -32,7 +32,7 @@ class MappedFile final : public HeldBytes {
   bool copied() const { return copied_.load(); }
   // Whether the bytes may no longer be those read: the file was changed while no copy of its
   // pages could be made, or a page could not be read and reads as zeros.
-  bool changed() const;
+  bool changed() const override;
 
  private:
   friend class LeaseKeeper;

@@ -5,6 +5,7 @@
 
 #include "core/Ascii.h"
 #include "core/Cp1251.h"
+#include "core/Errors.h"
 #include "core/FileIo.h"
 
 namespace kestrel::explorer {
@@ -42,6 +43,11 @@ std::string pmDumpName(const std::string& chosenName) {
 
 void writePmDump(const Document& doc, const std::string& chosenName, const Progress& progress) {
   const BlockModel& model = doc.model;
+  // Records still in the source file's pages are read from them again: where the file changed
+  // under the document, or a page of it could not be read, they are no longer those shown.
+  if (model.digitsChanged())
+    throw IoError(doc.sourceFiles.empty() ? pmDumpName(chosenName) : doc.sourceFiles.front(),
+                  "the file changed or could not be read after it was opened; open it again");
   progress.setMaximum(model.lastBlock());
   // Block by block into the file: the dump of a large model is never held whole in memory.
   writeWholeFileFrom(

@@ -53,7 +53,10 @@ class SheetCells {
  public:
   // Sets the cell at 1-based row and column; an empty text empties it.
   void set(std::uint32_t row, std::uint32_t column, std::string_view text) {
-    if (!entries_.empty() && !before(entries_.back(), row, column)) ordered_ = false;
+    const bool afterAll = entries_.empty() || before(entries_.back(), row, column);
+    // A cell after every cell set so far was never set: emptying it changes nothing.
+    if (text.empty() && ordered_ && afterAll) return;
+    if (!afterAll) ordered_ = false;
     entries_.push_back({row, column, texts_.size(), static_cast<std::uint32_t>(text.size())});
     texts_.append(text);
   }

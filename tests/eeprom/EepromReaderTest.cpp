@@ -235,7 +235,8 @@ TEST(EepromImage, DamagedImagesKeepTheModelConsistent) {
       for (std::size_t r = 0; r < b.recordCount(); ++r) {
         EXPECT_EQ(b.recordNumber(r), static_cast<int>(r));
         // A record is cut only by its own length or by the end of the image.
-        const auto bytes = b.record(r).bytes;
+        const Record record = b.record(r);
+        const auto bytes = record.bytes;
         const std::string head(bytes.begin(),
                                bytes.begin() + std::min<std::ptrdiff_t>(4, b.record(r).length()));
         EXPECT_TRUE(std::string_view("4321").starts_with(head) ||

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
+
 #include "core/Cp1251.h"
 #include "core/Errors.h"
 #include "support/DemoDump.h"
@@ -81,6 +84,28 @@ TEST(PmWriter, NeverReplacesTheDumpItWasReadFrom) {
   ASSERT_TRUE(openDocument(doc, FileKind::Pm, {dump}));
   EXPECT_THROW(writePmDump(doc, dir.file("dump"), {}), IoError);
   EXPECT_EQ(test::readFile(dump), test::demoPmText());
+}
+
+// Records kept in the source file's pages are read from them again when written: once the file
+// may have changed under the document, the dump is refused and nothing is written.
+TEST(PmWriter, RefusesRecordsWhoseSourceChangedAfterTheyWereRead) {
+  class Watched : public HeldBytes {
+   public:
+    using HeldBytes::HeldBytes;
+    bool changed() const override { return changedNow; }
+    bool changedNow = false;
+  };
+  test::TempDir dir;
+  const std::string text = "[4]\r\n3=0A0B\r\n";
+  const auto held = std::make_shared<Watched>(std::vector<std::uint8_t>(text.begin(), text.end()));
+  Document doc;
+  doc.model.holdDigits(held);
+  doc.model.addDigitRecord(doc.model.addBlock(4, true), 3, true, 7, 2);
+  writePmDump(doc, dir.file("before"), {});
+  EXPECT_EQ(test::readFile(dir.file("before.pm")), text);
+  held->changedNow = true;
+  EXPECT_THROW(writePmDump(doc, dir.file("after"), {}), IoError);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("after.pm")));
 }
 
 }  // namespace

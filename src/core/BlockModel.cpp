@@ -22,11 +22,11 @@ Record& Record::operator=(const Record& other) {
   if (!other.owned_) {
     owned_ = false;
     bytes = other.bytes;
-  } else if (!other.bytes.empty()) {
-    std::memcpy(ownRoom(other.bytes.size()), other.bytes.data(), other.bytes.size());
-  } else {
-    ownRoom(0);
+    return *this;
   }
+  const std::span<const std::uint8_t> from = other.bytes;
+  std::uint8_t* room = ownRoom(from.size());
+  if (!from.empty()) std::memcpy(room, from.data(), from.size());
   return *this;
 }
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <string_view>
 #include <tuple>
@@ -75,8 +76,7 @@ class SheetCells {
       return;
     }
     std::vector<std::size_t> order(entries_.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-      order[i] = i;
+    std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
       return before(entries_[a], entries_[b].row, entries_[b].column);
     });

@@ -121,21 +121,14 @@ class RecordScanner {
     if (!found) throw FormatError("record not found: " + std::string(key));
 
     const std::size_t n = pos - valueStart;
-    const std::uint8_t* digits = image_.data() + valueStart;
-    if (pos < size) {
-      // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit
-      // count reads the CR as a digit, which is a format error.
-      if (n % 2 != 0) throw FormatError("odd number of digits on a record line");
-      checkPairs(digits, n / 2);
-      model.addDigitRecord(block, recordNumber, true, valueStart, n / 2);
-      pos_ = std::min(pos + 2, size);
-    } else {
-      // The last line without a line break: a lone last digit leaves its byte 0, as the pair it
-      // starts runs past the end of the image.
-      checkPairs(digits, n / 2);
-      model.addDigitRecord(block, recordNumber, true, valueStart, (n + 1) / 2);
-      pos_ = size;
-    }
+    // A line ended by CR: every pair that starts before the CR is a byte, so an odd digit count
+    // reads the CR as a digit, which is a format error. The last line without a line break: a
+    // lone last digit leaves its byte 0, as the pair it starts runs past the end of the image.
+    const bool lastLine = pos == size;
+    if (!lastLine && n % 2 != 0) throw FormatError("odd number of digits on a record line");
+    checkPairs(image_.data() + valueStart, n / 2);
+    model.addDigitRecord(block, recordNumber, true, valueStart, (n + 1) / 2);
+    pos_ = lastLine ? size : std::min(pos + 2, size);
   }
 
  private:

@@ -4,6 +4,8 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 namespace kestrel {
@@ -105,6 +107,17 @@ std::size_t decodeHexPairs(const std::uint8_t* digits, std::span<std::uint8_t> b
     bytes[i] = static_cast<std::uint8_t>(value);
   }
   return i;
+}
+
+bool hexPairsValid(const std::uint8_t* digits, std::size_t pairs) {
+  // Decoded a stretch at a time into a buffer that is then let go.
+  std::array<std::uint8_t, 512> bytes;
+  for (std::size_t done = 0; done < pairs;) {
+    const std::size_t n = std::min(bytes.size(), pairs - done);
+    if (decodeHexPairs(digits + 2 * done, std::span(bytes).first(n)) != n) return false;
+    done += n;
+  }
+  return true;
 }
 
 }  // namespace kestrel

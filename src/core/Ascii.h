@@ -60,6 +60,9 @@ class HexPairs {
 // before the first pair that is not two digits, bytes.size() when there is none.
 std::size_t decodeHexPairs(const std::uint8_t* digits, std::span<std::uint8_t> bytes);
 
+// Whether the `pairs` pairs from `digits` on are all hexadecimal digits of either case.
+bool hexPairsValid(const std::uint8_t* digits, std::size_t pairs);
+
 // The top bit of each byte of x that is 0, and no other bit.
 constexpr std::uint64_t zeroBytes(std::uint64_t x) {
   constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;

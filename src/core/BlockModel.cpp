@@ -10,10 +10,22 @@
 
 namespace kestrel {
 
-Record::Record(const std::uint8_t* digits, std::size_t available, std::size_t size) {
+Record::Record(const std::uint8_t* digits, std::size_t available, std::size_t size,
+               std::size_t step) {
   std::uint8_t* room = ownRoom(size);
-  const std::size_t whole = std::min(size, available / 2);
-  const std::size_t decoded = decodeHexPairs(digits, std::span(room, whole));
+  // The last pair needs its two digits, not the separator after it.
+  const std::size_t whole = std::min(size, (available + step - 2) / step);
+  std::size_t decoded = 0;
+  if (step == 2) {
+    decoded = decodeHexPairs(digits, std::span(room, whole));
+  } else {
+    const HexPairs pairs;
+    for (; decoded < whole; ++decoded) {
+      const int value = pairs.value(digits[step * decoded], digits[step * decoded + 1]);
+      if (value < 0) break;
+      room[decoded] = static_cast<std::uint8_t>(value);
+    }
+  }
   std::fill(room + decoded, room + size, std::uint8_t{0});
 }
 
@@ -45,12 +57,20 @@ Record Block::record(std::size_t i) const {
   const std::size_t place = first_ + i;
   const std::size_t start = model_->starts_[place];
   const std::size_t length = model_->lengths_[place];
-  if ((start & BlockModel::kDigitPlace) != 0) {
-    const HeldBytes& text = *model_->digits_;
-    const std::size_t at = std::min(start & ~BlockModel::kDigitPlace, text.size());
-    return Record(text.data() + at, text.size() - at, length);
+  const std::size_t layout = start >> BlockModel::kLayoutShift;
+  if (layout == 0) return Record(std::span(model_->pool_).subspan(start, length));
+  const HeldBytes& image = *model_->image_;
+  const std::size_t at = std::min(start & BlockModel::kOffsetBits, image.size());
+  switch (static_cast<BlockModel::Held>(layout - 1)) {
+    case BlockModel::Held::Bytes:
+      // Checked when the record was added: its bytes lie inside the image.
+      return Record(image.span().subspan(at, std::min(length, image.size() - at)));
+    case BlockModel::Held::Pairs:
+      return Record(image.data() + at, image.size() - at, length, 2);
+    case BlockModel::Held::SeparatedPairs:
+      break;
   }
-  return Record(std::span(model_->pool_).subspan(start, length));
+  return Record(image.data() + at, image.size() - at, length, 3);
 }
 
 int Block::recordNumber(std::size_t i) const {
@@ -155,15 +175,17 @@ std::span<std::uint8_t> BlockModel::addRecordBytes(std::size_t block, int number
   return std::span(pool_).subspan(start, size);
 }
 
-void BlockModel::holdDigits(std::shared_ptr<const HeldBytes> text) {
-  digits_ = std::move(text);
+void BlockModel::holdImage(std::shared_ptr<const HeldBytes> image) {
+  image_ = std::move(image);
 }
 
-std::size_t BlockModel::addDigitRecord(std::size_t block, int number, bool mark, std::size_t at,
-                                       std::size_t size) {
-  if (digits_ == nullptr || at > digits_->size())
-    throw std::out_of_range("a record's digits lie outside the held text");
-  addPlace(block, number, mark, at | kDigitPlace, size);
+std::size_t BlockModel::addHeldRecord(std::size_t block, int number, bool mark, std::size_t at,
+                                      std::size_t size, Held held) {
+  if (image_ == nullptr || at > image_->size() ||
+      (held == Held::Bytes && size > image_->size() - at))
+    throw std::out_of_range("a record lies outside the held image");
+  const std::size_t layout = static_cast<std::size_t>(held) + 1;
+  addPlace(block, number, mark, at | (layout << kLayoutShift), size);
   return counts_[block] - 1;
 }
 

@@ -5,8 +5,9 @@
 // A dump may hold millions of records of a byte or two, or millions of blocks of none, so
 // nothing is allocated per block or per record: the bytes of every record lie one after another
 // in one pool, and a record is its place there, its length, number and mark in arrays of the
-// whole model. A dump that is text keeps its records in the text instead, as digit pairs that
-// are decoded when a record is seen. The records of a block take consecutive places. Records
+// whole model. A reader that holds its file's bytes may keep its records in them instead: as the
+// bytes themselves, or as digit pairs (bare or each followed by a separator) that are decoded
+// when a record is seen. The records of a block take consecutive places. Records
 // are usually appended block by block; a block that is added to after a later block was started
 // moves its records behind the others (with room to grow), and a reader that knows how many
 // records each block will get reserves their places when it adds the block.
@@ -26,14 +27,16 @@ namespace kestrel {
 
 // A record's bytes, seen in the model. A record the model keeps as digit pairs of a text is
 // decoded when it is seen and carries its bytes with it: they last as long as this Record. The
-// bytes of any other record are the model's: valid until the model is next changed.
+// bytes of any other record are the model's or its held image's: valid until the model is next
+// changed.
 class Record {
  public:
   explicit Record(std::span<const std::uint8_t> bytes) : bytes(bytes) {}
-  // The record of `size` bytes written as digit pairs from `digits` on, of which `available`
-  // characters are there; its bytes from the first pair that is not there, or not two
-  // hexadecimal digits, on are 0.
-  Record(const std::uint8_t* digits, std::size_t available, std::size_t size);
+  // The record of `size` bytes written as digit pairs from `digits` on, a pair every `step`
+  // characters (2, or 3 where a separator follows each pair), of which `available` characters
+  // are there; its bytes from the first pair that is not there, or not two hexadecimal digits,
+  // on are 0.
+  Record(const std::uint8_t* digits, std::size_t available, std::size_t size, std::size_t step = 2);
   Record(const Record& other) { *this = other; }
   Record& operator=(const Record& other);
 
@@ -96,16 +99,20 @@ class BlockModel {
                         std::initializer_list<std::uint8_t> bytes) {
     return addRecord(block, number, mark, std::span(bytes.begin(), bytes.size()));
   }
-  // Keeps the text that records added by addDigitRecord are read from, as digit pairs.
-  void holdDigits(std::shared_ptr<const HeldBytes> text);
-  // Appends a record of `size` bytes to block `block` that stays in the held text as digit pairs
-  // from offset `at` on, decoded each time it is seen, and returns its index within the block:
-  // a dump that is text keeps no second copy of its records. Pairs past the text's end read as 0.
-  std::size_t addDigitRecord(std::size_t block, int number, bool mark, std::size_t at,
-                             std::size_t size);
-  // Whether the held text may no longer be what the records were read from, so that records
+  // How a record added by addHeldRecord lies in the held image: as its bytes, as bare digit
+  // pairs, or as digit pairs each followed by a separator.
+  enum class Held { Bytes, Pairs, SeparatedPairs };
+  // Keeps the file image that records added by addHeldRecord are read from.
+  void holdImage(std::shared_ptr<const HeldBytes> image);
+  // Appends a record of `size` bytes to block `block` that stays in the held image from offset
+  // `at` on, laid out as `held` tells (digit pairs are decoded each time the record is seen),
+  // and returns its index within the block: a reader that holds its file keeps no second copy
+  // of its records. Bytes past the image's end read as 0.
+  std::size_t addHeldRecord(std::size_t block, int number, bool mark, std::size_t at,
+                            std::size_t size, Held held);
+  // Whether the held image may no longer be what the records were read from, so that records
   // seen now may differ from those read.
-  bool digitsChanged() const { return digits_ != nullptr && digits_->changed(); }
+  bool imageChanged() const { return image_ != nullptr && image_->changed(); }
   void setRecordMark(std::size_t block, std::size_t i, bool mark);
   // Sets the marks of every record of the block.
   void setRecordMarks(std::size_t block, bool mark);
@@ -115,8 +122,10 @@ class BlockModel {
   friend class Block;
   static constexpr std::size_t kNoBlock = static_cast<std::size_t>(-1);
 
-  // The place of a record that starts at `at` in the held text rather than in the pool.
-  static constexpr std::size_t kDigitPlace = std::size_t{1} << 63;
+  // A record's start in its two top bits tells where it lies: in the pool (0), or in the held
+  // image as a Held layout plus 1.
+  static constexpr int kLayoutShift = 62;
+  static constexpr std::size_t kOffsetBits = (std::size_t{1} << kLayoutShift) - 1;
 
   // Appends a record of `size` zero bytes and returns them: valid until the model is next
   // changed.
@@ -136,14 +145,14 @@ class BlockModel {
   std::unordered_map<std::size_t, std::size_t> room_;
   std::size_t endBlock_ = kNoBlock;
   std::size_t records_ = 0;
-  // Per place: where its bytes start in the pool (or, with kDigitPlace, its digits in the held
-  // text), how many, the record's number and mark.
+  // Per place: where its bytes start in the pool (or, with a layout in the top bits, in the
+  // held image), how many, the record's number and mark.
   std::vector<std::size_t> starts_;
   std::vector<std::uint32_t> lengths_;
   std::vector<int> numbers_;
   std::vector<bool> marks_;
   std::vector<std::uint8_t> pool_;
-  std::shared_ptr<const HeldBytes> digits_;
+  std::shared_ptr<const HeldBytes> image_;
 };
 
 }  // namespace kestrel

@@ -45,7 +45,7 @@ void writePmDump(const Document& doc, const std::string& chosenName, const Progr
   const BlockModel& model = doc.model;
   // Records still in the source file's pages are read from them again: where the file changed
   // under the document, or a page of it could not be read, they are no longer those shown.
-  if (model.digitsChanged())
+  if (model.imageChanged())
     throw IoError(doc.sourceFiles.empty() ? pmDumpName(chosenName) : doc.sourceFiles.front(),
                   "the file changed or could not be read after it was opened; open it again");
   progress.setMaximum(model.lastBlock());

@@ -99,8 +99,8 @@ TEST(PmWriter, RefusesRecordsWhoseSourceChangedAfterTheyWereRead) {
   const std::string text = "[4]\r\n3=0A0B\r\n";
   const auto held = std::make_shared<Watched>(std::vector<std::uint8_t>(text.begin(), text.end()));
   Document doc;
-  doc.model.holdDigits(held);
-  doc.model.addDigitRecord(doc.model.addBlock(4, true), 3, true, 7, 2);
+  doc.model.holdImage(held);
+  doc.model.addHeldRecord(doc.model.addBlock(4, true), 3, true, 7, 2, BlockModel::Held::Pairs);
   writePmDump(doc, dir.file("before"), {});
   EXPECT_EQ(test::readFile(dir.file("before.pm")), text);
   held->changedNow = true;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <stop_token>
 
@@ -90,7 +91,7 @@ TEST(GdfsReader, AStopEndsTheReadOfManyRecords) {
   stop.request_stop();
   for (const std::string& ending : GdfsBuilder::endings()) {
     const std::string text = many.form(ending);
-    const Bytes image(text.begin(), text.end());
+    const auto image = std::make_shared<HeldBytes>(Bytes(text.begin(), text.end()));
     BlockModel stopped;
     EXPECT_THROW(readImage(stopped, image, formOfName("dump" + ending), stop.get_token()),
                  Cancelled)
@@ -327,10 +328,11 @@ TEST(GdfsReader, CutAndDamagedFilesStayWithinTheirBytes) {
         damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
       inputs.push_back(std::move(damaged));
     }
+    std::uint8_t seen = 0;
     for (const Bytes& input : inputs) {
       BlockModel model;
       try {
-        readImage(model, input, forms[f]);
+        readImage(model, std::make_shared<HeldBytes>(input), forms[f]);
       } catch (const FormatError&) {
       }
       ASSERT_EQ(model.blockNumbers.size(), model.blockMarks.size());
@@ -339,10 +341,19 @@ TEST(GdfsReader, CutAndDamagedFilesStayWithinTheirBytes) {
         if (g > 0) {
           ASSERT_LT(model.blockNumbers[g - 1], model.blockNumbers[g]);
         }
-        records += model.block(g).recordCount();
+        const Block block = model.block(g);
+        records += block.recordCount();
+        // Every record's bytes are read where they lie, in the image or decoded from it.
+        for (std::size_t i = 0; i < block.recordCount(); ++i) {
+          const Record record = block.record(i);
+          EXPECT_LE(record.bytes.size(), input.size());
+          for (const std::uint8_t b : record.bytes)
+            seen ^= b;
+        }
       }
       ASSERT_EQ(records, model.recordCount());
     }
+    RecordProperty("seen", seen);
   }
 }
 

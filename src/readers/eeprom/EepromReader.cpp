@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,8 +82,10 @@ std::uint64_t runStarts(const std::uint8_t* p) {
   return zeroBytes(at0 ^ at2) & ~zeroBytes(at0 ^ at1);
 }
 
-void readImage(DocumentData& doc, ByteView image) {
+void readImage(DocumentData& doc, std::shared_ptr<const HeldBytes> held) {
+  const ByteView image = held->span();
   const std::ptrdiff_t n = image.size();
+  doc.model.holdImage(std::move(held));
 
   // Records per block number; wide enough that no block loses a record. They are counted in
   // the same pass that finds the texts.
@@ -129,42 +132,33 @@ void readImage(DocumentData& doc, ByteView image) {
   }
 
   // Records overlap wherever a marker lies inside another record, so an image of nothing but
-  // markers would ask for thousands of times its own size. The copies stop, silently like every
-  // failure of this reader, at three times the image (and half a megabyte for small ones): with
-  // the image itself and the records' own parts, at most one marker every eight bytes, that
-  // keeps a load within eight times the image.
+  // markers would offer thousands of times its own size in records. The records stop, silently
+  // like every failure of this reader, once their bytes come to three times the image (and half
+  // a megabyte for small ones). They stay in the held image, so the limit no longer guards
+  // memory, but it still decides which records a damaged image offers.
   const std::size_t budget = 3 * static_cast<std::size_t>(n) + (std::size_t{1} << 19);
-  // Calls add(record start, its bytes) for each record the budget lets in, in image order.
-  const auto forEachRecord = [&](auto add) {
-    std::size_t copied = 0;
-    MarkerStarts filling(image);
-    for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {
-      if (!markerAt(image, j)) continue;
-      const std::ptrdiff_t length =
-          image.at(j + kLengthOffset) | (image.at(j + kLengthOffset + 1) << 8);
-      // A length past the end of the image keeps only the bytes that are there.
-      const auto bytes = image.slice(j, length);
-      if (bytes.size() > budget - copied) break;
-      copied += bytes.size();
-      add(j, bytes);
-    }
-  };
-  // The copies are summed first, so that the model holds them in one allocation of their size.
-  std::size_t total = 0;
-  forEachRecord(
-      [&total](std::ptrdiff_t, std::span<const std::uint8_t> bytes) { total += bytes.size(); });
-  doc.model.reserve(0, 0, total);
-  forEachRecord([&](std::ptrdiff_t j, std::span<const std::uint8_t> bytes) {
+  std::size_t counted = 0;
+  MarkerStarts filling(image);
+  for (std::ptrdiff_t j = filling.next(0); j < n; j = filling.next(j + 1)) {
+    if (!markerAt(image, j)) continue;
+    const std::ptrdiff_t length =
+        image.at(j + kLengthOffset) | (image.at(j + kLengthOffset + 1) << 8);
+    // A length past the end of the image keeps only the bytes that are there.
+    const std::size_t size = image.slice(j, length).size();
+    if (size > budget - counted) break;
+    counted += size;
     const std::size_t index = blockIndex[image.at(j + kBlockOffset)];
     const auto number = static_cast<int>(doc.model.block(index).recordCount());
-    doc.model.addRecord(index, number, false, bytes);
-  });
+    doc.model.addHeldRecord(index, number, false, static_cast<std::size_t>(j), size,
+                            BlockModel::Held::Bytes);
+  }
 }
 
 }  // namespace
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
-  readImage(doc, input.readAll()->span());
+  // The document keeps the file's bytes: its records stay in them.
+  readImage(doc, input.readAllToKeep());
   return false;
 }
 

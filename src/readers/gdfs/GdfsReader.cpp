@@ -34,14 +34,15 @@ bool bytesAre(ByteView image, std::ptrdiff_t at, std::string_view text) {
 
 // The scheme the three forms share: a counting pass tells which block numbers occur, the
 // blocks are created in ascending number, and a filling pass appends every record, in file
-// order, to the block of its number. Every block number a byte can hold has its counter.
+// order, to the block of its number. Every block number a byte can hold has its counter. The
+// records stay in the held image, as their bytes or their digit pairs: none is copied.
 // A dump may hold a million records: a stop asked for is heard every so many of them.
 constexpr std::size_t kRecordsBetweenStopChecks = 4096;
 
 class TwoPass {
  public:
-  TwoPass(BlockModel& model, bool recordMarks, const std::stop_token& stop)
-      : model_(model), recordMarks_(recordMarks), stop_(stop) {
+  TwoPass(BlockModel& model, BlockModel::Held held, bool recordMarks, const std::stop_token& stop)
+      : model_(model), held_(held), recordMarks_(recordMarks), stop_(stop) {
     index_.fill(-1);
   }
 
@@ -50,15 +51,15 @@ class TwoPass {
     passed();
   }
 
-  // Creates the blocks, with room for the records counted and at most `bytes` record bytes.
-  void allocate(std::size_t bytes) {
+  // Creates the blocks, with room for the records counted.
+  void allocate() {
     std::size_t records = 0;
     std::size_t blocks = 0;
     for (const std::size_t n : counters_) {
       records += n;
       blocks += n > 0 ? 1 : 0;
     }
-    model_.reserve(blocks, records, bytes);
+    model_.reserve(blocks, records);
     for (std::size_t number = 0; number < counters_.size(); ++number) {
       if (counters_[number] > 0) {
         // The filling pass appends at most the counted records.
@@ -69,10 +70,12 @@ class TwoPass {
     }
   }
 
-  void append(std::uint8_t block, std::uint8_t record, std::span<const std::uint8_t> bytes) {
+  // Appends the record of `size` bytes that lies from `at` on in the held image.
+  void append(std::uint8_t block, std::uint8_t record, std::ptrdiff_t at, std::size_t size) {
     // The filling pass meets only records the counting pass has counted.
     if (index_[block] < 0) throw FormatError("record of an uncounted block");
-    model_.addRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_, bytes);
+    model_.addHeldRecord(static_cast<std::size_t>(index_[block]), record, recordMarks_,
+                         static_cast<std::size_t>(at), size, held_);
     passed();
   }
 
@@ -82,6 +85,7 @@ class TwoPass {
   }
 
   BlockModel& model_;
+  BlockModel::Held held_;
   bool recordMarks_;
   const std::stop_token& stop_;
   std::size_t passed_ = 0;
@@ -115,20 +119,18 @@ BinEntry binEntryAt(ByteView image, std::ptrdiff_t p) {
 void readBin(ByteView image, TwoPass& passes) {
   // A cut last entry ends the counting quietly, so that it creates no block of its own; the
   // filling pass reports it once the entries before it are in.
-  std::size_t bytes = 0;
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
     if (!e.whole) break;
     passes.count(image.at(p + 2));
-    bytes += static_cast<std::size_t>(e.payloadLength);
     p += kBinEntryHeader + e.payloadLength;
   }
-  passes.allocate(bytes);
+  passes.allocate();
   for (std::ptrdiff_t p = kBinFileHeader; p < image.size();) {
     const BinEntry e = binEntryAt(image, p);
     if (!e.whole) throw FormatError("entry runs past the end of the file");
-    const auto payload = image.slice(p + kBinEntryHeader, e.payloadLength);
-    passes.append(image.at(p + 2), image.at(p + 1), payload);
+    passes.append(image.at(p + 2), image.at(p + 1), p + kBinEntryHeader,
+                  static_cast<std::size_t>(e.payloadLength));
     p += kBinEntryHeader + e.payloadLength;
   }
 }
@@ -141,52 +143,36 @@ std::ptrdiff_t nextByte(ByteView image, std::ptrdiff_t from, std::uint8_t c) {
   return hit != nullptr ? static_cast<const std::uint8_t*>(hit) - base : image.size();
 }
 
-// The hexadecimal record bytes of a text-form line from q on, up to the first CR or the end of
-// the file; `step` is 2 for bare digit pairs and 3 for pairs with a separator. A last lone
-// hexadecimal digit at the end of the file is left out; any other last lone character is a pair
-// that is no digit pair. Returns where the scan stopped.
-std::ptrdiff_t readHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
-                          std::vector<std::uint8_t>& bytes) {
+// Checks the hexadecimal record bytes of a text-form line from q on, up to the first CR or the
+// end of the file, and counts them into `pairs`; `step` is 2 for bare digit pairs and 3 for
+// pairs with a separator. A last lone hexadecimal digit at the end of the file is left out; any
+// other last lone character is a pair that is no digit pair. Returns where the scan stopped.
+std::ptrdiff_t checkHexRun(ByteView image, std::ptrdiff_t q, std::ptrdiff_t step,
+                           std::size_t& pairs) {
   const std::ptrdiff_t n = image.size();
   const std::uint8_t* p = image.span().data();
-  // The run usually ends at its line's CR: room for that many bytes at once, and more only
-  // when a separator stands on the CR and the run goes on past it.
   const std::ptrdiff_t lineEnd = nextByte(image, q, kCr);
-  std::size_t used = bytes.size();
-  bytes.resize(used + static_cast<std::size_t>(std::max<std::ptrdiff_t>(lineEnd - q, 0) / step) +
-               1);
-  const HexPairs pairs;
-  // Pairs that lie wholly before the CR (or the end of the file) first, in a loop of their own;
-  // the room above holds them all.
-  std::uint8_t* to = bytes.data() + used;
+  const HexPairs values;
+  pairs = 0;
+  // Pairs that lie wholly before the CR (or the end of the file) first.
   if (step == 2 && q + 1 < lineEnd) {
     const std::size_t whole = static_cast<std::size_t>(lineEnd - q) / 2;
-    if (decodeHexPairs(p + q, std::span(to, whole)) != whole)
-      throw FormatError("not a hexadecimal digit pair");
-    to += whole;
+    if (!hexPairsValid(p + q, whole)) throw FormatError("not a hexadecimal digit pair");
+    pairs = whole;
     q += 2 * static_cast<std::ptrdiff_t>(whole);
   }
-  while (q + 1 < lineEnd) {
-    const int value = pairs.value(p[q], p[q + 1]);
-    if (value < 0) throw FormatError("not a hexadecimal digit pair");
-    *to++ = static_cast<std::uint8_t>(value);
-    q += step;
+  for (; q + 1 < lineEnd; q += step, ++pairs) {
+    if (values.value(p[q], p[q + 1]) < 0) throw FormatError("not a hexadecimal digit pair");
   }
-  used = static_cast<std::size_t>(to - bytes.data());
   // Then what is left: a lone character before the CR or the end, or a run that goes on past a
   // CR under a separator.
-  while (q < n && p[q] != kCr) {
+  for (; q < n && p[q] != kCr; q += step, ++pairs) {
     if (q + 1 >= n) {
       if (hexDigitValue(p[q]) >= 0) break;
       throw FormatError("not a hexadecimal digit pair");
     }
-    const int value = pairs.value(p[q], p[q + 1]);
-    if (value < 0) throw FormatError("not a hexadecimal digit pair");
-    if (used == bytes.size()) bytes.resize(2 * used);
-    bytes[used++] = static_cast<std::uint8_t>(value);
-    q += step;
+    if (values.value(p[q], p[q + 1]) < 0) throw FormatError("not a hexadecimal digit pair");
   }
-  bytes.resize(used);
   return q;
 }
 
@@ -205,16 +191,16 @@ void readGdfs(ByteView image, TwoPass& passes) {
        j = nextByte(image, j + 1, first)) {
     if (gdfsTagAt(image, j)) passes.count(hexPair(image, j + 10));
   }
-  // A record's bytes are written as two digits each.
-  passes.allocate(static_cast<std::size_t>(image.size()) / 2);
+  passes.allocate();
   for (std::ptrdiff_t j = nextByte(image, 0, first); j < image.size();
        j = nextByte(image, j + 1, first)) {
     if (!gdfsTagAt(image, j)) continue;
     const std::uint8_t block = hexPair(image, j + 10);
     const std::uint8_t record = hexPair(image, j + 12);
-    std::vector<std::uint8_t> bytes;
-    const std::ptrdiff_t q = readHexRun(image, j + 15, 2, bytes);
-    passes.append(block, record, bytes);
+    std::size_t pairs = 0;
+    const std::ptrdiff_t q = checkHexRun(image, j + 15, 2, pairs);
+    // A tag at the very end has no bytes, and their place is the end.
+    passes.append(block, record, std::min(j + 15, image.size()), pairs);
     j = std::max(j, q);
   }
 }
@@ -232,16 +218,15 @@ void readGdf(ByteView image, TwoPass& passes) {
        i = nextByte(image, i + 1, '=')) {
     if (gdfLineAt(image, i)) passes.count(hexPair(image, i - 4));
   }
-  // A record's bytes are written as two digits each.
-  passes.allocate(static_cast<std::size_t>(image.size()) / 2);
+  passes.allocate();
   for (std::ptrdiff_t i = nextByte(image, 0, '='); i < image.size();
        i = nextByte(image, i + 1, '=')) {
     if (!gdfLineAt(image, i)) continue;
     const std::uint8_t block = hexPair(image, i - 4);
     const std::uint8_t record = hexPair(image, i - 2);
-    std::vector<std::uint8_t> bytes;
-    const std::ptrdiff_t q = readHexRun(image, i + 2, 3, bytes);
-    passes.append(block, record, bytes);
+    std::size_t pairs = 0;
+    const std::ptrdiff_t q = checkHexRun(image, i + 2, 3, pairs);
+    passes.append(block, record, std::min(i + 2, image.size()), pairs);
     i = std::max(i, q);
   }
 }
@@ -261,20 +246,24 @@ Form formOf(std::string_view fileName, ByteView image) {
   return form;
 }
 
-void readImage(BlockModel& model, ByteView image, Form form, const std::stop_token& stop) {
+void readImage(BlockModel& model, std::shared_ptr<const HeldBytes> held, Form form,
+               const std::stop_token& stop) {
+  if (form == Form::None) return;
+  const ByteView image = held->span();
+  model.holdImage(std::move(held));
   switch (form) {
     case Form::Bin: {
-      TwoPass passes(model, true, stop);
+      TwoPass passes(model, BlockModel::Held::Bytes, true, stop);
       readBin(image, passes);
       return;
     }
     case Form::Gdfs: {
-      TwoPass passes(model, false, stop);
+      TwoPass passes(model, BlockModel::Held::Pairs, false, stop);
       readGdfs(image, passes);
       return;
     }
     case Form::Gdf: {
-      TwoPass passes(model, false, stop);
+      TwoPass passes(model, BlockModel::Held::SeparatedPairs, false, stop);
       readGdf(image, passes);
       return;
     }
@@ -285,8 +274,10 @@ void readImage(BlockModel& model, ByteView image, Form form, const std::stop_tok
 
 bool readDump(DocumentData& doc, ReaderInput& input) {
   try {
-    const auto image = input.readAll();
-    readImage(doc.model, image->span(), formOf(input.name(), image->span()), input.stop());
+    // The document keeps the file's bytes: its records stay in them.
+    std::shared_ptr<const HeldBytes> image = input.readAllToKeep();
+    const Form form = formOf(input.name(), image->span());
+    readImage(doc.model, std::move(image), form, input.stop());
     input.throwIfStopped();
   } catch (const FormatError&) {
     decodeContents(doc);

@@ -2,6 +2,7 @@
 // Loading a GDFS dump into a document: the three container forms (.bin, .gdfs, .gdf) read into
 // the block model, then the contents decoder.
 
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -27,9 +28,10 @@ Form formOf(std::string_view fileName, ByteView image);
 // true: a GDFS dump always offers its data.
 bool readDump(DocumentData& doc, ReaderInput& input);
 
-// Reads a file image of the given form into the block model. Throws FormatError at the first
-// malformed entry or digit pair, keeping what was filled before it, and Cancelled soon after a
-// stop is asked for.
-void readImage(BlockModel& model, ByteView image, Form form, const std::stop_token& stop = {});
+// Reads a file image of the given form into the block model, which holds the image and keeps
+// the records in it. Throws FormatError at the first malformed entry or digit pair, keeping what
+// was filled before it, and Cancelled soon after a stop is asked for.
+void readImage(BlockModel& model, std::shared_ptr<const HeldBytes> image, Form form,
+               const std::stop_token& stop = {});
 
 }  // namespace kestrel::gdfs

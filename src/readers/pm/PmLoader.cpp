@@ -33,17 +33,6 @@ inline std::uint8_t hexPair(std::uint8_t high, std::uint8_t low) {
   return static_cast<std::uint8_t>(h * 16 + l);
 }
 
-// Checks that the `pairs` digit pairs from `digits` on are hexadecimal, decoding them a stretch
-// at a time into a buffer that is then let go.
-void checkPairs(const std::uint8_t* digits, std::size_t pairs) {
-  std::array<std::uint8_t, 512> bytes;
-  for (std::size_t done = 0; done < pairs;) {
-    const std::size_t n = std::min(bytes.size(), pairs - done);
-    if (decodeHexPairs(digits + 2 * done, std::span(bytes).first(n)) != n) notHexadecimal();
-    done += n;
-  }
-}
-
 // A section name or record key as a decimal integer.
 int parseDecimal(std::string_view text) {
   std::string_view digits = text;
@@ -126,8 +115,9 @@ class RecordScanner {
     // lone last digit leaves its byte 0, as the pair it starts runs past the end of the image.
     const bool lastLine = pos == size;
     if (!lastLine && n % 2 != 0) throw FormatError("odd number of digits on a record line");
-    checkPairs(image_.data() + valueStart, n / 2);
-    model.addDigitRecord(block, recordNumber, true, valueStart, (n + 1) / 2);
+    if (!hexPairsValid(image_.data() + valueStart, n / 2)) notHexadecimal();
+    model.addHeldRecord(block, recordNumber, true, valueStart, (n + 1) / 2,
+                        BlockModel::Held::Pairs);
     pos_ = lastLine ? size : std::min(pos + 2, size);
   }
 
@@ -221,7 +211,7 @@ bool readDump(DocumentData& doc, ReaderInput& input) {
   const Progress& progress = input.progress();
   std::shared_ptr<const HeldBytes> image = input.readAllToKeep();
   doc.pmSections.load(image);
-  doc.model.holdDigits(std::move(image));
+  doc.model.holdImage(std::move(image));
   const IniReader& ini = *doc.pmSections.index();
   RecordScanner scanner(doc.pmSections.image());
 

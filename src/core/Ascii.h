@@ -12,6 +12,10 @@
 #include <string_view>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrel {
 
 inline constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -69,19 +73,32 @@ constexpr std::uint64_t zeroBytes(std::uint64_t x) {
   return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
-// The first position at or after `from` that holds either character, or npos. One pass, eight
-// bytes at a time where the machine numbers a word's bytes from its low end: find_first_of
-// would search the pair anew for every byte of the text.
+// The first position at or after `from` that holds either character, or npos. One pass, sixteen
+// bytes at a time where the machine has SSE2 and then eight where it numbers a word's bytes from
+// its low end: find_first_of would search the pair anew for every byte of the text.
 constexpr std::size_t findEither(std::string_view text, char a, char b, std::size_t from = 0) {
   std::size_t i = from;
-  if (!std::is_constant_evaluated() && std::endian::native == std::endian::little) {
-    const std::uint64_t aWord = 0x0101010101010101ULL * static_cast<std::uint8_t>(a);
-    const std::uint64_t bWord = 0x0101010101010101ULL * static_cast<std::uint8_t>(b);
-    for (; i < text.size() && text.size() - i >= 8; i += 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + i, 8);
-      const std::uint64_t hits = zeroBytes(word ^ aWord) | zeroBytes(word ^ bWord);
-      if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+  if (!std::is_constant_evaluated()) {
+#if defined(__SSE2__)
+    const __m128i aBytes = _mm_set1_epi8(a);
+    const __m128i bBytes = _mm_set1_epi8(b);
+    for (; i < text.size() && text.size() - i >= 16; i += 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+      const int hits = _mm_movemask_epi8(
+          _mm_or_si128(_mm_cmpeq_epi8(chunk, aBytes), _mm_cmpeq_epi8(chunk, bBytes)));
+      if (hits != 0)
+        return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(hits)));
+    }
+#endif
+    if constexpr (std::endian::native == std::endian::little) {
+      const std::uint64_t aWord = 0x0101010101010101ULL * static_cast<std::uint8_t>(a);
+      const std::uint64_t bWord = 0x0101010101010101ULL * static_cast<std::uint8_t>(b);
+      for (; i < text.size() && text.size() - i >= 8; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, 8);
+        const std::uint64_t hits = zeroBytes(word ^ aWord) | zeroBytes(word ^ bWord);
+        if (hits != 0) return i + static_cast<std::size_t>(std::countr_zero(hits)) / 8;
+      }
     }
   }
   for (; i < text.size(); ++i) {

@@ -124,45 +124,33 @@ long peakResidentKb() {
   return statusKb("VmHWM");
 }
 
-Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds) {
-  Sample sample;
-  int fds[2];
-  if (::pipe(fds) != 0) {
-    sample.failure = std::string("pipe: ") + std::strerror(errno);
-    return sample;
-  }
-  std::fflush(nullptr);
-  const pid_t pid = ::fork();
-  if (pid < 0) {
-    sample.failure = std::string("fork: ") + std::strerror(errno);
-    ::close(fds[0]);
-    ::close(fds[1]);
-    return sample;
-  }
-  if (pid == 0) {
-    ::close(fds[0]);
-    ::alarm(limitSeconds);
-    Report report;
-    try {
-      Probe probe;
-      work(probe);
-      report.seconds = probe.seconds();
-      report.setupKb = probe.setupKb();
-      report.workPeakKb = probe.setupKb() >= 0 ? peakResidentKb() : -1;
-      report.items = probe.items();
-      report.usage = probe.usage();
-    } catch (const std::exception& e) {
-      std::snprintf(report.failure, sizeof report.failure, "%s", e.what());
-    } catch (...) {
-      std::snprintf(report.failure, sizeof report.failure, "unknown exception");
-    }
-    writeAll(fds[1], &report, sizeof report);
-    ::_exit(0);
-  }
-  ::close(fds[1]);
+namespace {
+
+// In the child: runs the work and writes its report on fd.
+void runAndReport(int fd, const std::function<void(Probe&)>& work) {
   Report report;
-  const bool got = readAll(fds[0], &report, sizeof report);
-  ::close(fds[0]);
+  try {
+    Probe probe;
+    work(probe);
+    report.seconds = probe.seconds();
+    report.setupKb = probe.setupKb();
+    report.workPeakKb = probe.setupKb() >= 0 ? peakResidentKb() : -1;
+    report.items = probe.items();
+    report.usage = probe.usage();
+  } catch (const std::exception& e) {
+    std::snprintf(report.failure, sizeof report.failure, "%s", e.what());
+  } catch (...) {
+    std::snprintf(report.failure, sizeof report.failure, "unknown exception");
+  }
+  writeAll(fd, &report, sizeof report);
+}
+
+// In the parent: the report of the child `pid` from fd, and its peak once it has ended.
+Sample collect(pid_t pid, int fd) {
+  Sample sample;
+  Report report;
+  const bool got = readAll(fd, &report, sizeof report);
+  ::close(fd);
   int status = 0;
   rusage usage{};
   while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
@@ -183,6 +171,64 @@ Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds
     sample.usage = report.usage;
   }
   return sample;
+}
+
+// Forks a child that runs `child` with the writing end of a pipe, and collects its report.
+Sample runForked(const std::function<void(int fd)>& child) {
+  Sample sample;
+  int fds[2];
+  if (::pipe(fds) != 0) {
+    sample.failure = std::string("pipe: ") + std::strerror(errno);
+    return sample;
+  }
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    sample.failure = std::string("fork: ") + std::strerror(errno);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return sample;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    child(fds[1]);
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  return collect(pid, fds[0]);
+}
+
+}  // namespace
+
+Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds) {
+  return runForked([&](int fd) {
+    ::alarm(limitSeconds);
+    runAndReport(fd, work);
+  });
+}
+
+Sample runInFreshChild(const std::vector<std::string>& arguments, unsigned limitSeconds) {
+  return runForked([&](int fd) {
+    std::vector<std::string> all = {"/proc/self/exe"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    all.push_back(std::to_string(fd));
+    std::vector<char*> args;
+    for (std::string& a : all)
+      args.push_back(a.data());
+    args.push_back(nullptr);
+    // The alarm outlives the exec.
+    ::alarm(limitSeconds);
+    ::execv(args[0], args.data());
+    // A child that cannot start reports so, as one whose work failed.
+    Report report;
+    std::snprintf(report.failure, sizeof report.failure, "exec: %s", std::strerror(errno));
+    writeAll(fd, &report, sizeof report);
+  });
+}
+
+void reportFromChild(int fd, const std::function<void(Probe&)>& work) {
+  runAndReport(fd, work);
+  ::_exit(0);
 }
 
 double timeCommand(const std::vector<std::string>& argv) {

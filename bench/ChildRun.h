@@ -61,6 +61,17 @@ struct Sample {
 // report. A child that throws, crashes or runs longer than `limitSeconds` gives a failed sample.
 Sample runInChild(const std::function<void(Probe&)>& work, unsigned limitSeconds = 900);
 
+// The same in a process started afresh: this program run again with `arguments` followed by
+// the number of the descriptor to report on, which hands that number and its work to
+// reportFromChild. A forked child shares the memory its parent has touched until it writes to
+// it, and each first write then costs a copy and a flush of every core's address cache; a
+// program started afresh, like the one a user runs, does not.
+Sample runInFreshChild(const std::vector<std::string>& arguments, unsigned limitSeconds = 900);
+
+// In a process that runInFreshChild started: runs the work and reports on descriptor `fd`, then
+// ends the process.
+[[noreturn]] void reportFromChild(int fd, const std::function<void(Probe&)>& work);
+
 // Runs a program with its standard output sent to /dev/null and times it from start to exit;
 // a negative time when it could not be run or did not exit with 0.
 double timeCommand(const std::vector<std::string>& argv);

@@ -314,6 +314,9 @@ std::vector<Figure> figures() {
   return list;
 }
 
+// What the report runs itself with to measure one figure's work in a process of its own.
+constexpr const char* kChildOption = "--child";
+
 // A new empty folder inside `scratch` for one run's output.
 fs::path runFolder(const fs::path& scratch) {
   static int runs = 0;
@@ -373,7 +376,7 @@ void runOnce(const Figure& f, std::vector<SizeRuns>& sizes, bool first, const fs
     const std::string input = (at.folder / f.file).string();
     const fs::path output = runFolder(scratch);
     const Sample s =
-        kestrel::bench::runInChild([&](Probe& probe) { f.work(probe, input, output); });
+        kestrel::bench::runInFreshChild({kChildOption, f.name, input, output.string()});
     if (!f.keepsOutput) fs::remove_all(output);
     if (!s.ok) {
       at.failure = s.failure;
@@ -528,6 +531,18 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A run of one figure's work, started by the report: --child NAME INPUT OUTPUT FD.
+  if (argc == 6 && std::string_view(argv[1]) == kChildOption) {
+    for (const Figure& f : figures()) {
+      if (f.name == argv[2]) {
+        const std::string input = argv[3];
+        const fs::path output = argv[4];
+        kestrel::bench::reportFromChild(std::atoi(argv[5]),
+                                        [&](Probe& probe) { f.work(probe, input, output); });
+      }
+    }
+    return 1;
+  }
   const auto arguments = kestrel::bench::parseArguments(argc, argv, true);
   if (!arguments) return usage();
   const std::string& dir = arguments->dir;

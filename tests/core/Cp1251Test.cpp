@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "core/Bytes.h"
 #include "core/ColumnLetters.h"
@@ -28,6 +31,39 @@ TEST(Cp1251, EveryByteRoundTripsThroughUtf8) {
   EXPECT_EQ(*back, all);
   // 0x98 has no character in windows-1251 and travels as U+0098.
   EXPECT_EQ(toUtf8("\x98"), "\xC2\x98");
+}
+
+// Texts of Russian words of every length, among other letters and damaged characters, convert
+// as their characters do one by one: eight letters at a time where eight stand together.
+TEST(Cp1251, LongTextsConvertAsTheirCharactersDo) {
+  std::vector<std::string> pieces = {
+      "a", " ", "\xD0\x81", "\xD1\x91", "\xC3\xA9", "\xF0\x9F\x98\x80", "\xD0\x8F", "\xD1\x90"};
+  for (char32_t letter = U'\u0410'; letter <= U'\u044F'; ++letter)
+    pieces.push_back(toUtf8(std::string(1, static_cast<char>(letter - 0x410 + 0xC0))));
+  std::mt19937 random(3);
+  for (int k = 0; k < 3000; ++k) {
+    std::string text;
+    std::string expected;
+    bool valid = true;
+    const int count = static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) {
+      // Mostly letters А to я, in runs; now and then something else, or a lone lead byte.
+      if (random() % 40 == 0) {
+        text += "\xD0x";
+        valid = false;
+        continue;
+      }
+      const std::string& piece =
+          random() % 4 == 0 ? pieces[random() % 8] : pieces[8 + random() % 64];
+      text += piece;
+      expected += fromUtf8(piece).value();
+    }
+    const auto converted = fromUtf8(text);
+    ASSERT_EQ(converted.has_value(), valid) << text;
+    if (valid) {
+      ASSERT_EQ(*converted, expected) << text;
+    }
+  }
 }
 
 TEST(Cp1251, MalformedUtf8GivesNothing) {

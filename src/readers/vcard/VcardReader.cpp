@@ -29,9 +29,11 @@ struct Property {
   bool named = false;  // the line holds a ";" or a ":"
 };
 
-Property split(std::string_view line) {
+// The line taken apart, its first ":" at `colon` (npos where it has none).
+Property split(std::string_view line, std::size_t colon) {
   Property p;
-  const std::size_t nameEnd = findEither(line, ';', ':');
+  const std::size_t semi = findEither(line.substr(0, colon), ';', ';');
+  const std::size_t nameEnd = semi != std::string_view::npos ? semi : colon;
   p.named = nameEnd != std::string_view::npos;
   p.name = line.substr(0, nameEnd);
   if (const auto dot = p.name.rfind('.'); dot != std::string_view::npos)
@@ -40,8 +42,6 @@ Property split(std::string_view line) {
     p.head = line;
     return p;
   }
-  const std::size_t colon =
-      line[nameEnd] == ':' ? nameEnd : findEither(line, ':', ':', nameEnd + 1);
   p.hasColon = colon != std::string_view::npos;
   p.head = line.substr(0, colon);
   if (p.hasColon) {
@@ -49,6 +49,10 @@ Property split(std::string_view line) {
     p.value = line.substr(colon + 1);
   }
   return p;
+}
+
+Property split(std::string_view line) {
+  return split(line, findEither(line, ':', ':'));
 }
 
 enum class Encoding { Plain, QuotedPrintable, Base64 };
@@ -289,11 +293,21 @@ bool toUtf8From(std::string& text, const std::string& charset) {
   return true;
 }
 
+// Whether the head holds "1251" anywhere: a windows-1251 value, whatever names it.
+bool namesCp1251(std::string_view head) {
+  // Heads are short: a loop of its own beats a library search for each.
+  for (std::size_t i = 0; i + 4 <= head.size(); ++i) {
+    if (head[i] == '1' && head[i + 1] == '2' && head[i + 2] == '5' && head[i + 3] == '1')
+      return true;
+  }
+  return false;
+}
+
 // The property's value into `value`.
 void valueOf(const Property& property, Encoding encoding, std::string& value) {
   value.clear();
   if (!property.hasColon) return;
-  const bool cp1251 = property.head.find("1251") != std::string_view::npos;
+  const bool cp1251 = namesCp1251(property.head);
   unescapeInto(property.value, value);
   // After the ";" step, so that an encoded "=3B" stays a semicolon.
   if (encoding == Encoding::QuotedPrintable) decodeQuotedPrintable(value);
@@ -332,7 +346,7 @@ class LogicalLines {
       searchFrom = line_.size();
       join(line_, physical.substr(1));
     } else {
-      if (started_) visit_(line_);
+      if (started_) visitLine();
       line_ = physical;
       started_ = true;
       colon_.reset();
@@ -344,7 +358,7 @@ class LogicalLines {
         // Only a head with a "Q" can name QUOTED-PRINTABLE; most name no encoding at all.
         const std::string_view head = line_.substr(0, at + 1);
         quotedPrintable_ = findEither(head, 'Q', 'q') != std::string_view::npos &&
-                           encodingOf(split(head)) == Encoding::QuotedPrintable;
+                           encodingOf(split(head, at)) == Encoding::QuotedPrintable;
       }
     }
     softBreak_ = colon_ && quotedPrintable_ && !line_.empty() && line_.back() == '=';
@@ -357,11 +371,14 @@ class LogicalLines {
 
   // Hands on the last logical line.
   void finish() {
-    if (started_) visit_(line_);
+    if (started_) visitLine();
     started_ = false;
   }
 
  private:
+  // Hands on the logical line and where its first ":" is (npos where it has none).
+  void visitLine() { visit_(line_, colon_.value_or(std::string_view::npos)); }
+
   // The logical line becomes `kept` followed by `more`, copied into `joined_` unless `kept`
   // is already its front.
   void join(std::string_view kept, std::string_view more) {
@@ -391,9 +408,9 @@ class CardRows {
     row_ = &addPhonebookRow(doc);
   }
 
-  // The next logical line.
-  void add(std::string_view line) {
-    const Property property = split(line);
+  // The next logical line, its first ":" at `colon` (npos where it has none).
+  void add(std::string_view line, std::size_t colon) {
+    const Property property = split(line, colon);
     const Encoding encoding = encodingOf(property);
     if (encoding == Encoding::Base64) return;  // a photo or a key: nothing a phonebook cell holds
     const int kind = kindOf(property);
@@ -419,13 +436,30 @@ class CardRows {
   std::string value_;  // the room each line's value is decoded in
 };
 
+// Hands the physical lines of a text held whole to `lines`, up to a NUL, and finishes them.
+template <typename Lines>
+void forEachPhysicalLine(std::string_view bytes, Lines& lines) {
+  if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
+    bytes = bytes.substr(0, nul);
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    // Lines of a vCard are short: one scan for either break beats a search for each.
+    const std::size_t end = std::min(findEither(bytes, '\r', '\n', pos), bytes.size());
+    lines.add(bytes.substr(pos, end - pos));
+    pos = end < bytes.size() ? end + 1 : bytes.size();
+    if (end < bytes.size() && bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
+  }
+  lines.finish();
+}
+
 }  // namespace
 
 void addVcardFile(DocumentData& doc, std::string_view bytes) {
   // A byte-order mark in front of the first line is no part of it.
   if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
   CardRows cards(doc);
-  forEachLogicalLine(bytes, [&](std::string_view line) { cards.add(line); });
+  LogicalLines lines([&](std::string_view line, std::size_t colon) { cards.add(line, colon); });
+  forEachPhysicalLine(bytes, lines);
 }
 
 namespace {
@@ -436,7 +470,7 @@ namespace {
 template <typename Refill>
 void addCardsOfPieces(DocumentData& doc, Refill refill) {
   CardRows cards(doc);
-  LogicalLines lines([&](std::string_view line) { cards.add(line); });
+  LogicalLines lines([&](std::string_view line, std::size_t colon) { cards.add(line, colon); });
   std::string_view text;
   std::size_t taken = 0;     // the handed-on front
   std::size_t unbroken = 0;  // from `taken` up to here, no line break
@@ -497,18 +531,8 @@ std::string propertyValue(std::string_view line) {
 
 void forEachLogicalLine(std::string_view bytes,
                         const std::function<void(std::string_view)>& visit) {
-  if (const auto nul = bytes.find('\0'); nul != std::string_view::npos)
-    bytes = bytes.substr(0, nul);
-  LogicalLines lines(visit);
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    // Lines of a vCard are short: one scan for either break beats a search for each.
-    const std::size_t end = std::min(findEither(bytes, '\r', '\n', pos), bytes.size());
-    lines.add(bytes.substr(pos, end - pos));
-    pos = end < bytes.size() ? end + 1 : bytes.size();
-    if (end < bytes.size() && bytes[end] == '\r' && pos < bytes.size() && bytes[pos] == '\n') ++pos;
-  }
-  lines.finish();
+  LogicalLines lines([&](std::string_view line, std::size_t) { visit(line); });
+  forEachPhysicalLine(bytes, lines);
 }
 
 std::vector<std::string> vcardLogicalLines(std::string_view bytes) {

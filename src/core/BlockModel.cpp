@@ -61,16 +61,12 @@ Record Block::record(std::size_t i) const {
   if (layout == 0) return Record(std::span(model_->pool_).subspan(start, length));
   const HeldBytes& image = *model_->image_;
   const std::size_t at = std::min(start & BlockModel::kOffsetBits, image.size());
-  switch (static_cast<BlockModel::Held>(layout - 1)) {
-    case BlockModel::Held::Bytes:
-      // Checked when the record was added: its bytes lie inside the image.
-      return Record(image.span().subspan(at, std::min(length, image.size() - at)));
-    case BlockModel::Held::Pairs:
-      return Record(image.data() + at, image.size() - at, length, 2);
-    case BlockModel::Held::SeparatedPairs:
-      break;
-  }
-  return Record(image.data() + at, image.size() - at, length, 3);
+  const auto held = static_cast<BlockModel::Held>(layout - 1);
+  // Bytes were checked when the record was added to lie inside the image.
+  if (held == BlockModel::Held::Bytes)
+    return Record(image.span().subspan(at, std::min(length, image.size() - at)));
+  return Record(image.data() + at, image.size() - at, length,
+                held == BlockModel::Held::Pairs ? 2 : 3);
 }
 
 int Block::recordNumber(std::size_t i) const {
